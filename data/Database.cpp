@@ -1,0 +1,158 @@
+#include "Database.h"
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+
+#include "DataError.h"
+#include "Dataset.h"
+#include "Sqlite.h"
+
+QString dataFolderFor(const QString& programFolder) {
+    QString folder = programFolder;
+    if (!folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\'))) folder += QLatin1Char('/');
+    return folder + kDataFolderName;
+}
+
+Database::Database(const QString& name, const QStringList& params) : name_(name), params_(params) {
+    static int counter = 0;
+    connectionName_ = QStringLiteral("vanteja-%1-%2").arg(name).arg(++counter);
+}
+
+Database::~Database() {
+    disconnect();
+    // Datasets may outlive their database; they must not call back into it.
+    for (Dataset* dataset : datasets_) dataset->databaseGone();
+}
+
+void Database::setParams(const QStringList& params) {
+    if (connected())
+        throw DataError(QStringLiteral("Não é possível alterar os parâmetros do banco '%1' conectado").arg(name_));
+    params_ = params;
+}
+
+void Database::setParam(int index, const QString& value) {
+    QStringList params = params_;
+    while (params.size() <= index) params << QString();
+    params[index] = value;
+    setParams(params);
+}
+
+QString Database::path() const {
+    for (const QString& param : params_) {
+        const int equals = param.indexOf(QLatin1Char('='));
+        if (equals > 0 && param.left(equals).trimmed().compare(QLatin1String("PATH"), Qt::CaseInsensitive) == 0)
+            return param.mid(equals + 1).trimmed();
+    }
+    return {};
+}
+
+void Database::connect() {
+    if (connected()) return;
+    const QString folder = path();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        throw DataError(QStringLiteral("A pasta de dados não existe: %1").arg(QDir::toNativeSeparators(folder)));
+    const QString file = QDir(folder).filePath(kDataFileName);
+    if (!QFileInfo(file).isFile())
+        throw DataError(QStringLiteral("O arquivo de dados não existe: %1").arg(QDir::toNativeSeparators(file)));
+
+    // The connection is opened through Qt's SQLite driver; the data layer then works on the native handle,
+    // which gives it prepared statements without per-row overhead and the declared type of query columns.
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+    db.setDatabaseName(file);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open()) {
+        const QString message = db.lastError().text();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName_);
+        throw DataError(QStringLiteral("Não foi possível abrir o arquivo de dados %1: %2")
+                            .arg(QDir::toNativeSeparators(file), message));
+    }
+    const QVariant native = db.driver()->handle();
+    sqlite3* handle = native.isValid() && qstrcmp(native.typeName(), "sqlite3*") == 0
+                          ? *static_cast<sqlite3* const*>(native.constData())
+                          : nullptr;
+    if (!handle) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName_);
+        throw DataError(QStringLiteral("O driver SQLite não está disponível"));
+    }
+    handle_ = handle;
+    try {
+        execSql(handle_, QStringLiteral("PRAGMA synchronous=NORMAL"));
+        knownTables_.clear();
+        Statement tables(handle_, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"));
+        while (tables.step()) knownTables_.insert(tables.text(0).toLower());
+    } catch (...) {
+        disconnect();
+        throw;
+    }
+}
+
+void Database::disconnect() {
+    if (!connected()) return;
+    const QList<Dataset*> open = datasets_;
+    for (Dataset* dataset : open) dataset->close();
+    handle_ = nullptr;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName_);
+}
+
+sqlite3* Database::handle() {
+    connect();
+    return handle_;
+}
+
+bool Database::tableExists(const QString& storedName) {
+    connect();
+    return knownTables_.contains(storedName.toLower());
+}
+
+void Database::attach(Dataset* dataset) {
+    if (!datasets_.contains(dataset)) datasets_.append(dataset);
+}
+
+void Database::detach(Dataset* dataset) { datasets_.removeAll(dataset); }
+
+Session& Session::instance() {
+    static Session session;
+    return session;
+}
+
+Database& Session::define(const QString& name, const QStringList& params) {
+    remove(name);
+    auto* database = new Database(name, params);
+    databases_.insert(name.toLower(), database);
+    return *database;
+}
+
+Database& Session::database(const QString& name) {
+    Database* database = find(name);
+    if (!database) throw DataError(QStringLiteral("Banco de dados '%1' não definido").arg(name));
+    return *database;
+}
+
+Database* Session::find(const QString& name) { return databases_.value(name.trimmed().toLower(), nullptr); }
+
+void Session::remove(const QString& name) { delete databases_.take(name.toLower()); }
+
+void Session::clear() {
+    qDeleteAll(databases_);
+    databases_.clear();
+    passwords_.clear();
+}
+
+void defineStandardDatabases(const QString& programFolder) {
+    Session& session = Session::instance();
+    session.define(kAliasVantejaVs2, {QStringLiteral("PATH=") + dataFolderFor(programFolder)});
+    session.define(kDatabaseSenha, {QStringLiteral("PATH=C:\\[ProgramFilesFolder]Talonor\\dados"),
+                                    QStringLiteral("DEFAULT DRIVER=PARADOX"), QStringLiteral("ENABLE BCD=FALSE")});
+}

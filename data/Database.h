@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+struct sqlite3;
+class Dataset;
+
+// Names the program reaches its data by.
+inline const QString kAliasVantejaVs2 = QStringLiteral("VantejaVs2");
+inline const QString kDatabaseSenha = QStringLiteral("Senha");
+inline const QString kDataFolderName = QStringLiteral("Dados");
+inline const QString kDataFileName = QStringLiteral("Vanteja.sqlite");
+inline const QString kSessionPassword = QStringLiteral("4817");
+
+// The folder "Dados" inside a program folder.
+QString dataFolderFor(const QString& programFolder);
+
+// A named database: a PATH parameter naming a data folder, and one connection to the data file inside it.
+// Opening a dataset connects it; disconnecting closes every dataset opened through it.
+class Database {
+public:
+    Database(const QString& name, const QStringList& params);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const QString& name() const { return name_; }
+    const QStringList& params() const { return params_; }
+    void setParams(const QStringList& params);      // only while disconnected
+    void setParam(int index, const QString& value);  // only while disconnected
+    QString path() const;                             // value of the PATH parameter
+
+    void connect();
+    void disconnect();
+    bool connected() const { return handle_ != nullptr; }
+    sqlite3* handle();  // connects on first use
+    bool tableExists(const QString& storedName);
+
+    void attach(Dataset* dataset);
+    void detach(Dataset* dataset);
+
+private:
+    QString name_;
+    QStringList params_;
+    QString connectionName_;
+    sqlite3* handle_ = nullptr;
+    QSet<QString> knownTables_;
+    QList<Dataset*> datasets_;
+};
+
+// The one data session of the program: its named databases and the passwords registered with it.
+class Session {
+public:
+    static Session& instance();
+
+    Database& define(const QString& name, const QStringList& params);  // replaces a database of that name
+    Database& database(const QString& name);                           // raises DataError when undefined
+    Database* find(const QString& name);
+    void remove(const QString& name);
+    void clear();  // forgets every database and password
+
+    void addPassword(const QString& password) { passwords_.insert(password); }
+    void removeAllPasswords() { passwords_.clear(); }
+    bool hasPassword(const QString& password) const { return passwords_.contains(password); }
+
+private:
+    Session() = default;
+    QMap<QString, Database*> databases_;  // by lower-case name
+    QSet<QString> passwords_;
+};
+
+// Defines the alias VantejaVs2 on the data folder of the program folder, and the database Senha with its
+// stored parameters (not connected; the start-up points its PATH at the data folder).
+void defineStandardDatabases(const QString& programFolder);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+
+#include "Catalogue.h"
+
+// A filter text translated to an SQL condition. The constants of the text never enter the SQL: each one is a
+// bound parameter, converted to the type of the field it is compared with.
+struct CompiledFilter {
+    QString sql;  // empty when the text holds no condition
+    QVariantList params;
+    bool isEmpty() const { return sql.isEmpty(); }
+};
+
+// The filter language of the windows: comparisons of a field with a constant (= <> < > <= >=) joined by and,
+// or, not and parentheses. Field names in any case; dates as 'dd/mm/yyyy'; a blank value lower than every
+// value; text compared exactly; a text constant ending in * (two characters or more) matches by prefix.
+// Raises DataError for a malformed expression, an unknown field, a bad number or an impossible date.
+CompiledFilter compileFilter(const QString& text, const TableDef& table);

@@ -1,0 +1,292 @@
+#include "Query.h"
+
+#include <QRegularExpression>
+
+#include "Catalogue.h"
+#include "DataError.h"
+#include "Database.h"
+#include "Sqlite.h"
+
+namespace {
+
+bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
+bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$'); }
+
+bool isAscii(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() > 127) return false;
+    return true;
+}
+
+// A field of any table that carries this name, spelled as declared.
+QString declaredFieldName(const QString& name) {
+    for (const TableDef& table : Catalogue::tables()) {
+        const int index = table.fieldIndex(name);
+        if (index >= 0) return table.fields[index].name;
+    }
+    return {};
+}
+
+}  // namespace
+
+TranslatedSql translateLocalSql(const QString& text) {
+    static const QRegularExpression usDate(QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{4})\\s*$"));
+    TranslatedSql out;
+    const int n = text.size();
+    int i = 0;
+    QString previousWord;  // the last keyword or name seen, to know an alias after AS
+    auto addTable = [&out](const TableDef* table) {
+        if (!out.tables.contains(table->name)) out.tables << table->name;
+        out.sql += quoteIdentifier(table->name);
+    };
+    while (i < n) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\'')) {
+            // A constant the program wrote: SQLite reads it the same way.
+            int end = i + 1;
+            while (end < n) {
+                if (text[end] == QLatin1Char('\'')) {
+                    if (end + 1 < n && text[end + 1] == QLatin1Char('\'')) {
+                        end += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++end;
+            }
+            if (end >= n) throw DataError(QStringLiteral("Erro de sintaxe no SQL: aspas não fechadas"));
+            out.sql += text.mid(i, end - i + 1);
+            i = end + 1;
+            previousWord.clear();
+        } else if (c == QLatin1Char('"')) {
+            const int end = text.indexOf(QLatin1Char('"'), i + 1);
+            if (end < 0) throw DataError(QStringLiteral("Erro de sintaxe no SQL: aspas duplas não fechadas"));
+            const QString inner = text.mid(i + 1, end - i - 1);
+            const QRegularExpressionMatch date = usDate.match(inner);
+            if (date.hasMatch()) {
+                const QDate value(date.captured(3).toInt(), date.captured(1).toInt(), date.captured(2).toInt());
+                if (!value.isValid()) throw DataError(QStringLiteral("'%1' não é uma data válida").arg(inner));
+                out.sql += QStringLiteral("?");
+                out.bindings.append({QString(), value});
+            } else if (const TableDef* table = Catalogue::find(inner)) {
+                addTable(table);
+            } else {
+                const QString field = declaredFieldName(inner);
+                out.sql += quoteIdentifier(field.isEmpty() ? inner : field);
+            }
+            i = end + 1;
+            previousWord.clear();
+        } else if (c == QLatin1Char(':') && i + 1 < n && isNameStart(text[i + 1]) &&
+                   (i == 0 || !isNameChar(text[i - 1]))) {
+            int end = i + 1;
+            while (end < n && isNameChar(text[end])) ++end;
+            out.sql += QStringLiteral("?");
+            out.bindings.append({text.mid(i + 1, end - i - 1), QVariant()});
+            i = end;
+            previousWord.clear();
+        } else if (isNameStart(c)) {
+            int end = i;
+            while (end < n && isNameChar(text[end])) ++end;
+            const QString word = text.mid(i, end - i);
+            i = end;
+            const TableDef* table = Catalogue::find(word);
+            // "tbpagar.db" names a table, not a database "tbpagar" and a table "db".
+            if (table && i + 2 < n && text[i] == QLatin1Char('.') &&
+                text.mid(i + 1, 2).compare(QLatin1String("db"), Qt::CaseInsensitive) == 0 &&
+                (i + 3 >= n || !isNameChar(text[i + 3])))
+                i += 3;
+            const bool alias = previousWord.compare(QLatin1String("as"), Qt::CaseInsensitive) == 0;
+            if (table && !alias) {
+                addTable(table);
+            } else if (!isAscii(word)) {
+                // SQLite folds only ASCII letters: a non-ASCII name goes quoted, spelled as declared.
+                const QString field = alias ? QString() : declaredFieldName(word);
+                out.sql += quoteIdentifier(field.isEmpty() ? word : field);
+            } else {
+                out.sql += word;
+            }
+            previousWord = word;
+        } else {
+            out.sql += c;
+            if (!c.isSpace()) previousWord.clear();
+            ++i;
+        }
+    }
+    return out;
+}
+
+Query::Query(QObject* parent) : Dataset(parent) {}
+
+Query::~Query() { close(); }
+
+void Query::setSql(const QString& text) {
+    close();
+    lines_ = text.split(QLatin1Char('\n'));
+    for (QString& line : lines_)
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+}
+
+void Query::clearSql() {
+    close();
+    lines_.clear();
+}
+
+void Query::addSql(const QString& line) {
+    close();
+    lines_ << line;
+}
+
+void Query::setParam(const QString& name, const QVariant& value) { params_.insert(name.toLower(), value); }
+
+QVariant Query::param(const QString& name) const { return params_.value(name.toLower()); }
+
+void Query::open() {
+    if (active()) return;
+    const TranslatedSql translated = translateLocalSql(sql());
+    for (const QString& tableName : translated.tables) {
+        const TableDef* table = Catalogue::find(tableName);
+        if (!table->password.isEmpty() && !Session::instance().hasPassword(table->password))
+            throw DataError(QStringLiteral("A tabela %1 é protegida: a senha de acesso não foi informada").arg(table->name));
+    }
+    Database& database = attachDatabase();
+    try {
+        for (const QString& tableName : translated.tables)
+            if (!database.tableExists(tableName))
+                throw DataError(QStringLiteral("A tabela '%1' não existe nos dados (%2)").arg(tableName, database.path()));
+        Statement statement(database.handle(), translated.sql);
+        if (!statement.readOnly()) throw DataError(QStringLiteral("A consulta só pode ler dados"));
+        for (int b = 0; b < translated.bindings.size(); ++b) {
+            const TranslatedSql::Binding& binding = translated.bindings[b];
+            if (binding.param.isEmpty()) {
+                statement.bind(b + 1, binding.value);
+                continue;
+            }
+            if (!params_.contains(binding.param.toLower()))
+                throw DataError(QStringLiteral("Nenhum valor para o parâmetro '%1'").arg(binding.param));
+            const QVariant value = params_.value(binding.param.toLower());
+            statement.bind(b + 1, value.typeId() == QMetaType::QString && value.toString().isEmpty() ? QVariant() : value);
+        }
+        columns_.clear();
+        for (int c = 0; c < statement.columnCount(); ++c)
+            columns_ << fieldFromSqlType(statement.columnName(c), statement.declaredType(c), FieldType::Memo);
+        // Columns computed by the statement have no declared type: they take the type of what they hold.
+        QVector<bool> typed(columns_.size(), false);
+        for (int c = 0; c < columns_.size(); ++c) typed[c] = !statement.declaredType(c).isEmpty();
+        QVector<QVector<QVariant>> rows;
+        while (statement.step()) {
+            QVector<QVariant> row(columns_.size());
+            for (int c = 0; c < columns_.size(); ++c) {
+                if (!typed[c] && !statement.isNull(c)) {
+                    const QVariant raw = statement.value(c);
+                    columns_[c].type = raw.typeId() == QMetaType::LongLong ? FieldType::Integer
+                                       : raw.typeId() == QMetaType::Double ? FieldType::Float
+                                       : raw.typeId() == QMetaType::QByteArray ? FieldType::Blob
+                                                                               : FieldType::Memo;
+                    typed[c] = true;
+                }
+                row[c] = statement.fieldValue(c, columns_[c].type);
+            }
+            rows.append(row);
+        }
+        rows_ = std::move(rows);
+    } catch (...) {
+        columns_.clear();
+        rows_.clear();
+        detachDatabase();
+        throw;
+    }
+    resetFieldFormats();
+    setState(State::Browse);
+    moveTo(0);
+    bof_ = true;
+    eof_ = rows_.isEmpty();
+    emit afterOpen();
+    emit afterScroll();
+    notifyLayoutChanged();
+    notifyDataChanged();
+}
+
+void Query::close() {
+    if (!active()) return;
+    emit beforeClose();
+    rows_.clear();
+    pos_ = -1;
+    bof_ = eof_ = true;
+    setState(State::Inactive);
+    detachDatabase();
+    notifyLayoutChanged();
+    notifyDataChanged();
+}
+
+void Query::moveTo(int pos) { pos_ = rows_.isEmpty() ? -1 : qBound(0, pos, int(rows_.size()) - 1); }
+
+void Query::first() {
+    checkActive();
+    moveTo(0);
+    bof_ = true;
+    eof_ = rows_.isEmpty();
+    emit afterScroll();
+    notifyDataChanged();
+}
+
+void Query::last() {
+    checkActive();
+    moveTo(int(rows_.size()) - 1);
+    eof_ = true;
+    bof_ = rows_.isEmpty();
+    emit afterScroll();
+    notifyDataChanged();
+}
+
+void Query::next() {
+    checkActive();
+    if (!eof_) {
+        bof_ = false;
+        if (pos_ + 1 < rows_.size())
+            moveTo(pos_ + 1);
+        else
+            eof_ = true;
+    }
+    emit afterScroll();
+    notifyDataChanged();
+}
+
+void Query::prior() {
+    checkActive();
+    if (!bof_) {
+        eof_ = false;
+        if (pos_ > 0)
+            moveTo(pos_ - 1);
+        else
+            bof_ = true;
+    }
+    emit afterScroll();
+    notifyDataChanged();
+}
+
+Bookmark Query::bookmark() const {
+    if (!active() || pos_ < 0) return {};
+    return {pos_};
+}
+
+bool Query::gotoBookmark(const Bookmark& bookmark) {
+    checkActive();
+    if (!bookmark.isValid() || bookmark.key >= rows_.size()) return false;
+    moveTo(int(bookmark.key));
+    bof_ = eof_ = false;
+    emit afterScroll();
+    notifyDataChanged();
+    return true;
+}
+
+const FieldDef& Query::fieldDef(int index) const {
+    if (index < 0 || index >= columns_.size())
+        throw DataError(QStringLiteral("Campo número %1 não existe na consulta").arg(index));
+    return columns_[index];
+}
+
+QVariant Query::fieldValue(int index) const {
+    checkActive();
+    fieldDef(index);
+    return pos_ >= 0 ? rows_[pos_][index] : QVariant();
+}

@@ -1,0 +1,159 @@
+#include "Sqlite.h"
+
+#include <sqlite3.h>
+
+#include <QDate>
+
+#include "DataError.h"
+#include "Values.h"
+
+void throwSqliteError(sqlite3* db, const QString& context) {
+    QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    if (!context.isEmpty()) message = context + QStringLiteral(": ") + message;
+    throw DataError(QStringLiteral("Erro no banco de dados: %1").arg(message));
+}
+
+void execSql(sqlite3* db, const QString& sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error ? error : "");
+        sqlite3_free(error);
+        throw DataError(QStringLiteral("Erro no banco de dados: %1").arg(message));
+    }
+}
+
+Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
+    const QByteArray utf8 = sql.toUtf8();
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db_, utf8.constData(), utf8.size(), &stmt_, &tail) != SQLITE_OK) throwSqliteError(db_);
+    // A second statement after the first is never run.
+    if (tail && QByteArray(tail).trimmed().size() > 0 && QByteArray(tail).trimmed() != ";") {
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        throw DataError(QStringLiteral("Erro no banco de dados: apenas um comando SQL é permitido"));
+    }
+    if (!stmt_) throw DataError(QStringLiteral("Erro no banco de dados: comando SQL vazio"));
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+void Statement::bind(int position, const QVariant& value) {
+    int rc;
+    if (!value.isValid() || value.isNull()) {
+        rc = sqlite3_bind_null(stmt_, position);
+    } else {
+        switch (value.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::UInt:
+            case QMetaType::Bool:
+                rc = sqlite3_bind_int64(stmt_, position, value.toLongLong());
+                break;
+            case QMetaType::Double:
+            case QMetaType::Float:
+                rc = sqlite3_bind_double(stmt_, position, value.toDouble());
+                break;
+            case QMetaType::QDate: {
+                const QByteArray iso = value.toDate().toString(Qt::ISODate).toUtf8();
+                rc = sqlite3_bind_text(stmt_, position, iso.constData(), iso.size(), SQLITE_TRANSIENT);
+                break;
+            }
+            case QMetaType::QByteArray: {
+                const QByteArray bytes = value.toByteArray();
+                rc = sqlite3_bind_blob(stmt_, position, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
+                break;
+            }
+            default: {
+                const QByteArray utf8 = value.toString().toUtf8();
+                rc = sqlite3_bind_text(stmt_, position, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
+                break;
+            }
+        }
+    }
+    if (rc != SQLITE_OK) throwSqliteError(db_);
+}
+
+void Statement::bindAll(const QVariantList& values) {
+    for (int i = 0; i < values.size(); ++i) bind(i + 1, values[i]);
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    QString message = QString::fromUtf8(sqlite3_errmsg(db_));
+    sqlite3_reset(stmt_);
+    throw DataError(QStringLiteral("Erro no banco de dados: %1").arg(message));
+}
+
+void Statement::reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+void Statement::run() {
+    while (step()) {
+    }
+    sqlite3_reset(stmt_);
+}
+
+int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+qint64 Statement::int64(int column) const { return sqlite3_column_int64(stmt_, column); }
+double Statement::real(int column) const { return sqlite3_column_double(stmt_, column); }
+
+QString Statement::text(int column) const {
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return QString::fromUtf8(data, sqlite3_column_bytes(stmt_, column));
+}
+
+QByteArray Statement::blob(int column) const {
+    const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+    return QByteArray(data, sqlite3_column_bytes(stmt_, column));
+}
+
+QVariant Statement::value(int column) const {
+    switch (sqlite3_column_type(stmt_, column)) {
+        case SQLITE_INTEGER:
+            return int64(column);
+        case SQLITE_FLOAT:
+            return real(column);
+        case SQLITE_TEXT:
+            return text(column);
+        case SQLITE_BLOB:
+            return blob(column);
+        default:
+            return {};
+    }
+}
+
+QVariant Statement::fieldValue(int column, FieldType type) const {
+    if (isNull(column)) return {};
+    switch (type) {
+        case FieldType::AutoInc:
+        case FieldType::Integer:
+            return static_cast<int>(int64(column));
+        case FieldType::Float:
+        case FieldType::Currency:
+            return real(column);
+        case FieldType::Date:
+            return Values::dateFromIso(text(column));
+        case FieldType::String:
+        case FieldType::Memo:
+            return text(column);
+        case FieldType::Blob:
+        case FieldType::Graphic:
+            return blob(column);
+    }
+    return {};
+}
+
+QString Statement::columnName(int column) const {
+    return QString::fromUtf8(sqlite3_column_name(stmt_, column));
+}
+
+QString Statement::declaredType(int column) const {
+    return QString::fromUtf8(sqlite3_column_decltype(stmt_, column));
+}
+
+bool Statement::readOnly() const { return sqlite3_stmt_readonly(stmt_) != 0; }

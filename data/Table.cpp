@@ -1,0 +1,591 @@
+#include "Table.h"
+
+#include <sqlite3.h>
+
+#include "DataError.h"
+#include "Database.h"
+#include "Sqlite.h"
+#include "Values.h"
+
+
+namespace {
+
+// A value searched for, converted to the field's type; texts are not cut to the field's size.
+QVariant searchValue(const FieldDef& field, const QVariant& value) {
+    if (!field.isText()) return Values::toFieldValue(field, value);
+    FieldDef unlimited = field;
+    unlimited.type = FieldType::Memo;
+    return Values::toFieldValue(unlimited, value);
+}
+
+}  // namespace
+
+Table::Table(QObject* parent) : Dataset(parent) {}
+
+Table::Table(const QString& databaseName, const QString& tableName, QObject* parent) : Dataset(parent) {
+    setDatabaseName(databaseName);
+    setTableName(tableName);
+}
+
+Table::~Table() { close(); }
+
+void Table::setTableName(const QString& name) {
+    if (active()) throw DataError(QStringLiteral("Não é possível trocar a tabela de uma tabela aberta"));
+    tableName_ = name;
+    def_ = Catalogue::find(name);
+    if (def_) resetFieldFormats();
+}
+
+void Table::requireDefinition() const {
+    if (!def_) throw DataError(QStringLiteral("Tabela '%1' não encontrada").arg(tableName_));
+}
+
+const TableDef& Table::definition() const {
+    requireDefinition();
+    return *def_;
+}
+
+int Table::fieldCount() const { return def_ ? int(def_->fields.size()) : 0; }
+
+const FieldDef& Table::fieldDef(int index) const {
+    requireDefinition();
+    if (index < 0 || index >= def_->fields.size())
+        throw DataError(QStringLiteral("Campo número %1 não existe na tabela %2").arg(index).arg(def_->name));
+    return def_->fields[index];
+}
+
+const IndexDef* Table::resolveIndex(const QString& name) const {
+    if (name.trimmed().isEmpty()) return nullptr;
+    const IndexDef* index = def_->findIndex(name);
+    if (!index) throw DataError(QStringLiteral("Índice '%1' não encontrado na tabela %2").arg(name, def_->name));
+    return index->primary ? nullptr : index;
+}
+
+QString Table::orderBy() const {
+    const QString key = quoteIdentifier(def_->keyField().name);
+    if (!index_) return QStringLiteral(" ORDER BY ") + key;
+    QString column = quoteIdentifier(index_->field);
+    if (index_->caseInsensitive) column += QStringLiteral(" COLLATE NOCASE");
+    return QStringLiteral(" ORDER BY %1, %2").arg(column, key);
+}
+
+QString Table::fromWhere(const CompiledFilter& filter) const {
+    QString sql = QStringLiteral(" FROM ") + quoteIdentifier(def_->name);
+    if (!filter.isEmpty()) sql += QStringLiteral(" WHERE ") + filter.sql;
+    return sql;
+}
+
+void Table::open() {
+    if (active()) return;
+    requireDefinition();
+    if (!def_->password.isEmpty() && !Session::instance().hasPassword(def_->password))
+        throw DataError(QStringLiteral("A tabela %1 é protegida: a senha de acesso não foi informada").arg(def_->name));
+    const IndexDef* index = resolveIndex(indexName_);
+    const CompiledFilter compiled = filtered_ ? compileFilter(filterText_, *def_) : CompiledFilter();
+
+    Database& database = attachDatabase();
+    try {
+        if (!database.tableExists(def_->name))
+            throw DataError(QStringLiteral("A tabela '%1' não existe nos dados (%2)").arg(def_->name, database.path()));
+        QStringList columns;
+        for (const FieldDef& field : def_->fields) columns << quoteIdentifier(field.name);
+        readStatement_ = std::make_unique<Statement>(
+            database.handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                   .arg(columns.join(QStringLiteral(", ")), quoteIdentifier(def_->name),
+                                        quoteIdentifier(def_->keyField().name)));
+        index_ = index;
+        compiled_ = compiled;
+        reloadKeys();
+    } catch (...) {
+        readStatement_.reset();
+        state_ = State::Inactive;
+        detachDatabase();
+        throw;
+    }
+    setState(State::Browse);
+    if (keys_.isEmpty())
+        clearCurrent();
+    else
+        moveTo(0);
+    bof_ = true;
+    eof_ = keys_.isEmpty();
+    emit afterOpen();
+    emit afterScroll();
+    notifyLayoutChanged();
+    notifyDataChanged();
+}
+
+void Table::close() {
+    if (!active()) return;
+    emit beforeClose();
+    // Pending changes are abandoned, as when a window closes.
+    buffer_.clear();
+    changed_.clear();
+    modified_ = false;
+    readStatement_.reset();
+    keys_.clear();
+    clearCurrent();
+    bof_ = eof_ = true;
+    setState(State::Inactive);
+    detachDatabase();
+    notifyLayoutChanged();
+    notifyDataChanged();
+}
+
+void Table::reloadKeys() {
+    Statement statement(database_->handle(), QStringLiteral("SELECT ") + quoteIdentifier(def_->keyField().name) +
+                                                 fromWhere(compiled_) + orderBy());
+    statement.bindAll(compiled_.params);
+    QVector<qint64> keys;
+    keys.reserve(keys_.size());
+    while (statement.step()) keys.append(statement.int64(0));
+    keys_ = std::move(keys);
+}
+
+bool Table::readRow(qint64 key, QVector<QVariant>& values) {
+    readStatement_->bind(1, key);
+    const bool found = readStatement_->step();
+    if (found) {
+        values.resize(def_->fields.size());
+        for (int i = 0; i < def_->fields.size(); ++i) values[i] = readStatement_->fieldValue(i, def_->fields[i].type);
+    }
+    readStatement_->reset();
+    return found;
+}
+
+void Table::clearCurrent() {
+    pos_ = -1;
+    current_ = QVector<QVariant>(fieldCount());
+}
+
+void Table::moveTo(int pos) {
+    if (keys_.isEmpty()) {
+        clearCurrent();
+        return;
+    }
+    pos_ = qBound(0, pos, int(keys_.size()) - 1);
+    if (readRow(keys_[pos_], current_)) return;
+    // The row went away through another view: read the rows again and stand where it was.
+    reloadKeys();
+    if (keys_.isEmpty()) {
+        clearCurrent();
+        return;
+    }
+    pos_ = qBound(0, pos, int(keys_.size()) - 1);
+    if (!readRow(keys_[pos_], current_)) clearCurrent();
+}
+
+void Table::repositionOn(qint64 key, int fallbackPos) {
+    const int pos = key >= 0 ? int(keys_.indexOf(key)) : -1;
+    moveTo(pos >= 0 ? pos : fallbackPos);
+}
+
+void Table::afterMove() {
+    emit afterScroll();
+    notifyDataChanged();
+}
+
+void Table::checkBrowseMode() {
+    checkActive();
+    if (state_ != State::Edit && state_ != State::Insert) return;
+    emit updateRecord();
+    if (modified_)
+        post();
+    else
+        cancel();
+}
+
+void Table::first() {
+    checkBrowseMode();
+    moveTo(0);
+    bof_ = true;
+    eof_ = keys_.isEmpty();
+    afterMove();
+}
+
+void Table::last() {
+    checkBrowseMode();
+    moveTo(int(keys_.size()) - 1);
+    eof_ = true;
+    bof_ = keys_.isEmpty();
+    afterMove();
+}
+
+void Table::next() {
+    checkBrowseMode();
+    if (!eof_) {
+        bof_ = false;
+        if (pos_ + 1 < keys_.size())
+            moveTo(pos_ + 1);
+        else
+            eof_ = true;
+    }
+    afterMove();
+}
+
+void Table::prior() {
+    checkBrowseMode();
+    if (!bof_) {
+        eof_ = false;
+        if (pos_ > 0)
+            moveTo(pos_ - 1);
+        else
+            bof_ = true;
+    }
+    afterMove();
+}
+
+int Table::recNo() const { return active() && pos_ >= 0 ? pos_ + 1 : 0; }
+
+void Table::setRecNo(int recNo) {
+    checkBrowseMode();
+    if (keys_.isEmpty()) return;
+    moveTo(recNo - 1);
+    bof_ = eof_ = false;
+    afterMove();
+}
+
+void Table::refresh() {
+    checkBrowseMode();
+    const qint64 key = keyAt(pos_);
+    reloadKeys();
+    repositionOn(key, pos_);
+    bof_ = eof_ = keys_.isEmpty();
+    notifyLayoutChanged();
+    afterMove();
+}
+
+void Table::setIndexName(const QString& name) {
+    if (!active()) {
+        if (def_) resolveIndex(name);
+        indexName_ = name;
+        return;
+    }
+    const IndexDef* index = resolveIndex(name);
+    checkBrowseMode();
+    indexName_ = name;
+    index_ = index;
+    const qint64 key = keyAt(pos_);
+    reloadKeys();
+    repositionOn(key, 0);
+    bof_ = eof_ = keys_.isEmpty();
+    notifyLayoutChanged();
+    afterMove();
+}
+
+void Table::setIndexFieldNames(const QString& fieldName) {
+    requireDefinition();
+    if (fieldName.trimmed().isEmpty() ||
+        def_->keyField().name.compare(fieldName.trimmed(), Qt::CaseInsensitive) == 0) {
+        setIndexName(QString());
+        return;
+    }
+    const IndexDef* index = def_->indexOnField(fieldName);
+    if (!index)
+        throw DataError(QStringLiteral("Nenhum índice da tabela %1 tem o campo '%2'").arg(def_->name, fieldName));
+    setIndexName(index->name);
+}
+
+QString Table::indexFieldNames() const {
+    if (!def_) return {};
+    const IndexDef* index = def_->findIndex(indexName_);
+    return index ? index->field : def_->keyField().name;
+}
+
+void Table::setFilter(const QString& text) {
+    filterText_ = text;
+    if (active() && filtered_) applyFilter(true);
+}
+
+void Table::setFiltered(bool on) {
+    if (!active()) {
+        filtered_ = on;
+        return;
+    }
+    if (on == filtered_) return;
+    applyFilter(on);
+}
+
+void Table::applyFilter(bool on) {
+    checkBrowseMode();
+    CompiledFilter compiled;
+    if (on) {
+        try {
+            compiled = compileFilter(filterText_, *def_);
+        } catch (const DataError&) {
+            // A rejected expression leaves the view unfiltered, on its first row.
+            filtered_ = false;
+            compiled_ = CompiledFilter();
+            reloadKeys();
+            moveTo(0);
+            bof_ = true;
+            eof_ = keys_.isEmpty();
+            notifyLayoutChanged();
+            afterMove();
+            throw;
+        }
+    }
+    filtered_ = on;
+    compiled_ = compiled;
+    reloadKeys();
+    moveTo(0);
+    bof_ = true;
+    eof_ = keys_.isEmpty();
+    notifyLayoutChanged();
+    afterMove();
+}
+
+void Table::positionOnSelected(const QString& condition, const QVariantList& params, bool* found) {
+    QString where = condition;
+    QVariantList all = compiled_.params;
+    if (!compiled_.isEmpty()) where = QStringLiteral("(%1) AND (%2)").arg(compiled_.sql, condition);
+    all << params;
+    Statement statement(database_->handle(), QStringLiteral("SELECT ") + quoteIdentifier(def_->keyField().name) +
+                                                 QStringLiteral(" FROM ") + quoteIdentifier(def_->name) +
+                                                 QStringLiteral(" WHERE ") + where + orderBy() +
+                                                 QStringLiteral(" LIMIT 1"));
+    statement.bindAll(all);
+    *found = statement.step();
+    if (!*found) return;
+    const qint64 key = statement.int64(0);
+    statement.reset();
+    int pos = int(keys_.indexOf(key));
+    if (pos < 0) {
+        // Stored through another view since this one last read its rows.
+        reloadKeys();
+        notifyLayoutChanged();
+        pos = int(keys_.indexOf(key));
+    }
+    moveTo(pos);
+    bof_ = eof_ = false;
+}
+
+bool Table::findNearest(const QVariant& value) {
+    checkBrowseMode();
+    const FieldDef& field = index_ ? def_->fields[def_->fieldIndex(index_->field)] : def_->keyField();
+    const QVariant key = searchValue(field, value);
+    if (key.isNull()) {
+        first();
+        return !keys_.isEmpty();
+    }
+    QString condition = quoteIdentifier(field.name) + QStringLiteral(" >= ?");
+    if (index_ && index_->caseInsensitive) condition += QStringLiteral(" COLLATE NOCASE");
+    bool found = false;
+    positionOnSelected(condition, {key}, &found);
+    if (!found) {
+        last();
+        return false;
+    }
+    afterMove();
+    return true;
+}
+
+bool Table::locate(const QString& fieldName, const QVariant& value, int options) {
+    checkBrowseMode();
+    const int index = def_->fieldIndex(fieldName);
+    if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
+    const FieldDef& field = def_->fields[index];
+    const QString column = quoteIdentifier(field.name);
+    const QVariant wanted = searchValue(field, value);
+    QString condition;
+    QVariantList params;
+    if (wanted.isNull()) {
+        condition = column + QStringLiteral(" IS NULL");
+    } else if (field.isText() && (options & PartialKey)) {
+        condition = QStringLiteral("substr(%1, 1, ?) = ?").arg(column);
+        params << int(wanted.toString().size()) << wanted;
+    } else {
+        condition = column + QStringLiteral(" = ?");
+        params << wanted;
+    }
+    if (field.isText() && (options & CaseInsensitive)) condition += QStringLiteral(" COLLATE NOCASE");
+    bool found = false;
+    positionOnSelected(condition, params, &found);
+    if (found) afterMove();
+    return found;
+}
+
+Bookmark Table::bookmark() const {
+    if (!active() || pos_ < 0) return {};
+    return {keys_[pos_]};
+}
+
+bool Table::gotoBookmark(const Bookmark& bookmark) {
+    checkBrowseMode();
+    const int pos = bookmark.isValid() ? int(keys_.indexOf(bookmark.key)) : -1;
+    if (pos < 0) return false;
+    moveTo(pos);
+    bof_ = eof_ = false;
+    afterMove();
+    return true;
+}
+
+void Table::insert() {
+    checkBrowseMode();
+    emit beforeInsert();
+    buffer_ = QVector<QVariant>(fieldCount());
+    changed_ = QVector<bool>(fieldCount(), false);
+    modified_ = false;
+    bof_ = eof_ = false;
+    setState(State::Insert);
+    emit afterInsert();
+    emit afterScroll();
+    notifyDataChanged();
+}
+
+void Table::append() { insert(); }
+
+void Table::edit() {
+    checkActive();
+    if (state_ == State::Edit || state_ == State::Insert) return;
+    if (keys_.isEmpty()) {
+        insert();
+        return;
+    }
+    emit beforeEdit();
+    // Edit starts from the row as stored now, which another view may have changed.
+    if (!readRow(keys_[pos_], current_))
+        throw DataError(QStringLiteral("O registro foi excluído da tabela %1").arg(def_->name));
+    buffer_ = current_;
+    changed_ = QVector<bool>(fieldCount(), false);
+    modified_ = false;
+    setState(State::Edit);
+    emit afterEdit();
+    notifyDataChanged();
+}
+
+void Table::post() {
+    checkActive();
+    if (state_ != State::Edit && state_ != State::Insert) return;
+    emit updateRecord();
+    emit beforePost();
+    sqlite3* db = database_->handle();
+    const int keyIndex = def_->keyFieldIndex();
+    qint64 key = -1;
+    if (state_ == State::Insert) {
+        QStringList columns, marks;
+        QVariantList values;
+        for (int i = 0; i < def_->fields.size(); ++i) {
+            if (i == keyIndex || buffer_[i].isNull()) continue;
+            columns << quoteIdentifier(def_->fields[i].name);
+            marks << QStringLiteral("?");
+            values << buffer_[i];
+        }
+        const QString sql = columns.isEmpty()
+                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(def_->name))
+                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(quoteIdentifier(def_->name), columns.join(QStringLiteral(", ")),
+                                           marks.join(QStringLiteral(", ")));
+        Statement statement(db, sql);
+        statement.bindAll(values);
+        statement.run();
+        key = sqlite3_last_insert_rowid(db);
+    } else {
+        key = keys_[pos_];
+        QStringList assignments;
+        QVariantList values;
+        for (int i = 0; i < def_->fields.size(); ++i) {
+            if (!changed_[i] || i == keyIndex) continue;
+            assignments << quoteIdentifier(def_->fields[i].name) + QStringLiteral(" = ?");
+            values << buffer_[i];
+        }
+        if (!assignments.isEmpty()) {
+            Statement statement(db, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                                        .arg(quoteIdentifier(def_->name), assignments.join(QStringLiteral(", ")),
+                                             quoteIdentifier(def_->keyField().name)));
+            values << key;
+            statement.bindAll(values);
+            statement.run();
+            if (sqlite3_changes(db) == 0)
+                throw DataError(QStringLiteral("O registro foi excluído da tabela %1").arg(def_->name));
+        }
+    }
+    const int oldPos = pos_;
+    buffer_.clear();
+    changed_.clear();
+    modified_ = false;
+    setState(State::Browse);
+    reloadKeys();
+    // A row that no longer passes the filter leaves the view; its neighbour becomes current.
+    repositionOn(key, oldPos);
+    bof_ = eof_ = keys_.isEmpty();
+    emit afterPost();
+    notifyLayoutChanged();
+    notifyDataChanged();
+}
+
+void Table::cancel() {
+    if (state_ != State::Edit && state_ != State::Insert) return;
+    emit beforeCancel();
+    buffer_.clear();
+    changed_.clear();
+    modified_ = false;
+    setState(State::Browse);
+    moveTo(pos_);
+    bof_ = eof_ = keys_.isEmpty();
+    emit afterCancel();
+    notifyDataChanged();
+}
+
+void Table::remove() {
+    checkActive();
+    if (state_ == State::Insert) {
+        cancel();
+        return;
+    }
+    if (keys_.isEmpty())
+        throw DataError(QStringLiteral("Não é possível excluir: a tabela %1 está vazia").arg(def_->name));
+    emit beforeDelete();
+    Statement statement(database_->handle(), QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                                                 .arg(quoteIdentifier(def_->name), quoteIdentifier(def_->keyField().name)));
+    statement.bind(1, keys_[pos_]);
+    statement.run();
+    buffer_.clear();
+    changed_.clear();
+    modified_ = false;
+    setState(State::Browse);
+    keys_.removeAt(pos_);
+    moveTo(pos_);
+    bof_ = eof_ = keys_.isEmpty();
+    emit afterDelete();
+    emit afterScroll();
+    notifyLayoutChanged();
+    notifyDataChanged();
+}
+
+QVariant Table::fieldValue(int index) const {
+    checkActive();
+    const QVector<QVariant>& values = (state_ == State::Edit || state_ == State::Insert) ? buffer_ : current_;
+    if (index < 0 || index >= fieldCount()) fieldDef(index);  // raises the error
+    return values.value(index);
+}
+
+void Table::setFieldValue(int index, const QVariant& value) {
+    checkActive();
+    const FieldDef& field = fieldDef(index);
+    if (state_ != State::Edit && state_ != State::Insert)
+        throw DataError(QStringLiteral("A tabela %1 não está em modo de edição ou inclusão").arg(def_->name));
+    if (field.type == FieldType::AutoInc)
+        throw DataError(QStringLiteral("O campo '%1' não pode ser alterado").arg(field.name));
+    buffer_[index] = Values::toFieldValue(field, value);
+    changed_[index] = true;
+    modified_ = true;
+    notifyDataChanged();
+}
+
+double Table::sum(const QString& fieldName) {
+    checkBrowseMode();
+    const int index = def_->fieldIndex(fieldName);
+    if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
+    Statement statement(database_->handle(), QStringLiteral("SELECT total(%1)").arg(quoteIdentifier(def_->fields[index].name)) +
+                                                 fromWhere(compiled_));
+    statement.bindAll(compiled_.params);
+    return statement.step() ? statement.real(0) : 0.0;
+}
+
+QVector<QVariant> Table::rowValues(int row) {
+    checkActive();
+    QVector<QVariant> values;
+    if (row < 0 || row >= keys_.size() || !readRow(keys_[row], values)) return {};
+    return values;
+}

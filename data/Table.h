@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QVector>
+#include <memory>
+
+#include "Dataset.h"
+#include "Filter.h"
+
+class Statement;
+
+// A view (cursor) over one table of the catalogue. Several views of one table may be open at once, each with
+// its own current row, index and filter. A view keeps the ordered keys of the rows that pass its filter and
+// reads the current row by key on every move, so rows stored through another view are seen once this one
+// re-reads (moving, re-filtering, re-indexing, refresh).
+class Table : public Dataset {
+    Q_OBJECT
+public:
+    enum LocateOption { CaseInsensitive = 1, PartialKey = 2 };
+
+    explicit Table(QObject* parent = nullptr);
+    Table(const QString& databaseName, const QString& tableName, QObject* parent = nullptr);
+    ~Table() override;
+
+    void setTableName(const QString& name);  // any of the program's spellings: "tbpagar.db", "USUARIOS"
+    const QString& tableName() const { return tableName_; }
+    const TableDef& definition() const;
+
+    void open() override;
+    void close() override;
+    void refresh();  // re-reads the rows, keeping the current one where possible
+
+    // Index by name (any spelling, any case) or by its key field; empty means primary-key order.
+    void setIndexName(const QString& name);
+    QString indexName() const { return indexName_; }
+    void setIndexFieldNames(const QString& fieldName);
+    QString indexFieldNames() const;
+
+    void setFilter(const QString& text);
+    const QString& filter() const { return filterText_; }
+    void setFiltered(bool on);
+    bool filtered() const { return filtered_; }
+
+    void first() override;
+    void last() override;
+    void next() override;
+    void prior() override;
+    int recordCount() const override { return active() ? int(keys_.size()) : 0; }
+    int recNo() const override;
+    void setRecNo(int recNo);
+
+    // Moves to the first row whose key in the current index is equal to or greater than the typed value,
+    // or to the last row when there is none; returns whether such a row exists.
+    bool findNearest(const QVariant& value);
+    // Moves to the first row, in the current order, whose field equals the value; stays put when none does.
+    bool locate(const QString& fieldName, const QVariant& value, int options = 0);
+
+    Bookmark bookmark() const override;
+    bool gotoBookmark(const Bookmark& bookmark) override;
+
+    void insert();
+    void append();
+    void edit();  // on an empty view, begins a new row
+    void post();
+    void cancel();
+    void remove();  // Delphi's Delete
+    bool modified() const { return modified_; }
+    // Stores a changed record, or quietly leaves the editing state when nothing was changed.
+    void checkBrowseMode();
+
+    int fieldCount() const override;
+    const FieldDef& fieldDef(int index) const override;
+    QVariant fieldValue(int index) const override;
+    void setFieldValue(int index, const QVariant& value) override;
+
+    // Sum of a field over the rows that pass the filter (blank counts 0). A changed record is stored first,
+    // as walking the rows would do.
+    double sum(const QString& fieldName);
+
+    // Rows by position, without moving: for grids.
+    qint64 keyAt(int row) const { return keys_.value(row, -1); }
+    QVector<QVariant> rowValues(int row);
+
+private:
+    void requireDefinition() const;
+    const IndexDef* resolveIndex(const QString& name) const;
+    QString orderBy() const;
+    QString fromWhere(const CompiledFilter& filter) const;
+    void reloadKeys();
+    bool readRow(qint64 key, QVector<QVariant>& values);
+    void moveTo(int pos);
+    void clearCurrent();
+    void repositionOn(qint64 key, int fallbackPos);
+    void afterMove();
+    void applyFilter(bool on);
+    void positionOnSelected(const QString& condition, const QVariantList& params, bool* found);
+
+    const TableDef* def_ = nullptr;
+    QString tableName_;
+    QString indexName_;
+    const IndexDef* index_ = nullptr;
+    QString filterText_;
+    bool filtered_ = false;
+    CompiledFilter compiled_;
+
+    QVector<qint64> keys_;
+    int pos_ = -1;
+    QVector<QVariant> current_;  // the current row as stored
+    QVector<QVariant> buffer_;   // the row being edited or inserted
+    QVector<bool> changed_;
+    bool modified_ = false;
+    std::unique_ptr<Statement> readStatement_;
+};

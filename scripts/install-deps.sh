@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Vanteja need.
+set -euo pipefail
+packages=(
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
+    libsqlite3-dev sqlite3
+    fonts-liberation poppler-utils
+)
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update
+$sudo apt-get install -y --no-install-recommends "${packages[@]}"
