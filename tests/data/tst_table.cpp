@@ -1,0 +1,481 @@
+// Table views: navigation, several views of one table, editing states, searches, bookmarks, fields.
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "TempData.h"
+
+namespace {
+
+// Adds clients with these names and codes in this order.
+void addClients(const QList<QPair<QString, int>>& clients) {
+    for (const auto& [name, code] : clients) addRow("c_cliente.DB", {{"Nome", name}, {"Codigo", code}});
+}
+
+QStringList namesInOrder(Table& view) {
+    QStringList names;
+    for (view.first(); !view.eof(); view.next()) names << view.fieldByName("Nome").asString();
+    return names;
+}
+
+}  // namespace
+
+class TableTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { data_ = std::make_unique<TempData>(); }
+    void cleanup() { data_.reset(); }
+
+    void bofEofOnEmptyAndFilledViews() {
+        Table view(kAliasVantejaVs2, "c_cliente");
+        view.open();
+        QVERIFY(view.bof() && view.eof() && view.isEmpty());
+        QCOMPARE(view.recNo(), 0);
+        view.next();
+        view.prior();
+        QVERIFY(view.bof() && view.eof());
+        QVERIFY(view.fieldByName("Nome").isNull());
+        view.close();
+
+        addClients({{"ANA", 1}, {"BRUNO", 2}, {"CARLA", 3}});
+        view.open();
+        QVERIFY(view.bof() && !view.eof());
+        QCOMPARE(view.fieldByName("Nome").asString(), QString("ANA"));
+        view.prior();  // already on the first row
+        QVERIFY(view.bof());
+        QCOMPARE(view.recNo(), 1);
+        view.next();
+        QVERIFY(!view.bof() && !view.eof());
+        view.last();
+        QVERIFY(view.eof() && !view.bof());
+        QCOMPARE(view.fieldByName("Nome").asString(), QString("CARLA"));
+        view.prior();
+        QVERIFY(!view.eof());
+        QCOMPARE(view.recNo(), 2);
+        view.next();
+        view.next();  // past the last row: stays on it
+        QVERIFY(view.eof());
+        QCOMPARE(view.fieldByName("Nome").asString(), QString("CARLA"));
+        QCOMPARE(namesInOrder(view), QStringList({"ANA", "BRUNO", "CARLA"}));
+        QCOMPARE(view.recordCount(), 3);
+    }
+
+    void indexByAnySpellingOrKeyField() {
+        addClients({{"CARLA", 1}, {"ANA", 3}, {"BRUNO", 2}});
+        Table view(kAliasVantejaVs2, "c_cliente.db");
+        view.open();
+        for (const QString& spelling : {"bynome", "Bynome", "ByNome", "BYNOME"}) {
+            view.setIndexName(spelling);
+            QCOMPARE(namesInOrder(view), QStringList({"ANA", "BRUNO", "CARLA"}));
+        }
+        view.setIndexName("bycodigo");
+        QCOMPARE(namesInOrder(view), QStringList({"CARLA", "BRUNO", "ANA"}));
+        view.setIndexName(QString());
+        QCOMPARE(namesInOrder(view), QStringList({"CARLA", "ANA", "BRUNO"}));
+        view.setIndexFieldNames("nome");
+        QCOMPARE(view.indexFieldNames(), QString("Nome"));
+        QCOMPARE(namesInOrder(view), QStringList({"ANA", "BRUNO", "CARLA"}));
+
+        EXPECT_DATA_ERROR(view.setIndexName("porcidade"), "Índice 'porcidade' não encontrado");
+        EXPECT_DATA_ERROR(view.setIndexFieldNames("Cidade"), "Cidade");
+        QCOMPARE(view.indexName(), QString("bynome"));
+
+        Table suppliers(kAliasVantejaVs2, "tbfornecedor.db");
+        suppliers.setIndexFieldNames("Nome");
+        suppliers.open();
+        QVERIFY(suppliers.active());
+    }
+
+    void reindexKeepsCurrentRow() {
+        addClients({{"CARLA", 1}, {"ANA", 2}, {"BRUNO", 3}});
+        Table view(kAliasVantejaVs2, "c_cliente");
+        view.open();
+        view.next();  // ANA
+        view.setIndexName("bynome");
+        QCOMPARE(view.fieldByName("Nome").asString(), QString("ANA"));
+        QCOMPARE(view.recNo(), 1);
+    }
+
+    void viewsAreIndependent() {
+        addClients({{"CARLA", 1}, {"ANA", 2}, {"BRUNO", 3}});
+        Table a(kAliasVantejaVs2, "c_cliente");
+        Table b(kAliasVantejaVs2, "c_cliente");
+        a.open();
+        b.setIndexName("bynome");
+        b.open();
+        b.setFilter("Nome = 'B*'");
+        b.setFiltered(true);
+        a.last();
+        QCOMPARE(a.fieldByName("Nome").asString(), QString("BRUNO"));
+        QCOMPARE(b.fieldByName("Nome").asString(), QString("BRUNO"));
+        QCOMPARE(a.recordCount(), 3);
+        QCOMPARE(b.recordCount(), 1);
+
+        // A change stored through one view is seen by another when that one re-reads.
+        a.first();
+        a.edit();
+        a.fieldByName("Nome").setAsString("BEATRIZ");
+        a.post();
+        QCOMPARE(b.recordCount(), 1);
+        b.refresh();
+        QCOMPARE(namesInOrder(b), QStringList({"BEATRIZ", "BRUNO"}));
+
+        // Moving onto a row reads it as stored now.
+        Table c(kAliasVantejaVs2, "c_cliente");
+        c.open();
+        a.last();
+        a.edit();
+        a.fieldByName("Cidade").setAsString("RECIFE");
+        a.post();
+        c.last();
+        QCOMPARE(c.fieldByName("Cidade").asString(), QString("RECIFE"));
+
+        // A row deleted through another view is skipped when this one moves onto it.
+        Table d(kAliasVantejaVs2, "c_cliente");
+        d.open();
+        a.first();
+        a.next();
+        a.remove();
+        d.next();
+        QCOMPARE(d.recordCount(), 2);
+        QVERIFY(!d.fieldByName("Nome").isNull());
+        QVERIFY(d.fieldByName("Nome").asString() != QString("ANA"));
+    }
+
+    void editOnEmptyViewInserts() {
+        Table view(kAliasVantejaVs2, "logo.db");
+        view.open();
+        QSignalSpy inserted(&view, &Dataset::afterInsert);
+        view.edit();
+        QCOMPARE(view.state(), Dataset::State::Insert);
+        QCOMPARE(inserted.count(), 1);
+        QVERIFY(view.fieldByName("Chave").isNull());
+        view.fieldByName("End").setAsString("/tmp/logo.png");
+        view.post();
+        QCOMPARE(view.state(), Dataset::State::Browse);
+        QCOMPARE(view.recordCount(), 1);
+        QVERIFY(view.fieldByName("Chave").asInteger() > 0);  // given on post
+
+        // With a row present, edit changes that row.
+        view.edit();
+        QCOMPARE(view.state(), Dataset::State::Edit);
+        view.fieldByName("End").clear();
+        view.post();
+        QCOMPARE(view.recordCount(), 1);
+        QVERIFY(view.fieldByName("End").isNull());
+    }
+
+    void movingStoresPendingChanges() {
+        addClients({{"ANA", 1}, {"BRUNO", 2}});
+        Table view(kAliasVantejaVs2, "c_cliente");
+        view.open();
+        QSignalSpy posted(&view, &Dataset::afterPost);
+        QSignalSpy scrolled(&view, &Dataset::afterScroll);
+        view.edit();
+        view.fieldByName("Cidade").setAsString("NATAL");
+        view.next();
+        QCOMPARE(posted.count(), 1);
+        QCOMPARE(scrolled.count(), 1);
+        QCOMPARE(view.state(), Dataset::State::Browse);
+        view.first();
+        QCOMPARE(view.fieldByName("Cidade").asString(), QString("NATAL"));
+
+        // An edit that changed nothing is left quietly.
+        view.edit();
+        view.next();
+        QCOMPARE(posted.count(), 1);
+
+        // Re-filtering and re-indexing store first too.
+        view.edit();
+        view.fieldByName("Cidade").setAsString("CRATO");
+        view.setFilter("Cidade = 'CRATO'");
+        view.setFiltered(true);
+        QCOMPARE(view.recordCount(), 1);
+        QCOMPARE(view.fieldByName("Nome").asString(), QString("BRUNO"));
+        view.edit();
+        view.fieldByName("Bairro").setAsString("CENTRO");
+        view.setIndexName("bynome");
+        QCOMPARE(posted.count(), 3);
+
+        // A new row with nothing typed is dropped on the move.
+        view.setFiltered(false);
+        view.insert();
+        view.first();
+        QCOMPARE(view.recordCount(), 2);
+    }
+
+    void controlsHandOverTextBeforeStore() {
+        addClients({{"ANA", 1}});
+        Table view(kAliasVantejaVs2, "c_cliente");
+        view.open();
+        // A control that is still being typed in gives its text when the record is stored.
+        connect(&view, &Dataset::updateRecord, &view, [&view] { view.fieldByName("Bairro").setAsString("SÉ"); });
+        view.edit();
+        view.next();
+        view.first();
+        QCOMPARE(view.fieldByName("Bairro").asString(), QString::fromUtf8("SÉ"));
+    }
+
+    void cancelAndCloseLoseChanges() {
+        addClients({{"ANA", 1}});
+        Table view(kAliasVantejaVs2, "c_cliente");
+        view.open();
+        view.edit();
+        view.fieldByName("Nome").setAsString("OUTRA");
+        QCOMPARE(view.fieldByName("Nome").asString(), QString("OUTRA"));
+        view.cancel();
+        QCOMPARE(view.fieldByName("Nome").asString(), QString("ANA"));
+
+        view.insert();
+        view.fieldByName("Nome").setAsString("NOVA");
+        view.cancel();
+        QCOMPARE(view.recordCount(), 1);
+        QCOMPARE(view.fieldByName("Nome").asString(), QString("ANA"));
+
+        view.edit();
+        view.fieldByName("Nome").setAsString("PERDIDA");
+        view.close();
+        view.open();
+        QCOMPARE(view.fieldByName("Nome").asString(), QString("ANA"));
+    }
+
+    void deleteMovesToNeighbour() {
+        addClients({{"ANA", 1}, {"BRUNO", 2}, {"CARLA", 3}});
+        Table view(kAliasVantejaVs2, "c_cliente");
+        view.open();
+        QSignalSpy deleted(&view, &Dataset::afterDelete);
+        view.next();
+        view.remove();
+        QCOMPARE(deleted.count(), 1);
+        QCOMPARE(view.recordCount(), 2);
+        QCOMPARE(view.fieldByName("Nome").asString(), QString("CARLA"));
+        view.remove();
+        QCOMPARE(view.fieldByName("Nome").asString(), QString("ANA"));
+        view.remove();
+        QVERIFY(view.isEmpty() && view.bof() && view.eof());
+        EXPECT_DATA_ERROR(view.remove(), "vazia");
+        // Delete while inserting drops the new row.
+        view.insert();
+        view.fieldByName("Nome").setAsString("X");
+        view.remove();
+        QVERIFY(view.isEmpty());
+        QCOMPARE(view.state(), Dataset::State::Browse);
+    }
+
+    void findNearestOnCurrentIndex() {
+        for (const char* name : {"LUZ", "ALUGUEL", "LUZ ELETRICA", "TELEFONE", "GAS"})
+            addRow("tbpagar", {{"Fantasia", name}});
+        Table view(kAliasVantejaVs2, "tbpagar");
+        view.setIndexName("byfantasia");
+        view.open();
+        view.last();
+        QVERIFY(view.findNearest("LU"));
+        QCOMPARE(view.fieldByName("Fantasia").asString(), QString("LUZ"));
+        QVERIFY(view.findNearest("LUZ "));
+        QCOMPARE(view.fieldByName("Fantasia").asString(), QString("LUZ ELETRICA"));
+        QVERIFY(view.findNearest("H"));
+        QCOMPARE(view.fieldByName("Fantasia").asString(), QString("LUZ"));
+        QVERIFY(!view.findNearest("luz"));  // lower case sorts after every capital
+        QCOMPARE(view.recNo(), view.recordCount());
+        QVERIFY(!view.findNearest("ZZZ"));  // past every key: the last row
+        QCOMPARE(view.fieldByName("Fantasia").asString(), QString("TELEFONE"));
+        QVERIFY(view.findNearest(""));
+        QCOMPARE(view.fieldByName("Fantasia").asString(), QString("ALUGUEL"));
+
+        // Numeric key: the typed text is read as a number, not compared as text.
+        addClients({{"A", 9}, {"B", 10}, {"C", 100}});
+        Table clients(kAliasVantejaVs2, "c_cliente");
+        clients.setIndexName("byCodigo");
+        clients.open();
+        QVERIFY(clients.findNearest("10"));
+        QCOMPARE(clients.fieldByName("Nome").asString(), QString("B"));
+        QVERIFY(clients.findNearest("11"));
+        QCOMPARE(clients.fieldByName("Nome").asString(), QString("C"));
+        EXPECT_DATA_ERROR(clients.findNearest("dez"), "não é um valor numérico válido");
+
+        // Only rows that pass the filter are candidates.
+        view.setFilter("fantasia <> 'LUZ'");
+        view.setFiltered(true);
+        QVERIFY(view.findNearest("LUZ"));
+        QCOMPARE(view.fieldByName("Fantasia").asString(), QString("LUZ ELETRICA"));
+    }
+
+    void locateByField() {
+        addClients({{"ANA", 1}, {"bruno", 2}, {"BRUNO", 3}, {"CARLA", 4}});
+        Table view(kAliasVantejaVs2, "c_cliente");
+        view.open();
+        QVERIFY(view.locate("nome", "BRUNO"));
+        QCOMPARE(view.fieldByName("Codigo").asInteger(), 3);
+        QVERIFY(!view.locate("Nome", "BRU"));
+        QCOMPARE(view.fieldByName("Codigo").asInteger(), 3);  // stays put
+        view.first();
+        QVERIFY(view.locate("Nome", "BRU", Table::PartialKey));
+        QCOMPARE(view.fieldByName("Codigo").asInteger(), 3);
+        view.last();
+        QVERIFY(view.locate("Nome", "Bruno", Table::CaseInsensitive));
+        QCOMPARE(view.fieldByName("Codigo").asInteger(), 2);
+        QVERIFY(view.locate("Codigo", 4));
+        QCOMPARE(view.fieldByName("Nome").asString(), QString("CARLA"));
+        QVERIFY(view.locate("Cidade", QVariant()));  // blank matches blank
+        EXPECT_DATA_ERROR(view.locate("Nada", "X"), "Campo 'Nada' não encontrado");
+    }
+
+    void bookmarks() {
+        addClients({{"ANA", 1}, {"BRUNO", 2}, {"CARLA", 3}});
+        Table view(kAliasVantejaVs2, "c_cliente");
+        view.open();
+        view.next();
+        const Bookmark mark = view.bookmark();
+        QVERIFY(mark.isValid());
+        view.disableControls();
+        QSignalSpy changed(&view, &Dataset::dataChanged);
+        double codes = 0;
+        for (view.first(); !view.eof(); view.next()) codes += view.fieldByName("Codigo").asFloat();
+        QVERIFY(view.gotoBookmark(mark));
+        QCOMPARE(changed.count(), 0);
+        view.enableControls();
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(codes, 6.0);
+        QCOMPARE(view.fieldByName("Nome").asString(), QString("BRUNO"));
+
+        view.remove();
+        QVERIFY(!view.gotoBookmark(mark));
+        QVERIFY(!Table(kAliasVantejaVs2, "c_cliente").bookmark().isValid());
+    }
+
+    void fieldsByNameWithTypesFormatsAndSizes() {
+        Table view(kAliasVantejaVs2, "tbpagar.DB");
+        view.open();
+        view.insert();
+        view.fieldByName("FANTASIA").setAsString(QString(40, 'X'));  // String(30)
+        view.fieldByName("nome").setAsString("");
+        view.fieldByName("Codigo").setAsInteger(41);
+        view.fieldByName("Valordocumento").setAsString("1.234,5");
+        view.fieldByName("DataVencimento").setAsString("05/02/2025");
+        view.fieldByName("DataPagamento").setAsString("  /  /    ");
+        view.fieldByName("Intrucao").setAsString(QString(100, 'm'));  // a memo is not cut
+        view.post();
+
+        Table check(kAliasVantejaVs2, "tbpagar");
+        check.open();
+        QCOMPARE(check.fieldByName("Fantasia").asString(), QString(30, 'X'));
+        QVERIFY(check.fieldByName("Nome").isNull());  // empty text is blank
+        QVERIFY(check.fieldByName("DataPagamento").isNull());
+        QCOMPARE(check.fieldByName("DataVencimento").asDate(), QDate(2025, 2, 5));
+        QCOMPARE(check.fieldByName("DataVencimento").displayText(), QString("05/02/2025"));
+        QCOMPARE(check.fieldByName("Intrucao").asString().size(), 100);
+        QCOMPARE(check.fieldByName("Codigo").displayText(), QString("000041"));
+        QCOMPARE(check.fieldByName("Valordocumento").asFloat(), 1234.5);
+        QCOMPARE(check.fieldByName("Valordocumento").displayText(), QString("1234,50"));
+        check.fieldByName("Valordocumento").setDisplayFormat("###,##0.00");
+        QCOMPARE(check.fieldByName("Valordocumento").displayText(), QString("1.234,50"));
+        QCOMPARE(check.fieldByName("Valordocumento").asString(), QString("1234,5"));
+        QCOMPARE(check.fieldByName("DataChequeTerc").editMask(), QString("99/99/9999"));
+        QCOMPARE(Table(kAliasVantejaVs2, "c_cliente").fieldByName("Cep").editMask(), QString("00000\\-999;1;_"));
+        QCOMPARE(Table(kAliasVantejaVs2, "tbfornecedor").fieldByName("Codigo").displayFormat(), QString("0000"));
+        EXPECT_DATA_ERROR(check.fieldByName("Nada"), "Campo 'Nada' não encontrado");
+
+        // Values go in only while editing, never into the row key, and a bad text changes nothing.
+        EXPECT_DATA_ERROR(check.fieldByName("Nome").setAsString("X"), "modo de edição");
+        check.edit();
+        EXPECT_DATA_ERROR(check.fieldByName("Chave").setAsInteger(7), "não pode ser alterado");
+        check.fieldByName("Nome").setAsString("CEMIG");
+        EXPECT_DATA_ERROR(check.fieldByName("Valordocumento").setAsString("abc"), "não é um valor numérico válido");
+        EXPECT_DATA_ERROR(check.fieldByName("DataVencimento").setAsString("31/02/2025"), "não é uma data válida");
+        QCOMPARE(check.state(), Dataset::State::Edit);
+        QCOMPARE(check.fieldByName("Nome").asString(), QString("CEMIG"));
+        QCOMPARE(check.fieldByName("Valordocumento").asFloat(), 1234.5);
+        check.post();
+        QCOMPARE(check.fieldByName("DataVencimento").asDate(), QDate(2025, 2, 5));
+    }
+
+    void fieldNamesWithAccentsAndSpaces() {
+        Table clients(kAliasVantejaVs2, "c_cliente");
+        clients.open();
+        clients.insert();
+        clients.fieldByName("ENDEREÇO").setAsString("RUA A");
+        clients.post();
+        QCOMPARE(clients.fieldByName("endereço").asString(), QString("RUA A"));
+        Table receipts(kAliasVantejaVs2, "cadastro");
+        receipts.open();
+        receipts.insert();
+        receipts.fieldByName("dia MES").setAsString("10 de março de 2025");
+        receipts.fieldByName("Nendereço").setAsString("X");
+        receipts.post();
+        QCOMPARE(receipts.fieldByName("Dia mes").asString(), QString::fromUtf8("10 de março de 2025"));
+        Table notes(kAliasVantejaVs2, "BD_NP");
+        notes.open();
+        notes.insert();
+        notes.fieldByName("Data extenso").setAsString("HOJE");
+        notes.post();
+        QCOMPARE(notes.fieldByName("DATA EXTENSO").asString(), QString("HOJE"));
+    }
+
+    void eventsOfTheEditingCycle() {
+        Table view(kAliasVantejaVs2, "c_cliente");
+        QStringList events;
+        const QList<std::pair<void (Dataset::*)(), const char*>> signalsToWatch = {
+            {&Dataset::beforeInsert, "beforeInsert"}, {&Dataset::afterInsert, "afterInsert"},
+            {&Dataset::beforeEdit, "beforeEdit"},     {&Dataset::afterEdit, "afterEdit"},
+            {&Dataset::beforePost, "beforePost"},     {&Dataset::afterPost, "afterPost"},
+            {&Dataset::beforeCancel, "beforeCancel"}, {&Dataset::afterCancel, "afterCancel"},
+            {&Dataset::beforeDelete, "beforeDelete"}, {&Dataset::afterDelete, "afterDelete"},
+            {&Dataset::afterScroll, "afterScroll"},   {&Dataset::afterOpen, "afterOpen"},
+        };
+        for (const auto& [signal, name] : signalsToWatch)
+            connect(&view, signal, &view, [&events, name = QString(name)] { events << name; });
+        view.open();
+        view.insert();
+        view.fieldByName("Nome").setAsString("ANA");
+        view.post();
+        view.edit();
+        view.cancel();
+        view.remove();
+        QCOMPARE(events, QStringList({"afterOpen", "afterScroll", "beforeInsert", "afterInsert", "afterScroll",
+                                      "beforePost", "afterPost", "beforeEdit", "afterEdit", "beforeCancel",
+                                      "afterCancel", "beforeDelete", "afterDelete", "afterScroll"}));
+    }
+
+    void sumOfFilteredRows() {
+        addRow("tbreceber", {{"Valordocumento", 100.0}, {"Fantasia", "A"}});
+        addRow("tbreceber", {{"Valordocumento", 50.5}, {"Fantasia", "A"}});
+        addRow("tbreceber", {{"Fantasia", "A"}});  // blank amount counts 0
+        addRow("tbreceber", {{"Valordocumento", 7.0}, {"Fantasia", "B"}});
+        Table view(kAliasVantejaVs2, "tbreceber.DB");
+        view.open();
+        view.setFilter("Fantasia = 'A'");
+        view.setFiltered(true);
+        QCOMPARE(view.sum("valordocumento"), 150.5);
+        view.edit();
+        view.fieldByName("Valordocumento").setAsFloat(1.0);
+        QCOMPARE(view.sum("Valordocumento"), 51.5);  // the pending change is stored first
+    }
+
+    void rowsByPositionForGrids() {
+        addClients({{"ANA", 1}, {"BRUNO", 2}});
+        Table view(kAliasVantejaVs2, "c_cliente");
+        view.open();
+        const QVector<QVariant> second = view.rowValues(1);
+        QCOMPARE(second.value(view.fieldIndex("Nome")).toString(), QString("BRUNO"));
+        QCOMPARE(view.recNo(), 1);
+        QVERIFY(view.rowValues(5).isEmpty());
+    }
+
+    void closedViewRefusesWork() {
+        Table view(kAliasVantejaVs2, "c_cliente");
+        EXPECT_DATA_ERROR(view.first(), "tabela fechada");
+        EXPECT_DATA_ERROR(view.fieldByName("Nome").value(), "tabela fechada");
+        QCOMPARE(view.recordCount(), 0);
+        Table unknown(kAliasVantejaVs2, "clientes.db");
+        EXPECT_DATA_ERROR(unknown.open(), "Tabela 'clientes.db' não encontrada");
+        Table nowhere("Outro", "c_cliente");
+        EXPECT_DATA_ERROR(nowhere.open(), "Banco de dados 'Outro' não definido");
+    }
+
+private:
+    std::unique_ptr<TempData> data_;
+};
+
+QTEST_GUILESS_MAIN(TableTest)
+#include "tst_table.moc"
