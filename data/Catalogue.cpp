@@ -19,7 +19,7 @@ FieldDef blob(const QString& name) { return {name, FieldType::Blob, 0, {}, {}}; 
 FieldDef graphic(const QString& name) { return {name, FieldType::Graphic, 0, {}, {}}; }
 
 IndexDef index(const QString& name, const QString& field, QStringList otherSpellings = {}) {
-    return {name, otherSpellings, field, false, false, false};
+    return {name, otherSpellings, field, false, false, false, {}};
 }
 
 const QString kSixDigits = QStringLiteral("000000");
@@ -61,6 +61,11 @@ TableDef ledger(const QString& name, bool payables) {
     if (payables) t.fields << text("Checkbox", 3);
     if (payables) t.indexes << index("Bydataven", "DataVencimento");
     t.indexes << index("byfantasia", "Fantasia") << index("byCodigo", "Codigo");
+    // The ledger filters test the due date, the payment date, the reference and the name.
+    const QStringList filtered = {"DataVencimento", "DataPagamento", "Fantasia", "Nome"};
+    for (IndexDef& index : t.indexes)
+        for (const QString& field : filtered)
+            if (field != index.field) index.covering << field;
     return t;
 }
 

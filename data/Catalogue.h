@@ -30,6 +30,9 @@ struct IndexDef {
     bool caseInsensitive = false;
     bool unique = false;
     bool primary = false;     // the primary key itself (no separate index in the store)
+    // Further columns the store keeps in the index, after the key and the row key, so that the filters the
+    // windows use on this order are answered from the index alone. They do not change the order.
+    QStringList covering;
 
     bool isNamed(const QString& spelling) const;
 };

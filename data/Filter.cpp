@@ -109,6 +109,7 @@ public:
         result.sql = orExpression();
         if (peek().kind != TokenKind::End) throw DataError(invalid(QStringLiteral("texto inesperado '%1'").arg(peek().text)));
         result.params = params_;
+        result.fields = fields_;
         return result;
     }
 
@@ -159,9 +160,10 @@ private:
         return token.kind == TokenKind::Text || token.kind == TokenKind::Number || isKeyword(token, "null");
     }
 
-    int fieldOf(const Token& token) const {
+    int fieldOf(const Token& token) {
         const int index = table_.fieldIndex(token.text);
         if (index < 0) throw DataError(invalid(QStringLiteral("campo '%1' não encontrado").arg(token.text)));
+        if (!fields_.contains(table_.fields[index].name)) fields_ << table_.fields[index].name;
         return index;
     }
 
@@ -253,6 +255,7 @@ private:
     const TableDef& table_;
     int pos_ = 0;
     QVariantList params_;
+    QStringList fields_;
 };
 
 }  // namespace

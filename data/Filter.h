@@ -10,6 +10,7 @@
 struct CompiledFilter {
     QString sql;  // empty when the text holds no condition
     QVariantList params;
+    QStringList fields;  // declared names of the fields the condition reads
     bool isEmpty() const { return sql.isEmpty(); }
 };
 

@@ -21,11 +21,15 @@ QStringList schemaStatements() {
                           .arg(quoteIdentifier(table.name), columns.join(QStringLiteral(", ")));
         for (const IndexDef& index : table.indexes) {
             if (index.primary) continue;
-            statements << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4%5)")
+            // The row key follows the key, so the index gives the order the views read in: key, then row key.
+            QStringList columns = {quoteIdentifier(index.field) +
+                                   (index.caseInsensitive ? QStringLiteral(" COLLATE NOCASE") : QString())};
+            if (!index.unique) columns << quoteIdentifier(table.keyField().name);
+            for (const QString& field : index.covering) columns << quoteIdentifier(field);
+            statements << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
                               .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(),
                                    quoteIdentifier(table.sqlIndexName(index)), quoteIdentifier(table.name),
-                                   quoteIdentifier(index.field),
-                                   index.caseInsensitive ? QStringLiteral(" COLLATE NOCASE") : QString());
+                                   columns.join(QStringLiteral(", ")));
         }
     }
     return statements;

@@ -65,6 +65,13 @@ QString Table::orderBy() const {
     const QString key = quoteIdentifier(def_->keyField().name);
     if (!index_) return QStringLiteral(" ORDER BY ") + key;
     QString column = quoteIdentifier(index_->field);
+    // Walking an index whose entries lack a filtered field means one table lookup per row; reading the
+    // table in its own order and sorting is several times faster then.
+    for (const QString& field : compiled_.fields)
+        if (field != index_->field && !index_->covering.contains(field)) {
+            column.prepend(QLatin1Char('+'));
+            break;
+        }
     if (index_->caseInsensitive) column += QStringLiteral(" COLLATE NOCASE");
     return QStringLiteral(" ORDER BY %1, %2").arg(column, key);
 }
