@@ -32,16 +32,19 @@ void generateLedger(const QString& file, int rows) {
     sqlite3* db = nullptr;
     sqlite3_open(file.toUtf8().constData(), &db);
     execSql(db, "BEGIN");
-    Statement insert(db,
-                     "INSERT INTO tbpagar (Fantasia, Nome, Codigo, DataEmissao, DataVencimento, DataPagamento, "
-                     "Valordocumento, Observacoes) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
-    const QStringList references = {"LUZ", "AGUA", "ALUGUEL", "TELEFONE", "INTERNET", "MATERIAL", "SALARIO",
-                                    "IMPOSTO", "GAS", "SEGURO", "MANUTENCAO", "COMBUSTIVEL", "CONTADOR"};
+    Statement insert(
+        db,
+        "INSERT INTO tbpagar (Fantasia, Nome, Codigo, DataEmissao, DataVencimento, DataPagamento, "
+        "Valordocumento, Observacoes) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    const QStringList references = {"LUZ",        "AGUA",        "ALUGUEL", "TELEFONE", "INTERNET",
+                                    "MATERIAL",   "SALARIO",     "IMPOSTO", "GAS",      "SEGURO",
+                                    "MANUTENCAO", "COMBUSTIVEL", "CONTADOR"};
     QRandomGenerator random(20261209);
     const QDate start(2015, 1, 1);
     for (int i = 0; i < rows; ++i) {
         const QDate due = start.addDays(random.bounded(3650));
-        insert.bind(1, references[random.bounded(references.size())] + QStringLiteral(" %1").arg(random.bounded(500)));
+        insert.bind(1, references[random.bounded(references.size())] +
+                           QStringLiteral(" %1").arg(random.bounded(500)));
         insert.bind(2, QStringLiteral("CREDOR %1").arg(random.bounded(2000)));
         insert.bind(3, i + 1);
         insert.bind(4, due.addDays(-random.bounded(30)));
@@ -82,7 +85,8 @@ double cliTime(const QString& file, const QStringList& statements) {
     if (cli.isEmpty()) return -1;
     QString script = ".output /dev/null\n.timer on\n";
     for (int run = 0; run < kRuns; ++run)
-        for (const QString& statement : statements) script += statement + ";\n";
+        for (const QString& statement : statements)
+            script += statement + ";\n";
     QProcess process;
     process.start(cli, {file});
     process.write(script.toUtf8());
@@ -109,7 +113,9 @@ void report(const QString& what, double ours, double cli) {
     if (cli < 0)
         out << "   (sqlite3 não encontrado)";
     else
-        out << QStringLiteral("   sqlite3 %1 ms   razão %2").arg(cli, 8, 'f', 2).arg(cli > 0 ? QString::number(ours / cli, 'f', 2) : QStringLiteral("-"));
+        out << QStringLiteral("   sqlite3 %1 ms   razão %2")
+                   .arg(cli, 8, 'f', 2)
+                   .arg(cli > 0 ? QString::number(ours / cli, 'f', 2) : QStringLiteral("-"));
     out << '\n';
     out.flush();
 }
@@ -122,7 +128,9 @@ void bench(int rows) {
     QElapsedTimer generation;
     generation.start();
     generateLedger(file, rows);
-    out << QStringLiteral("tbpagar com %L1 linhas (gerado em %2 s)\n").arg(rows).arg(generation.elapsed() / 1000.0, 0, 'f', 1);
+    out << QStringLiteral("tbpagar com %L1 linhas (gerado em %2 s)\n")
+               .arg(rows)
+               .arg(generation.elapsed() / 1000.0, 0, 'f', 1);
 
     Session::instance().clear();
     defineStandardDatabases(dir.path());
@@ -164,7 +172,8 @@ void bench(int rows) {
 
     double total = 0;
     const double sum = timeIt([] {}, [&] { total = view->sum("Valordocumento"); });
-    report("soma de Valordocumento", sum, cliTime(file, {"SELECT total(Valordocumento) FROM tbpagar WHERE " + unpaid}));
+    report("soma de Valordocumento", sum,
+           cliTime(file, {"SELECT total(Valordocumento) FROM tbpagar WHERE " + unpaid}));
 
     const double reindex = timeIt(filtered, [&] { view->setIndexName("byfantasia"); });
     report("trocar para byfantasia", reindex,
@@ -181,9 +190,11 @@ void bench(int rows) {
            cliTime(file, {"SELECT * FROM tbpagar WHERE Chave = (SELECT Chave FROM tbpagar WHERE " + unpaid +
                           " ORDER BY DataVencimento DESC, Chave DESC LIMIT 1)"}));
 
-    const double scroll = timeIt([&] { view->first(); }, [&] {
-        for (int i = 0; i < 1000 && !view->eof(); ++i) view->next();
-    });
+    const double scroll = timeIt([&] { view->first(); },
+                                 [&] {
+                                     for (int i = 0; i < 1000 && !view->eof(); ++i)
+                                         view->next();
+                                 });
     report("1.000 x Next (rolar)", scroll,
            cliTime(file, {"SELECT * FROM tbpagar WHERE " + unpaid + byDue + " LIMIT 1000"}));
     out << QStringLiteral("  total filtrado: %1\n\n").arg(total, 0, 'f', 2);
@@ -196,8 +207,10 @@ void bench(int rows) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QList<int> sizes;
-    for (const QString& arg : app.arguments().mid(1)) sizes << arg.toInt();
+    for (const QString& arg : app.arguments().mid(1))
+        sizes << arg.toInt();
     if (sizes.isEmpty()) sizes = {100000, 1000000};
-    for (int rows : sizes) bench(rows);
+    for (int rows : sizes)
+        bench(rows);
     return 0;
 }

@@ -4,19 +4,33 @@
 
 namespace {
 
-FieldDef autoInc(const QString& name) { return {name, FieldType::AutoInc, 0, {}, {}}; }
-FieldDef integer(const QString& name, const QString& format = {}) { return {name, FieldType::Integer, 0, format, {}}; }
-FieldDef real(const QString& name, const QString& format = {}) { return {name, FieldType::Float, 0, format, {}}; }
+FieldDef autoInc(const QString& name) {
+    return {name, FieldType::AutoInc, 0, {}, {}};
+}
+FieldDef integer(const QString& name, const QString& format = {}) {
+    return {name, FieldType::Integer, 0, format, {}};
+}
+FieldDef real(const QString& name, const QString& format = {}) {
+    return {name, FieldType::Float, 0, format, {}};
+}
 FieldDef currency(const QString& name, const QString& format = {}) {
     return {name, FieldType::Currency, 0, format, {}};
 }
-FieldDef date(const QString& name, const QString& mask = {}) { return {name, FieldType::Date, 0, {}, mask}; }
+FieldDef date(const QString& name, const QString& mask = {}) {
+    return {name, FieldType::Date, 0, {}, mask};
+}
 FieldDef text(const QString& name, int size, const QString& mask = {}) {
     return {name, FieldType::String, size, {}, mask};
 }
-FieldDef memo(const QString& name, int size) { return {name, FieldType::Memo, size, {}, {}}; }
-FieldDef blob(const QString& name) { return {name, FieldType::Blob, 0, {}, {}}; }
-FieldDef graphic(const QString& name) { return {name, FieldType::Graphic, 0, {}, {}}; }
+FieldDef memo(const QString& name, int size) {
+    return {name, FieldType::Memo, size, {}, {}};
+}
+FieldDef blob(const QString& name) {
+    return {name, FieldType::Blob, 0, {}, {}};
+}
+FieldDef graphic(const QString& name) {
+    return {name, FieldType::Graphic, 0, {}, {}};
+}
 
 IndexDef index(const QString& name, const QString& field, QStringList otherSpellings = {}) {
     return {name, otherSpellings, field, false, false, false, {}};
@@ -56,8 +70,8 @@ TableDef ledger(const QString& name, bool payables) {
     if (payables) t.fields << memo("Intrucao", 15);
     t.fields << date("PrazoProt") << text("NChequeTerceiro", 15) << date("DataChequeTerc", "99/99/9999")
              << text("CodBancoTerc", 10) << text("NomeAgenciaTerc", 20) << text("Emitente", 30)
-             << text("CodAgenciaTerc", 10) << text("NumeroContaTerc", 20) << currency("ValorChequeTerc", kMoney)
-             << text("Codfatura", 10) << text("Tipopgto", 10);
+             << text("CodAgenciaTerc", 10) << text("NumeroContaTerc", 20)
+             << currency("ValorChequeTerc", kMoney) << text("Codfatura", 10) << text("Tipopgto", 10);
     if (payables) t.fields << text("Checkbox", 3);
     if (payables) t.indexes << index("Bydataven", "DataVencimento");
     t.indexes << index("byfantasia", "Fantasia") << index("byCodigo", "Codigo");
@@ -76,35 +90,62 @@ QVector<TableDef> buildCatalogue() {
     TableDef cliente;
     cliente.name = "c_cliente";
     cliente.fields = {
-        autoInc("Chave"),       integer("Codigo"),      text("Nome", 255),      text("Endereço", 255),
-        text("Cidade", 255),    text("Bairro", 255),    text("UF", 2),          text("Cpf", 50),
-        text("RG", 50),         text("Telefone", 15),   text("Celular", 15),    text("Obs", 255),
-        text("Cpfpagador", 50), text("Rgpagador", 50),  text("Contato", 100),   text("Cep", 10, "00000\\-999;1;_"),
+        autoInc("Chave"),       integer("Codigo"),
+        text("Nome", 255),      text("Endereço", 255),
+        text("Cidade", 255),    text("Bairro", 255),
+        text("UF", 2),          text("Cpf", 50),
+        text("RG", 50),         text("Telefone", 15),
+        text("Celular", 15),    text("Obs", 255),
+        text("Cpfpagador", 50), text("Rgpagador", 50),
+        text("Contato", 100),   text("Cep", 10, "00000\\-999;1;_"),
     };
-    cliente.indexes = {index("bycodigo", "Codigo", {"byCodigo"}), index("bynome", "Nome", {"Bynome", "ByNome"})};
+    cliente.indexes = {index("bycodigo", "Codigo", {"byCodigo"}),
+                       index("bynome", "Nome", {"Bynome", "ByNome"})};
     all << cliente;
 
     TableDef emitente;
     emitente.name = "Tb_Emitente";
-    emitente.fields = {autoInc("Chave"), real("Codigo"),   text("Nome", 200),
-                       text("CPF", 30),  text("RG", 30),   text("Endereco", 255)};
+    emitente.fields = {autoInc("Chave"), real("Codigo"), text("Nome", 200),
+                       text("CPF", 30),  text("RG", 30), text("Endereco", 255)};
     emitente.indexes = {index("ByCodigo", "Codigo"), index("bynome", "Nome", {"ByNome"})};
     all << emitente;
 
     TableDef cadastro;
     cadastro.name = "cadastro";
     cadastro.fields = {
-        autoInc("Chave"),          integer("Codigo", kSixDigits), real("Codigo2"),
-        real("Valor"),             text("Reci", 255),             text("End", 255),
-        text("Importancia", 255),  text("Referente", 255),        text("Cidade", 255),
-        text("Dia mes", 255),      text("Emitente", 255),         text("Cpf", 50),
-        text("End2", 255),         text("Empresa", 255),          text("Tel", 50),
-        text("Outros", 255),       text("Valor2", 255),           text("Cpfpagador", 50),
-        text("Rg_pagador", 50),    text("UF", 2),                 text("Celular", 15),
-        text("Rgemitente", 50),    text("DataVecimento", 100),    text("Aos", 255),
-        text("Pagarei", 255),      text("Ncpf", 100),             text("Nemitente", 255),
-        text("Nrg_emitente", 100), text("Ncpf_emitente", 100),    text("Nendereço", 255),
-        memo("Obs", 1),            real("Data2"),                 text("Mes", 30),
+        autoInc("Chave"),
+        integer("Codigo", kSixDigits),
+        real("Codigo2"),
+        real("Valor"),
+        text("Reci", 255),
+        text("End", 255),
+        text("Importancia", 255),
+        text("Referente", 255),
+        text("Cidade", 255),
+        text("Dia mes", 255),
+        text("Emitente", 255),
+        text("Cpf", 50),
+        text("End2", 255),
+        text("Empresa", 255),
+        text("Tel", 50),
+        text("Outros", 255),
+        text("Valor2", 255),
+        text("Cpfpagador", 50),
+        text("Rg_pagador", 50),
+        text("UF", 2),
+        text("Celular", 15),
+        text("Rgemitente", 50),
+        text("DataVecimento", 100),
+        text("Aos", 255),
+        text("Pagarei", 255),
+        text("Ncpf", 100),
+        text("Nemitente", 255),
+        text("Nrg_emitente", 100),
+        text("Ncpf_emitente", 100),
+        text("Nendereço", 255),
+        memo("Obs", 1),
+        real("Data2"),
+        text("Mes", 30),
         text("Obs_recibo", 255),
     };
     cadastro.indexes = {index("byCodigo", "Codigo"), index("bynome", "Reci")};
@@ -113,11 +154,24 @@ QVector<TableDef> buildCatalogue() {
     TableDef nota;
     nota.name = "BD_NP";
     nota.fields = {
-        autoInc("Chave"),          real("Codigo", kSixDigits), text("Valor", 255),       text("Aos", 255),
-        text("Pagarei", 255),      text("Cpf", 30),            real("Dia"),              text("Mes", 30),
-        real("Ano"),               text("Ou", 255),            text("Cidade", 200),      text("Uf", 2),
-        text("Data extenso", 200), text("Emitente", 200),      text("Cpf_emitente", 30), text("Rg_emitente", 30),
-        text("End_emitente", 200), text("Msg", 255),
+        autoInc("Chave"),
+        real("Codigo", kSixDigits),
+        text("Valor", 255),
+        text("Aos", 255),
+        text("Pagarei", 255),
+        text("Cpf", 30),
+        real("Dia"),
+        text("Mes", 30),
+        real("Ano"),
+        text("Ou", 255),
+        text("Cidade", 200),
+        text("Uf", 2),
+        text("Data extenso", 200),
+        text("Emitente", 200),
+        text("Cpf_emitente", 30),
+        text("Rg_emitente", 30),
+        text("End_emitente", 200),
+        text("Msg", 255),
     };
     IndexDef primary = index("T_NPIndex1", "Chave");
     primary.primary = primary.unique = true;
@@ -131,10 +185,10 @@ QVector<TableDef> buildCatalogue() {
     TableDef fornecedor;
     fornecedor.name = "tbfornecedor";
     fornecedor.fields = {
-        autoInc("Chave"),         real("Codigo", "0000"),   text("Nome", 100),
-        text("Contato", 30),      text("CNPJ_CPF", 30),     text("TipoServico", 255),
+        autoInc("Chave"),           real("Codigo", "0000"),   text("Nome", 100),
+        text("Contato", 30),        text("CNPJ_CPF", 30),     text("TipoServico", 255),
         text("Transportadora", 50), text("CndPagamento", 50), real("Desconto"),
-        real("EntregaDias"),      text("Situacao", 30),     text("Telefone", 15, "!\\(99\\)0000-0000;1;_"),
+        real("EntregaDias"),        text("Situacao", 30),     text("Telefone", 15, "!\\(99\\)0000-0000;1;_"),
     };
     fornecedor.indexes = {index("byCodigo", "Codigo"), index("byNome", "Nome")};
     all << fornecedor;
@@ -146,8 +200,8 @@ QVector<TableDef> buildCatalogue() {
 
     TableDef usuarios;
     usuarios.name = "USUARIOS";
-    usuarios.fields = {autoInc("ID"),      date("DT_INC"),     date("DT_ALT"),    text("STATUS", 1),
-                       text("NOME", 30),   text("LOGIN", 15),  text("SENHA", 15)};
+    usuarios.fields = {autoInc("ID"),    date("DT_INC"),    date("DT_ALT"),   text("STATUS", 1),
+                       text("NOME", 30), text("LOGIN", 15), text("SENHA", 15)};
     usuarios.password = QStringLiteral("4817");
     all << usuarios;
     return all;
@@ -224,7 +278,9 @@ const IndexDef* TableDef::indexOnField(const QString& fieldName) const {
     return nullptr;
 }
 
-QString TableDef::sqlIndexName(const IndexDef& index) const { return name + QLatin1Char('_') + index.name; }
+QString TableDef::sqlIndexName(const IndexDef& index) const {
+    return name + QLatin1Char('_') + index.name;
+}
 
 const QVector<TableDef>& Catalogue::tables() {
     static const QVector<TableDef> all = buildCatalogue();

@@ -10,11 +10,11 @@
 enum class FieldType { AutoInc, Integer, Float, Currency, Date, String, Memo, Blob, Graphic };
 
 struct FieldDef {
-    QString name;          // as declared, e.g. "Endereço", "Dia mes"
+    QString name;  // as declared, e.g. "Endereço", "Dia mes"
     FieldType type = FieldType::String;
-    int size = 0;          // characters for String, in-record length for Memo
-    QString displayFormat; // default display format of the field
-    QString editMask;      // default edit mask of the field
+    int size = 0;           // characters for String, in-record length for Memo
+    QString displayFormat;  // default display format of the field
+    QString editMask;       // default edit mask of the field
 
     bool isNumeric() const;
     bool isText() const { return type == FieldType::String || type == FieldType::Memo; }
@@ -24,12 +24,12 @@ struct FieldDef {
 };
 
 struct IndexDef {
-    QString name;             // the declared spelling
+    QString name;  // the declared spelling
     QStringList otherSpellings;
-    QString field;            // key field
+    QString field;  // key field
     bool caseInsensitive = false;
     bool unique = false;
-    bool primary = false;     // the primary key itself (no separate index in the store)
+    bool primary = false;  // the primary key itself (no separate index in the store)
     // Further columns the store keeps in the index, after the key and the row key, so that the filters the
     // windows use on this order are answered from the index alone. They do not change the order.
     QStringList covering;
@@ -38,15 +38,15 @@ struct IndexDef {
 };
 
 struct TableDef {
-    QString name;              // stored name, without extension
+    QString name;  // stored name, without extension
     QVector<FieldDef> fields;
     QVector<IndexDef> indexes;
-    QString password;          // session password that must be registered before opening; empty if none
+    QString password;  // session password that must be registered before opening; empty if none
 
-    int fieldIndex(const QString& fieldName) const;   // case-insensitive; -1 when unknown
-    int keyFieldIndex() const;                        // the AutoInc row key
+    int fieldIndex(const QString& fieldName) const;  // case-insensitive; -1 when unknown
+    int keyFieldIndex() const;                       // the AutoInc row key
     const FieldDef& keyField() const { return fields[keyFieldIndex()]; }
-    const IndexDef* findIndex(const QString& indexName) const;   // by any spelling, case-insensitive
+    const IndexDef* findIndex(const QString& indexName) const;  // by any spelling, case-insensitive
     const IndexDef* indexOnField(const QString& fieldName) const;
     QString sqlIndexName(const IndexDef& index) const;
 };
@@ -59,7 +59,8 @@ const TableDef* find(const QString& tableName);
 
 // The field a declared SQL type stands for (the reverse of FieldDef::sqlType); an unknown or empty type gives
 // a field of type `fallback`.
-FieldDef fieldFromSqlType(const QString& name, const QString& sqlType, FieldType fallback = FieldType::String);
+FieldDef fieldFromSqlType(const QString& name, const QString& sqlType,
+                          FieldType fallback = FieldType::String);
 
 // Quotes an identifier for SQLite.
 QString quoteIdentifier(const QString& name);

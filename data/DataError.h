@@ -3,15 +3,15 @@
 #include <QString>
 #include <stdexcept>
 
-// Every failure of the data layer: a missing folder, file, table, field or index, a bad filter, a text that is
-// not a number or a date, an engine error. The message is meant for the user and is in Portuguese; windows
+// Every failure of the data layer: a missing folder, file, table, field or index, a bad filter, a text that
+// is not a number or a date, an engine error. The message is meant for the user and is in Portuguese; windows
 // show it in the standard error box.
 class DataError : public std::runtime_error {
-public:
+  public:
     explicit DataError(const QString& message)
         : std::runtime_error(message.toStdString()), message_(message) {}
     const QString& message() const { return message_; }
 
-private:
+  private:
     QString message_;
 };

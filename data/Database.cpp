@@ -26,18 +26,21 @@ Database::Database(const QString& name, const QStringList& params) : name_(name)
 Database::~Database() {
     disconnect();
     // Datasets may outlive their database; they must not call back into it.
-    for (Dataset* dataset : datasets_) dataset->databaseGone();
+    for (Dataset* dataset : datasets_)
+        dataset->databaseGone();
 }
 
 void Database::setParams(const QStringList& params) {
     if (connected())
-        throw DataError(QStringLiteral("Não é possível alterar os parâmetros do banco '%1' conectado").arg(name_));
+        throw DataError(
+            QStringLiteral("Não é possível alterar os parâmetros do banco '%1' conectado").arg(name_));
     params_ = params;
 }
 
 void Database::setParam(int index, const QString& value) {
     QStringList params = params_;
-    while (params.size() <= index) params << QString();
+    while (params.size() <= index)
+        params << QString();
     params[index] = value;
     setParams(params);
 }
@@ -45,7 +48,8 @@ void Database::setParam(int index, const QString& value) {
 QString Database::path() const {
     for (const QString& param : params_) {
         const int equals = param.indexOf(QLatin1Char('='));
-        if (equals > 0 && param.left(equals).trimmed().compare(QLatin1String("PATH"), Qt::CaseInsensitive) == 0)
+        if (equals > 0 &&
+            param.left(equals).trimmed().compare(QLatin1String("PATH"), Qt::CaseInsensitive) == 0)
             return param.mid(equals + 1).trimmed();
     }
     return {};
@@ -55,32 +59,36 @@ void Database::connect() {
     if (connected()) return;
     const QString folder = path();
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        throw DataError(QStringLiteral("A pasta de dados não existe: %1").arg(QDir::toNativeSeparators(folder)));
+        throw DataError(
+            QStringLiteral("A pasta de dados não existe: %1").arg(QDir::toNativeSeparators(folder)));
     const QString file = QDir(folder).filePath(kDataFileName);
     if (!QFileInfo(file).isFile())
-        throw DataError(QStringLiteral("O arquivo de dados não existe: %1").arg(QDir::toNativeSeparators(file)));
+        throw DataError(
+            QStringLiteral("O arquivo de dados não existe: %1").arg(QDir::toNativeSeparators(file)));
 
     // The connection is opened through Qt's SQLite driver; the data layer then works on the native handle,
     // which gives it prepared statements without per-row overhead and the declared type of query columns.
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
-    db.setDatabaseName(file);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open()) {
-        const QString message = db.lastError().text();
-        db = QSqlDatabase();
+    sqlite3* handle = nullptr;
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+        db.setDatabaseName(file);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        if (db.open()) {
+            const QVariant native = db.driver()->handle();
+            if (native.isValid() && qstrcmp(native.typeName(), "sqlite3*") == 0)
+                handle = *static_cast<sqlite3* const*>(native.constData());
+            else
+                failure = QStringLiteral("o driver SQLite não está disponível");
+        } else {
+            failure = db.lastError().text();
+        }
+        if (!handle) db.close();
+    }
+    if (!handle) {
         QSqlDatabase::removeDatabase(connectionName_);
         throw DataError(QStringLiteral("Não foi possível abrir o arquivo de dados %1: %2")
-                            .arg(QDir::toNativeSeparators(file), message));
-    }
-    const QVariant native = db.driver()->handle();
-    sqlite3* handle = native.isValid() && qstrcmp(native.typeName(), "sqlite3*") == 0
-                          ? *static_cast<sqlite3* const*>(native.constData())
-                          : nullptr;
-    if (!handle) {
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(connectionName_);
-        throw DataError(QStringLiteral("O driver SQLite não está disponível"));
+                            .arg(QDir::toNativeSeparators(file), failure));
     }
     handle_ = handle;
     try {
@@ -89,7 +97,8 @@ void Database::connect() {
                                         "PRAGMA mmap_size=268435456"));
         knownTables_.clear();
         Statement tables(handle_, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"));
-        while (tables.step()) knownTables_.insert(tables.text(0).toLower());
+        while (tables.step())
+            knownTables_.insert(tables.text(0).toLower());
     } catch (...) {
         disconnect();
         throw;
@@ -99,7 +108,8 @@ void Database::connect() {
 void Database::disconnect() {
     if (!connected()) return;
     const QList<Dataset*> open = datasets_;
-    for (Dataset* dataset : open) dataset->close();
+    for (Dataset* dataset : open)
+        dataset->close();
     handle_ = nullptr;
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
@@ -122,7 +132,9 @@ void Database::attach(Dataset* dataset) {
     if (!datasets_.contains(dataset)) datasets_.append(dataset);
 }
 
-void Database::detach(Dataset* dataset) { datasets_.removeAll(dataset); }
+void Database::detach(Dataset* dataset) {
+    datasets_.removeAll(dataset);
+}
 
 Session& Session::instance() {
     static Session session;
@@ -142,9 +154,13 @@ Database& Session::database(const QString& name) {
     return *database;
 }
 
-Database* Session::find(const QString& name) { return databases_.value(name.trimmed().toLower(), nullptr); }
+Database* Session::find(const QString& name) {
+    return databases_.value(name.trimmed().toLower(), nullptr);
+}
 
-void Session::remove(const QString& name) { delete databases_.take(name.toLower()); }
+void Session::remove(const QString& name) {
+    delete databases_.take(name.toLower());
+}
 
 void Session::clear() {
     qDeleteAll(databases_);
@@ -155,6 +171,7 @@ void Session::clear() {
 void defineStandardDatabases(const QString& programFolder) {
     Session& session = Session::instance();
     session.define(kAliasVantejaVs2, {QStringLiteral("PATH=") + dataFolderFor(programFolder)});
-    session.define(kDatabaseSenha, {QStringLiteral("PATH=C:\\[ProgramFilesFolder]Talonor\\dados"),
-                                    QStringLiteral("DEFAULT DRIVER=PARADOX"), QStringLiteral("ENABLE BCD=FALSE")});
+    session.define(kDatabaseSenha,
+                   {QStringLiteral("PATH=C:\\[ProgramFilesFolder]Talonor\\dados"),
+                    QStringLiteral("DEFAULT DRIVER=PARADOX"), QStringLiteral("ENABLE BCD=FALSE")});
 }

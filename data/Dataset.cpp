@@ -4,16 +4,24 @@
 #include "Database.h"
 #include "Values.h"
 
-const FieldDef& Field::def() const { return dataset_->fieldDef(index_); }
-QVariant Field::value() const { return dataset_->fieldValue(index_); }
-void Field::setValue(const QVariant& value) { dataset_->setFieldValue(index_, value); }
+const FieldDef& Field::def() const {
+    return dataset_->fieldDef(index_);
+}
+QVariant Field::value() const {
+    return dataset_->fieldValue(index_);
+}
+void Field::setValue(const QVariant& value) {
+    dataset_->setFieldValue(index_, value);
+}
 
 bool Field::isNull() const {
     const QVariant v = value();
     return !v.isValid() || v.isNull();
 }
 
-QString Field::asString() const { return Values::asString(def(), value()); }
+QString Field::asString() const {
+    return Values::asString(def(), value());
+}
 
 double Field::asFloat() const {
     const QVariant v = value();
@@ -36,11 +44,21 @@ QDate Field::asDate() const {
     return v.toDate();
 }
 
-QString Field::displayText() const { return Values::displayText(def(), value(), displayFormat()); }
-QString Field::displayFormat() const { return dataset_->displayFormat(index_); }
-void Field::setDisplayFormat(const QString& format) { dataset_->setDisplayFormat(index_, format); }
-QString Field::editMask() const { return dataset_->editMask(index_); }
-void Field::setEditMask(const QString& mask) { dataset_->setEditMask(index_, mask); }
+QString Field::displayText() const {
+    return Values::displayText(def(), value(), displayFormat());
+}
+QString Field::displayFormat() const {
+    return dataset_->displayFormat(index_);
+}
+void Field::setDisplayFormat(const QString& format) {
+    dataset_->setDisplayFormat(index_, format);
+}
+QString Field::editMask() const {
+    return dataset_->editMask(index_);
+}
+void Field::setEditMask(const QString& mask) {
+    dataset_->setEditMask(index_, mask);
+}
 
 Dataset::Dataset(QObject* parent) : QObject(parent) {}
 
@@ -49,7 +67,8 @@ Dataset::~Dataset() {
 }
 
 void Dataset::setDatabaseName(const QString& name) {
-    if (active()) throw DataError(QStringLiteral("Não é possível alterar o banco de dados de uma tabela aberta"));
+    if (active())
+        throw DataError(QStringLiteral("Não é possível alterar o banco de dados de uma tabela aberta"));
     databaseName_ = name;
 }
 
@@ -134,5 +153,6 @@ void Dataset::resetFieldFormats() {
 }
 
 void Dataset::checkActive() const {
-    if (!active()) throw DataError(QStringLiteral("Não é possível realizar esta operação com a tabela fechada"));
+    if (!active())
+        throw DataError(QStringLiteral("Não é possível realizar esta operação com a tabela fechada"));
 }

@@ -20,7 +20,7 @@ struct Bookmark {
 
 // A field of the current record of a dataset, addressed by position. Cheap to copy.
 class Field {
-public:
+  public:
     Field(Dataset* dataset, int index) : dataset_(dataset), index_(index) {}
 
     const FieldDef& def() const;
@@ -49,16 +49,16 @@ public:
     QString editMask() const;
     void setEditMask(const QString& mask);
 
-private:
+  private:
     Dataset* dataset_;
     int index_;
 };
 
-// What tables and queries have in common: a current record over an ordered set of rows, Delphi's BOF/EOF rules,
-// fields by name with display formats and edit masks, and the events the windows listen to.
+// What tables and queries have in common: a current record over an ordered set of rows, Delphi's BOF/EOF
+// rules, fields by name with display formats and edit masks, and the events the windows listen to.
 class Dataset : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class State { Inactive, Browse, Edit, Insert };
 
     explicit Dataset(QObject* parent = nullptr);
@@ -79,7 +79,7 @@ public:
     bool bof() const { return bof_; }
     bool eof() const { return eof_; }
     virtual int recordCount() const = 0;  // rows that pass the filter
-    virtual int recNo() const = 0;         // 1-based position of the current row; 0 when there is none
+    virtual int recNo() const = 0;        // 1-based position of the current row; 0 when there is none
     bool isEmpty() const { return recordCount() == 0; }
 
     virtual Bookmark bookmark() const = 0;
@@ -106,7 +106,7 @@ public:
     // Called by a database that is destroyed before this dataset.
     void databaseGone() { database_ = nullptr; }
 
-signals:
+  signals:
     void afterOpen();
     void beforeClose();
     void beforeEdit();
@@ -125,7 +125,7 @@ signals:
     void dataChanged();    // current record moved or its values changed
     void layoutChanged();  // rows added, removed or reordered
 
-protected:
+  protected:
     Database& attachDatabase();
     void detachDatabase();
     void setState(State state);
@@ -139,7 +139,7 @@ protected:
     bool bof_ = true;
     bool eof_ = true;
 
-private:
+  private:
     QString databaseName_;
     QVector<QString> displayFormats_;
     QVector<QString> editMasks_;

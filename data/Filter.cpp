@@ -14,10 +14,16 @@ struct Token {
     QString text;
 };
 
-QString invalid(const QString& detail) { return QStringLiteral("Expressão de filtro inválida: %1").arg(detail); }
+QString invalid(const QString& detail) {
+    return QStringLiteral("Expressão de filtro inválida: %1").arg(detail);
+}
 
-bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
-bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+bool isNameStart(QChar c) {
+    return c.isLetter() || c == QLatin1Char('_');
+}
+bool isNameChar(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
 
 QVector<Token> tokenize(const QString& text) {
     QVector<Token> tokens;
@@ -49,7 +55,8 @@ QVector<Token> tokenize(const QString& text) {
         } else if (c == QLatin1Char('"') || c == QLatin1Char('[')) {
             const QChar closing = c == QLatin1Char('"') ? QLatin1Char('"') : QLatin1Char(']');
             const int end = text.indexOf(closing, i + 1);
-            if (end < 0) throw DataError(invalid(QStringLiteral("nome de campo não fechado em %1").arg(text.mid(i))));
+            if (end < 0)
+                throw DataError(invalid(QStringLiteral("nome de campo não fechado em %1").arg(text.mid(i))));
             tokens.append({TokenKind::QuotedName, text.mid(i + 1, end - i - 1)});
             i = end + 1;
         } else if (c.isDigit()) {
@@ -59,7 +66,8 @@ QVector<Token> tokenize(const QString& text) {
             tokens.append({TokenKind::Number, text.mid(start, i - start)});
         } else if (isNameStart(c)) {
             int start = i;
-            while (i < n && isNameChar(text[i])) ++i;
+            while (i < n && isNameChar(text[i]))
+                ++i;
             tokens.append({TokenKind::Identifier, text.mid(start, i - start)});
         } else if (c == QLatin1Char('(')) {
             tokens.append({TokenKind::Open, QStringLiteral("(")});
@@ -67,15 +75,18 @@ QVector<Token> tokenize(const QString& text) {
         } else if (c == QLatin1Char(')')) {
             tokens.append({TokenKind::Close, QStringLiteral(")")});
             ++i;
-        } else if (c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('=') || c == QLatin1Char('!')) {
+        } else if (c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('=') ||
+                   c == QLatin1Char('!')) {
             QString op(c);
             if (i + 1 < n) {
                 const QChar d = text[i + 1];
                 if ((c == QLatin1Char('<') && (d == QLatin1Char('=') || d == QLatin1Char('>'))) ||
-                    (c == QLatin1Char('>') && d == QLatin1Char('=')) || (c == QLatin1Char('!') && d == QLatin1Char('=')))
+                    (c == QLatin1Char('>') && d == QLatin1Char('=')) ||
+                    (c == QLatin1Char('!') && d == QLatin1Char('=')))
                     op += d;
             }
-            if (op == QLatin1String("!")) throw DataError(invalid(QStringLiteral("caractere inesperado '!'")));
+            if (op == QLatin1String("!"))
+                throw DataError(invalid(QStringLiteral("caractere inesperado '!'")));
             if (op == QLatin1String("!=")) op = QStringLiteral("<>");
             tokens.append({TokenKind::Operator, op});
             i += c == QLatin1Char('!') ? 2 : op.size();
@@ -88,7 +99,8 @@ QVector<Token> tokenize(const QString& text) {
 }
 
 bool isKeyword(const Token& token, const char* word) {
-    return token.kind == TokenKind::Identifier && token.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    return token.kind == TokenKind::Identifier &&
+           token.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
 }
 
 QString flipped(const QString& op) {
@@ -100,20 +112,21 @@ QString flipped(const QString& op) {
 }
 
 class Parser {
-public:
+  public:
     Parser(const QVector<Token>& tokens, const TableDef& table) : tokens_(tokens), table_(table) {}
 
     CompiledFilter parse() {
         CompiledFilter result;
         if (peek().kind == TokenKind::End) return result;
         result.sql = orExpression();
-        if (peek().kind != TokenKind::End) throw DataError(invalid(QStringLiteral("texto inesperado '%1'").arg(peek().text)));
+        if (peek().kind != TokenKind::End)
+            throw DataError(invalid(QStringLiteral("texto inesperado '%1'").arg(peek().text)));
         result.params = params_;
         result.fields = fields_;
         return result;
     }
 
-private:
+  private:
     const Token& peek() const { return tokens_[pos_]; }
     const Token& take() { return tokens_[pos_ < tokens_.size() - 1 ? pos_++ : pos_]; }
 
@@ -143,7 +156,8 @@ private:
         if (peek().kind == TokenKind::Open) {
             take();
             const QString inner = orExpression();
-            if (peek().kind != TokenKind::Close) throw DataError(invalid(QStringLiteral("parêntese não fechado")));
+            if (peek().kind != TokenKind::Close)
+                throw DataError(invalid(QStringLiteral("parêntese não fechado")));
             take();
             return inner;
         }
@@ -169,12 +183,14 @@ private:
 
     QString comparison() {
         const Token first = take();
-        if (first.kind == TokenKind::End) throw DataError(invalid(QStringLiteral("a expressão termina antes do fim")));
+        if (first.kind == TokenKind::End)
+            throw DataError(invalid(QStringLiteral("a expressão termina antes do fim")));
         if (isFieldToken(first) && isKeyword(peek(), "is")) {
             take();
             const bool negated = isKeyword(peek(), "not");
             if (negated) take();
-            if (!isKeyword(peek(), "null")) throw DataError(invalid(QStringLiteral("esperado NULL depois de IS")));
+            if (!isKeyword(peek(), "null"))
+                throw DataError(invalid(QStringLiteral("esperado NULL depois de IS")));
             take();
             const QString column = quoteIdentifier(table_.fields[fieldOf(first)].name);
             return QStringLiteral("(%1 IS %2NULL)").arg(column, negated ? QStringLiteral("NOT ") : QString());
@@ -184,7 +200,8 @@ private:
             throw DataError(invalid(QStringLiteral("esperado um operador depois de '%1'").arg(first.text)));
         const Token second = take();
         if (isFieldToken(first) && isValueToken(second)) return compare(fieldOf(first), op.text, second);
-        if (isValueToken(first) && isFieldToken(second)) return compare(fieldOf(second), flipped(op.text), first);
+        if (isValueToken(first) && isFieldToken(second))
+            return compare(fieldOf(second), flipped(op.text), first);
         if (second.kind == TokenKind::End)
             throw DataError(invalid(QStringLiteral("esperado um valor depois de '%1'").arg(op.text)));
         throw DataError(invalid(QStringLiteral("cada comparação deve ter um campo e um valor ('%1 %2 %3')")
@@ -213,7 +230,8 @@ private:
                 if (text.isEmpty()) return {};
                 return text;
             default:
-                throw DataError(invalid(QStringLiteral("o campo '%1' não pode ser comparado").arg(field.name)));
+                throw DataError(
+                    invalid(QStringLiteral("o campo '%1' não pode ser comparado").arg(field.name)));
         }
     }
 
@@ -229,8 +247,10 @@ private:
         const QString column = quoteIdentifier(field.name);
         const QVariant value = literal(field, token);
         if (value.isNull()) {
-            if (op == QLatin1String("=") || op == QLatin1String("<=")) return QStringLiteral("(%1 IS NULL)").arg(column);
-            if (op == QLatin1String("<>") || op == QLatin1String(">")) return QStringLiteral("(%1 IS NOT NULL)").arg(column);
+            if (op == QLatin1String("=") || op == QLatin1String("<="))
+                return QStringLiteral("(%1 IS NULL)").arg(column);
+            if (op == QLatin1String("<>") || op == QLatin1String(">"))
+                return QStringLiteral("(%1 IS NOT NULL)").arg(column);
             if (op == QLatin1String("<")) return QStringLiteral("(0)");
             return QStringLiteral("(1)");  // >=
         }
@@ -242,7 +262,8 @@ private:
             const QString length = param(static_cast<int>(start.size()));
             const QString bound = param(start);
             if (op == QLatin1String("="))
-                return QStringLiteral("(%1 IS NOT NULL AND substr(%1, 1, %2) = %3)").arg(column, length, bound);
+                return QStringLiteral("(%1 IS NOT NULL AND substr(%1, 1, %2) = %3)")
+                    .arg(column, length, bound);
             return QStringLiteral("(%1 IS NULL OR substr(%1, 1, %2) <> %3)").arg(column, length, bound);
         }
         const QString bound = param(value);

@@ -11,7 +11,8 @@ int numberNewRecord(Table& view) {
         return 1;
     }
     const IndexDef* index = view.definition().indexOnField(codigo);
-    if (!index) throw DataError(QStringLiteral("A tabela %1 não tem índice por Codigo").arg(view.definition().name));
+    if (!index)
+        throw DataError(QStringLiteral("A tabela %1 não tem índice por Codigo").arg(view.definition().name));
     view.setIndexName(index->name);
     view.last();
     const int number = view.fieldByName(codigo).asInteger() + 1;

@@ -9,8 +9,12 @@
 
 namespace {
 
-bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
-bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$'); }
+bool isNameStart(QChar c) {
+    return c.isLetter() || c == QLatin1Char('_');
+}
+bool isNameChar(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
+}
 
 bool isAscii(const QString& text) {
     for (QChar c : text)
@@ -35,9 +39,14 @@ TranslatedSql translateLocalSql(const QString& text) {
     const int n = text.size();
     int i = 0;
     QString previousWord;  // the last keyword or name seen, to know an alias after AS
-    auto addTable = [&out](const TableDef* table) {
+    bool ordered = false;
+    QList<int> scannedTables;  // where a table read by FROM or JOIN ends in the SQL
+    auto addTable = [&](const TableDef* table) {
         if (!out.tables.contains(table->name)) out.tables << table->name;
         out.sql += quoteIdentifier(table->name);
+        if (previousWord.compare(QLatin1String("from"), Qt::CaseInsensitive) == 0 ||
+            previousWord.compare(QLatin1String("join"), Qt::CaseInsensitive) == 0)
+            scannedTables << int(out.sql.size());
     };
     while (i < n) {
         const QChar c = text[i];
@@ -64,8 +73,10 @@ TranslatedSql translateLocalSql(const QString& text) {
             const QString inner = text.mid(i + 1, end - i - 1);
             const QRegularExpressionMatch date = usDate.match(inner);
             if (date.hasMatch()) {
-                const QDate value(date.captured(3).toInt(), date.captured(1).toInt(), date.captured(2).toInt());
-                if (!value.isValid()) throw DataError(QStringLiteral("'%1' não é uma data válida").arg(inner));
+                const QDate value(date.captured(3).toInt(), date.captured(1).toInt(),
+                                  date.captured(2).toInt());
+                if (!value.isValid())
+                    throw DataError(QStringLiteral("'%1' não é uma data válida").arg(inner));
                 out.sql += QStringLiteral("?");
                 out.bindings.append({QString(), value});
             } else if (const TableDef* table = Catalogue::find(inner)) {
@@ -79,14 +90,16 @@ TranslatedSql translateLocalSql(const QString& text) {
         } else if (c == QLatin1Char(':') && i + 1 < n && isNameStart(text[i + 1]) &&
                    (i == 0 || !isNameChar(text[i - 1]))) {
             int end = i + 1;
-            while (end < n && isNameChar(text[end])) ++end;
+            while (end < n && isNameChar(text[end]))
+                ++end;
             out.sql += QStringLiteral("?");
             out.bindings.append({text.mid(i + 1, end - i - 1), QVariant()});
             i = end;
             previousWord.clear();
         } else if (isNameStart(c)) {
             int end = i;
-            while (end < n && isNameChar(text[end])) ++end;
+            while (end < n && isNameChar(text[end]))
+                ++end;
             const QString word = text.mid(i, end - i);
             i = end;
             const TableDef* table = Catalogue::find(word);
@@ -105,6 +118,7 @@ TranslatedSql translateLocalSql(const QString& text) {
             } else {
                 out.sql += word;
             }
+            if (word.compare(QLatin1String("order"), Qt::CaseInsensitive) == 0) ordered = true;
             previousWord = word;
         } else {
             out.sql += c;
@@ -112,12 +126,19 @@ TranslatedSql translateLocalSql(const QString& text) {
             ++i;
         }
     }
+    // Without ORDER BY, rows come in the table's own order, never in the order of an index that happens to
+    // hold every column asked for.
+    if (!ordered)
+        for (auto at = scannedTables.crbegin(); at != scannedTables.crend(); ++at)
+            out.sql.insert(*at, QStringLiteral(" NOT INDEXED"));
     return out;
 }
 
 Query::Query(QObject* parent) : Dataset(parent) {}
 
-Query::~Query() { close(); }
+Query::~Query() {
+    close();
+}
 
 void Query::setSql(const QString& text) {
     close();
@@ -136,9 +157,13 @@ void Query::addSql(const QString& line) {
     lines_ << line;
 }
 
-void Query::setParam(const QString& name, const QVariant& value) { params_.insert(name.toLower(), value); }
+void Query::setParam(const QString& name, const QVariant& value) {
+    params_.insert(name.toLower(), value);
+}
 
-QVariant Query::param(const QString& name) const { return params_.value(name.toLower()); }
+QVariant Query::param(const QString& name) const {
+    return params_.value(name.toLower());
+}
 
 void Query::open() {
     if (active()) return;
@@ -146,13 +171,15 @@ void Query::open() {
     for (const QString& tableName : translated.tables) {
         const TableDef* table = Catalogue::find(tableName);
         if (!table->password.isEmpty() && !Session::instance().hasPassword(table->password))
-            throw DataError(QStringLiteral("A tabela %1 é protegida: a senha de acesso não foi informada").arg(table->name));
+            throw DataError(QStringLiteral("A tabela %1 é protegida: a senha de acesso não foi informada")
+                                .arg(table->name));
     }
     Database& database = attachDatabase();
     try {
         for (const QString& tableName : translated.tables)
             if (!database.tableExists(tableName))
-                throw DataError(QStringLiteral("A tabela '%1' não existe nos dados (%2)").arg(tableName, database.path()));
+                throw DataError(QStringLiteral("A tabela '%1' não existe nos dados (%2)")
+                                    .arg(tableName, database.path()));
         Statement statement(database.handle(), translated.sql);
         if (!statement.readOnly()) throw DataError(QStringLiteral("A consulta só pode ler dados"));
         for (int b = 0; b < translated.bindings.size(); ++b) {
@@ -164,22 +191,25 @@ void Query::open() {
             if (!params_.contains(binding.param.toLower()))
                 throw DataError(QStringLiteral("Nenhum valor para o parâmetro '%1'").arg(binding.param));
             const QVariant value = params_.value(binding.param.toLower());
-            statement.bind(b + 1, value.typeId() == QMetaType::QString && value.toString().isEmpty() ? QVariant() : value);
+            statement.bind(b + 1, value.typeId() == QMetaType::QString && value.toString().isEmpty()
+                                      ? QVariant()
+                                      : value);
         }
         columns_.clear();
         for (int c = 0; c < statement.columnCount(); ++c)
             columns_ << fieldFromSqlType(statement.columnName(c), statement.declaredType(c), FieldType::Memo);
         // Columns computed by the statement have no declared type: they take the type of what they hold.
         QVector<bool> typed(columns_.size(), false);
-        for (int c = 0; c < columns_.size(); ++c) typed[c] = !statement.declaredType(c).isEmpty();
+        for (int c = 0; c < columns_.size(); ++c)
+            typed[c] = !statement.declaredType(c).isEmpty();
         QVector<QVector<QVariant>> rows;
         while (statement.step()) {
             QVector<QVariant> row(columns_.size());
             for (int c = 0; c < columns_.size(); ++c) {
                 if (!typed[c] && !statement.isNull(c)) {
                     const QVariant raw = statement.value(c);
-                    columns_[c].type = raw.typeId() == QMetaType::LongLong ? FieldType::Integer
-                                       : raw.typeId() == QMetaType::Double ? FieldType::Float
+                    columns_[c].type = raw.typeId() == QMetaType::LongLong     ? FieldType::Integer
+                                       : raw.typeId() == QMetaType::Double     ? FieldType::Float
                                        : raw.typeId() == QMetaType::QByteArray ? FieldType::Blob
                                                                                : FieldType::Memo;
                     typed[c] = true;
@@ -218,7 +248,9 @@ void Query::close() {
     notifyDataChanged();
 }
 
-void Query::moveTo(int pos) { pos_ = rows_.isEmpty() ? -1 : qBound(0, pos, int(rows_.size()) - 1); }
+void Query::moveTo(int pos) {
+    pos_ = rows_.isEmpty() ? -1 : qBound(0, pos, int(rows_.size()) - 1);
+}
 
 void Query::first() {
     checkActive();

@@ -9,12 +9,12 @@
 // One statement of the program's local SQL as SQLite runs it, with what must be bound to each "?".
 struct TranslatedSql {
     struct Binding {
-        QString param;    // a named parameter (":vNome" gives "vNome"), or empty for a constant
-        QVariant value;   // the constant: a date written "mm/dd/yyyy" in double quotes
+        QString param;   // a named parameter (":vNome" gives "vNome"), or empty for a constant
+        QVariant value;  // the constant: a date written "mm/dd/yyyy" in double quotes
     };
     QString sql;
     QVector<Binding> bindings;
-    QStringList tables;   // stored names of the tables the statement names
+    QStringList tables;  // stored names of the tables the statement names
 };
 
 // Translates the local SQL the program writes: table names with or without extension ("tbpagar",
@@ -25,7 +25,7 @@ TranslatedSql translateLocalSql(const QString& text);
 // A read-only query: the statement is run on open and its rows are kept, so no lock stays on the data file.
 class Query : public Dataset {
     Q_OBJECT
-public:
+  public:
     explicit Query(QObject* parent = nullptr);
     ~Query() override;
 
@@ -55,7 +55,7 @@ public:
     const FieldDef& fieldDef(int index) const override;
     QVariant fieldValue(int index) const override;
 
-private:
+  private:
     void moveTo(int pos);
 
     QStringList lines_;

@@ -16,7 +16,8 @@ QStringList schemaStatements() {
     QStringList statements;
     for (const TableDef& table : Catalogue::tables()) {
         QStringList columns;
-        for (const FieldDef& field : table.fields) columns << quoteIdentifier(field.name) + QLatin1Char(' ') + field.sqlType();
+        for (const FieldDef& field : table.fields)
+            columns << quoteIdentifier(field.name) + QLatin1Char(' ') + field.sqlType();
         statements << QStringLiteral("CREATE TABLE %1 (%2)")
                           .arg(quoteIdentifier(table.name), columns.join(QStringLiteral(", ")));
         for (const IndexDef& index : table.indexes) {
@@ -25,7 +26,8 @@ QStringList schemaStatements() {
             QStringList columns = {quoteIdentifier(index.field) +
                                    (index.caseInsensitive ? QStringLiteral(" COLLATE NOCASE") : QString())};
             if (!index.unique) columns << quoteIdentifier(table.keyField().name);
-            for (const QString& field : index.covering) columns << quoteIdentifier(field);
+            for (const QString& field : index.covering)
+                columns << quoteIdentifier(field);
             statements << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
                               .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(),
                                    quoteIdentifier(table.sqlIndexName(index)), quoteIdentifier(table.name),
@@ -36,23 +38,26 @@ QStringList schemaStatements() {
 }
 
 void writeDataFolder(const QString& folder, bool replace) {
-    if (!QDir().mkpath(folder)) throw DataError(QStringLiteral("Não foi possível criar a pasta %1").arg(folder));
+    if (!QDir().mkpath(folder))
+        throw DataError(QStringLiteral("Não foi possível criar a pasta %1").arg(folder));
     const QString target = QDir(folder).filePath(kDataFileName);
-    if (QFile::exists(target) && !replace) throw DataError(QStringLiteral("O arquivo de dados já existe: %1").arg(target));
+    if (QFile::exists(target) && !replace)
+        throw DataError(QStringLiteral("O arquivo de dados já existe: %1").arg(target));
 
     // Written beside the target and moved into place at the end, so a failure never leaves half a file.
     const QString partial = target + QStringLiteral(".novo");
     QFile::remove(partial);
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(partial.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_open_v2(partial.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         throw DataError(QStringLiteral("Não foi possível criar o arquivo de dados %1").arg(partial));
     }
     try {
         execSql(db, QStringLiteral("PRAGMA journal_mode=WAL"));
         execSql(db, QStringLiteral("BEGIN"));
-        for (const QString& statement : schemaStatements()) execSql(db, statement);
+        for (const QString& statement : schemaStatements())
+            execSql(db, statement);
         Statement user(db, QStringLiteral("INSERT INTO USUARIOS (DT_INC, STATUS, NOME, LOGIN, SENHA) "
                                           "VALUES (?, 'S', 'WEJ', 'WEJ', 'wej')"));
         user.bind(1, QDate::currentDate());
@@ -64,7 +69,8 @@ void writeDataFolder(const QString& folder, bool replace) {
         throw;
     }
     sqlite3_close(db);
-    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) QFile::remove(target + suffix);
+    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        QFile::remove(target + suffix);
     if (!QFile::rename(partial, target))
         throw DataError(QStringLiteral("Não foi possível gravar o arquivo de dados %1").arg(target));
 }

@@ -25,7 +25,8 @@ void execSql(sqlite3* db, const QString& sql) {
 Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
     const QByteArray utf8 = sql.toUtf8();
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db_, utf8.constData(), utf8.size(), &stmt_, &tail) != SQLITE_OK) throwSqliteError(db_);
+    if (sqlite3_prepare_v2(db_, utf8.constData(), utf8.size(), &stmt_, &tail) != SQLITE_OK)
+        throwSqliteError(db_);
     // A second statement after the first is never run.
     if (tail && QByteArray(tail).trimmed().size() > 0 && QByteArray(tail).trimmed() != ";") {
         sqlite3_finalize(stmt_);
@@ -35,7 +36,9 @@ Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
     if (!stmt_) throw DataError(QStringLiteral("Erro no banco de dados: comando SQL vazio"));
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
 void Statement::bind(int position, const QVariant& value) {
     int rc;
@@ -74,7 +77,8 @@ void Statement::bind(int position, const QVariant& value) {
 }
 
 void Statement::bindAll(const QVariantList& values) {
-    for (int i = 0; i < values.size(); ++i) bind(i + 1, values[i]);
+    for (int i = 0; i < values.size(); ++i)
+        bind(i + 1, values[i]);
 }
 
 bool Statement::step() {
@@ -97,10 +101,18 @@ void Statement::run() {
     sqlite3_reset(stmt_);
 }
 
-int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
-bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
-qint64 Statement::int64(int column) const { return sqlite3_column_int64(stmt_, column); }
-double Statement::real(int column) const { return sqlite3_column_double(stmt_, column); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+qint64 Statement::int64(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
+double Statement::real(int column) const {
+    return sqlite3_column_double(stmt_, column);
+}
 
 QString Statement::text(int column) const {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
@@ -156,4 +168,6 @@ QString Statement::declaredType(int column) const {
     return QString::fromUtf8(sqlite3_column_decltype(stmt_, column));
 }
 
-bool Statement::readOnly() const { return sqlite3_stmt_readonly(stmt_) != 0; }
+bool Statement::readOnly() const {
+    return sqlite3_stmt_readonly(stmt_) != 0;
+}

@@ -12,7 +12,7 @@ struct sqlite3_stmt;
 // A prepared SQLite statement. Values are bound by position (1-based); QDate binds as ISO text. The statement
 // is reset when destroyed, so no read lock outlives its use.
 class Statement {
-public:
+  public:
     Statement(sqlite3* db, const QString& sql);
     ~Statement();
     Statement(const Statement&) = delete;
@@ -20,9 +20,9 @@ public:
 
     void bind(int position, const QVariant& value);
     void bindAll(const QVariantList& values);  // positions 1..n
-    bool step();                                // true while a row is available
-    void reset();                               // also clears the bindings
-    void run();                                 // step to the end (statements without rows)
+    bool step();                               // true while a row is available
+    void reset();                              // also clears the bindings
+    void run();                                // step to the end (statements without rows)
 
     int columnCount() const;
     bool isNull(int column) const;
@@ -30,13 +30,13 @@ public:
     double real(int column) const;
     QString text(int column) const;
     QByteArray blob(int column) const;
-    QVariant value(int column) const;  // by the stored storage class
+    QVariant value(int column) const;                       // by the stored storage class
     QVariant fieldValue(int column, FieldType type) const;  // as a field of that type holds it
     QString columnName(int column) const;
     QString declaredType(int column) const;
     bool readOnly() const;
 
-private:
+  private:
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
 };

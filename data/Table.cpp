@@ -7,7 +7,6 @@
 #include "Sqlite.h"
 #include "Values.h"
 
-
 namespace {
 
 // A value searched for, converted to the field's type; texts are not cut to the field's size.
@@ -27,7 +26,9 @@ Table::Table(const QString& databaseName, const QString& tableName, QObject* par
     setTableName(tableName);
 }
 
-Table::~Table() { close(); }
+Table::~Table() {
+    close();
+}
 
 void Table::setTableName(const QString& name) {
     if (active()) throw DataError(QStringLiteral("Não é possível trocar a tabela de uma tabela aberta"));
@@ -45,7 +46,9 @@ const TableDef& Table::definition() const {
     return *def_;
 }
 
-int Table::fieldCount() const { return def_ ? int(def_->fields.size()) : 0; }
+int Table::fieldCount() const {
+    return def_ ? int(def_->fields.size()) : 0;
+}
 
 const FieldDef& Table::fieldDef(int index) const {
     requireDefinition();
@@ -57,7 +60,8 @@ const FieldDef& Table::fieldDef(int index) const {
 const IndexDef* Table::resolveIndex(const QString& name) const {
     if (name.trimmed().isEmpty()) return nullptr;
     const IndexDef* index = def_->findIndex(name);
-    if (!index) throw DataError(QStringLiteral("Índice '%1' não encontrado na tabela %2").arg(name, def_->name));
+    if (!index)
+        throw DataError(QStringLiteral("Índice '%1' não encontrado na tabela %2").arg(name, def_->name));
     return index->primary ? nullptr : index;
 }
 
@@ -86,16 +90,19 @@ void Table::open() {
     if (active()) return;
     requireDefinition();
     if (!def_->password.isEmpty() && !Session::instance().hasPassword(def_->password))
-        throw DataError(QStringLiteral("A tabela %1 é protegida: a senha de acesso não foi informada").arg(def_->name));
+        throw DataError(
+            QStringLiteral("A tabela %1 é protegida: a senha de acesso não foi informada").arg(def_->name));
     const IndexDef* index = resolveIndex(indexName_);
     const CompiledFilter compiled = filtered_ ? compileFilter(filterText_, *def_) : CompiledFilter();
 
     Database& database = attachDatabase();
     try {
         if (!database.tableExists(def_->name))
-            throw DataError(QStringLiteral("A tabela '%1' não existe nos dados (%2)").arg(def_->name, database.path()));
+            throw DataError(
+                QStringLiteral("A tabela '%1' não existe nos dados (%2)").arg(def_->name, database.path()));
         QStringList columns;
-        for (const FieldDef& field : def_->fields) columns << quoteIdentifier(field.name);
+        for (const FieldDef& field : def_->fields)
+            columns << quoteIdentifier(field.name);
         readStatement_ = std::make_unique<Statement>(
             database.handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
                                    .arg(columns.join(QStringLiteral(", ")), quoteIdentifier(def_->name),
@@ -140,12 +147,14 @@ void Table::close() {
 }
 
 void Table::reloadKeys() {
-    Statement statement(database_->handle(), QStringLiteral("SELECT ") + quoteIdentifier(def_->keyField().name) +
+    Statement statement(database_->handle(), QStringLiteral("SELECT ") +
+                                                 quoteIdentifier(def_->keyField().name) +
                                                  fromWhere(compiled_) + orderBy());
     statement.bindAll(compiled_.params);
     QVector<qint64> keys;
     keys.reserve(keys_.size());
-    while (statement.step()) keys.append(statement.int64(0));
+    while (statement.step())
+        keys.append(statement.int64(0));
     keys_ = std::move(keys);
 }
 
@@ -154,7 +163,8 @@ bool Table::readRow(qint64 key, QVector<QVariant>& values) {
     const bool found = readStatement_->step();
     if (found) {
         values.resize(def_->fields.size());
-        for (int i = 0; i < def_->fields.size(); ++i) values[i] = readStatement_->fieldValue(i, def_->fields[i].type);
+        for (int i = 0; i < def_->fields.size(); ++i)
+            values[i] = readStatement_->fieldValue(i, def_->fields[i].type);
     }
     readStatement_->reset();
     return found;
@@ -242,7 +252,9 @@ void Table::prior() {
     afterMove();
 }
 
-int Table::recNo() const { return active() && pos_ >= 0 ? pos_ + 1 : 0; }
+int Table::recNo() const {
+    return active() && pos_ >= 0 ? pos_ + 1 : 0;
+}
 
 void Table::setRecNo(int recNo) {
     checkBrowseMode();
@@ -289,7 +301,8 @@ void Table::setIndexFieldNames(const QString& fieldName) {
     }
     const IndexDef* index = def_->indexOnField(fieldName);
     if (!index)
-        throw DataError(QStringLiteral("Nenhum índice da tabela %1 tem o campo '%2'").arg(def_->name, fieldName));
+        throw DataError(
+            QStringLiteral("Nenhum índice da tabela %1 tem o campo '%2'").arg(def_->name, fieldName));
     setIndexName(index->name);
 }
 
@@ -347,10 +360,10 @@ void Table::positionOnSelected(const QString& condition, const QVariantList& par
     QVariantList all = compiled_.params;
     if (!compiled_.isEmpty()) where = QStringLiteral("(%1) AND (%2)").arg(compiled_.sql, condition);
     all << params;
-    Statement statement(database_->handle(), QStringLiteral("SELECT ") + quoteIdentifier(def_->keyField().name) +
-                                                 QStringLiteral(" FROM ") + quoteIdentifier(def_->name) +
-                                                 QStringLiteral(" WHERE ") + where + orderBy() +
-                                                 QStringLiteral(" LIMIT 1"));
+    Statement statement(database_->handle(),
+                        QStringLiteral("SELECT ") + quoteIdentifier(def_->keyField().name) +
+                            QStringLiteral(" FROM ") + quoteIdentifier(def_->name) +
+                            QStringLiteral(" WHERE ") + where + orderBy() + QStringLiteral(" LIMIT 1"));
     statement.bindAll(all);
     *found = statement.step();
     if (!*found) return;
@@ -440,7 +453,9 @@ void Table::insert() {
     notifyDataChanged();
 }
 
-void Table::append() { insert(); }
+void Table::append() {
+    insert();
+}
 
 void Table::edit() {
     checkActive();
@@ -478,11 +493,12 @@ void Table::post() {
             marks << QStringLiteral("?");
             values << buffer_[i];
         }
-        const QString sql = columns.isEmpty()
-                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(def_->name))
-                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                      .arg(quoteIdentifier(def_->name), columns.join(QStringLiteral(", ")),
-                                           marks.join(QStringLiteral(", ")));
+        const QString sql =
+            columns.isEmpty()
+                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(def_->name))
+                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(quoteIdentifier(def_->name), columns.join(QStringLiteral(", ")),
+                           marks.join(QStringLiteral(", ")));
         Statement statement(db, sql);
         statement.bindAll(values);
         statement.run();
@@ -497,9 +513,10 @@ void Table::post() {
             values << buffer_[i];
         }
         if (!assignments.isEmpty()) {
-            Statement statement(db, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                                        .arg(quoteIdentifier(def_->name), assignments.join(QStringLiteral(", ")),
-                                             quoteIdentifier(def_->keyField().name)));
+            Statement statement(db,
+                                QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                                    .arg(quoteIdentifier(def_->name), assignments.join(QStringLiteral(", ")),
+                                         quoteIdentifier(def_->keyField().name)));
             values << key;
             statement.bindAll(values);
             statement.run();
@@ -543,8 +560,9 @@ void Table::remove() {
     if (keys_.isEmpty())
         throw DataError(QStringLiteral("Não é possível excluir: a tabela %1 está vazia").arg(def_->name));
     emit beforeDelete();
-    Statement statement(database_->handle(), QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
-                                                 .arg(quoteIdentifier(def_->name), quoteIdentifier(def_->keyField().name)));
+    Statement statement(database_->handle(),
+                        QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                            .arg(quoteIdentifier(def_->name), quoteIdentifier(def_->keyField().name)));
     statement.bind(1, keys_[pos_]);
     statement.run();
     buffer_.clear();
@@ -584,8 +602,9 @@ double Table::sum(const QString& fieldName) {
     checkBrowseMode();
     const int index = def_->fieldIndex(fieldName);
     if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
-    Statement statement(database_->handle(), QStringLiteral("SELECT total(%1)").arg(quoteIdentifier(def_->fields[index].name)) +
-                                                 fromWhere(compiled_));
+    Statement statement(database_->handle(),
+                        QStringLiteral("SELECT total(%1)").arg(quoteIdentifier(def_->fields[index].name)) +
+                            fromWhere(compiled_));
     statement.bindAll(compiled_.params);
     return statement.step() ? statement.real(0) : 0.0;
 }

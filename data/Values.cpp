@@ -26,9 +26,11 @@ bool isPlaceholder(QChar c) {
 
 QString formatSection(double magnitude, const QString& section) {
     int first = 0;
-    while (first < section.size() && !isPlaceholder(section[first])) ++first;
+    while (first < section.size() && !isPlaceholder(section[first]))
+        ++first;
     int last = section.size() - 1;
-    while (last >= first && !isPlaceholder(section[last])) --last;
+    while (last >= first && !isPlaceholder(section[last]))
+        --last;
     const QString prefix = section.left(first);
     const QString suffix = section.mid(last + 1);
     const QString picture = section.mid(first, last - first + 1);
@@ -45,9 +47,12 @@ QString formatSection(double magnitude, const QString& section) {
     const int dot = fixed.indexOf(QLatin1Char('.'));
     QString digits = dot < 0 ? fixed : fixed.left(dot);
     QString fraction = dot < 0 ? QString() : fixed.mid(dot + 1);
-    while (fraction.size() > fracZeros && fraction.endsWith(QLatin1Char('0'))) fraction.chop(1);
-    while (digits.startsWith(QLatin1Char('0'))) digits.remove(0, 1);
-    while (digits.size() < intZeros) digits.prepend(QLatin1Char('0'));
+    while (fraction.size() > fracZeros && fraction.endsWith(QLatin1Char('0')))
+        fraction.chop(1);
+    while (digits.startsWith(QLatin1Char('0')))
+        digits.remove(0, 1);
+    while (digits.size() < intZeros)
+        digits.prepend(QLatin1Char('0'));
     if (grouping) digits = groupThousands(digits);
 
     QString result = prefix + digits;
@@ -84,7 +89,9 @@ QString formatFloat(double value, const QString& pattern) {
     return formatSection(std::abs(value), positive);
 }
 
-QString formatNumber(double value) { return formatFloat(value, QStringLiteral("#,##0.00")); }
+QString formatNumber(double value) {
+    return formatFloat(value, QStringLiteral("#,##0.00"));
+}
 
 QString floatToText(double value) {
     QString text = QString::number(value, 'g', 15);
@@ -96,9 +103,13 @@ QString dateToText(const QDate& date) {
     return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
 }
 
-QString dateToIso(const QDate& date) { return date.isValid() ? date.toString(Qt::ISODate) : QString(); }
+QString dateToIso(const QDate& date) {
+    return date.isValid() ? date.toString(Qt::ISODate) : QString();
+}
 
-QDate dateFromIso(const QString& text) { return QDate::fromString(text.left(10), Qt::ISODate); }
+QDate dateFromIso(const QString& text) {
+    return QDate::fromString(text.left(10), Qt::ISODate);
+}
 
 bool isBlankDateText(const QString& text) {
     for (QChar c : text)
@@ -159,14 +170,16 @@ QVariant toFieldValue(const FieldDef& field, const QVariant& value) {
                 if (parsed.isNull()) return {};
                 number = parsed.toDouble();
                 if (number != std::trunc(number))
-                    throw DataError(QStringLiteral("'%1' não é um número inteiro válido").arg(value.toString()));
+                    throw DataError(
+                        QStringLiteral("'%1' não é um número inteiro válido").arg(value.toString()));
             } else {
                 bool ok = false;
                 number = std::round(value.toDouble(&ok));
                 if (!ok) throw DataError(invalidNumber(value.toString()));
             }
             if (number > std::numeric_limits<int>::max() || number < std::numeric_limits<int>::min())
-                throw DataError(QStringLiteral("%1 está fora da faixa de um número inteiro").arg(floatToText(number)));
+                throw DataError(
+                    QStringLiteral("%1 está fora da faixa de um número inteiro").arg(floatToText(number)));
             return static_cast<int>(number);
         }
         case FieldType::Float:

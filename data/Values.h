@@ -11,15 +11,16 @@
 namespace Values {
 
 // Delphi-style numeric picture: '0' a digit always shown, '#' a digit shown when significant, '.' the decimal
-// point, ',' anywhere in the integer part turns on thousands grouping. "000000", "###,##0.00", "########0.00".
+// point, ',' anywhere in the integer part turns on thousands grouping. "000000", "###,##0.00",
+// "########0.00".
 QString formatFloat(double value, const QString& pattern);
 // The "%n" number format: thousands grouped, two decimals ("1.234,50", "-49,50").
 QString formatNumber(double value);
 // A number as Delphi's FloatToStr writes it with a decimal comma: "12,5", "41", "0,1".
 QString floatToText(double value);
 
-QString dateToText(const QDate& date);   // dd/mm/yyyy; an invalid date gives ""
-QString dateToIso(const QDate& date);     // how dates are stored
+QString dateToText(const QDate& date);  // dd/mm/yyyy; an invalid date gives ""
+QString dateToIso(const QDate& date);   // how dates are stored
 QDate dateFromIso(const QString& text);
 
 // A text that holds no digit and nothing but blanks and the mask's separators: "", "  /  /    ".

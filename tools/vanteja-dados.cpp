@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
         err << error.message() << '\n';
         return 1;
     }
-    QTextStream(stdout) << "Dados gravados em " << QDir::toNativeSeparators(QDir(args.first()).absolutePath()) << '\n';
+    QTextStream(stdout) << "Dados gravados em " << QDir::toNativeSeparators(QDir(args.first()).absolutePath())
+                        << '\n';
     return 0;
 }

@@ -12,7 +12,7 @@
 // A program folder in a temporary directory, with a data folder written by the same code that writes the
 // shipped one, and the two named databases defined on it as the start-up defines them.
 class TempData {
-public:
+  public:
     explicit TempData(bool withPassword = true) {
         Session::instance().clear();
         writeDataFolder(dataFolder());
@@ -25,7 +25,7 @@ public:
     QString dataFolder() const { return dataFolderFor(dir_.path()); }
     QString dataFile() const { return QDir(dataFolder()).filePath(kDataFileName); }
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 
@@ -34,21 +34,22 @@ inline qint64 addRow(const QString& table, const QList<QPair<QString, QVariant>>
     Table view(kAliasVantejaVs2, table);
     view.open();
     view.append();
-    for (const auto& [name, value] : values) view.fieldByName(name).setValue(value);
+    for (const auto& [name, value] : values)
+        view.fieldByName(name).setValue(value);
     view.post();
     return view.fieldByName(view.definition().keyField().name).value().toLongLong();
 }
 
 // Runs a statement and expects a DataError whose message contains `fragment`.
-#define EXPECT_DATA_ERROR(statement, fragment)                                                        \
-    do {                                                                                              \
-        bool raised_ = false;                                                                         \
-        try {                                                                                         \
-            statement;                                                                                \
-        } catch (const DataError& error_) {                                                           \
-            raised_ = true;                                                                           \
-            if (!error_.message().contains(QString::fromUtf8(fragment)))                               \
-                QFAIL(qPrintable(QStringLiteral("unexpected message: ") + error_.message()));         \
-        }                                                                                             \
-        if (!raised_) QFAIL("expected a DataError from: " #statement);                                 \
+#define EXPECT_DATA_ERROR(statement, fragment)                                                \
+    do {                                                                                      \
+        bool raised_ = false;                                                                 \
+        try {                                                                                 \
+            statement;                                                                        \
+        } catch (const DataError& error_) {                                                   \
+            raised_ = true;                                                                   \
+            if (!error_.message().contains(QString::fromUtf8(fragment)))                      \
+                QFAIL(qPrintable(QStringLiteral("unexpected message: ") + error_.message())); \
+        }                                                                                     \
+        if (!raised_) QFAIL("expected a DataError from: " #statement);                        \
     } while (false)

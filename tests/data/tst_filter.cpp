@@ -30,7 +30,8 @@ const Bill kBills[] = {
 
 QString tagsOf(Table& view) {
     QStringList tags;
-    for (view.first(); !view.eof(); view.next()) tags << view.fieldByName("letra").asString();
+    for (view.first(); !view.eof(); view.next())
+        tags << view.fieldByName("letra").asString();
     tags.sort();
     return tags.join(QString());
 }
@@ -40,7 +41,7 @@ QString tagsOf(Table& view) {
 class FilterTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init() {
         data_ = std::make_unique<TempData>();
         for (const Bill& bill : kBills)
@@ -57,44 +58,69 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("expected");
         // Payment state: a blank payment date is lower than every date; 01/01/1990 itself is in neither test.
-        QTest::newRow("unpaid alone") << "datapagamento <'01/01/1990'" << "ACDFH";
-        QTest::newRow("unpaid, other spelling") << "Datapagamento < '01/01/1990'" << "ACDFH";
-        QTest::newRow("paid alone") << "datapagamento>'01/01/1990'" << "BG";
-        QTest::newRow("field names in any case") << "DATAPAGAMENTO>'01/01/1990'" << "BG";
-        QTest::newRow("not unpaid") << "not (datapagamento < '01/01/1990')" << "BEG";
+        QTest::newRow("unpaid alone") << "datapagamento <'01/01/1990'"
+                                      << "ACDFH";
+        QTest::newRow("unpaid, other spelling") << "Datapagamento < '01/01/1990'"
+                                                << "ACDFH";
+        QTest::newRow("paid alone") << "datapagamento>'01/01/1990'"
+                                    << "BG";
+        QTest::newRow("field names in any case") << "DATAPAGAMENTO>'01/01/1990'"
+                                                 << "BG";
+        QTest::newRow("not unpaid") << "not (datapagamento < '01/01/1990')"
+                                    << "BEG";
         // Due dates: range with both ends, due today, overdue (a blank due date is overdue).
-        QTest::newRow("range") << "datavencimento >='01/03/2025' and datavencimento <='31/03/2025'" << "ABCEF";
-        QTest::newRow("due today unpaid")
-            << "datavencimento >='10/03/2025' and datavencimento <='10/03/2025' and Datapagamento < '01/01/1990'"
-            << "A";
-        QTest::newRow("overdue") << "datavencimento <'10/03/2025' and Datapagamento < '01/01/1990'" << "CD";
-        QTest::newRow("range paid")
-            << "datavencimento >='01/03/2025' and datavencimento <='31/03/2025' and Datapagamento>'01/01/1990'"
-            << "B";
+        QTest::newRow("range") << "datavencimento >='01/03/2025' and datavencimento <='31/03/2025'"
+                               << "ABCEF";
+        QTest::newRow("due today unpaid") << "datavencimento >='10/03/2025' and datavencimento "
+                                             "<='10/03/2025' and Datapagamento < '01/01/1990'"
+                                          << "A";
+        QTest::newRow("overdue") << "datavencimento <'10/03/2025' and Datapagamento < '01/01/1990'"
+                                 << "CD";
+        QTest::newRow("range paid") << "datavencimento >='01/03/2025' and datavencimento <='31/03/2025' and "
+                                       "Datapagamento>'01/01/1990'"
+                                    << "B";
         // Names: exact and case-sensitive, prefix with a trailing asterisk.
-        QTest::newRow("exact name") << "fantasia = 'LUZ'" << "AF";
-        QTest::newRow("case matters") << "fantasia = 'Luz'" << "D";
-        QTest::newRow("prefix") << "fantasia = 'LUZ*'" << "ABF";
+        QTest::newRow("exact name") << "fantasia = 'LUZ'"
+                                    << "AF";
+        QTest::newRow("case matters") << "fantasia = 'Luz'"
+                                      << "D";
+        QTest::newRow("prefix") << "fantasia = 'LUZ*'"
+                                << "ABF";
         QTest::newRow("accented capital") << QString::fromUtf8("fantasia = 'ÁGUA'") << "C";
         QTest::newRow("accent typed in lower case") << QString::fromUtf8("fantasia = 'áGUA'") << "";
-        QTest::newRow("a lone asterisk is literal") << "fantasia = '*'" << "";
-        QTest::newRow("name paid after 1930") << "fantasia = 'LUZ' and datapagamento > '01/01/1930'" << "F";
-        QTest::newRow("name unpaid before 1930") << "fantasia = 'LUZ' and datapagamento < '01/01/1930'" << "A";
-        QTest::newRow("unpaid before 1900") << "fantasia = 'GAS' and datapagamento < '01/01/1900'" << "H";
-        QTest::newRow("creditor") << "Nome = 'CEMIG'" << "ABF";
+        QTest::newRow("a lone asterisk is literal") << "fantasia = '*'"
+                                                    << "";
+        QTest::newRow("name paid after 1930") << "fantasia = 'LUZ' and datapagamento > '01/01/1930'"
+                                              << "F";
+        QTest::newRow("name unpaid before 1930") << "fantasia = 'LUZ' and datapagamento < '01/01/1930'"
+                                                 << "A";
+        QTest::newRow("unpaid before 1900") << "fantasia = 'GAS' and datapagamento < '01/01/1900'"
+                                            << "H";
+        QTest::newRow("creditor") << "Nome = 'CEMIG'"
+                                  << "ABF";
         QTest::newRow("doubled quote") << QString::fromUtf8("Nome = 'D''ÁVILA'") << "H";
-        QTest::newRow("or") << "fantasia = 'LUZ' or fantasia = 'GAS'" << "AFH";
+        QTest::newRow("or") << "fantasia = 'LUZ' or fantasia = 'GAS'"
+                            << "AFH";
         QTest::newRow("parentheses")
-            << "(fantasia = 'LUZ' or fantasia = 'GAS') and datapagamento < '01/01/1930'" << "AH";
+            << "(fantasia = 'LUZ' or fantasia = 'GAS') and datapagamento < '01/01/1930'"
+            << "AH";
         // Numbers, quoted or not; blank counts as lower than any number.
-        QTest::newRow("amount above") << "Valordocumento > '50'" << "AE";
-        QTest::newRow("amount unquoted") << "valordocumento >= 50" << "ABE";
-        QTest::newRow("amount typed with comma") << "valordocumento = '1.000,00'" << "E";
-        QTest::newRow("zero amount") << "Valordocumento = '0'" << "G";
-        QTest::newRow("blank text") << "Nome = ''" << "D";
-        QTest::newRow("is null") << "DataVencimento is null" << "D";
-        QTest::newRow("constant first") << "'01/01/1990' > datapagamento" << "ACDFH";
-        QTest::newRow("empty text") << "" << "ABCDEFGH";
+        QTest::newRow("amount above") << "Valordocumento > '50'"
+                                      << "AE";
+        QTest::newRow("amount unquoted") << "valordocumento >= 50"
+                                         << "ABE";
+        QTest::newRow("amount typed with comma") << "valordocumento = '1.000,00'"
+                                                 << "E";
+        QTest::newRow("zero amount") << "Valordocumento = '0'"
+                                     << "G";
+        QTest::newRow("blank text") << "Nome = ''"
+                                    << "D";
+        QTest::newRow("is null") << "DataVencimento is null"
+                                 << "D";
+        QTest::newRow("constant first") << "'01/01/1990' > datapagamento"
+                                        << "ACDFH";
+        QTest::newRow("empty text") << ""
+                                    << "ABCDEFGH";
     }
 
     void selects() {
@@ -124,21 +150,33 @@ private slots:
     void rejects_data() {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("message");
-        QTest::newRow("quote inside a typed name") << "fantasia = 'D'AGUA'" << "aspas";
-        QTest::newRow("impossible date") << "datavencimento >='31/02/2025'" << "'31/02/2025' não é uma data válida";
-        QTest::newRow("partly typed date") << "datavencimento >='12/3 /    ' and datavencimento <='31/03/2025'"
-                                           << "não é uma data válida";
-        QTest::newRow("two-digit year") << "datavencimento >='12/03/25'" << "não é uma data válida";
-        QTest::newRow("not a number") << "valordocumento > 'abc'" << "não é um valor numérico válido";
-        QTest::newRow("unknown field") << "xyz = '1'" << "campo 'xyz' não encontrado";
-        QTest::newRow("no operator") << "fantasia 'LUZ'" << "operador";
-        QTest::newRow("dangling and") << "fantasia = 'LUZ' and" << "Expressão de filtro inválida";
-        QTest::newRow("open parenthesis") << "(fantasia = 'LUZ'" << "parêntese";
-        QTest::newRow("second statement") << "fantasia = 'LUZ'; delete from tbpagar" << "caractere inesperado";
-        QTest::newRow("always-true trick") << "fantasia = 'X' or '1'='1'" << "campo e um valor";
+        QTest::newRow("quote inside a typed name") << "fantasia = 'D'AGUA'"
+                                                   << "aspas";
+        QTest::newRow("impossible date") << "datavencimento >='31/02/2025'"
+                                         << "'31/02/2025' não é uma data válida";
+        QTest::newRow("partly typed date")
+            << "datavencimento >='12/3 /    ' and datavencimento <='31/03/2025'"
+            << "não é uma data válida";
+        QTest::newRow("two-digit year") << "datavencimento >='12/03/25'"
+                                        << "não é uma data válida";
+        QTest::newRow("not a number") << "valordocumento > 'abc'"
+                                      << "não é um valor numérico válido";
+        QTest::newRow("unknown field") << "xyz = '1'"
+                                       << "campo 'xyz' não encontrado";
+        QTest::newRow("no operator") << "fantasia 'LUZ'"
+                                     << "operador";
+        QTest::newRow("dangling and") << "fantasia = 'LUZ' and"
+                                      << "Expressão de filtro inválida";
+        QTest::newRow("open parenthesis") << "(fantasia = 'LUZ'"
+                                          << "parêntese";
+        QTest::newRow("second statement") << "fantasia = 'LUZ'; delete from tbpagar"
+                                          << "caractere inesperado";
+        QTest::newRow("always-true trick") << "fantasia = 'X' or '1'='1'"
+                                           << "campo e um valor";
     }
 
-    // A rejected filter raises a readable error, changes no row and leaves the view unfiltered on its first row.
+    // A rejected filter raises a readable error, changes no row and leaves the view unfiltered on its first
+    // row.
     void rejects() {
         QFETCH(QString, filter);
         QFETCH(QString, message);
@@ -168,7 +206,8 @@ private slots:
 
     void constantsAreBound() {
         const TableDef& def = *Catalogue::find("tbpagar");
-        const CompiledFilter compiled = compileFilter("Nome = 'X'' OR 1=1 --' and datapagamento <'01/01/1990'", def);
+        const CompiledFilter compiled =
+            compileFilter("Nome = 'X'' OR 1=1 --' and datapagamento <'01/01/1990'", def);
         QVERIFY(!compiled.sql.contains("OR 1=1"));
         QCOMPARE(compiled.params.size(), 2);
         QCOMPARE(compiled.params[0].toString(), QString("X' OR 1=1 --"));
@@ -195,7 +234,7 @@ private slots:
         QVERIFY(!view.active());
     }
 
-private:
+  private:
     std::unique_ptr<TempData> data_;
 };
 

@@ -8,15 +8,15 @@
 class NumberingTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init() { data_ = std::make_unique<TempData>(); }
     void cleanup() { data_.reset(); }
 
     // Every numbered table, with the spelling its index on Codigo has.
     void emptyTableGivesOne_data() {
         QTest::addColumn<QString>("table");
-        for (const char* table : {"tbpagar.db", "tbreceber.DB", "c_cliente.DB", "Tb_Emitente.db", "cadastro.db",
-                                  "BD_NP.db", "tbfornecedor.db"})
+        for (const char* table : {"tbpagar.db", "tbreceber.DB", "c_cliente.DB", "Tb_Emitente.db",
+                                  "cadastro.db", "BD_NP.db", "tbfornecedor.db"})
             QTest::newRow(table) << table;
     }
     void emptyTableGivesOne() {
@@ -34,7 +34,8 @@ private slots:
     }
 
     void highestPlusOneDespiteGaps() {
-        for (int code : {3, 41, 7}) addRow("cadastro", {{"Codigo", code}});
+        for (int code : {3, 41, 7})
+            addRow("cadastro", {{"Codigo", code}});
         Table view(kAliasVantejaVs2, "cadastro");
         view.open();  // primary-key order: the current row has 3
         QCOMPARE(numberNewRecord(view), 42);
@@ -62,7 +63,8 @@ private slots:
 
     // The highest number is the highest the view shows, as filtered.
     void filteredViewCountsWhatItShows() {
-        for (int code : {3, 41, 7}) addRow("tbpagar", {{"Codigo", code}, {"Fantasia", code == 41 ? "OUTRA" : "LUZ"}});
+        for (int code : {3, 41, 7})
+            addRow("tbpagar", {{"Codigo", code}, {"Fantasia", code == 41 ? "OUTRA" : "LUZ"}});
         Table view(kAliasVantejaVs2, "tbpagar");
         view.open();
         view.setFilter("fantasia = 'LUZ'");
@@ -83,7 +85,7 @@ private slots:
         QCOMPARE(view.recordCount(), 1);
     }
 
-private:
+  private:
     std::unique_ptr<TempData> data_;
 };
 

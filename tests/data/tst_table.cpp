@@ -9,12 +9,14 @@ namespace {
 
 // Adds clients with these names and codes in this order.
 void addClients(const QList<QPair<QString, int>>& clients) {
-    for (const auto& [name, code] : clients) addRow("c_cliente.DB", {{"Nome", name}, {"Codigo", code}});
+    for (const auto& [name, code] : clients)
+        addRow("c_cliente.DB", {{"Nome", name}, {"Codigo", code}});
 }
 
 QStringList namesInOrder(Table& view) {
     QStringList names;
-    for (view.first(); !view.eof(); view.next()) names << view.fieldByName("Nome").asString();
+    for (view.first(); !view.eof(); view.next())
+        names << view.fieldByName("Nome").asString();
     return names;
 }
 
@@ -23,7 +25,7 @@ QStringList namesInOrder(Table& view) {
 class TableTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init() { data_ = std::make_unique<TempData>(); }
     void cleanup() { data_.reset(); }
 
@@ -210,7 +212,8 @@ private slots:
         Table view(kAliasVantejaVs2, "c_cliente");
         view.open();
         // A control that is still being typed in gives its text when the record is stored.
-        connect(&view, &Dataset::updateRecord, &view, [&view] { view.fieldByName("Bairro").setAsString("SÉ"); });
+        connect(&view, &Dataset::updateRecord, &view,
+                [&view] { view.fieldByName("Bairro").setAsString("SÉ"); });
         view.edit();
         view.next();
         view.first();
@@ -331,7 +334,8 @@ private slots:
         view.disableControls();
         QSignalSpy changed(&view, &Dataset::dataChanged);
         double codes = 0;
-        for (view.first(); !view.eof(); view.next()) codes += view.fieldByName("Codigo").asFloat();
+        for (view.first(); !view.eof(); view.next())
+            codes += view.fieldByName("Codigo").asFloat();
         QVERIFY(view.gotoBookmark(mark));
         QCOMPARE(changed.count(), 0);
         view.enableControls();
@@ -372,8 +376,10 @@ private slots:
         QCOMPARE(check.fieldByName("Valordocumento").displayText(), QString("1.234,50"));
         QCOMPARE(check.fieldByName("Valordocumento").asString(), QString("1234,5"));
         QCOMPARE(check.fieldByName("DataChequeTerc").editMask(), QString("99/99/9999"));
-        QCOMPARE(Table(kAliasVantejaVs2, "c_cliente").fieldByName("Cep").editMask(), QString("00000\\-999;1;_"));
-        QCOMPARE(Table(kAliasVantejaVs2, "tbfornecedor").fieldByName("Codigo").displayFormat(), QString("0000"));
+        QCOMPARE(Table(kAliasVantejaVs2, "c_cliente").fieldByName("Cep").editMask(),
+                 QString("00000\\-999;1;_"));
+        QCOMPARE(Table(kAliasVantejaVs2, "tbfornecedor").fieldByName("Codigo").displayFormat(),
+                 QString("0000"));
         EXPECT_DATA_ERROR(check.fieldByName("Nada"), "Campo 'Nada' não encontrado");
 
         // Values go in only while editing, never into the row key, and a bad text changes nothing.
@@ -381,8 +387,10 @@ private slots:
         check.edit();
         EXPECT_DATA_ERROR(check.fieldByName("Chave").setAsInteger(7), "não pode ser alterado");
         check.fieldByName("Nome").setAsString("CEMIG");
-        EXPECT_DATA_ERROR(check.fieldByName("Valordocumento").setAsString("abc"), "não é um valor numérico válido");
-        EXPECT_DATA_ERROR(check.fieldByName("DataVencimento").setAsString("31/02/2025"), "não é uma data válida");
+        EXPECT_DATA_ERROR(check.fieldByName("Valordocumento").setAsString("abc"),
+                          "não é um valor numérico válido");
+        EXPECT_DATA_ERROR(check.fieldByName("DataVencimento").setAsString("31/02/2025"),
+                          "não é uma data válida");
         QCOMPARE(check.state(), Dataset::State::Edit);
         QCOMPARE(check.fieldByName("Nome").asString(), QString("CEMIG"));
         QCOMPARE(check.fieldByName("Valordocumento").asFloat(), 1234.5);
@@ -432,9 +440,10 @@ private slots:
         view.edit();
         view.cancel();
         view.remove();
-        QCOMPARE(events, QStringList({"afterOpen", "afterScroll", "beforeInsert", "afterInsert", "afterScroll",
-                                      "beforePost", "afterPost", "beforeEdit", "afterEdit", "beforeCancel",
-                                      "afterCancel", "beforeDelete", "afterDelete", "afterScroll"}));
+        QCOMPARE(events,
+                 QStringList({"afterOpen", "afterScroll", "beforeInsert", "afterInsert", "afterScroll",
+                              "beforePost", "afterPost", "beforeEdit", "afterEdit", "beforeCancel",
+                              "afterCancel", "beforeDelete", "afterDelete", "afterScroll"}));
     }
 
     void sumOfFilteredRows() {
@@ -473,7 +482,7 @@ private slots:
         EXPECT_DATA_ERROR(nowhere.open(), "Banco de dados 'Outro' não definido");
     }
 
-private:
+  private:
     std::unique_ptr<TempData> data_;
 };
 
