@@ -67,7 +67,7 @@ class TableTest : public QObject {
         addClients({{"CARLA", 1}, {"ANA", 3}, {"BRUNO", 2}});
         Table view(kAliasVantejaVs2, "c_cliente.db");
         view.open();
-        for (const QString& spelling : {"bynome", "Bynome", "ByNome", "BYNOME"}) {
+        for (const char* spelling : {"bynome", "Bynome", "ByNome", "BYNOME"}) {
             view.setIndexName(spelling);
             QCOMPARE(namesInOrder(view), QStringList({"ANA", "BRUNO", "CARLA"}));
         }
