@@ -1,0 +1,569 @@
+#include "U_Principal.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "Clock.h"
+#include "DBGrid.h"
+#include "DataError.h"
+#include "Database.h"
+#include "Dialogs.h"
+#include "Formats.h"
+#include "Pictures.h"
+#include "Skin.h"
+#include "Table.h"
+#include "U_Login.h"
+#include "Values.h"
+
+namespace {
+
+const QString kCloseRequest = QStringLiteral("CLOSE");
+const int kCountdownSteps = 5;
+
+QLabel* panelLabel(QWidget* parent, int width, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* label = new QLabel(parent);
+    if (width > 0) label->setFixedWidth(width);
+    label->setAlignment(alignment);
+    return label;
+}
+
+}  // namespace
+
+TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(QStringLiteral("Vanteja 2.0 ID"));
+    setObjectName(QStringLiteral("FPrincipal"));
+
+    // The five views stay open while the program runs; a missing folder, file or table stops the start here.
+    TPagarHoje = new Table(kAliasVantejaVs2, QStringLiteral("tbpagar.db"), this);
+    TPagarVencidas = new Table(kAliasVantejaVs2, QStringLiteral("tbpagar.db"), this);
+    TReceberHoje = new Table(kAliasVantejaVs2, QStringLiteral("tbreceber.DB"), this);
+    TReceberVencidas = new Table(kAliasVantejaVs2, QStringLiteral("tbreceber.DB"), this);
+    Tlogo = new Table(kAliasVantejaVs2, QStringLiteral("logo.db"), this);
+    TPagarHoje->setIndexName(QStringLiteral("Bydataven"));
+    TPagarVencidas->setIndexName(QStringLiteral("Bydataven"));
+    for (Table* table : {TPagarHoje, TPagarVencidas, TReceberHoje, TReceberVencidas, Tlogo})
+        table->open();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TFPrincipal::Timer1Timer);
+    TimerAviso = new QTimer(this);
+    TimerAviso->setInterval(2500);
+    connect(TimerAviso, &QTimer::timeout, this, &TFPrincipal::TimerAvisoTimer);
+
+    // The day of start, as the alerts read it: they keep it when the program runs past midnight.
+    MaskEdit1 = new MaskEdit(this);
+    MaskEdit2 = new MaskEdit(this);
+    MaskEdit3 = new MaskEdit(this);
+    for (MaskEdit* edit : {MaskEdit1, MaskEdit2, MaskEdit3}) {
+        edit->setEditMask(QStringLiteral("!99/99/0000;1;_"));
+        edit->setMaskedText(Formats::date(Clock::today()));
+        edit->hide();
+    }
+
+    buildToolBar();
+    buildMenu();
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("central"));
+    central->setAutoFillBackground(true);
+    QPalette white = central->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    central->setPalette(white);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* topStrip = new GradientStrip(Skin::navy, QColor(170, 190, 230), central);
+    topStrip->setFixedHeight(5);
+    layout->addWidget(topStrip);
+
+    auto* picture = new QLabel(central);
+    picture->setObjectName(QStringLiteral("picture"));
+    picture->setAlignment(Qt::AlignCenter);
+    picture->setPixmap(Pictures::background());
+    picture->setContextMenuPolicy(Qt::CustomContextMenu);
+    pictureArea_ = picture;
+    layout->addWidget(picture, 1);
+
+    auto* bottomStrip = new GradientStrip(QColor(170, 190, 230), Skin::navy, central);
+    bottomStrip->setFixedHeight(26);
+    auto* contacts = new QHBoxLayout(bottomStrip);
+    contacts->setContentsMargins(0, 0, 6, 0);
+    contacts->addStretch();
+    const QList<QPair<QString, QString>> links = {
+        {QStringLiteral("Suporte técnico"), QStringLiteral("http://www.vanteja.com.br/contato")},
+        {QStringLiteral("Fale conosco"), QStringLiteral("http://www.vanteja.com.br/contato")},
+        {QStringLiteral("www.vanteja.com.br"), QStringLiteral("http://www.vanteja.com.br")},
+    };
+    for (const auto& [text, url] : links) {
+        auto* label =
+            new QLabel(QStringLiteral("<a href=\"%1\" style=\"color: white; text-decoration: none;\">%2</a>")
+                           .arg(url, text),
+                       bottomStrip);
+        label->setObjectName(QStringLiteral("contactLabel"));
+        label->setCursor(Qt::PointingHandCursor);
+        connect(label, &QLabel::linkActivated, this,
+                [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+        contacts->addWidget(label);
+    }
+    layout->addWidget(bottomStrip);
+    setCentralWidget(central);
+
+    status_[0] = panelLabel(this, 80, Qt::AlignCenter);
+    status_[1] = panelLabel(this, 230);
+    status_[2] = panelLabel(this, 300);
+    status_[3] = panelLabel(this, 0);
+    status_[3]->setText(QStringLiteral("Versão 2.0 - 06/02/2013"));
+    statusBar()->setSizeGripEnabled(false);
+    for (int i = 0; i < 3; ++i)
+        statusBar()->addWidget(status_[i]);
+    statusBar()->addWidget(status_[3], 1);
+
+    buildAlertPanel();
+    avisoMenu_ = new QMenu(QStringLiteral("Aviso Contas"), this);
+    avisoMenu_->addAction(QStringLiteral("Mostrar"), this, &TFPrincipal::MostrarClick);
+    avisoMenu_->addAction(QStringLiteral("Ocultar"), this, &TFPrincipal::OcultarClick);
+    for (QWidget* widget : {static_cast<QWidget*>(picture), static_cast<QWidget*>(alert_)}) {
+        widget->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(widget, &QWidget::customContextMenuRequested, this,
+                [this, widget](const QPoint& at) { avisoMenu_->popup(widget->mapToGlobal(at)); });
+    }
+
+    Timer1->start();
+    Timer1Timer();
+    FLogin = new TFLogin(this);
+}
+
+TFPrincipal::~TFPrincipal() = default;
+
+void TFPrincipal::buildToolBar() {
+    auto* bar = new QToolBar(QStringLiteral("Ferramentas"), this);
+    bar->setObjectName(QStringLiteral("mainToolBar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(32, 32));
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    auto add = [this, bar](const QString& caption) {
+        auto* button = new QToolButton(bar);
+        button->setText(caption);
+        button->setIcon(Pictures::toolbarIcon(caption));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setAutoRaise(true);
+        button->setObjectName(QStringLiteral("tool_") +
+                              QString(caption).replace(QLatin1Char(' '), QLatin1Char('_')));
+        bar->addWidget(button);
+        toolButtons_ << button;
+        return button;
+    };
+    // The windows behind these buttons each come with their own module.
+    for (const char* caption :
+         {"Clientes", "Fornecedor", "Recibo", "Promissoria", "Contas Receber", "Contas Pagar", "Fluxo Caixa"})
+        add(QString::fromUtf8(caption));
+    auto* gap = new QWidget(bar);
+    gap->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(gap);
+    connect(add(QStringLiteral("Sobre")), &QToolButton::clicked, this, &TFPrincipal::SobreClick);
+    connect(add(QStringLiteral("Fechar")), &QToolButton::clicked, this, &QWidget::close);
+    addToolBar(Qt::TopToolBarArea, bar);
+}
+
+void TFPrincipal::buildMenu() {
+    QMenu* arquivo = menuBar()->addMenu(QStringLiteral("A&rquivo"));
+    QMenu* senha = arquivo->addMenu(QStringLiteral("&Alterar Senha"));
+    QMenu* usuario = senha->addMenu(QStringLiteral("Usuário"));
+    usuario->addAction(QStringLiteral("Usuários..."));
+    usuario->addAction(QStringLiteral("Alterar Senha..."));
+    senha->addSeparator();
+    logoff_ = senha->addAction(QStringLiteral("Logoff de:"), this, &TFPrincipal::LogoffClick);
+    senha->addAction(QStringLiteral("Sair do Sistema..."), this, &TFPrincipal::SairClick);
+    QMenu* cadastro = menuBar()->addMenu(QStringLiteral("&Cadastro"));
+    cadastro->addAction(QStringLiteral("Cliente"));
+    cadastro->addAction(QStringLiteral("Emitente"));
+    menuBar()->addMenu(QStringLiteral("&Inserir logomarca"))->addAction(QStringLiteral("Logomarca"));
+    QMenu* ferramentas = menuBar()->addMenu(QStringLiteral("Ferramentas"));
+    ferramentas->addAction(QStringLiteral("Backup"));
+    ferramentas->addAction(QStringLiteral("Checar Atualização"));
+}
+
+QWidget* TFPrincipal::buildAlertPage(int page) {
+    const bool payables = page == 0;
+    auto* widget = new QWidget;
+    auto* layout = new QVBoxLayout(widget);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+
+    auto* title = new QLabel(payables ? QStringLiteral("Contas a Pagar Vencendo Hoje")
+                                      : QStringLiteral("Contas a Receber Vencendo Hoje"),
+                             widget);
+    title->setObjectName(QStringLiteral("alertTitle"));
+    layout->addWidget(title);
+
+    const QString nameTitle = payables ? QStringLiteral("Nome (Credor)") : QStringLiteral("Nome");
+    auto* today = new DBGrid(widget);
+    today->setTable(payables ? TPagarHoje : TReceberHoje);
+    today->setColumns({{QStringLiteral("DataVencimento"), QStringLiteral("Vencimento"), 80},
+                       {QStringLiteral("Nome"), nameTitle, 200},
+                       {QStringLiteral("Fantasia"), QStringLiteral("Referência"), 200},
+                       {QStringLiteral("Valordocumento"), QStringLiteral("Valor Documento"), 110}});
+    grids_[page][0] = today;
+    layout->addWidget(today, 1);
+
+    auto* strip = new QFrame(widget);
+    strip->setObjectName(QStringLiteral("alertStrip"));
+    auto* stripLayout = new QHBoxLayout(strip);
+    stripLayout->setContentsMargins(6, 2, 6, 2);
+    auto* sign = new QLabel(strip);
+    sign->setPixmap(Pictures::alertSign());
+    stripLayout->addWidget(sign);
+    auto* heading = new QLabel(
+        payables ? QStringLiteral("Contas a Pagar Vencidas") : QStringLiteral("Contas a Receber Vencidas"),
+        strip);
+    heading->setObjectName(QStringLiteral("alertHeading"));
+    stripLayout->addWidget(heading);
+    stripLayout->addStretch();
+    totals_[page][0] = new QLabel(Formats::money(0), strip);
+    totals_[page][0]->setObjectName(payables ? QStringLiteral("alertTotalPagar")
+                                             : QStringLiteral("alertTotalReceber"));
+    totals_[page][0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    stripLayout->addWidget(totals_[page][0]);
+    layout->addWidget(strip);
+
+    subPages_[page] = new QTabWidget(widget);
+    auto* sub = new QWidget;
+    auto* subLayout = new QVBoxLayout(sub);
+    subLayout->setContentsMargins(2, 2, 2, 2);
+    auto* overdue = new DBGrid(sub);
+    overdue->setTable(payables ? TPagarVencidas : TReceberVencidas);
+    overdue->setColumns(
+        {{QStringLiteral("DataVencimento"),
+          payables ? QStringLiteral("Venceu Dia") : QStringLiteral("Vencimento"), 80},
+         {QStringLiteral("Nome"), payables ? QStringLiteral("Nome (Credor)") : QStringLiteral("Nome(Credor)"),
+          200},
+         {QStringLiteral("Fantasia"), QStringLiteral("Referência"), 200},
+         {QStringLiteral("Valordocumento"),
+          payables ? QStringLiteral("Valor Documento") : QStringLiteral("Valordocumento"), 110}});
+    grids_[page][1] = overdue;
+    subLayout->addWidget(overdue, 1);
+
+    auto* countdown = new QFrame(sub);
+    countdown->setObjectName(QStringLiteral("alertStrip"));
+    auto* countdownLayout = new QHBoxLayout(countdown);
+    countdownLayout->setContentsMargins(4, 2, 6, 2);
+    auto* close = new QPushButton(QStringLiteral("Fechar"), countdown);
+    close->setFlat(true);
+    close->setObjectName(QStringLiteral("fecharAviso%1").arg(page + 1));
+    connect(close, &QPushButton::clicked, this, &TFPrincipal::FecharAvisoClick);
+    countdownLayout->addWidget(close);
+    closingLabels_[page] = new QLabel(QStringLiteral("Fechando Aviso ..."), countdown);
+    closingLabels_[page]->setStyleSheet(QStringLiteral("font-size: 7pt;"));
+    countdownLayout->addWidget(closingLabels_[page]);
+    bars_[page] = new QProgressBar(countdown);
+    bars_[page]->setRange(0, kCountdownSteps);
+    bars_[page]->setValue(0);
+    bars_[page]->setTextVisible(false);
+    bars_[page]->setFixedSize(90, 12);
+    countdownLayout->addWidget(bars_[page]);
+    cancelButtons_[page] = new QPushButton(QStringLiteral("Cancelar"), countdown);
+    cancelButtons_[page]->setObjectName(QStringLiteral("cancelarAviso%1").arg(page + 1));
+    cancelButtons_[page]->setStyleSheet(QStringLiteral("font-size: 7pt; padding: 1px 6px;"));
+    connect(cancelButtons_[page], &QPushButton::clicked, this, &TFPrincipal::CancelarAvisoClick);
+    countdownLayout->addWidget(cancelButtons_[page]);
+    countdownLayout->addStretch();
+    totals_[page][1] = new QLabel(Formats::money(0), countdown);
+    totals_[page][1]->setObjectName(payables ? QStringLiteral("alertTotalPagarVencidas")
+                                             : QStringLiteral("alertTotalReceberVencidas"));
+    totals_[page][1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    countdownLayout->addWidget(totals_[page][1]);
+    subLayout->addWidget(countdown);
+    subPages_[page]->addTab(sub, payables ? QStringLiteral("Contas a Pagar Vencidas")
+                                          : QStringLiteral("Contas a Receber Vencidas"));
+    layout->addWidget(subPages_[page], 1);
+    return widget;
+}
+
+void TFPrincipal::buildAlertPanel() {
+    alert_ = new QFrame(pictureArea_);
+    alert_->setObjectName(QStringLiteral("alertPanel"));
+    alert_->setFixedSize(673, 513);
+    auto* layout = new QVBoxLayout(alert_);
+    layout->setContentsMargins(2, 2, 2, 2);
+    pages_ = new QTabWidget(alert_);
+    pages_->addTab(buildAlertPage(0), QStringLiteral("Contas a Pagar Vencendo Hoje"));
+    pages_->addTab(buildAlertPage(1), QStringLiteral("Contas a Receber Hoje"));
+    layout->addWidget(pages_);
+    alert_->hide();
+}
+
+void TFPrincipal::placeAlertPanel() {
+    if (!alert_ || !pictureArea_) return;
+    alert_->move(qMax(0, (pictureArea_->width() - alert_->width()) / 2), 8);
+}
+
+void TFPrincipal::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    QTimer::singleShot(0, this, &TFPrincipal::placeAlertPanel);
+}
+
+void TFPrincipal::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    placeAlertPanel();
+    // Every other window of the program is modal, so the main window is activated once: at start.
+    if (!activated_) {
+        activated_ = true;
+        QTimer::singleShot(0, this, &TFPrincipal::FormActivate);
+    }
+}
+
+void TFPrincipal::FormActivate() {
+    try {
+        Database& senha = Session::instance().database(kDatabaseSenha);
+        senha.disconnect();
+        senha.setParam(0, QStringLiteral("PATH=") + dataFolderFor(ProgramFolder::path()));
+        senha.connect();
+    } catch (const DataError& error) {
+        // The login reads its users through the other name and can still go on.
+        showError(this, error.message());
+    }
+    Timer1Timer();
+    status_[1]->setText(Formats::longDate(Values::parseDate(startDate())));
+    if (showLoginOnActivate_) FLogin->exec();
+}
+
+void TFPrincipal::Timer1Timer() {
+    status_[0]->setText(Formats::time(Clock::now().time()));
+}
+
+void TFPrincipal::loginAceito(const QString& login, const QString& usuario) {
+    logoff_->setText(QStringLiteral("Logoff de: ") + login);
+    logoff_->setToolTip(logoff_->text());
+    logoff_->setStatusTip(logoff_->text());
+    status_[2]->setText(QStringLiteral(" Usuário: ") + usuario);
+    receberhoje();
+    contaspagar();
+    ApagarVencidas();
+    ReceberVencidas();
+    ChecaContas();
+}
+
+void TFPrincipal::filterView(Table* view, const QString& filter) {
+    view->setFiltered(false);
+    view->setFilter(filter);
+    view->setFiltered(true);
+}
+
+void TFPrincipal::sumInto(Table* view, int page, bool overdue) {
+    const double sum = view->sum(QStringLiteral("Valordocumento"));
+    sums_[page][overdue] = sum;
+    totals_[page][overdue]->setText(Formats::money(sum));
+}
+
+namespace {
+QString dueToday(const QString& day) {
+    return QStringLiteral("datavencimento >='") + day + QStringLiteral("' and datavencimento <='") + day +
+           QStringLiteral("' and Datapagamento < '01/01/1990'");
+}
+QString overdueBefore(const QString& day) {
+    return QStringLiteral("datavencimento <'") + day + QStringLiteral("' and Datapagamento < '01/01/1990'");
+}
+}  // namespace
+
+void TFPrincipal::contaspagar() {
+    try {
+        filterView(TPagarHoje, dueToday(startDate()));
+        TotalCPagas();
+    } catch (const DataError& error) {
+        showError(this, error.message());
+    }
+}
+
+void TFPrincipal::receberhoje() {
+    try {
+        filterView(TReceberHoje, dueToday(startDate()));
+        Aviso_Total();
+    } catch (const DataError& error) {
+        showError(this, error.message());
+    }
+}
+
+void TFPrincipal::ApagarVencidas() {
+    try {
+        filterView(TPagarVencidas, overdueBefore(startDate()));
+        TotVencidas();
+    } catch (const DataError& error) {
+        showError(this, error.message());
+    }
+}
+
+void TFPrincipal::ReceberVencidas() {
+    try {
+        filterView(TReceberVencidas, overdueBefore(startDate()));
+        TotReceberVenc();
+    } catch (const DataError& error) {
+        showError(this, error.message());
+    }
+}
+
+void TFPrincipal::TotalCPagas() {
+    sumInto(TPagarHoje, 0, false);
+}
+void TFPrincipal::TotVencidas() {
+    sumInto(TPagarVencidas, 0, true);
+}
+void TFPrincipal::Aviso_Total() {
+    sumInto(TReceberHoje, 1, false);
+}
+void TFPrincipal::TotReceberVenc() {
+    sumInto(TReceberVencidas, 1, true);
+}
+
+void TFPrincipal::ChecaContas() {
+    // Decided on the sums in cents, as shown, not on their texts: a total that shows 0,00 is empty whatever
+    // the machine's number format.
+    auto nonZero = [this](int page, bool overdue) { return std::llround(sums_[page][overdue] * 100) != 0; };
+    int page = -1;
+    if (nonZero(0, false) || nonZero(0, true))
+        page = 0;
+    else if (nonZero(1, true) || nonZero(1, false))
+        page = 1;
+    if (page < 0) return;
+    showAlert(page);
+    // Every countdown runs as the first one does: from the start, with its bars, labels and buttons.
+    ticks_ = 0;
+    for (QProgressBar* bar : bars_)
+        bar->setValue(0);
+    showCountdown(true);
+    TimerAviso->start();
+}
+
+void TFPrincipal::showAlert(int page) {
+    if (page >= 0) pages_->setCurrentIndex(page);
+    placeAlertPanel();
+    alert_->show();
+    alert_->raise();
+}
+
+void TFPrincipal::showCountdown(bool visible) {
+    for (int page = 0; page < 2; ++page) {
+        bars_[page]->setVisible(visible);
+        cancelButtons_[page]->setVisible(visible);
+        closingLabels_[page]->setVisible(visible);
+    }
+}
+
+void TFPrincipal::TimerAvisoTimer() {
+    ++ticks_;
+    for (QProgressBar* bar : bars_)
+        bar->setValue(qMin(ticks_, kCountdownSteps));
+    if (ticks_ >= kCountdownSteps) {
+        alert_->hide();
+        TimerAviso->stop();
+        showCountdown(false);
+    }
+}
+
+void TFPrincipal::CancelarAvisoClick() {
+    TimerAviso->stop();
+    showCountdown(false);
+}
+
+void TFPrincipal::FecharAvisoClick() {
+    alert_->hide();
+}
+
+void TFPrincipal::MostrarClick() {
+    receberhoje();
+    contaspagar();
+    ApagarVencidas();
+    ReceberVencidas();
+    showAlert(-1);
+}
+
+void TFPrincipal::OcultarClick() {
+    alert_->hide();
+}
+
+void TFPrincipal::LogoffClick() {
+    FLogin->EdtUsuario->clear();
+    FLogin->EdtSenha->clear();
+    FLogin->exec();
+}
+
+void TFPrincipal::SobreClick() {
+    Dialogs::current().about(
+        this, QStringLiteral("Sobre o Vanteja"),
+        QStringLiteral("Vanteja\nVersão 2.0 - 06/02/2013\n\n"
+                       "Recibos, notas promissórias, contas a pagar e a receber e fluxo de caixa."));
+}
+
+void TFPrincipal::SairClick() {
+    QCoreApplication::exit(0);
+}
+
+bool TFPrincipal::listenForCloseRequests(const QString& serverName) {
+    if (!server_) {
+        server_ = new QLocalServer(this);
+        connect(server_, &QLocalServer::newConnection, this, [this] {
+            while (QLocalSocket* socket = server_->nextPendingConnection()) {
+                connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                    if (QString::fromUtf8(socket->readAll()).contains(kCloseRequest)) closeRequest();
+                });
+            }
+        });
+    }
+    if (server_->listen(serverName)) return true;
+    // A name left behind by a program that ended abnormally is taken over; one in use by a running copy is
+    // not.
+    QLocalSocket probe;
+    probe.connectToServer(serverName);
+    if (probe.waitForConnected(200)) return false;
+    QLocalServer::removeServer(serverName);
+    return server_->listen(serverName);
+}
+
+void TFPrincipal::closeRequest() {
+    // Open windows are closed without storing anything; then the main window, which ends the program.
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+            dialog->done(QDialog::Rejected);
+    close();
+}
+
+QLabel* TFPrincipal::totalLabel(int page, bool overdue) const {
+    return totals_[page][overdue];
+}
+
+double TFPrincipal::total(int page, bool overdue) const {
+    return sums_[page][overdue];
+}
+
+Table* TFPrincipal::view(int page, bool overdue) const {
+    if (page == 0) return overdue ? TPagarVencidas : TPagarHoje;
+    return overdue ? TReceberVencidas : TReceberHoje;
+}
+
+DBGrid* TFPrincipal::grid(int page, bool overdue) const {
+    return grids_[page][overdue];
+}
+
+QToolButton* TFPrincipal::toolButton(const QString& caption) const {
+    for (QToolButton* button : toolButtons_)
+        if (button->text() == caption) return button;
+    return nullptr;
+}

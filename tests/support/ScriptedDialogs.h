@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QList>
+#include <QVariant>
+#include <QtTest>
+
+#include "Dialogs.h"
+
+// Stands in for the program's dialogs: records every box shown and answers questions and input boxes from a
+// queue. A question or input box with no answer queued fails the test.
+class ScriptedDialogs : public Dialogs {
+  public:
+    struct Call {
+        QString kind;  // error, information, confirmation, message, question, input, confirmDelete, about
+        QString caption;
+        QString text;
+    };
+
+    ScriptedDialogs() { Dialogs::install(this); }
+    ~ScriptedDialogs() override { Dialogs::install(nullptr); }
+
+    QList<Call> calls;
+    QList<QVariant> answers;  // bool for questions; QString for input boxes, an invalid QVariant to cancel
+
+    void answer(const QVariant& value) { answers << value; }
+    QStringList kinds() const {
+        QStringList list;
+        for (const Call& call : calls)
+            list << call.kind;
+        return list;
+    }
+    QString lastText() const { return calls.isEmpty() ? QString() : calls.last().text; }
+
+    void error(QWidget*, const QString& text, const QString& title) override {
+        calls << Call{QStringLiteral("error"), title.isEmpty() ? QStringLiteral("Erro") : title, text};
+    }
+    void information(QWidget*, const QString& text) override {
+        calls << Call{QStringLiteral("information"), QStringLiteral("Informação"), text};
+    }
+    bool confirmation(QWidget*, const QString& text) override {
+        calls << Call{QStringLiteral("confirmation"), QStringLiteral("Confirmação"), text};
+        return next().toBool();
+    }
+    void message(QWidget*, const QString& text) override {
+        calls << Call{QStringLiteral("message"), QStringLiteral("Vanteja"), text};
+    }
+    bool question(QWidget*, const QString& text, const QString& caption) override {
+        calls << Call{QStringLiteral("question"), caption, text};
+        return next().toBool();
+    }
+    bool input(QWidget*, const QString& caption, const QString& prompt, QString& value) override {
+        calls << Call{QStringLiteral("input"), caption, prompt};
+        const QVariant typed = next();
+        if (!typed.isValid()) return false;
+        value = typed.toString();
+        return true;
+    }
+    bool confirmDelete(QWidget*) override {
+        calls << Call{QStringLiteral("confirmDelete"), QString(), QString()};
+        return next().toBool();
+    }
+    void about(QWidget*, const QString& title, const QString& text) override {
+        calls << Call{QStringLiteral("about"), title, text};
+    }
+
+  private:
+    QVariant next() {
+        if (answers.isEmpty()) {
+            QTest::qFail(qPrintable(QStringLiteral("unexpected dialog: ") + calls.last().kind +
+                                    QStringLiteral(" ") + calls.last().text),
+                         __FILE__, __LINE__);
+            return QVariant();
+        }
+        return answers.takeFirst();
+    }
+};

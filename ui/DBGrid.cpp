@@ -1,0 +1,178 @@
+#include "DBGrid.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+
+#include "DataError.h"
+#include "Dialogs.h"
+#include "Table.h"
+#include "Values.h"
+
+TableModel::TableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void TableModel::setTable(Table* table) {
+    for (const auto& connection : connections_)
+        disconnect(connection);
+    connections_.clear();
+    table_ = table;
+    if (table) {
+        connections_ << connect(table, &Dataset::layoutChanged, this, &TableModel::reset);
+        connections_ << connect(table, &Dataset::dataChanged, this, [this] {
+            // Only the current row can have changed without a change of layout.
+            if (!table_ || !table_->active() || table_->recNo() == 0) return;
+            const int row = table_->recNo() - 1;
+            cache_.remove(row);
+            if (row < rowCount()) emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        });
+    }
+    setColumns(columns_);
+}
+
+void TableModel::setColumns(const QList<Column>& columns) {
+    beginResetModel();
+    columns_ = columns;
+    fieldIndexes_.clear();
+    for (const Column& column : columns_)
+        fieldIndexes_ << (table_ ? table_->fieldIndex(column.field) : -1);
+    cache_.clear();
+    endResetModel();
+}
+
+void TableModel::reset() {
+    beginResetModel();
+    cache_.clear();
+    endResetModel();
+}
+
+int TableModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !table_ || !table_->active()) return 0;
+    return table_->recordCount();
+}
+
+int TableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(columns_.size());
+}
+
+QString TableModel::cellText(int row, int column, bool forEditing) const {
+    const int field = fieldIndexes_.value(column, -1);
+    if (field < 0) return {};
+    const bool editingThisRow = table_->recNo() == row + 1 && (table_->state() == Dataset::State::Edit);
+    QVariant value;
+    if (editingThisRow) {
+        value = table_->fieldValue(field);
+    } else {
+        auto found = cache_.find(row);
+        if (found == cache_.end()) {
+            if (cache_.size() > 2000) cache_.clear();
+            found = cache_.insert(row, table_->rowValues(row));
+        }
+        value = found->value(field);
+    }
+    const FieldDef& def = table_->fieldDef(field);
+    return forEditing ? Values::asString(def, value)
+                      : Values::displayText(def, value, table_->displayFormat(field));
+}
+
+QVariant TableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !table_ || !table_->active()) return {};
+    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+        try {
+            return cellText(index.row(), index.column(), role == Qt::EditRole);
+        } catch (const DataError&) {
+            return {};
+        }
+    }
+    if (role == Qt::TextAlignmentRole) {
+        const int field = fieldIndexes_.value(index.column(), -1);
+        if (field >= 0 && table_->fieldDef(field).isNumeric())
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    return {};
+}
+
+bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !index.isValid() || !table_ || readOnly_) return false;
+    const int field = fieldIndexes_.value(index.column(), -1);
+    if (field < 0) return false;
+    try {
+        if (table_->recNo() != index.row() + 1) table_->setRecNo(index.row() + 1);
+        table_->edit();
+        table_->setFieldValue(field, value);
+    } catch (const DataError& error) {
+        showError(nullptr, error.message());
+        return false;
+    }
+    emit dataChanged(index, index);
+    return true;
+}
+
+QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return columns_.value(section).title;
+    return {};
+}
+
+Qt::ItemFlags TableModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    const int field = fieldIndexes_.value(index.column(), -1);
+    if (!readOnly_ && table_ && field >= 0 && table_->fieldDef(field).type != FieldType::AutoInc)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new TableModel(this)) {
+    setModel(model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(20);
+    verticalHeader()->setFixedWidth(14);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(true);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                Table* table = model_->table();
+                if (following_ || !table || !current.isValid() || table->recNo() == current.row() + 1) return;
+                // Leaving a row stores what was changed in it.
+                try {
+                    table->setRecNo(current.row() + 1);
+                } catch (const DataError& error) {
+                    showError(this, error.message());
+                }
+            });
+    connect(model_, &QAbstractItemModel::modelReset, this, &DBGrid::followTable);
+}
+
+void DBGrid::setTable(Table* table) {
+    if (Table* old = model_->table()) disconnect(old, nullptr, this, nullptr);
+    model_->setTable(table);
+    if (table) {
+        connect(table, &Dataset::afterScroll, this, &DBGrid::followTable);
+        connect(table, &Dataset::dataChanged, this, &DBGrid::followTable);
+    }
+    followTable();
+}
+
+void DBGrid::setColumns(const QList<TableModel::Column>& columns) {
+    model_->setColumns(columns);
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns[i].width > 0) setColumnWidth(i, columns[i].width);
+}
+
+void DBGrid::setReadOnly(bool readOnly) {
+    model_->setReadOnly(readOnly);
+    setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                             : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                   QAbstractItemView::AnyKeyPressed);
+}
+
+void DBGrid::followTable() {
+    Table* table = model_->table();
+    if (!table || !table->active() || table->recNo() == 0 || table->controlsDisabled()) return;
+    if (currentIndex().row() == table->recNo() - 1) return;
+    following_ = true;
+    const QModelIndex index = model_->index(table->recNo() - 1, qMax(0, currentIndex().column()));
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    following_ = false;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QPointer>
+#include <QTableView>
+
+#include "Table.h"
+
+// The rows of a table view as a model: rows are read when they are shown, so a view of a million rows opens
+// and scrolls at once. The current row of the view is shown as it is being edited.
+class TableModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    struct Column {
+        QString field;
+        QString title;
+        int width = 0;  // pixels; 0 for the default
+    };
+
+    explicit TableModel(QObject* parent = nullptr);
+    void setTable(Table* table);
+    Table* table() const { return table_; }
+    void setColumns(const QList<Column>& columns);
+    const QList<Column>& columns() const { return columns_; }
+    void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  private:
+    QString cellText(int row, int column, bool forEditing) const;
+    void reset();
+
+    QPointer<Table> table_;
+    QList<Column> columns_;
+    QList<int> fieldIndexes_;
+    bool readOnly_ = false;
+    mutable QHash<int, QVector<QVariant>> cache_;
+    QList<QMetaObject::Connection> connections_;
+};
+
+// A grid over a table view that follows its current row and moves it when the user picks a row.
+class DBGrid : public QTableView {
+    Q_OBJECT
+  public:
+    explicit DBGrid(QWidget* parent = nullptr);
+    void setTable(Table* table);
+    void setColumns(const QList<TableModel::Column>& columns);
+    void setReadOnly(bool readOnly);
+    TableModel* tableModel() const { return model_; }
+
+  private:
+    void followTable();
+    TableModel* model_;
+    bool following_ = false;
+};

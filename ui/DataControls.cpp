@@ -1,0 +1,376 @@
+#include "DataControls.h"
+
+#include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QToolButton>
+#include <QValidator>
+
+#include "DataError.h"
+#include "Dialogs.h"
+#include "Pictures.h"
+#include "Table.h"
+
+// --- FieldLink ---
+
+FieldLink::FieldLink(QWidget* control) : QObject(control), control_(control) {}
+
+void FieldLink::setDataSource(Dataset* dataset, const QString& fieldName) {
+    for (const auto& connection : connections_)
+        disconnect(connection);
+    connections_.clear();
+    dataset_ = dataset;
+    fieldName_ = fieldName;
+    modified_ = false;
+    if (dataset) {
+        auto changed = [this] {
+            // A move, a store or a cancel ends what was being typed; otherwise typing is never overwritten.
+            if (dataset_ && dataset_->state() != Dataset::State::Edit &&
+                dataset_->state() != Dataset::State::Insert)
+                modified_ = false;
+            if (!modified_) emit refreshRequested();
+        };
+        connections_ << connect(dataset, &Dataset::dataChanged, this, changed);
+        connections_ << connect(dataset, &Dataset::stateChanged, this, changed);
+        connections_ << connect(dataset, &Dataset::updateRecord, this, [this] {
+            if (modified_) emit commitRequested();
+        });
+    }
+    emit refreshRequested();
+}
+
+bool FieldLink::hasField() const {
+    return dataset_ && dataset_->active() && dataset_->fieldIndex(fieldName_) >= 0;
+}
+
+Field FieldLink::field() const {
+    return dataset_->fieldByName(fieldName_);
+}
+
+bool FieldLink::beginChange() {
+    if (!hasField()) return false;
+    const bool wasModified = modified_;
+    modified_ = true;  // before edit(), whose change notice must not overwrite what is being typed
+    if (dataset_->state() == Dataset::State::Browse) {
+        auto* table = qobject_cast<Table*>(dataset_.data());
+        if (!table) {
+            modified_ = wasModified;
+            return false;
+        }
+        try {
+            table->edit();
+        } catch (const DataError& error) {
+            modified_ = wasModified;
+            showError(control_, error.message());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool FieldLink::commit(const QVariant& value) {
+    if (!modified_ || !hasField()) return true;
+    try {
+        field().setValue(value);
+    } catch (const DataError& error) {
+        showError(control_, error.message());
+        control_->setFocus();
+        return false;
+    }
+    modified_ = false;
+    return true;
+}
+
+// --- DBEdit ---
+
+DBEdit::DBEdit(QWidget* parent) : MaskEdit(parent), link_(this) {
+    connect(&link_, &FieldLink::refreshRequested, this, &DBEdit::refresh);
+    // While a record is being stored a rejected value stops the store: the error goes to its caller.
+    connect(&link_, &FieldLink::commitRequested, this, [this] {
+        link_.field().setValue(maskedText());
+        link_.setModified(false);
+    });
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        if (!link_.beginChange()) refresh();
+    });
+}
+
+void DBEdit::setDataSource(Dataset* dataset, const QString& fieldName) {
+    if (!ownMask_ && dataset && dataset->fieldIndex(fieldName) >= 0) {
+        const QString mask = dataset->editMask(dataset->fieldIndex(fieldName));
+        if (!mask.isEmpty()) setEditMask(mask);
+    }
+    link_.setDataSource(dataset, fieldName);
+}
+
+void DBEdit::refresh() {
+    if (!link_.hasField()) {
+        setMaskedText(QString());
+        return;
+    }
+    const Field field = link_.field();
+    setMaskedText(hasFocus() ? field.asString() : field.displayText());
+}
+
+void DBEdit::commit() {
+    link_.commit(maskedText());
+}
+
+void DBEdit::focusInEvent(QFocusEvent* event) {
+    if (!link_.modified()) refresh();
+    MaskEdit::focusInEvent(event);
+}
+
+void DBEdit::focusOutEvent(QFocusEvent* event) {
+    MaskEdit::focusOutEvent(event);
+    if (link_.modified()) commit();
+    if (!link_.modified()) refresh();
+}
+
+// --- DBComboBox ---
+
+DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent), link_(this) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    connect(&link_, &FieldLink::refreshRequested, this, &DBComboBox::refresh);
+    connect(&link_, &FieldLink::commitRequested, this, [this] {
+        link_.field().setValue(currentText());
+        link_.setModified(false);
+    });
+    connect(this, &QComboBox::activated, this, [this] {
+        if (!link_.beginChange()) refresh();
+    });
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
+        if (!link_.beginChange()) refresh();
+    });
+}
+
+void DBComboBox::setDataSource(Dataset* dataset, const QString& fieldName) {
+    link_.setDataSource(dataset, fieldName);
+}
+
+void DBComboBox::setCharCase(MaskEdit::CharCase charCase) {
+    class CaseValidator : public QValidator {
+      public:
+        CaseValidator(bool upper, QObject* parent) : QValidator(parent), upper_(upper) {}
+        State validate(QString& input, int&) const override {
+            input = upper_ ? input.toUpper() : input.toLower();
+            return Acceptable;
+        }
+
+      private:
+        bool upper_;
+    };
+    if (!lineEdit()) return;
+    lineEdit()->setValidator(charCase == MaskEdit::CharCase::Normal
+                                 ? nullptr
+                                 : new CaseValidator(charCase == MaskEdit::CharCase::Upper, this));
+}
+
+void DBComboBox::refresh() {
+    syncing_ = true;
+    setEditText(link_.hasField() ? link_.field().asString() : QString());
+    syncing_ = false;
+}
+
+void DBComboBox::commit() {
+    link_.commit(currentText());
+}
+
+void DBComboBox::focusOutEvent(QFocusEvent* event) {
+    QComboBox::focusOutEvent(event);
+    if (link_.modified()) commit();
+}
+
+// --- DBMemo ---
+
+DBMemo::DBMemo(QWidget* parent) : QPlainTextEdit(parent), link_(this) {
+    connect(&link_, &FieldLink::refreshRequested, this, &DBMemo::refresh);
+    connect(&link_, &FieldLink::commitRequested, this, [this] {
+        link_.field().setValue(toPlainText());
+        link_.setModified(false);
+    });
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (syncing_) return;
+        if (maxLength_ > 0 && toPlainText().size() > maxLength_) {
+            syncing_ = true;
+            setPlainText(toPlainText().left(maxLength_));
+            moveCursor(QTextCursor::End);
+            syncing_ = false;
+        }
+        if (!link_.beginChange()) refresh();
+    });
+}
+
+void DBMemo::setDataSource(Dataset* dataset, const QString& fieldName) {
+    link_.setDataSource(dataset, fieldName);
+}
+
+void DBMemo::refresh() {
+    syncing_ = true;
+    setPlainText(link_.hasField() ? link_.field().asString() : QString());
+    syncing_ = false;
+}
+
+void DBMemo::commit() {
+    link_.commit(toPlainText());
+}
+
+void DBMemo::focusOutEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusOutEvent(event);
+    if (link_.modified()) commit();
+}
+
+// --- DBCheckBox ---
+
+DBCheckBox::DBCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent), link_(this) {
+    setTristate(true);
+    connect(&link_, &FieldLink::refreshRequested, this, &DBCheckBox::refresh);
+    connect(this, &QCheckBox::clicked, this, [this] {
+        if (syncing_) return;
+        // A click always gives a definite answer, never the undetermined state.
+        const bool checked = checkState() != Qt::Unchecked;
+        if (!link_.beginChange()) {
+            refresh();
+            return;
+        }
+        link_.commit(checked ? checkedValue_ : uncheckedValue_);
+        refresh();
+    });
+}
+
+void DBCheckBox::setDataSource(Dataset* dataset, const QString& fieldName) {
+    link_.setDataSource(dataset, fieldName);
+}
+
+void DBCheckBox::setValues(const QString& checked, const QString& unchecked) {
+    checkedValue_ = checked;
+    uncheckedValue_ = unchecked;
+    refresh();
+}
+
+void DBCheckBox::refresh() {
+    syncing_ = true;
+    const QString value = link_.hasField() ? link_.field().asString() : QString();
+    setCheckState(value == checkedValue_     ? Qt::Checked
+                  : value == uncheckedValue_ ? Qt::Unchecked
+                                             : Qt::PartiallyChecked);
+    syncing_ = false;
+}
+
+// --- DBText ---
+
+DBText::DBText(QWidget* parent) : QLabel(parent), link_(this) {
+    connect(&link_, &FieldLink::refreshRequested, this, &DBText::refresh);
+}
+
+void DBText::setDataSource(Dataset* dataset, const QString& fieldName) {
+    link_.setDataSource(dataset, fieldName);
+}
+
+void DBText::refresh() {
+    setText(link_.hasField() ? link_.field().displayText() : QString());
+}
+
+// --- DBNavigator ---
+
+DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    static const char* hints[ButtonCount] = {"Primeiro registro", "Registro anterior", "Próximo registro",
+                                             "Último registro",   "Inserir registro",  "Excluir registro",
+                                             "Editar registro",   "Gravar alterações", "Cancelar alterações",
+                                             "Atualizar dados"};
+    for (int i = 0; i < ButtonCount; ++i) {
+        auto* button = new QToolButton(this);
+        button->setIcon(Pictures::navigatorIcon(i));
+        button->setIconSize(QSize(16, 16));
+        button->setToolTip(QString::fromUtf8(hints[i]));
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setObjectName(QStringLiteral("navigator%1").arg(i));
+        connect(button, &QToolButton::clicked, this, [this, i] { click(static_cast<Button>(i)); });
+        layout->addWidget(button);
+        buttons_[i] = button;
+    }
+    updateButtons();
+}
+
+void DBNavigator::setDataSource(Table* table) {
+    for (const auto& connection : connections_)
+        disconnect(connection);
+    connections_.clear();
+    table_ = table;
+    if (table) {
+        connections_ << connect(table, &Dataset::dataChanged, this, &DBNavigator::updateButtons);
+        connections_ << connect(table, &Dataset::stateChanged, this, &DBNavigator::updateButtons);
+        connections_ << connect(table, &Dataset::afterScroll, this, &DBNavigator::updateButtons);
+    }
+    updateButtons();
+}
+
+void DBNavigator::setVisibleButtons(const QList<Button>& visible) {
+    for (int i = 0; i < ButtonCount; ++i)
+        buttons_[i]->setVisible(visible.contains(static_cast<Button>(i)));
+}
+
+void DBNavigator::click(Button which) {
+    if (!table_ || !table_->active()) return;
+    try {
+        switch (which) {
+            case First:
+                table_->first();
+                break;
+            case Prior:
+                table_->prior();
+                break;
+            case Next:
+                table_->next();
+                break;
+            case Last:
+                table_->last();
+                break;
+            case Insert:
+                table_->insert();
+                break;
+            case Delete:
+                if (confirmDelete_ && !Dialogs::current().confirmDelete(this)) return;
+                table_->remove();
+                break;
+            case Edit:
+                table_->edit();
+                break;
+            case Post:
+                table_->post();
+                break;
+            case Cancel:
+                table_->cancel();
+                break;
+            case Refresh:
+                table_->refresh();
+                break;
+            default:
+                return;
+        }
+    } catch (const DataError& error) {
+        showError(this, error.message());
+    }
+    emit clicked(which);
+}
+
+void DBNavigator::updateButtons() {
+    const bool active = table_ && table_->active();
+    const bool editing =
+        active && (table_->state() == Dataset::State::Edit || table_->state() == Dataset::State::Insert);
+    const bool browsing = active && !editing;
+    const bool empty = !active || table_->isEmpty();
+    buttons_[First]->setEnabled(browsing && !table_->bof());
+    buttons_[Prior]->setEnabled(browsing && !table_->bof());
+    buttons_[Next]->setEnabled(browsing && !table_->eof());
+    buttons_[Last]->setEnabled(browsing && !table_->eof());
+    buttons_[Insert]->setEnabled(active);
+    buttons_[Delete]->setEnabled(active && !empty);
+    buttons_[Edit]->setEnabled(browsing && !empty);
+    buttons_[Post]->setEnabled(editing);
+    buttons_[Cancel]->setEnabled(editing);
+    buttons_[Refresh]->setEnabled(browsing);
+}

@@ -1,0 +1,81 @@
+#include "Dialogs.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+Dialogs* installed = nullptr;
+
+// Boxes with Portuguese buttons, whatever translations the machine has.
+QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                const QString& text, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, title, text, buttons, parent);
+    if (QAbstractButton* b = box.button(QMessageBox::Yes)) b->setText(QStringLiteral("&Sim"));
+    if (QAbstractButton* b = box.button(QMessageBox::No)) b->setText(QStringLiteral("&Não"));
+    if (QAbstractButton* b = box.button(QMessageBox::Ok)) b->setText(QStringLiteral("OK"));
+    if (QAbstractButton* b = box.button(QMessageBox::Cancel)) b->setText(QStringLiteral("Cancelar"));
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
+
+Dialogs& Dialogs::current() {
+    static WidgetDialogs real;
+    return installed ? *installed : real;
+}
+
+void Dialogs::install(Dialogs* dialogs) {
+    installed = dialogs;
+}
+
+void WidgetDialogs::error(QWidget* parent, const QString& text, const QString& title) {
+    ask(parent, QMessageBox::Critical, title.isEmpty() ? QStringLiteral("Erro") : title, text,
+        QMessageBox::Ok);
+}
+
+void WidgetDialogs::information(QWidget* parent, const QString& text) {
+    ask(parent, QMessageBox::Information, QStringLiteral("Informação"), text, QMessageBox::Ok);
+}
+
+bool WidgetDialogs::confirmation(QWidget* parent, const QString& text) {
+    return ask(parent, QMessageBox::Question, QStringLiteral("Confirmação"), text,
+               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void WidgetDialogs::message(QWidget* parent, const QString& text) {
+    ask(parent, QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+}
+
+bool WidgetDialogs::question(QWidget* parent, const QString& text, const QString& caption) {
+    return ask(parent, QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+bool WidgetDialogs::input(QWidget* parent, const QString& caption, const QString& prompt, QString& value) {
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(value);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+    if (dialog.exec() != QDialog::Accepted) return false;
+    value = dialog.textValue();
+    return true;
+}
+
+bool WidgetDialogs::confirmDelete(QWidget* parent) {
+    return ask(parent, QMessageBox::Question, QStringLiteral("Confirmação"),
+               QStringLiteral("Excluir o registro?"),
+               QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+void WidgetDialogs::about(QWidget* parent, const QString& title, const QString& text) {
+    ask(parent, QMessageBox::Information, title, text, QMessageBox::Ok);
+}
+
+void showError(QWidget* parent, const QString& text) {
+    Dialogs::current().error(parent, text);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Every message box, question and input box of the program goes through here, so that tests can answer them.
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+
+    // Standard boxes with the toolkit's standard titles ("Erro", "Informação", "Confirmação"); a title given
+    // replaces it.
+    virtual void error(QWidget* parent, const QString& text, const QString& title = QString()) = 0;
+    virtual void information(QWidget* parent, const QString& text) = 0;
+    virtual bool confirmation(QWidget* parent, const QString& text) = 0;  // Yes / No
+    // A plain message with the program's title.
+    virtual void message(QWidget* parent, const QString& text) = 0;
+    // A Yes/No question with a caption of its own ("Confirmação", "Exclusão", "Registro", "Erro").
+    virtual bool question(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // An input box; false when cancelled, `value` holding the initial and then the typed text.
+    virtual bool input(QWidget* parent, const QString& caption, const QString& prompt, QString& value) = 0;
+    // The navigator's confirmation before deleting a record.
+    virtual bool confirmDelete(QWidget* parent) = 0;
+    // The "About" box.
+    virtual void about(QWidget* parent, const QString& title, const QString& text) = 0;
+
+    static Dialogs& current();
+    // Replaces the dialogs (tests); nullptr brings back the real ones. The caller keeps ownership.
+    static void install(Dialogs* dialogs);
+};
+
+// The real boxes, on QMessageBox and QInputDialog.
+class WidgetDialogs : public Dialogs {
+  public:
+    void error(QWidget* parent, const QString& text, const QString& title = QString()) override;
+    void information(QWidget* parent, const QString& text) override;
+    bool confirmation(QWidget* parent, const QString& text) override;
+    void message(QWidget* parent, const QString& text) override;
+    bool question(QWidget* parent, const QString& text, const QString& caption) override;
+    bool input(QWidget* parent, const QString& caption, const QString& prompt, QString& value) override;
+    bool confirmDelete(QWidget* parent) override;
+    void about(QWidget* parent, const QString& title, const QString& text) override;
+};
+
+// Shows a data-layer error (or any other) in the standard error box.
+void showError(QWidget* parent, const QString& text);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QVector>
+
+// Delphi-style edit masks ("!99/99/0000;1;_", "00000\-999;1;_", "!\(99\)0000-0000;1;_", "99/99/9999") on a
+// line edit, read back as Delphi reads them: every position of the mask, a blank position as a space, so an
+// empty date box reads "  /  /    ". Also the conversion of typed letters to capitals or small letters.
+class MaskEdit : public QLineEdit {
+    Q_OBJECT
+  public:
+    enum class CharCase { Normal, Upper, Lower };
+
+    explicit MaskEdit(QWidget* parent = nullptr);
+
+    void setEditMask(const QString& delphiMask);
+    const QString& editMask() const { return delphiMask_; }
+    void setCharCase(CharCase charCase);
+    CharCase charCase() const { return charCase_; }
+
+    // The text as the program reads it (Delphi's Text): literals kept when the mask saves them, blanks as
+    // spaces. Without a mask, the plain text.
+    QString maskedText() const;
+    void setMaskedText(const QString& text);
+    // True when every editable position is blank ("  /  /    ").
+    bool isMaskBlank() const;
+
+    // The Qt input mask for a Delphi mask (exposed for tests).
+    static QString qtInputMask(const QString& delphiMask);
+
+  protected:
+    void focusInEvent(QFocusEvent* event) override;
+
+  private:
+    QString delphiMask_;
+    QVector<bool> literalAt_;  // per shown position
+    bool saveLiterals_ = true;
+    CharCase charCase_ = CharCase::Normal;
+};

@@ -1,0 +1,53 @@
+#include "Skin.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QStyleFactory>
+
+QString Skin::styleSheet() {
+    return QStringLiteral(R"(
+QToolBar#mainToolBar { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #dfe6f3);
+                       border: none; spacing: 2px; padding: 2px; }
+QToolBar#mainToolBar QToolButton { font-family: "Cambria"; font-size: 13px; font-weight: bold; font-style: italic;
+                                   color: #000080; border: 1px solid transparent; border-radius: 4px;
+                                   min-height: 57px; max-height: 57px; min-width: 84px; padding: 1px 4px; }
+QToolBar#mainToolBar QToolButton:hover { border-color: #8fa6cf; background: #eef3fb; }
+QToolBar#mainToolBar QToolButton:pressed { background: #d5e0f3; }
+QStatusBar { background: #ecedf1; }
+QStatusBar QLabel { border: 1px solid #b9bcc6; padding: 0px 4px; }
+QLabel#alertTitle { font-family: "Arial"; font-size: 12pt; font-weight: bold; font-style: italic;
+                    text-decoration: underline; color: #000080; padding: 3px;
+                    background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #dfe6f3, stop:1 #ffffff); }
+QLabel#alertTotalPagar, QLabel#alertTotalPagarVencidas { font-family: "Arial"; font-size: 13pt; font-weight: bold; color: #800000; }
+QLabel#alertTotalReceber, QLabel#alertTotalReceberVencidas { font-family: "Arial"; font-size: 13pt; font-weight: bold; color: #000080; }
+QLabel#alertHeading { font-weight: bold; font-style: italic; color: #000080; }
+QFrame#alertStrip { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #e3e8f2);
+                    border: 1px solid #b9c3d9; }
+QFrame#alertPanel { background: #ffffff; border: 2px solid #000080; }
+QLabel#contactLabel { color: white; font-weight: bold; padding: 0px 10px; }
+QLabel#loginHeading { font-weight: bold; }
+)");
+}
+
+void Skin::apply(QApplication& app) {
+    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // Windows font names resolve to their metric twins.
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Cambria"), QStringLiteral("Liberation Serif"));
+    QFont font(QStringLiteral("Liberation Sans"), 9);
+    app.setFont(font);
+    app.setStyleSheet(styleSheet());
+}
+
+GradientStrip::GradientStrip(const QColor& from, const QColor& to, QWidget* parent)
+    : QWidget(parent), from_(from), to_(to) {}
+
+void GradientStrip::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QLinearGradient gradient(rect().topLeft(), rect().topRight());
+    gradient.setColorAt(0, from_);
+    gradient.setColorAt(1, to_);
+    painter.fillRect(rect(), gradient);
+}
