@@ -1,0 +1,376 @@
+// The main window: its parts, the due-date alerts on the day of start, the countdown, the close request and a
+// start that fails.
+
+#include <sqlite3.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLocalSocket>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include "Clock.h"
+#include "DBGrid.h"
+#include "ScriptedDialogs.h"
+#include "Startup.h"
+#include "TempData.h"
+#include "U_Login.h"
+#include "U_Principal.h"
+
+namespace {
+
+const QDate kStart(2025, 3, 10);  // a Monday
+
+void bill(const QString& table, const QVariant& due, const QVariant& paid, double amount,
+          const QString& reference = QStringLiteral("CONTA")) {
+    addRow(table, {{"DataVencimento", due},
+                   {"DataPagamento", paid},
+                   {"Valordocumento", amount},
+                   {"Fantasia", reference},
+                   {"Nome", QStringLiteral("CREDOR")}});
+}
+
+QStringList menuPaths(const QList<QAction*>& actions, const QString& prefix = QString()) {
+    QStringList paths;
+    for (QAction* action : actions) {
+        if (action->isSeparator()) continue;
+        const QString path = prefix.isEmpty() ? action->text() : prefix + " > " + action->text();
+        paths << path;
+        if (action->menu()) paths << menuPaths(action->menu()->actions(), path);
+    }
+    return paths;
+}
+
+}  // namespace
+
+class PrincipalTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        data_ = std::make_unique<TempData>();
+        ProgramFolder::set(data_->programFolder());
+        Clock::set(QDateTime(kStart, QTime(9, 30)));
+        dialogs_ = std::make_unique<ScriptedDialogs>();
+    }
+    void cleanup() {
+        principal_.reset();
+        dialogs_.reset();
+        data_.reset();
+        Clock::set(QDateTime());
+        ProgramFolder::set(QString());
+        QLocale::setDefault(QLocale::system());
+    }
+
+    void windowParts() {
+        start();
+        QCOMPARE(principal_->windowTitle(), QString("Vanteja 2.0 ID"));
+        QStringList captions;
+        for (QToolButton* button : principal_->findChildren<QToolButton*>())
+            if (button->objectName().startsWith("tool_")) captions << button->text();
+        QCOMPARE(captions, QStringList({"Clientes", "Fornecedor", "Recibo", "Promissoria", "Contas Receber",
+                                        "Contas Pagar", "Fluxo Caixa", "Sobre", "Fechar"}));
+        for (const QString& caption : captions)
+            QVERIFY(!principal_->toolButton(caption)->icon().isNull());
+        const QStringList menus = menuPaths(principal_->menuBar()->actions());
+        for (const char* path :
+             {"A&rquivo > &Alterar Senha > Usuário > Usuários...",
+              "A&rquivo > &Alterar Senha > Usuário > Alterar Senha...",
+              "A&rquivo > &Alterar Senha > Logoff de:", "A&rquivo > &Alterar Senha > Sair do Sistema...",
+              "&Cadastro > Cliente", "&Cadastro > Emitente", "&Inserir logomarca > Logomarca",
+              "Ferramentas > Backup", "Ferramentas > Checar Atualização"})
+            QVERIFY2(menus.contains(QString::fromUtf8(path)), path);
+        QCOMPARE(principal_->statusPanel(4)->text(), QString::fromUtf8("Versão 2.0 - 06/02/2013"));
+        QCOMPARE(principal_->statusPanel(1)->text(), QString("09:30:00"));
+        QCOMPARE(principal_->statusPanel(1)->width(), 80);
+        QCOMPARE(principal_->statusPanel(2)->width(), 230);
+        QCOMPARE(principal_->statusPanel(3)->width(), 300);
+        QCOMPARE(principal_->clockTimer()->interval(), 1000);
+        QVERIFY(principal_->clockTimer()->isActive());
+        QCOMPARE(principal_->timerAviso()->interval(), 2500);
+        QVERIFY(!principal_->timerAviso()->isActive());
+        QCOMPARE(principal_->alertPanel()->size(), QSize(673, 513));
+        QVERIFY(principal_->alertPanel()->isHidden());
+        QCOMPARE(principal_->alertPages()->tabText(0), QString("Contas a Pagar Vencendo Hoje"));
+        QCOMPARE(principal_->alertPages()->tabText(1), QString("Contas a Receber Hoje"));
+        QStringList titles;
+        TableModel* overdue = principal_->grid(1, true)->tableModel();
+        for (int c = 0; c < overdue->columnCount(); ++c)
+            titles << overdue->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(titles, QStringList({"Vencimento", "Nome(Credor)", QString::fromUtf8("Referência"),
+                                      "Valordocumento"}));
+        QCOMPARE(principal_->avisoMenu()->title(), QString("Aviso Contas"));
+
+        principal_->SobreClick();
+        QCOMPARE(dialogs_->kinds(), QStringList{"about"});
+        QVERIFY(dialogs_->lastText().startsWith("Vanteja"));
+    }
+
+    // The first activation points Senha at the data folder and writes the clock and the long date.
+    void firstActivation() {
+        start();
+        Clock::advance(5);
+        principal_->FormActivate();
+        QCOMPARE(principal_->statusPanel(1)->text(), QString("09:30:05"));
+        QCOMPARE(principal_->statusPanel(2)->text(), QString::fromUtf8("segunda-feira, 10 de março de 2025"));
+        Database& senha = Session::instance().database(kDatabaseSenha);
+        QVERIFY(senha.connected());
+        QCOMPARE(senha.path(), data_->dataFolder());
+        QCOMPARE(senha.params().mid(1), QStringList({"DEFAULT DRIVER=PARADOX", "ENABLE BCD=FALSE"}));
+        QVERIFY(dialogs_->calls.isEmpty());
+    }
+
+    void nothingDueShowsNothingButMostrarWorks() {
+        bill("tbpagar", QDate(2025, 3, 11), QVariant(), 80);  // due tomorrow
+        bill("tbpagar", kStart, kStart, 500);                 // paid today
+        bill("tbreceber", QDate(2025, 3, 20), QVariant(), 900);
+        bill("tbreceber", QDate(2025, 3, 1), QDate(2025, 3, 2), 40);  // overdue but paid
+        start();
+        login();
+        QVERIFY(principal_->alertPanel()->isHidden());
+        QVERIFY(!principal_->timerAviso()->isActive());
+        principal_->MostrarClick();
+        QVERIFY(!principal_->alertPanel()->isHidden());
+        QVERIFY(!principal_->timerAviso()->isActive());
+        for (int page = 0; page < 2; ++page)
+            for (bool overdue : {false, true}) {
+                QCOMPARE(principal_->totalLabel(page, overdue)->text(), QString("R$ 0,00"));
+                QCOMPARE(principal_->grid(page, overdue)->tableModel()->rowCount(), 0);
+            }
+    }
+
+    void onlyReceivablesDueOpenOnThePageOfReceivables() {
+        bill("tbreceber", kStart, QVariant(), 350);
+        bill("tbpagar", kStart, kStart, 500);  // paid: not listed
+        start();
+        login();
+        QVERIFY(!principal_->alertPanel()->isHidden());
+        QCOMPARE(principal_->alertPages()->currentIndex(), 1);
+        QVERIFY(principal_->timerAviso()->isActive());
+        QCOMPARE(principal_->totalLabel(1, false)->text(), QString("R$ 350,00"));
+        QCOMPARE(principal_->view(0, false)->recordCount(), 0);
+    }
+
+    void payablesFirstAndEveryPageFilled() {
+        bill("tbpagar", kStart, QVariant(), 250.75, "LUZ");
+        bill("tbpagar", kStart, QVariant(), 1800, "ALUGUEL");
+        bill("tbpagar", kStart, QDate(2025, 3, 9), 99, "PAGA");
+        bill("tbpagar", QDate(2025, 3, 9), QVariant(), 99.9, "TELEFONE");
+        bill("tbpagar", QVariant(), QVariant(), 45.3, "SEM VENCIMENTO");  // a blank due date is overdue
+        bill("tbpagar", QDate(2025, 3, 9), QDate(1950, 6, 15), 1,
+             "PAGA HA MUITO");  // paid before 1990: unpaid
+        bill("tbreceber", QDate(2025, 2, 28), QVariant(), 1200.5);
+        start();
+        login();
+        QVERIFY(!principal_->alertPanel()->isHidden());
+        QCOMPARE(principal_->alertPages()->currentIndex(), 0);
+        QCOMPARE(principal_->totalLabel(0, false)->text(), QString("R$ 2.050,75"));
+        QCOMPARE(principal_->totalLabel(0, true)->text(), QString("R$ 146,20"));
+        QCOMPARE(principal_->totalLabel(1, false)->text(), QString("R$ 0,00"));
+        QCOMPARE(principal_->totalLabel(1, true)->text(), QString("R$ 1.200,50"));
+        TableModel* today = principal_->grid(0, false)->tableModel();
+        QCOMPARE(today->rowCount(), 2);
+        QCOMPARE(today->data(today->index(0, 0)).toString(), QString("10/03/2025"));
+        QCOMPARE(today->data(today->index(1, 3)).toString(), QString("1800,00"));
+        QCOMPARE(principal_->view(0, true)->recordCount(), 3);
+        QCOMPARE(principal_->view(0, true)->fieldByName("Fantasia").asString(),
+                 QString("SEM VENCIMENTO"));  // due date order
+    }
+
+    void amountsAddingUpToZeroCountAsEmpty() {
+        bill("tbpagar", kStart, QVariant(), 0.1);
+        bill("tbpagar", kStart, QVariant(), 0.2);
+        bill("tbpagar", kStart, QVariant(), -0.3);
+        start();
+        login();
+        QVERIFY(principal_->alertPanel()->isHidden());
+        bill("tbreceber", QDate(2025, 3, 1), QVariant(), -10);  // a negative total is not zero
+        login();
+        QVERIFY(!principal_->alertPanel()->isHidden());
+        QCOMPARE(principal_->alertPages()->currentIndex(), 1);
+        QCOMPARE(principal_->totalLabel(1, true)->text(), QString("R$ -10,00"));
+    }
+
+    // Neither the decision nor the totals depend on the machine's number format.
+    void anyLocale() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        start();
+        login();
+        QVERIFY(principal_->alertPanel()->isHidden());
+        bill("tbpagar", QDate(2025, 3, 3), QVariant(), 2500.75);
+        login();
+        QVERIFY(!principal_->alertPanel()->isHidden());
+        QCOMPARE(principal_->totalLabel(0, true)->text(), QString("R$ 2.500,75"));
+    }
+
+    void startDateKeptPastMidnight() {
+        bill("tbpagar", kStart, QVariant(), 10);
+        bill("tbpagar", kStart.addDays(1), QVariant(), 20);
+        start();
+        Clock::advance(24 * 3600);
+        login();
+        QCOMPARE(principal_->startDate(), QString("10/03/2025"));
+        QCOMPARE(principal_->totalLabel(0, false)->text(), QString("R$ 10,00"));
+        QCOMPARE(principal_->totalLabel(0, true)->text(), QString("R$ 0,00"));
+        principal_->Timer1Timer();
+        QCOMPARE(principal_->statusPanel(1)->text(), QString("09:30:00"));
+    }
+
+    void countdownClosesThePanelAfterFiveTicks() {
+        bill("tbpagar", kStart, QVariant(), 10);
+        start();
+        login();
+        QVERIFY(principal_->timerAviso()->isActive());
+        for (int page = 0; page < 2; ++page) {
+            QVERIFY(!principal_->countdownBar(page)->isHidden());
+            QVERIFY(!principal_->cancelButton(page)->isHidden());
+            QVERIFY(!principal_->closingLabel(page)->isHidden());
+            QCOMPARE(principal_->countdownBar(page)->maximum(), 5);
+        }
+        for (int tick = 1; tick <= 4; ++tick) {
+            principal_->TimerAvisoTimer();
+            QVERIFY(!principal_->alertPanel()->isHidden());
+            QCOMPARE(principal_->countdownBar(0)->value(), tick);
+            QCOMPARE(principal_->countdownBar(1)->value(), tick);
+        }
+        principal_->TimerAvisoTimer();
+        QVERIFY(principal_->alertPanel()->isHidden());
+        QVERIFY(!principal_->timerAviso()->isActive());
+        for (int page = 0; page < 2; ++page) {
+            QVERIFY(principal_->countdownBar(page)->isHidden());
+            QVERIFY(principal_->cancelButton(page)->isHidden());
+            QVERIFY(principal_->closingLabel(page)->isHidden());
+        }
+        // "Mostrar" shows the panel again without a countdown.
+        principal_->MostrarClick();
+        QVERIFY(!principal_->alertPanel()->isHidden());
+        QVERIFY(!principal_->timerAviso()->isActive());
+
+        // A new login counts down again as the first time.
+        principal_->OcultarClick();
+        login();
+        QVERIFY(!principal_->alertPanel()->isHidden());
+        QVERIFY(principal_->timerAviso()->isActive());
+        QCOMPARE(principal_->countdownBar(0)->value(), 0);
+        QVERIFY(!principal_->countdownBar(0)->isHidden());
+        for (int tick = 0; tick < 5; ++tick)
+            principal_->TimerAvisoTimer();
+        QVERIFY(principal_->alertPanel()->isHidden());
+    }
+
+    void countdownRunsOnTheRealTimer() {
+        bill("tbpagar", kStart, QVariant(), 10);
+        start();
+        principal_->timerAviso()->setInterval(5);
+        login();
+        QTRY_VERIFY_WITH_TIMEOUT(principal_->alertPanel()->isHidden(), 2000);
+        QVERIFY(!principal_->timerAviso()->isActive());
+    }
+
+    void cancelStopsTheCountdownAndFecharHides() {
+        bill("tbreceber", kStart, QVariant(), 10);
+        start();
+        login();
+        principal_->TimerAvisoTimer();
+        QTest::mouseClick(principal_->cancelButton(1), Qt::LeftButton);
+        QVERIFY(!principal_->timerAviso()->isActive());
+        QVERIFY(!principal_->alertPanel()->isHidden());
+        QVERIFY(principal_->cancelButton(0)->isHidden() && principal_->countdownBar(1)->isHidden());
+
+        login();
+        auto* fechar = principal_->alertPanel()->findChild<QPushButton*>("fecharAviso2");
+        QVERIFY(fechar);
+        QTest::mouseClick(fechar, Qt::LeftButton);
+        QVERIFY(principal_->alertPanel()->isHidden());
+        QVERIFY(principal_->timerAviso()->isActive());  // still counting: it ends later by itself
+        principal_->MostrarClick();
+        for (int tick = 0; tick < 5; ++tick)
+            principal_->TimerAvisoTimer();
+        QVERIFY(principal_->alertPanel()->isHidden());
+    }
+
+    // The whole way from the login form to the alert.
+    void loginFormRunsTheAlerts() {
+        bill("tbpagar", kStart, QVariant(), 10);
+        start();
+        TFLogin* form = principal_->login();
+        form->show();
+        QTest::keyClicks(form->EdtUsuario, "wej");
+        QTest::keyClicks(form->EdtSenha, "wej");
+        QTest::mouseClick(form->BtnOk, Qt::LeftButton);
+        QVERIFY(!principal_->alertPanel()->isHidden());
+        QCOMPARE(principal_->totalLabel(0, false)->text(), QString("R$ 10,00"));
+    }
+
+    // The updater's close request closes the window, also behind a modal window, without asking anything.
+    void closeRequestFromAnotherProcess() {
+        start();
+        const QString name = QStringLiteral("vanteja-test-%1").arg(QCoreApplication::applicationPid());
+        QVERIFY(principal_->listenForCloseRequests(name));
+        principal_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(principal_.get()));
+        QDialog modal(principal_.get());
+        QLocalSocket updater;
+        QTimer::singleShot(0, this, [&] {
+            QVERIFY(modal.isVisible());
+            updater.connectToServer(name);
+            QVERIFY(updater.waitForConnected(2000));
+            updater.write("CLOSE\n");
+            updater.flush();
+        });
+        QTimer::singleShot(5000, &modal, [&] { modal.done(99); });  // a safety net, never expected
+        const int result = modal.exec();
+        QCOMPARE(result, int(QDialog::Rejected));
+        QTRY_VERIFY(!principal_->isVisible());
+        QVERIFY(dialogs_->calls.isEmpty());
+        // A second copy does not take the name away from a running one.
+        TFPrincipal second;
+        QVERIFY(!second.listenForCloseRequests(name));
+    }
+
+    void startFailsWithoutDataFolder_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no folder") << "folder" << QString::fromUtf8("A pasta de dados não existe");
+        QTest::newRow("no file") << "file" << QString::fromUtf8("O arquivo de dados não existe");
+        QTest::newRow("no table") << "table" << QString::fromUtf8("A tabela 'tbreceber' não existe");
+    }
+    void startFailsWithoutDataFolder() {
+        QFETCH(QString, damage);
+        QFETCH(QString, message);
+        Session::instance().clear();
+        if (damage == "folder") QVERIFY(QDir(data_->dataFolder()).removeRecursively());
+        if (damage == "file") QVERIFY(QFile::remove(data_->dataFile()));
+        if (damage == "table") {
+            sqlite3* db = nullptr;
+            sqlite3_open(data_->dataFile().toUtf8().constData(), &db);
+            sqlite3_exec(db, "DROP TABLE tbreceber", nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+        }
+        const int status = startVanteja(*qApp, false);
+        QVERIFY(status != 0);
+        QCOMPARE(dialogs_->kinds(), QStringList{"error"});
+        QCOMPARE(dialogs_->calls[0].caption, QString("Erro"));
+        QVERIFY2(dialogs_->lastText().contains(message), qPrintable(dialogs_->lastText()));
+    }
+
+  private:
+    void start() {
+        principal_ = std::make_unique<TFPrincipal>();
+        principal_->setShowLoginOnActivate(false);
+    }
+    void login() { principal_->loginAceito("WEJ", "WEJ"); }
+
+    std::unique_ptr<TempData> data_;
+    std::unique_ptr<ScriptedDialogs> dialogs_;
+    std::unique_ptr<TFPrincipal> principal_;
+};
+
+QTEST_MAIN(PrincipalTest)
+#include "tst_principal.moc"
