@@ -87,8 +87,8 @@ QIcon Pictures::toolbarIcon(const QString& caption) {
     QPixmap pixmap;
     if (caption == QLatin1String("Clientes")) {
         pixmap = draw(size, [](QPainter& p) {
-            person(p, QPointF(26, 24), 1.0, QColor(110, 150, 210));
-            person(p, QPointF(15, 28), 1.05, QColor(40, 90, 170));
+            person(p, QPointF(27, 23), 1.0, QColor(110, 150, 210));
+            person(p, QPointF(17, 27), 1.05, QColor(40, 90, 170));
         });
     } else if (caption == QLatin1String("Fornecedor")) {
         pixmap = draw(size, [](QPainter& p) {

@@ -107,6 +107,11 @@ class PrincipalTest : public QObject {
                                       "Valordocumento"}));
         QCOMPARE(principal_->avisoMenu()->title(), QString("Aviso Contas"));
 
+        principal_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(principal_.get()));
+        principal_->toolButton("Fechar")->click();
+        QVERIFY(!principal_->isVisible());
+
         principal_->SobreClick();
         QCOMPARE(dialogs_->kinds(), QStringList{"about"});
         QVERIFY(dialogs_->lastText().startsWith("Vanteja"));

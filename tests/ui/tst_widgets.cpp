@@ -251,6 +251,52 @@ class WidgetsTest : public QObject {
         QCOMPARE(blocked.checkState(), Qt::Checked);
     }
 
+    void comboAndMemoEditTheirFields() {
+        addRow("tbfornecedor", {{"Nome", "ACME"}, {"CndPagamento", "Boleto"}});
+        addRow("tbreceber", {{"Fantasia", "VENDA"}, {"Observacoes", "linha 1"}});
+        Table suppliers(kAliasVantejaVs2, "tbfornecedor");
+        suppliers.open();
+        Table receivables(kAliasVantejaVs2, "tbreceber");
+        receivables.open();
+        QWidget window;
+        auto* payment = new DBComboBox(&window);
+        payment->addItems({"Boleto", "Dinheiro", "Cheque"});
+        payment->setDataSource(&suppliers, "CndPagamento");
+        auto* contact = new DBComboBox(&window);
+        contact->setCharCase(MaskEdit::CharCase::Upper);
+        contact->setDataSource(&suppliers, "Contato");
+        auto* remark = new DBMemo(&window);
+        remark->setDataSource(&receivables, "Observacoes");
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(payment->currentText(), QString("Boleto"));
+        QCOMPARE(remark->toPlainText(), QString("linha 1"));
+
+        payment->setFocus();
+        payment->lineEdit()->selectAll();
+        QTest::keyClicks(payment->lineEdit(), "Cheque");
+        QCOMPARE(suppliers.state(), Dataset::State::Edit);
+        contact->setFocus();
+        QTest::keyClicks(contact->lineEdit(), "maria");
+        QCOMPARE(contact->currentText(), QString("MARIA"));
+        suppliers.post();
+        QCOMPARE(suppliers.fieldByName("CndPagamento").asString(), QString("Cheque"));
+        QCOMPARE(suppliers.fieldByName("Contato").asString(), QString("MARIA"));
+
+        remark->setFocus();
+        remark->moveCursor(QTextCursor::End);
+        QTest::keyClicks(remark, " e mais");
+        QCOMPARE(receivables.state(), Dataset::State::Edit);
+        receivables.post();
+        QCOMPARE(receivables.fieldByName("Observacoes").asString(), QString("linha 1 e mais"));
+        receivables.edit();
+        receivables.fieldByName("Observacoes").setAsString("trocado pelo programa");
+        QCOMPARE(remark->toPlainText(), QString("trocado pelo programa"));  // a change by code is shown
+        receivables.cancel();
+        QCOMPARE(remark->toPlainText(), QString("linha 1 e mais"));
+    }
+
     void navigatorEnablesAndAsksBeforeDeleting() {
         ScriptedDialogs dialogs;
         addRow("c_cliente", {{"Nome", "ANA"}});
