@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "PreviewDialog.h"
+
 namespace {
 
 Dialogs* installed = nullptr;
@@ -78,4 +80,11 @@ void WidgetDialogs::about(QWidget* parent, const QString& title, const QString& 
 
 void showError(QWidget* parent, const QString& text) {
     Dialogs::current().error(parent, text);
+}
+
+void WidgetDialogs::preview(QWidget* parent, const Report::Document& document) {
+    Report::PreviewDialog dialog(document, parent);
+    QObject::connect(&dialog, &Report::PreviewDialog::failed, &dialog,
+                     [&dialog](const QString& message) { Dialogs::current().error(&dialog, message); });
+    dialog.exec();
 }

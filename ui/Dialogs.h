@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "Document.h"
+
 class QWidget;
 
 // Every message box, question and input box of the program goes through here, so that tests can answer them.
@@ -24,6 +26,8 @@ class Dialogs {
     virtual bool confirmDelete(QWidget* parent) = 0;
     // The "About" box.
     virtual void about(QWidget* parent, const QString& title, const QString& text) = 0;
+    // The report preview, modal; returns when the user closes it.
+    virtual void preview(QWidget* parent, const Report::Document& document) = 0;
 
     static Dialogs& current();
     // Replaces the dialogs (tests); nullptr brings back the real ones. The caller keeps ownership.
@@ -41,6 +45,7 @@ class WidgetDialogs : public Dialogs {
     bool input(QWidget* parent, const QString& caption, const QString& prompt, QString& value) override;
     bool confirmDelete(QWidget* parent) override;
     void about(QWidget* parent, const QString& title, const QString& text) override;
+    void preview(QWidget* parent, const Report::Document& document) override;
 };
 
 // Shows a data-layer error (or any other) in the standard error box.

@@ -63,7 +63,13 @@ class ScriptedDialogs : public Dialogs {
         calls << Call{QStringLiteral("about"), title, text};
     }
 
-  private:
+      void preview(QWidget*, const Report::Document& document) override {
+        calls << Call{QStringLiteral("preview"), document.name, document.texts().join(QLatin1Char('\n'))};
+        previews << document;
+    }
+    QList<Report::Document> previews;  // every document previewed
+
+private:
     QVariant next() {
         if (answers.isEmpty()) {
             QTest::qFail(qPrintable(QStringLiteral("unexpected dialog: ") + calls.last().kind +

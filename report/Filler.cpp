@@ -1,0 +1,322 @@
+#include "Filler.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QImageReader>
+
+#include "DataError.h"
+#include "Dataset.h"
+#include "Values.h"
+
+namespace Report {
+
+namespace {
+
+// Lines are measured once, on a fixed high-resolution reference, so every device breaks them alike.
+constexpr double kReferenceDpi = 1200.0;
+constexpr double kMmPerReferencePixel = 25.4 / kReferenceDpi;
+
+QFont qtFont(const Font& font) {
+    QFont qt(font.family);
+    qt.setPointSizeF(font.size);
+    qt.setBold(font.bold);
+    qt.setItalic(font.italic);
+    qt.setUnderline(font.underline);
+    return qt;
+}
+
+const QFontMetricsF& metrics(const Font& font) {
+    static QImage reference = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.setDotsPerMeterX(qRound(kReferenceDpi / 0.0254));
+        image.setDotsPerMeterY(qRound(kReferenceDpi / 0.0254));
+        return image;
+    }();
+    static QHash<QString, QFontMetricsF*> cache;
+    const QString key = QStringLiteral("%1|%2|%3%4%5")
+                            .arg(font.family)
+                            .arg(font.size)
+                            .arg(font.bold)
+                            .arg(font.italic)
+                            .arg(font.underline);
+    auto found = cache.find(key);
+    if (found == cache.end()) found = cache.insert(key, new QFontMetricsF(qtFont(font), &reference));
+    return **found;
+}
+
+}  // namespace
+
+double textWidth(const QString& text, const Font& font) {
+    return metrics(font).horizontalAdvance(text) * kMmPerReferencePixel;
+}
+
+double lineHeight(const Font& font) { return metrics(font).height() * kMmPerReferencePixel; }
+
+QStringList breakLines(const QString& text, const Font& font, double width) {
+    QStringList lines;
+    const double limit = width / kMmPerReferencePixel;
+    const QFontMetricsF& fm = metrics(font);
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QString line;
+        for (const QString& word : paragraph.split(QLatin1Char(' '))) {
+            const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (fm.horizontalAdvance(candidate) <= limit || line.isEmpty()) {
+                line = candidate;
+            } else {
+                lines << line;
+                line = word;
+            }
+            // A word wider than the box is broken where it must be.
+            while (fm.horizontalAdvance(line) > limit && line.size() > 1) {
+                int fits = line.size() - 1;
+                while (fits > 1 && fm.horizontalAdvance(line.left(fits)) > limit) --fits;
+                lines << line.left(fits);
+                line = line.mid(fits);
+            }
+        }
+        lines << line;
+    }
+    return lines;
+}
+
+namespace {
+
+class Filler {
+public:
+    Filler(const Layout& layout, const FillContext& context) : layout_(layout), context_(context) {
+        document_.name = layout.name;
+        document_.pageSize = layout.pageSize();
+        document_.paper = layout.page;
+        document_.zoom = layout.zoom;
+        document_.maximised = layout.maximised;
+        if (!context_.printTime.isValid()) context_.printTime = QDateTime::currentDateTime();
+        const Band* footer = band(BandKind::PageFooter);
+        footerHeight_ = footer ? footer->height : 0;
+        for (const Band& b : layout.bands)
+            for (const Element& e : b.elements)
+                if (e.kind == ElementKind::Sum) sums_.insert(e.field, 0.0);
+    }
+
+    Document run() {
+        newPage();
+        for (const Element& element : layout_.pageElements) render(element, QPointF(0, 0));
+        if (const Band* title = band(BandKind::Title)) place(*title);
+        Dataset* source = layout_.source;
+        if (source && source->active()) {
+            const Bookmark mark = source->bookmark();
+            source->disableControls();
+            try {
+                for (source->first(); !source->eof(); source->next()) {
+                    addToSums(source);
+                    placeRecordBands();
+                }
+            } catch (...) {
+                source->gotoBookmark(mark);
+                source->enableControls();
+                throw;
+            }
+            source->gotoBookmark(mark);
+            source->enableControls();
+        } else if (!source) {
+            placeRecordBands();
+        }
+        if (const Band* summary = band(BandKind::Summary)) place(*summary);
+        finishPage();
+        if (!layout_.printIfEmpty && source && source->isEmpty()) document_.pages.clear();
+        return document_;
+    }
+
+private:
+    const Band* band(BandKind kind) const {
+        for (const Band& b : layout_.bands)
+            if (b.kind == kind) return &b;
+        return nullptr;
+    }
+
+    void placeRecordBands() {
+        for (const Band& b : layout_.bands)
+            if (b.kind == BandKind::Detail || b.kind == BandKind::SubDetail) place(b);
+    }
+
+    void addToSums(Dataset* source) {
+        for (auto it = sums_.begin(); it != sums_.end(); ++it) {
+            const int index = source->fieldIndex(it.key());
+            if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(it.key()));
+            const QVariant value = source->fieldValue(index);
+            if (!value.isNull()) it.value() += value.toDouble();
+        }
+    }
+
+    double limit() const { return document_.pageSize.height() - layout_.marginBottom - footerHeight_; }
+
+    void newPage() {
+        document_.pages.append(Page());
+        y_ = layout_.marginTop;
+    }
+
+    void finishPage() {
+        if (const Band* footer = band(BandKind::PageFooter)) {
+            const double top = document_.pageSize.height() - layout_.marginBottom - footer->height;
+            renderBand(*footer, top);
+        }
+    }
+
+    // A band that does not fit moves whole to a new page; one taller than a page is cut at the page's end.
+    void place(const Band& b) {
+        if (y_ + b.height > limit() + 1e-9 && y_ > layout_.marginTop + 1e-9) {
+            finishPage();
+            newPage();
+        }
+        renderBand(b, y_);
+        y_ += b.height;
+    }
+
+    void renderBand(const Band& b, double top) {
+        const QPointF origin(layout_.marginLeft, top);
+        if (b.frame) {
+            Item frame;
+            frame.kind = Item::Rect;
+            frame.rect = QRectF(origin, QSizeF(layout_.contentWidth(), b.height));
+            add(frame);
+        }
+        for (const Element& element : b.elements) render(element, origin);
+    }
+
+    void add(const Item& item) { document_.pages.last().items.append(item); }
+
+    QString textOf(const Element& element) {
+        switch (element.kind) {
+            case ElementKind::Text:
+                return element.text;
+            case ElementKind::Label:
+                return context_.labels.value(element.name, element.text);
+            case ElementKind::DateTime:
+                return context_.printTime.toString(element.format);
+            case ElementKind::Sum:
+                return Values::formatFloat(sums_.value(element.field), element.mask);
+            case ElementKind::Field: {
+                Dataset* dataset = element.dataset ? element.dataset : layout_.source;
+                if (!dataset) throw DataError(QStringLiteral("O campo '%1' não tem tabela").arg(element.field));
+                const Field f = dataset->fieldByName(element.field);
+                if (!element.mask.isEmpty() && f.def().isNumeric() && !f.isNull())
+                    return Values::formatFloat(f.asFloat(), element.mask);
+                return f.displayText();
+            }
+            default:
+                return {};
+        }
+    }
+
+    void render(const Element& element, const QPointF& origin) {
+        const QRectF box = element.box.translated(origin);
+        switch (element.kind) {
+            case ElementKind::HLine: {
+                Item line;
+                line.kind = Item::Line;
+                line.rect = QRectF(box.topLeft(), QPointF(box.right(), box.top()));
+                line.lineWidth = element.lineWidth;
+                add(line);
+                return;
+            }
+            case ElementKind::VLine: {
+                Item line;
+                line.kind = Item::Line;
+                line.rect = QRectF(box.topLeft(), QPointF(box.left(), box.bottom()));
+                line.lineWidth = element.lineWidth;
+                add(line);
+                return;
+            }
+            case ElementKind::Rect: {
+                Item frame;
+                frame.kind = Item::Rect;
+                frame.rect = box;
+                frame.lineWidth = element.lineWidth;
+                frame.radius = element.radius;
+                add(frame);
+                return;
+            }
+            case ElementKind::Picture: {
+                Item image;
+                image.kind = Item::Image;
+                image.rect = box;
+                image.image = pictureOf(element);
+                if (!image.image.isNull()) add(image);
+                return;
+            }
+            default:
+                renderText(element, box, textOf(element));
+        }
+    }
+
+    QImage pictureOf(const Element& element) {
+        if (!element.pictureFile.isEmpty()) {
+            QImageReader reader(element.pictureFile);
+            const QImage image = reader.read();
+            if (image.isNull())
+                throw DataError(QStringLiteral("Não foi possível ler a figura %1: %2").arg(element.pictureFile, reader.errorString()));
+            return image;
+        }
+        if (!element.field.isEmpty()) {
+            Dataset* dataset = element.dataset ? element.dataset : layout_.source;
+            if (!dataset) return {};
+            return QImage::fromData(dataset->fieldByName(element.field).value().toByteArray());
+        }
+        return element.picture;
+    }
+
+    void renderText(const Element& element, const QRectF& box, const QString& text) {
+        if (text.isEmpty()) return;
+        const double height = lineHeight(element.font);
+        const Qt::Alignment horizontal = element.alignment & Qt::AlignHorizontal_Mask;
+        if (!element.wordWrap) {
+            Item item;
+            item.kind = Item::Text;
+            item.text = text;
+            item.font = element.font;
+            item.alignment = horizontal ? horizontal : Qt::AlignLeft;
+            const double width = box.width() > 0 ? box.width() : textWidth(text, element.font);
+            item.rect = QRectF(box.left(), box.top(), width, height);
+            add(item);
+            return;
+        }
+        // A box that does not grow: the lines that do not fit are left out.
+        const QStringList lines = breakLines(text, element.font, box.width());
+        for (int i = 0; i < lines.size(); ++i) {
+            const double top = box.top() + i * height;
+            if (top + height > box.bottom() + 0.01) break;
+            Item item;
+            item.kind = Item::Text;
+            item.text = lines[i];
+            item.font = element.font;
+            item.alignment = horizontal ? horizontal : Qt::AlignLeft;
+            item.rect = QRectF(box.left(), top, box.width(), height);
+            add(item);
+        }
+    }
+
+    const Layout& layout_;
+    FillContext context_;
+    Document document_;
+    double footerHeight_ = 0;
+    double y_ = 0;
+    QMap<QString, double> sums_;
+};
+
+}  // namespace
+
+Document fill(const Layout& layout, const FillContext& context) { return Filler(layout, context).run(); }
+
+QStringList Page::texts() const {
+    QStringList list;
+    for (const Item& item : items)
+        if (item.kind == Item::Text) list << item.text;
+    return list;
+}
+
+QStringList Document::texts() const {
+    QStringList list;
+    for (const Page& page : pages) list << page.texts();
+    return list;
+}
+
+}  // namespace Report

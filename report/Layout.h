@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QMap>
+#include <QRectF>
+#include <QString>
+
+class Dataset;
+
+// Banded report layouts, built in code. Every length is in millimetres.
+namespace Report {
+
+enum class PageSize { A4, Letter };
+enum class Zoom { WholePage, PageWidth };
+
+struct Font {
+    QString family = QStringLiteral("Arial");
+    double size = 10;  // points
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+
+    Font sized(double points) const;
+    Font withBold(bool on = true) const;
+    Font withItalic(bool on = true) const;
+    Font withUnderline(bool on = true) const;
+};
+
+enum class ElementKind {
+    Text,      // fixed text
+    Field,     // display text of a field of the current record
+    Label,     // a text the program sets by name before the preview (its design text otherwise)
+    Picture,   // stretched to its box: stored with the layout, from a file, or from a picture field
+    HLine,     // along the top of its box, its width long
+    VLine,     // along the left of its box, its height long
+    Rect,      // its box, optionally with rounded corners
+    DateTime,  // date and time of printing
+    Sum,       // sum of a field over every printed record, with a mask
+};
+
+struct Element {
+    ElementKind kind = ElementKind::Text;
+    QRectF box;       // from the left margin and the top of its band (or of the sheet, for page elements);
+                      // a text box of width 0 takes the width of its text
+    QString text;     // fixed text; the design text of a label
+    QString name;     // label name
+    QString field;    // field of Field, Sum and Picture-from-field
+    Dataset* dataset = nullptr;  // where the field is read; the report's source when null
+    QString mask;     // display mask of a Sum, or a Field overriding the field's own format
+    QString format = QStringLiteral("dd/MM/yyyy HH:mm:ss");  // of DateTime
+    Font font;
+    Qt::Alignment alignment = Qt::AlignLeft;
+    bool wordWrap = false;  // lines that do not fit the box are not printed
+    QImage picture;
+    QString pictureFile;
+    double lineWidth = 0.25;
+    double radius = 0;  // rounded corners of a Rect
+};
+
+enum class BandKind { Title, Detail, SubDetail, Summary, PageFooter };
+
+struct Band {
+    BandKind kind = BandKind::Detail;
+    double height = 0;
+    bool frame = false;  // a line on all four sides
+    QList<Element> elements;
+};
+
+struct Layout {
+    QString name;
+    PageSize page = PageSize::A4;
+    double marginLeft = 10, marginTop = 10, marginRight = 10, marginBottom = 10;
+    QList<Band> bands;
+    QList<Element> pageElements;  // placed on the sheet of the first page, from its top-left corner
+    Dataset* source = nullptr;    // walked as filtered and ordered; none prints the detail once
+    bool printIfEmpty = true;
+    Zoom zoom = Zoom::PageWidth;
+    bool maximised = true;
+
+    QSizeF pageSize() const;  // mm
+    double contentWidth() const { return pageSize().width() - marginLeft - marginRight; }
+    Band& addBand(BandKind kind, double height);
+};
+
+// Element builders.
+Element text(double left, double top, const QString& text, const Font& font = Font(), double width = 0,
+             Qt::Alignment alignment = Qt::AlignLeft);
+Element wrappedText(const QRectF& box, const QString& text, const Font& font = Font(),
+                    Qt::Alignment alignment = Qt::AlignLeft);
+Element field(double left, double top, const QString& fieldName, const Font& font = Font(), double width = 0,
+              Qt::Alignment alignment = Qt::AlignLeft, Dataset* dataset = nullptr);
+Element label(double left, double top, const QString& name, const QString& designText, const Font& font = Font(),
+              double width = 0, Qt::Alignment alignment = Qt::AlignLeft);
+Element wrappedLabel(const QRectF& box, const QString& name, const QString& designText, const Font& font = Font());
+Element picture(const QRectF& box, const QImage& image);
+Element hline(double left, double top, double length, double width = 0.25);
+Element vline(double left, double top, double length, double width = 0.25);
+Element rect(const QRectF& box, double radius = 0, double width = 0.25);
+Element dateTime(double left, double top, const Font& font = Font());
+Element sum(double left, double top, const QString& fieldName, const QString& mask, const Font& font = Font(),
+            double width = 0, Qt::Alignment alignment = Qt::AlignLeft);
+
+}  // namespace Report

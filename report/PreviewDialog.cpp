@@ -1,0 +1,142 @@
+#include "PreviewDialog.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "Painter.h"
+
+namespace Report {
+
+PreviewDialog::PreviewDialog(const Document& document, QWidget* parent)
+    : QDialog(parent), document_(document), zoom_(document.zoom) {
+    setWindowTitle(QStringLiteral("Visualização de impressão"));
+    setObjectName(QStringLiteral("ReportPreview"));
+    setModal(true);
+    setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("previewBar"));
+    auto* buttons = new QHBoxLayout(bar);
+    buttons->setContentsMargins(6, 4, 6, 4);
+    auto add = [this, bar, buttons](const QString& text, const QString& name, auto slot) {
+        auto* button = new QToolButton(bar);
+        button->setText(text);
+        button->setObjectName(name);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setAutoRaise(true);
+        connect(button, &QToolButton::clicked, this, slot);
+        buttons->addWidget(button);
+        return button;
+    };
+    add(QStringLiteral("Página inteira"), QStringLiteral("zoomPage"), [this] { setZoom(Zoom::WholePage); });
+    add(QStringLiteral("Largura da página"), QStringLiteral("zoomWidth"), [this] { setZoom(Zoom::PageWidth); });
+    buttons->addSpacing(12);
+    add(QStringLiteral("|◀"), QStringLiteral("firstPage"), [this] { setPage(0); });
+    add(QStringLiteral("◀"), QStringLiteral("priorPage"), [this] { setPage(page_ - 1); });
+    pageLabel_ = new QLabel(bar);
+    pageLabel_->setMinimumWidth(110);
+    pageLabel_->setAlignment(Qt::AlignCenter);
+    buttons->addWidget(pageLabel_);
+    add(QStringLiteral("▶"), QStringLiteral("nextPage"), [this] { setPage(page_ + 1); });
+    add(QStringLiteral("▶|"), QStringLiteral("lastPage"), [this] { setPage(int(document_.pages.size()) - 1); });
+    buttons->addSpacing(12);
+    add(QStringLiteral("Imprimir"), QStringLiteral("print"), &PreviewDialog::printDocument);
+    add(QStringLiteral("Salvar PDF..."), QStringLiteral("save"), &PreviewDialog::saveAs);
+    buttons->addStretch();
+    add(QStringLiteral("Fechar"), QStringLiteral("close"), &QDialog::accept);
+    layout->addWidget(bar);
+
+    scroll_ = new QScrollArea(this);
+    scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    scroll_->setBackgroundRole(QPalette::Dark);
+    canvas_ = new QLabel(scroll_);
+    canvas_->setAlignment(Qt::AlignCenter);
+    scroll_->setWidget(canvas_);
+    layout->addWidget(scroll_, 1);
+    resize(900, 700);
+    if (document_.maximised) setWindowState(windowState() | Qt::WindowMaximized);
+    QTimer::singleShot(0, this, &PreviewDialog::refresh);
+}
+
+void PreviewDialog::setPage(int page) {
+    const int last = qMax(0, int(document_.pages.size()) - 1);
+    page_ = qBound(0, page, last);
+    refresh();
+}
+
+void PreviewDialog::setZoom(Zoom zoom) {
+    zoom_ = zoom;
+    refresh();
+}
+
+QString PreviewDialog::pageText() const {
+    return QStringLiteral("Página %1 de %2").arg(document_.pages.isEmpty() ? 0 : page_ + 1).arg(document_.pages.size());
+}
+
+void PreviewDialog::refresh() {
+    pageLabel_->setText(pageText());
+    const QSize view = scroll_->viewport()->size() - QSize(24, 24);
+    const double byWidth = view.width() / document_.pageSize.width();
+    const double byHeight = view.height() / document_.pageSize.height();
+    const double dotsPerMm = qMax(0.5, zoom_ == Zoom::PageWidth ? byWidth : qMin(byWidth, byHeight));
+    shown_ = renderPage(document_, page_, dotsPerMm * devicePixelRatioF());
+    QPixmap pixmap = QPixmap::fromImage(shown_);
+    pixmap.setDevicePixelRatio(devicePixelRatioF());
+    canvas_->setPixmap(pixmap);
+    canvas_->resize(pixmap.deviceIndependentSize().toSize() + QSize(20, 20));
+}
+
+void PreviewDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    QTimer::singleShot(0, this, &PreviewDialog::refresh);
+}
+
+void PreviewDialog::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_PageDown: setPage(page_ + 1); return;
+        case Qt::Key_PageUp: setPage(page_ - 1); return;
+        case Qt::Key_Home: setPage(0); return;
+        case Qt::Key_End: setPage(int(document_.pages.size()) - 1); return;
+        default: QDialog::keyPressEvent(event);
+    }
+}
+
+void PreviewDialog::printDocument() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(document_.name);
+    printer.setFromTo(1, int(document_.pages.size()));
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Imprimir"));
+    if (dialog.exec() != QDialog::Accepted) return;
+    print(document_, printer);
+}
+
+void PreviewDialog::saveAs() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString suggested = folder + QLatin1Char('/') + (document_.name.isEmpty() ? QStringLiteral("relatorio") : document_.name) +
+                              QStringLiteral(".pdf");
+    QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("Salvar como"), suggested,
+                                                    QStringLiteral("Documento PDF (*.pdf)"));
+    if (fileName.isEmpty()) return;
+    if (!fileName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) fileName += QStringLiteral(".pdf");
+    QString error;
+    if (!saveTo(fileName, &error)) emit failed(error);
+}
+
+bool PreviewDialog::saveTo(const QString& fileName, QString* error) { return writePdf(document_, fileName, error); }
+
+}  // namespace Report
