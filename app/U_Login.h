@@ -11,7 +11,7 @@ class TFPrincipal;
 // The login form "Login do Sistema". Nothing of the program can be used before a login succeeds.
 class TFLogin : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit TFLogin(TFPrincipal* principal);
     ~TFLogin() override;
 
@@ -28,12 +28,12 @@ class TFLogin : public QDialog {
     void BtnCancelarClick();
     void FormActivate();  // focus to the name, both fields emptied
 
-  protected:
+protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;  // Esc does not close the form
 
-  private:
+private:
     TFPrincipal* principal_;
     Query* QLogin;
     QString usuario_;

@@ -28,6 +28,7 @@
 #include "Pictures.h"
 #include "Skin.h"
 #include "Table.h"
+#include "U_Cadastro.h"
 #include "U_Login.h"
 #include "Values.h"
 
@@ -193,8 +194,8 @@ void TFPrincipal::buildMenu() {
     logoff_ = senha->addAction(QStringLiteral("Logoff de:"), this, &TFPrincipal::LogoffClick);
     senha->addAction(QStringLiteral("Sair do Sistema..."), this, &TFPrincipal::SairClick);
     QMenu* cadastro = menuBar()->addMenu(QStringLiteral("&Cadastro"));
-    cadastro->addAction(QStringLiteral("Cliente"));
-    cadastro->addAction(QStringLiteral("Emitente"));
+    cadastro->addAction(QStringLiteral("Cliente"), this, &TFPrincipal::ClientesClick);
+    cadastro->addAction(QStringLiteral("Emitente"), this, &TFPrincipal::EmitenteClick);
     menuBar()->addMenu(QStringLiteral("&Inserir logomarca"))->addAction(QStringLiteral("Logomarca"));
     QMenu* ferramentas = menuBar()->addMenu(QStringLiteral("Ferramentas"));
     ferramentas->addAction(QStringLiteral("Backup"));
@@ -510,6 +511,23 @@ void TFPrincipal::SobreClick() {
         QStringLiteral("Vanteja\nVersão 2.0 - 06/02/2013\n\n"
                        "Recibos, notas promissórias, contas a pagar e a receber e fluxo de caixa."));
 }
+
+template <typename Window, typename... Args>
+void TFPrincipal::openModal(Args... args) {
+    // Each opening starts from the window's first state; a window that can't open its tables says why.
+    std::unique_ptr<Window> window;
+    try {
+        window = std::make_unique<Window>(this, args...);
+    } catch (const DataError& error) {
+        showError(this, error.message());
+        return;
+    }
+    window->exec();
+}
+
+void TFPrincipal::ClientesClick() { openModal<TCadastro>(TCadastro::PaginaCliente); }
+
+void TFPrincipal::EmitenteClick() { openModal<TCadastro>(TCadastro::PaginaEmitente); }
 
 void TFPrincipal::SairClick() {
     QCoreApplication::exit(0);

@@ -23,7 +23,7 @@ class TFLogin;
 // on the day of start and of those overdue.
 class TFPrincipal : public QMainWindow {
     Q_OBJECT
-  public:
+public:
     // Opens the alert views and the logo view; raises DataError when the data folder, file or a table is
     // missing.
     explicit TFPrincipal(QWidget* parent = nullptr);
@@ -59,6 +59,8 @@ class TFPrincipal : public QMainWindow {
     void LogoffClick();
     void SobreClick();
     void SairClick();
+    void ClientesClick();
+    void EmitenteClick();
     void closeRequest();
 
     // What tests and the pieces of the window look at.
@@ -79,11 +81,13 @@ class TFPrincipal : public QMainWindow {
     QString startDate() const { return MaskEdit1->maskedText(); }
     double total(int page, bool overdue) const;
 
-  protected:
+protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-  private:
+private:
+    template <typename Window, typename... Args>
+    void openModal(Args... args);
     void buildToolBar();
     void buildMenu();
     void buildAlertPanel();

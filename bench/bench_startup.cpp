@@ -22,7 +22,7 @@ namespace {
 
 // In the started copy: reports the first showing of the login form and ends.
 class LoginWatcher : public QObject {
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show && qobject_cast<TFLogin*>(watched)) {
             std::fputs("login\n", stdout);

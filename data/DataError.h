@@ -7,11 +7,11 @@
 // is not a number or a date, an engine error. The message is meant for the user and is in Portuguese; windows
 // show it in the standard error box.
 class DataError : public std::runtime_error {
-  public:
+public:
     explicit DataError(const QString& message)
         : std::runtime_error(message.toStdString()), message_(message) {}
     const QString& message() const { return message_; }
 
-  private:
+private:
     QString message_;
 };

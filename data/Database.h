@@ -22,7 +22,7 @@ QString dataFolderFor(const QString& programFolder);
 // A named database: a PATH parameter naming a data folder, and one connection to the data file inside it.
 // Opening a dataset connects it; disconnecting closes every dataset opened through it.
 class Database {
-  public:
+public:
     Database(const QString& name, const QStringList& params);
     ~Database();
     Database(const Database&) = delete;
@@ -43,7 +43,7 @@ class Database {
     void attach(Dataset* dataset);
     void detach(Dataset* dataset);
 
-  private:
+private:
     QString name_;
     QStringList params_;
     QString connectionName_;
@@ -54,7 +54,7 @@ class Database {
 
 // The one data session of the program: its named databases and the passwords registered with it.
 class Session {
-  public:
+public:
     static Session& instance();
 
     Database& define(const QString& name, const QStringList& params);  // replaces a database of that name
@@ -67,7 +67,7 @@ class Session {
     void removeAllPasswords() { passwords_.clear(); }
     bool hasPassword(const QString& password) const { return passwords_.contains(password); }
 
-  private:
+private:
     Session() = default;
     QMap<QString, Database*> databases_;  // by lower-case name
     QSet<QString> passwords_;

@@ -20,7 +20,7 @@ struct Bookmark {
 
 // A field of the current record of a dataset, addressed by position. Cheap to copy.
 class Field {
-  public:
+public:
     Field(Dataset* dataset, int index) : dataset_(dataset), index_(index) {}
 
     const FieldDef& def() const;
@@ -49,7 +49,7 @@ class Field {
     QString editMask() const;
     void setEditMask(const QString& mask);
 
-  private:
+private:
     Dataset* dataset_;
     int index_;
 };
@@ -58,7 +58,7 @@ class Field {
 // rules, fields by name with display formats and edit masks, and the events the windows listen to.
 class Dataset : public QObject {
     Q_OBJECT
-  public:
+public:
     enum class State { Inactive, Browse, Edit, Insert };
 
     explicit Dataset(QObject* parent = nullptr);
@@ -106,7 +106,7 @@ class Dataset : public QObject {
     // Called by a database that is destroyed before this dataset.
     void databaseGone() { database_ = nullptr; }
 
-  signals:
+signals:
     void afterOpen();
     void beforeClose();
     void beforeEdit();
@@ -125,7 +125,7 @@ class Dataset : public QObject {
     void dataChanged();    // current record moved or its values changed
     void layoutChanged();  // rows added, removed or reordered
 
-  protected:
+protected:
     Database& attachDatabase();
     void detachDatabase();
     void setState(State state);
@@ -139,7 +139,7 @@ class Dataset : public QObject {
     bool bof_ = true;
     bool eof_ = true;
 
-  private:
+private:
     QString databaseName_;
     QVector<QString> displayFormats_;
     QVector<QString> editMasks_;

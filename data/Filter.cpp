@@ -112,7 +112,7 @@ QString flipped(const QString& op) {
 }
 
 class Parser {
-  public:
+public:
     Parser(const QVector<Token>& tokens, const TableDef& table) : tokens_(tokens), table_(table) {}
 
     CompiledFilter parse() {
@@ -126,7 +126,7 @@ class Parser {
         return result;
     }
 
-  private:
+private:
     const Token& peek() const { return tokens_[pos_]; }
     const Token& take() { return tokens_[pos_ < tokens_.size() - 1 ? pos_++ : pos_]; }
 

@@ -25,7 +25,7 @@ TranslatedSql translateLocalSql(const QString& text);
 // A read-only query: the statement is run on open and its rows are kept, so no lock stays on the data file.
 class Query : public Dataset {
     Q_OBJECT
-  public:
+public:
     explicit Query(QObject* parent = nullptr);
     ~Query() override;
 
@@ -55,7 +55,7 @@ class Query : public Dataset {
     const FieldDef& fieldDef(int index) const override;
     QVariant fieldValue(int index) const override;
 
-  private:
+private:
     void moveTo(int pos);
 
     QStringList lines_;

@@ -12,7 +12,7 @@ struct sqlite3_stmt;
 // A prepared SQLite statement. Values are bound by position (1-based); QDate binds as ISO text. The statement
 // is reset when destroyed, so no read lock outlives its use.
 class Statement {
-  public:
+public:
     Statement(sqlite3* db, const QString& sql);
     ~Statement();
     Statement(const Statement&) = delete;
@@ -36,7 +36,7 @@ class Statement {
     QString declaredType(int column) const;
     bool readOnly() const;
 
-  private:
+private:
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
 };

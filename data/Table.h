@@ -14,7 +14,7 @@ class Statement;
 // re-reads (moving, re-filtering, re-indexing, refresh).
 class Table : public Dataset {
     Q_OBJECT
-  public:
+public:
     enum LocateOption { CaseInsensitive = 1, PartialKey = 2 };
 
     explicit Table(QObject* parent = nullptr);
@@ -80,7 +80,7 @@ class Table : public Dataset {
     qint64 keyAt(int row) const { return keys_.value(row, -1); }
     QVector<QVariant> rowValues(int row);
 
-  private:
+private:
     void requireDefinition() const;
     const IndexDef* resolveIndex(const QString& name) const;
     QString orderBy() const;

@@ -14,8 +14,9 @@ namespace Report {
 
 struct Item {
     enum Kind { Text, Line, Rect, Image } kind = Text;
-    QRectF rect;         // Text, Rect, Image: the box; Line: from topLeft to bottomRight
-    QString text;        // one line
+    QRectF rect;   // Text, Rect, Image: the box (a text of width 0 takes what it needs); Line: from
+                   // topLeft to bottomRight
+    QString text;  // one line
     Font font;
     Qt::Alignment alignment = Qt::AlignLeft;
     double lineWidth = 0.25;

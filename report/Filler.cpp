@@ -1,7 +1,6 @@
 #include "Filler.h"
 
 #include <QFontMetricsF>
-#include <QHash>
 #include <QImageReader>
 
 #include "DataError.h"
@@ -25,6 +24,12 @@ QFont qtFont(const Font& font) {
     return qt;
 }
 
+bool sameFont(const Font& a, const Font& b) {
+    return a.size == b.size && a.bold == b.bold && a.italic == b.italic && a.underline == b.underline &&
+           a.family == b.family;
+}
+
+// A report uses a handful of fonts: a short list searched in order is the fastest cache.
 const QFontMetricsF& metrics(const Font& font) {
     static QImage reference = [] {
         QImage image(1, 1, QImage::Format_RGB32);
@@ -32,16 +37,11 @@ const QFontMetricsF& metrics(const Font& font) {
         image.setDotsPerMeterY(qRound(kReferenceDpi / 0.0254));
         return image;
     }();
-    static QHash<QString, QFontMetricsF*> cache;
-    const QString key = QStringLiteral("%1|%2|%3%4%5")
-                            .arg(font.family)
-                            .arg(font.size)
-                            .arg(font.bold)
-                            .arg(font.italic)
-                            .arg(font.underline);
-    auto found = cache.find(key);
-    if (found == cache.end()) found = cache.insert(key, new QFontMetricsF(qtFont(font), &reference));
-    return **found;
+    static QList<std::pair<Font, QFontMetricsF*>> cache;
+    for (const auto& [known, fm] : cache)
+        if (sameFont(known, font)) return *fm;
+    cache.append({font, new QFontMetricsF(qtFont(font), &reference)});
+    return *cache.last().second;
 }
 
 }  // namespace
@@ -50,7 +50,9 @@ double textWidth(const QString& text, const Font& font) {
     return metrics(font).horizontalAdvance(text) * kMmPerReferencePixel;
 }
 
-double lineHeight(const Font& font) { return metrics(font).height() * kMmPerReferencePixel; }
+double lineHeight(const Font& font) {
+    return metrics(font).height() * kMmPerReferencePixel;
+}
 
 QStringList breakLines(const QString& text, const Font& font, double width) {
     QStringList lines;
@@ -69,7 +71,8 @@ QStringList breakLines(const QString& text, const Font& font, double width) {
             // A word wider than the box is broken where it must be.
             while (fm.horizontalAdvance(line) > limit && line.size() > 1) {
                 int fits = line.size() - 1;
-                while (fits > 1 && fm.horizontalAdvance(line.left(fits)) > limit) --fits;
+                while (fits > 1 && fm.horizontalAdvance(line.left(fits)) > limit)
+                    --fits;
                 lines << line.left(fits);
                 line = line.mid(fits);
             }
@@ -99,7 +102,8 @@ public:
 
     Document run() {
         newPage();
-        for (const Element& element : layout_.pageElements) render(element, QPointF(0, 0));
+        for (const Element& element : layout_.pageElements)
+            render(element, QPointF(0, 0));
         if (const Band* title = band(BandKind::Title)) place(*title);
         Dataset* source = layout_.source;
         if (source && source->active()) {
@@ -179,7 +183,8 @@ private:
             frame.rect = QRectF(origin, QSizeF(layout_.contentWidth(), b.height));
             add(frame);
         }
-        for (const Element& element : b.elements) render(element, origin);
+        for (const Element& element : b.elements)
+            render(element, origin);
     }
 
     void add(const Item& item) { document_.pages.last().items.append(item); }
@@ -196,7 +201,8 @@ private:
                 return Values::formatFloat(sums_.value(element.field), element.mask);
             case ElementKind::Field: {
                 Dataset* dataset = element.dataset ? element.dataset : layout_.source;
-                if (!dataset) throw DataError(QStringLiteral("O campo '%1' não tem tabela").arg(element.field));
+                if (!dataset)
+                    throw DataError(QStringLiteral("O campo '%1' não tem tabela").arg(element.field));
                 const Field f = dataset->fieldByName(element.field);
                 if (!element.mask.isEmpty() && f.def().isNumeric() && !f.isNull())
                     return Values::formatFloat(f.asFloat(), element.mask);
@@ -253,7 +259,8 @@ private:
             QImageReader reader(element.pictureFile);
             const QImage image = reader.read();
             if (image.isNull())
-                throw DataError(QStringLiteral("Não foi possível ler a figura %1: %2").arg(element.pictureFile, reader.errorString()));
+                throw DataError(QStringLiteral("Não foi possível ler a figura %1: %2")
+                                    .arg(element.pictureFile, reader.errorString()));
             return image;
         }
         if (!element.field.isEmpty()) {
@@ -274,8 +281,9 @@ private:
             item.text = text;
             item.font = element.font;
             item.alignment = horizontal ? horizontal : Qt::AlignLeft;
-            const double width = box.width() > 0 ? box.width() : textWidth(text, element.font);
-            item.rect = QRectF(box.left(), box.top(), width, height);
+            // A text without a box width stands at its left edge and takes the width it needs (width 0).
+            if (box.width() <= 0) item.alignment = Qt::AlignLeft;
+            item.rect = QRectF(box.left(), box.top(), qMax(0.0, box.width()), height);
             add(item);
             return;
         }
@@ -304,7 +312,9 @@ private:
 
 }  // namespace
 
-Document fill(const Layout& layout, const FillContext& context) { return Filler(layout, context).run(); }
+Document fill(const Layout& layout, const FillContext& context) {
+    return Filler(layout, context).run();
+}
 
 QStringList Page::texts() const {
     QStringList list;
@@ -315,7 +325,8 @@ QStringList Page::texts() const {
 
 QStringList Document::texts() const {
     QStringList list;
-    for (const Page& page : pages) list << page.texts();
+    for (const Page& page : pages)
+        list << page.texts();
     return list;
 }
 

@@ -21,6 +21,6 @@ Document fill(const Layout& layout, const FillContext& context = FillContext());
 // Breaks a text into the lines that fit a width (mm) in a font, as every device will print them.
 QStringList breakLines(const QString& text, const Font& font, double width);
 double textWidth(const QString& text, const Font& font);  // mm
-double lineHeight(const Font& font);                        // mm
+double lineHeight(const Font& font);                      // mm
 
 }  // namespace Report

@@ -26,7 +26,9 @@ Font Font::withUnderline(bool on) const {
     return font;
 }
 
-QSizeF Layout::pageSize() const { return page == PageSize::A4 ? QSizeF(210, 297) : QSizeF(215.9, 279.4); }
+QSizeF Layout::pageSize() const {
+    return page == PageSize::A4 ? QSizeF(210, 297) : QSizeF(215.9, 279.4);
+}
 
 Band& Layout::addBand(BandKind kind, double height) {
     Band band;
@@ -47,7 +49,8 @@ Element make(ElementKind kind, const QRectF& box, const Font& font, Qt::Alignmen
 }
 }  // namespace
 
-Element text(double left, double top, const QString& text, const Font& font, double width, Qt::Alignment alignment) {
+Element text(double left, double top, const QString& text, const Font& font, double width,
+             Qt::Alignment alignment) {
     Element element = make(ElementKind::Text, QRectF(left, top, width, 0), font, alignment);
     element.text = text;
     return element;
@@ -113,8 +116,8 @@ Element dateTime(double left, double top, const Font& font) {
     return make(ElementKind::DateTime, QRectF(left, top, 0, 0), font, Qt::AlignLeft);
 }
 
-Element sum(double left, double top, const QString& fieldName, const QString& mask, const Font& font, double width,
-            Qt::Alignment alignment) {
+Element sum(double left, double top, const QString& fieldName, const QString& mask, const Font& font,
+            double width, Qt::Alignment alignment) {
     Element element = make(ElementKind::Sum, QRectF(left, top, width, 0), font, alignment);
     element.field = fieldName;
     element.mask = mask;

@@ -41,13 +41,13 @@ enum class ElementKind {
 
 struct Element {
     ElementKind kind = ElementKind::Text;
-    QRectF box;       // from the left margin and the top of its band (or of the sheet, for page elements);
-                      // a text box of width 0 takes the width of its text
-    QString text;     // fixed text; the design text of a label
-    QString name;     // label name
-    QString field;    // field of Field, Sum and Picture-from-field
+    QRectF box;     // from the left margin and the top of its band (or of the sheet, for page elements);
+                    // a text box of width 0 takes the width of its text
+    QString text;   // fixed text; the design text of a label
+    QString name;   // label name
+    QString field;  // field of Field, Sum and Picture-from-field
     Dataset* dataset = nullptr;  // where the field is read; the report's source when null
-    QString mask;     // display mask of a Sum, or a Field overriding the field's own format
+    QString mask;                // display mask of a Sum, or a Field overriding the field's own format
     QString format = QStringLiteral("dd/MM/yyyy HH:mm:ss");  // of DateTime
     Font font;
     Qt::Alignment alignment = Qt::AlignLeft;
@@ -90,9 +90,10 @@ Element wrappedText(const QRectF& box, const QString& text, const Font& font = F
                     Qt::Alignment alignment = Qt::AlignLeft);
 Element field(double left, double top, const QString& fieldName, const Font& font = Font(), double width = 0,
               Qt::Alignment alignment = Qt::AlignLeft, Dataset* dataset = nullptr);
-Element label(double left, double top, const QString& name, const QString& designText, const Font& font = Font(),
-              double width = 0, Qt::Alignment alignment = Qt::AlignLeft);
-Element wrappedLabel(const QRectF& box, const QString& name, const QString& designText, const Font& font = Font());
+Element label(double left, double top, const QString& name, const QString& designText,
+              const Font& font = Font(), double width = 0, Qt::Alignment alignment = Qt::AlignLeft);
+Element wrappedLabel(const QRectF& box, const QString& name, const QString& designText,
+                     const Font& font = Font());
 Element picture(const QRectF& box, const QImage& image);
 Element hline(double left, double top, double length, double width = 0.25);
 Element vline(double left, double top, double length, double width = 0.25);

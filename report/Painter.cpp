@@ -35,7 +35,8 @@ void paintPage(QPainter& painter, const Document& document, int page, double dot
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     auto px = [dotsPerMm](const QRectF& r) {
-        return QRectF(r.left() * dotsPerMm, r.top() * dotsPerMm, r.width() * dotsPerMm, r.height() * dotsPerMm);
+        return QRectF(r.left() * dotsPerMm, r.top() * dotsPerMm, r.width() * dotsPerMm,
+                      r.height() * dotsPerMm);
     };
     for (const Item& item : document.pages[page].items) {
         QPen pen(Qt::black, qMax(1.0, item.lineWidth * dotsPerMm));
@@ -43,7 +44,8 @@ void paintPage(QPainter& painter, const Document& document, int page, double dot
             case Item::Text:
                 painter.setPen(Qt::black);
                 painter.setFont(qtFont(item.font));
-                painter.drawText(px(item.rect), int(item.alignment | Qt::AlignTop) | Qt::TextSingleLine | Qt::TextDontClip,
+                painter.drawText(px(item.rect),
+                                 int(item.alignment | Qt::AlignTop) | Qt::TextSingleLine | Qt::TextDontClip,
                                  item.text);
                 break;
             case Item::Line:
@@ -67,7 +69,8 @@ void paintPage(QPainter& painter, const Document& document, int page, double dot
 }
 
 QImage renderPage(const Document& document, int page, double dotsPerMm) {
-    const QSize size(qRound(document.pageSize.width() * dotsPerMm), qRound(document.pageSize.height() * dotsPerMm));
+    const QSize size(qRound(document.pageSize.width() * dotsPerMm),
+                     qRound(document.pageSize.height() * dotsPerMm));
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.setDotsPerMeterX(qRound(dotsPerMm * 1000));
     image.setDotsPerMeterY(qRound(dotsPerMm * 1000));
@@ -80,7 +83,8 @@ QImage renderPage(const Document& document, int page, double dotsPerMm) {
 bool writePdf(const Document& document, const QString& fileName, QString* error) {
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = QStringLiteral("Não foi possível gravar %1: %2").arg(fileName, file.errorString());
+        if (error)
+            *error = QStringLiteral("Não foi possível gravar %1: %2").arg(fileName, file.errorString());
         return false;
     }
     QPdfWriter writer(&file);
@@ -109,7 +113,8 @@ void print(const Document& document, QPrinter& printer) {
     if (!painter.begin(&printer)) return;
     const double dotsPerMm = printer.resolution() / 25.4;
     const int from = printer.fromPage() > 0 ? printer.fromPage() - 1 : 0;
-    const int to = printer.toPage() > 0 ? qMin(printer.toPage(), int(document.pages.size())) : int(document.pages.size());
+    const int to = printer.toPage() > 0 ? qMin(printer.toPage(), int(document.pages.size()))
+                                        : int(document.pages.size());
     for (int page = from; page < to; ++page) {
         if (page > from) printer.newPage();
         paintPage(painter, document, page, dotsPerMm);

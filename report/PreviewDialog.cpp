@@ -43,7 +43,8 @@ PreviewDialog::PreviewDialog(const Document& document, QWidget* parent)
         return button;
     };
     add(QStringLiteral("Página inteira"), QStringLiteral("zoomPage"), [this] { setZoom(Zoom::WholePage); });
-    add(QStringLiteral("Largura da página"), QStringLiteral("zoomWidth"), [this] { setZoom(Zoom::PageWidth); });
+    add(QStringLiteral("Largura da página"), QStringLiteral("zoomWidth"),
+        [this] { setZoom(Zoom::PageWidth); });
     buttons->addSpacing(12);
     add(QStringLiteral("|◀"), QStringLiteral("firstPage"), [this] { setPage(0); });
     add(QStringLiteral("◀"), QStringLiteral("priorPage"), [this] { setPage(page_ - 1); });
@@ -52,7 +53,8 @@ PreviewDialog::PreviewDialog(const Document& document, QWidget* parent)
     pageLabel_->setAlignment(Qt::AlignCenter);
     buttons->addWidget(pageLabel_);
     add(QStringLiteral("▶"), QStringLiteral("nextPage"), [this] { setPage(page_ + 1); });
-    add(QStringLiteral("▶|"), QStringLiteral("lastPage"), [this] { setPage(int(document_.pages.size()) - 1); });
+    add(QStringLiteral("▶|"), QStringLiteral("lastPage"),
+        [this] { setPage(int(document_.pages.size()) - 1); });
     buttons->addSpacing(12);
     add(QStringLiteral("Imprimir"), QStringLiteral("print"), &PreviewDialog::printDocument);
     add(QStringLiteral("Salvar PDF..."), QStringLiteral("save"), &PreviewDialog::saveAs);
@@ -84,7 +86,9 @@ void PreviewDialog::setZoom(Zoom zoom) {
 }
 
 QString PreviewDialog::pageText() const {
-    return QStringLiteral("Página %1 de %2").arg(document_.pages.isEmpty() ? 0 : page_ + 1).arg(document_.pages.size());
+    return QStringLiteral("Página %1 de %2")
+        .arg(document_.pages.isEmpty() ? 0 : page_ + 1)
+        .arg(document_.pages.size());
 }
 
 void PreviewDialog::refresh() {
@@ -107,11 +111,20 @@ void PreviewDialog::resizeEvent(QResizeEvent* event) {
 
 void PreviewDialog::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-        case Qt::Key_PageDown: setPage(page_ + 1); return;
-        case Qt::Key_PageUp: setPage(page_ - 1); return;
-        case Qt::Key_Home: setPage(0); return;
-        case Qt::Key_End: setPage(int(document_.pages.size()) - 1); return;
-        default: QDialog::keyPressEvent(event);
+        case Qt::Key_PageDown:
+            setPage(page_ + 1);
+            return;
+        case Qt::Key_PageUp:
+            setPage(page_ - 1);
+            return;
+        case Qt::Key_Home:
+            setPage(0);
+            return;
+        case Qt::Key_End:
+            setPage(int(document_.pages.size()) - 1);
+            return;
+        default:
+            QDialog::keyPressEvent(event);
     }
 }
 
@@ -127,7 +140,8 @@ void PreviewDialog::printDocument() {
 
 void PreviewDialog::saveAs() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString suggested = folder + QLatin1Char('/') + (document_.name.isEmpty() ? QStringLiteral("relatorio") : document_.name) +
+    const QString suggested = folder + QLatin1Char('/') +
+                              (document_.name.isEmpty() ? QStringLiteral("relatorio") : document_.name) +
                               QStringLiteral(".pdf");
     QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("Salvar como"), suggested,
                                                     QStringLiteral("Documento PDF (*.pdf)"));
@@ -137,6 +151,8 @@ void PreviewDialog::saveAs() {
     if (!saveTo(fileName, &error)) emit failed(error);
 }
 
-bool PreviewDialog::saveTo(const QString& fileName, QString* error) { return writePdf(document_, fileName, error); }
+bool PreviewDialog::saveTo(const QString& fileName, QString* error) {
+    return writePdf(document_, fileName, error);
+}
 
 }  // namespace Report

@@ -11,7 +11,7 @@
 // and scrolls at once. The current row of the view is shown as it is being edited.
 class TableModel : public QAbstractTableModel {
     Q_OBJECT
-  public:
+public:
     struct Column {
         QString field;
         QString title;
@@ -32,7 +32,7 @@ class TableModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-  private:
+private:
     QString cellText(int row, int column, bool forEditing) const;
     void reset();
 
@@ -47,14 +47,14 @@ class TableModel : public QAbstractTableModel {
 // A grid over a table view that follows its current row and moves it when the user picks a row.
 class DBGrid : public QTableView {
     Q_OBJECT
-  public:
+public:
     explicit DBGrid(QWidget* parent = nullptr);
     void setTable(Table* table);
     void setColumns(const QList<TableModel::Column>& columns);
     void setReadOnly(bool readOnly);
     TableModel* tableModel() const { return model_; }
 
-  private:
+private:
     void followTable();
     TableModel* model_;
     bool following_ = false;

@@ -102,6 +102,16 @@ void DBEdit::setDataSource(Dataset* dataset, const QString& fieldName) {
     link_.setDataSource(dataset, fieldName);
 }
 
+bool DBEdit::typeText(const QString& text) {
+    if (!link_.beginChange()) return false;
+    const QString converted = charCase() == CharCase::Upper   ? text.toUpper()
+                              : charCase() == CharCase::Lower ? text.toLower()
+                                                              : text;
+    setMaskedText(maxLength() > 0 ? converted.left(maxLength()) : converted);
+    emit textEdited(this->text());
+    return true;
+}
+
 void DBEdit::refresh() {
     if (!link_.hasField()) {
         setMaskedText(QString());
@@ -150,14 +160,14 @@ void DBComboBox::setDataSource(Dataset* dataset, const QString& fieldName) {
 
 void DBComboBox::setCharCase(MaskEdit::CharCase charCase) {
     class CaseValidator : public QValidator {
-      public:
+    public:
         CaseValidator(bool upper, QObject* parent) : QValidator(parent), upper_(upper) {}
         State validate(QString& input, int&) const override {
             input = upper_ ? input.toUpper() : input.toLower();
             return Acceptable;
         }
 
-      private:
+    private:
         bool upper_;
     };
     if (!lineEdit()) return;

@@ -18,7 +18,7 @@ class QToolButton;
 // control show the field again.
 class FieldLink : public QObject {
     Q_OBJECT
-  public:
+public:
     explicit FieldLink(QWidget* control);
 
     void setDataSource(Dataset* dataset, const QString& fieldName);
@@ -35,11 +35,11 @@ class FieldLink : public QObject {
     // control.
     bool commit(const QVariant& value);
 
-  signals:
+signals:
     void refreshRequested();  // show the field again
     void commitRequested();   // hand over the value now (the record is being stored)
 
-  private:
+private:
     QWidget* control_;
     QPointer<Dataset> dataset_;
     QString fieldName_;
@@ -49,17 +49,20 @@ class FieldLink : public QObject {
 
 class DBEdit : public MaskEdit {
     Q_OBJECT
-  public:
+public:
     explicit DBEdit(QWidget* parent = nullptr);
     // The field's edit mask is taken unless one is set on the control.
     void setDataSource(Dataset* dataset, const QString& fieldName);
     FieldLink& link() { return link_; }
+    // Puts a text into the box as if the user had typed it (case conversion included): the record goes into
+    // editing and takes the text when it is stored.
+    bool typeText(const QString& text);
 
-  protected:
+protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
-  private:
+private:
     void refresh();
     void commit();
     FieldLink link_;
@@ -68,16 +71,16 @@ class DBEdit : public MaskEdit {
 
 class DBComboBox : public QComboBox {
     Q_OBJECT
-  public:
+public:
     explicit DBComboBox(QWidget* parent = nullptr);
     void setDataSource(Dataset* dataset, const QString& fieldName);
     void setCharCase(MaskEdit::CharCase charCase);
     FieldLink& link() { return link_; }
 
-  protected:
+protected:
     void focusOutEvent(QFocusEvent* event) override;
 
-  private:
+private:
     void refresh();
     void commit();
     FieldLink link_;
@@ -86,16 +89,16 @@ class DBComboBox : public QComboBox {
 
 class DBMemo : public QPlainTextEdit {
     Q_OBJECT
-  public:
+public:
     explicit DBMemo(QWidget* parent = nullptr);
     void setDataSource(Dataset* dataset, const QString& fieldName);
     void setMaxLength(int length) { maxLength_ = length; }
     FieldLink& link() { return link_; }
 
-  protected:
+protected:
     void focusOutEvent(QFocusEvent* event) override;
 
-  private:
+private:
     void refresh();
     void commit();
     FieldLink link_;
@@ -106,13 +109,13 @@ class DBMemo : public QPlainTextEdit {
 // "S" checked, "N" unchecked, anything else shown as undetermined.
 class DBCheckBox : public QCheckBox {
     Q_OBJECT
-  public:
+public:
     explicit DBCheckBox(const QString& text, QWidget* parent = nullptr);
     void setDataSource(Dataset* dataset, const QString& fieldName);
     void setValues(const QString& checked, const QString& unchecked);
     FieldLink& link() { return link_; }
 
-  private:
+private:
     void refresh();
     FieldLink link_;
     QString checkedValue_ = QStringLiteral("S");
@@ -123,11 +126,11 @@ class DBCheckBox : public QCheckBox {
 // Shows a field's display text.
 class DBText : public QLabel {
     Q_OBJECT
-  public:
+public:
     explicit DBText(QWidget* parent = nullptr);
     void setDataSource(Dataset* dataset, const QString& fieldName);
 
-  private:
+private:
     void refresh();
     FieldLink link_;
 };
@@ -135,7 +138,7 @@ class DBText : public QLabel {
 // Record navigator: first, prior, next, last, insert, delete (asking first), edit, post, cancel, refresh.
 class DBNavigator : public QWidget {
     Q_OBJECT
-  public:
+public:
     enum Button { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel, Refresh, ButtonCount };
 
     explicit DBNavigator(QWidget* parent = nullptr);
@@ -145,10 +148,10 @@ class DBNavigator : public QWidget {
     QToolButton* button(Button which) const { return buttons_[which]; }
     void click(Button which);
 
-  signals:
+signals:
     void clicked(DBNavigator::Button which);
 
-  private:
+private:
     void updateButtons();
     QPointer<Table> table_;
     QToolButton* buttons_[ButtonCount];

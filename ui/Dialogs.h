@@ -8,7 +8,7 @@ class QWidget;
 
 // Every message box, question and input box of the program goes through here, so that tests can answer them.
 class Dialogs {
-  public:
+public:
     virtual ~Dialogs() = default;
 
     // Standard boxes with the toolkit's standard titles ("Erro", "Informação", "Confirmação"); a title given
@@ -36,7 +36,7 @@ class Dialogs {
 
 // The real boxes, on QMessageBox and QInputDialog.
 class WidgetDialogs : public Dialogs {
-  public:
+public:
     void error(QWidget* parent, const QString& text, const QString& title = QString()) override;
     void information(QWidget* parent, const QString& text) override;
     bool confirmation(QWidget* parent, const QString& text) override;

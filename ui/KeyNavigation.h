@@ -9,15 +9,15 @@ class QWidget;
 // Enter breaks the line, nor on buttons, where Enter presses them).
 class KeyNavigation : public QObject {
     Q_OBJECT
-  public:
+public:
     // Installs the rule on every current child of `window` that takes it, and returns the filter.
     static KeyNavigation* install(QWidget* window);
     void watch(QWidget* widget);
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     explicit KeyNavigation(QWidget* window);
     QWidget* window_;
 };

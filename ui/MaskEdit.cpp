@@ -6,14 +6,14 @@ namespace {
 
 // Converts letters as they are typed or pasted.
 class CaseValidator : public QValidator {
-  public:
+public:
     CaseValidator(MaskEdit::CharCase charCase, QObject* parent) : QValidator(parent), charCase_(charCase) {}
     State validate(QString& input, int&) const override {
         input = charCase_ == MaskEdit::CharCase::Upper ? input.toUpper() : input.toLower();
         return Acceptable;
     }
 
-  private:
+private:
     MaskEdit::CharCase charCase_;
 };
 

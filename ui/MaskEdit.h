@@ -8,7 +8,7 @@
 // empty date box reads "  /  /    ". Also the conversion of typed letters to capitals or small letters.
 class MaskEdit : public QLineEdit {
     Q_OBJECT
-  public:
+public:
     enum class CharCase { Normal, Upper, Lower };
 
     explicit MaskEdit(QWidget* parent = nullptr);
@@ -28,10 +28,10 @@ class MaskEdit : public QLineEdit {
     // The Qt input mask for a Delphi mask (exposed for tests).
     static QString qtInputMask(const QString& delphiMask);
 
-  protected:
+protected:
     void focusInEvent(QFocusEvent* event) override;
 
-  private:
+private:
     QString delphiMask_;
     QVector<bool> literalAt_;  // per shown position
     bool saveLiterals_ = true;

@@ -16,13 +16,13 @@ QString styleSheet();
 // A strip painted with a horizontal gradient.
 class GradientStrip : public QWidget {
     Q_OBJECT
-  public:
+public:
     GradientStrip(const QColor& from, const QColor& to, QWidget* parent = nullptr);
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
 
-  private:
+private:
     QColor from_;
     QColor to_;
 };

@@ -32,7 +32,7 @@ void addUser(const QString& login, const QString& password, const QVariant& stat
 class LoginTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init() {
         data_ = std::make_unique<TempData>();
         ProgramFolder::set(data_->programFolder());
@@ -214,7 +214,7 @@ class LoginTest : public QObject {
         QVERIFY(login_->isVisible());
     }
 
-  private:
+private:
     std::unique_ptr<TempData> data_;
     std::unique_ptr<ScriptedDialogs> dialogs_;
     std::unique_ptr<TFPrincipal> principal_;

@@ -52,7 +52,7 @@ QStringList menuPaths(const QList<QAction*>& actions, const QString& prefix = QS
 class PrincipalTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init() {
         data_ = std::make_unique<TempData>();
         ProgramFolder::set(data_->programFolder());
@@ -365,7 +365,7 @@ class PrincipalTest : public QObject {
         QVERIFY2(dialogs_->lastText().contains(message), qPrintable(dialogs_->lastText()));
     }
 
-  private:
+private:
     void start() {
         principal_ = std::make_unique<TFPrincipal>();
         principal_->setShowLoginOnActivate(false);

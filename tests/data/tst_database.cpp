@@ -19,7 +19,7 @@ const QStringList kTables = {"tbpagar", "tbreceber",    "c_cliente", "Tb_Emitent
 
 // A connection of its own to the data file, beside the ones the session opens.
 class SqliteFile {
-  public:
+public:
     explicit SqliteFile(const QString& path) {
         if (sqlite3_open_v2(path.toUtf8().constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
             fail(path);
@@ -53,7 +53,7 @@ class SqliteFile {
         if (sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK) fail(sql);
     }
 
-  private:
+private:
     static QVariant value(sqlite3_stmt* stmt, int c) {
         switch (sqlite3_column_type(stmt, c)) {
             case SQLITE_INTEGER:
@@ -118,7 +118,7 @@ QString storageClassFor(FieldType type) {
 class DatabaseTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init() { data_ = std::make_unique<TempData>(); }
     void cleanup() { data_.reset(); }
 
@@ -571,7 +571,7 @@ class DatabaseTest : public QObject {
         QCOMPARE(dataFolderFor(programFolder), dataFolder);
     }
 
-  private:
+private:
     // What the start-up does before anything reaches Senha.
     Database& pointSenhaAtData() {
         Database& senha = Session::instance().database(kDatabaseSenha);

@@ -41,7 +41,7 @@ QString tagsOf(Table& view) {
 class FilterTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init() {
         data_ = std::make_unique<TempData>();
         for (const Bill& bill : kBills)
@@ -234,7 +234,7 @@ class FilterTest : public QObject {
         QVERIFY(!view.active());
     }
 
-  private:
+private:
     std::unique_ptr<TempData> data_;
 };
 

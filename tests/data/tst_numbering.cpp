@@ -8,7 +8,7 @@
 class NumberingTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init() { data_ = std::make_unique<TempData>(); }
     void cleanup() { data_.reset(); }
 
@@ -85,7 +85,7 @@ class NumberingTest : public QObject {
         QCOMPARE(view.recordCount(), 1);
     }
 
-  private:
+private:
     std::unique_ptr<TempData> data_;
 };
 

@@ -82,7 +82,7 @@ void addLedgers() {
 class QueryTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init() { data_ = std::make_unique<TempData>(); }
     void cleanup() { data_.reset(); }
 
@@ -561,7 +561,7 @@ class QueryTest : public QObject {
         }
     }
 
-  private:
+private:
     std::unique_ptr<TempData> data_;
 };
 

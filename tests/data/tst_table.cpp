@@ -25,7 +25,7 @@ QStringList namesInOrder(Table& view) {
 class TableTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init() { data_ = std::make_unique<TempData>(); }
     void cleanup() { data_.reset(); }
 
@@ -482,7 +482,7 @@ class TableTest : public QObject {
         EXPECT_DATA_ERROR(nowhere.open(), "Banco de dados 'Outro' não definido");
     }
 
-  private:
+private:
     std::unique_ptr<TempData> data_;
 };
 

@@ -36,7 +36,7 @@ QString errorOf(Call call) {
 class ValuesTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase() { defaultLocale_ = QLocale(); }
     void cleanup() { QLocale::setDefault(defaultLocale_); }
 
@@ -430,7 +430,7 @@ class ValuesTest : public QObject {
         QCOMPARE(Values::dateToIso(QDate(2025, 3, 1)), QStringLiteral("2025-03-01"));
     }
 
-  private:
+private:
     QLocale defaultLocale_;
 };
 

@@ -21,7 +21,7 @@ const char kExampleAnswer[] =
 class CepTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void cleanup() { CepLookup::setBase(QUrl()); }
 
     void decode_data() {

@@ -23,14 +23,16 @@ Layout listing(Table* source) {
     layout.name = "listagem";
     layout.source = source;
     Band& title = layout.addBand(BandKind::Title, 20);
-    title.elements << text(0, 2, "SAÍDAS", Font().sized(16).withBold(), layout.contentWidth(), Qt::AlignHCenter)
+    title.elements << text(0, 2, "SAÍDAS", Font().sized(16).withBold(), layout.contentWidth(),
+                           Qt::AlignHCenter)
                    << hline(0, 19.5, layout.contentWidth());
     Band& detail = layout.addBand(BandKind::Detail, 5);
     detail.elements << field(0, 0, "Fantasia", Font().sized(9)) << field(60, 0, "Codigo", Font().sized(9))
                     << field(150, 0, "Valordocumento", Font().sized(10), 40, Qt::AlignRight);
     Band& summary = layout.addBand(BandKind::Summary, 12);
     summary.elements << text(0, 2, "TOTAL", Font().sized(14).withBold())
-                     << sum(100, 2, "Valordocumento", "###,##0.00", Font().sized(14).withBold(), 90, Qt::AlignRight);
+                     << sum(100, 2, "Valordocumento", "###,##0.00", Font().sized(14).withBold(), 90,
+                            Qt::AlignRight);
     Band& footer = layout.addBand(BandKind::PageFooter, 15);
     footer.elements << text(0, 5, "rodapé", Font().sized(8));
     return layout;
@@ -90,9 +92,9 @@ private slots:
         QCOMPARE(document.pages[0].texts().count(), 1 + 48 * 3 + 1);
         const QStringList last = document.pages.last().texts();
         QVERIFY(last.indexOf("TOTAL") > last.indexOf("CONTA 0130"));
-        QVERIFY(last.contains("12.772,50"));  // 1.5 × (1 + … + 130), with its mask
+        QVERIFY(last.contains("12.772,50"));                    // 1.5 × (1 + … + 130), with its mask
         QVERIFY(document.pages[0].texts().contains("000001"));  // the field's display format
-        QCOMPARE(table.recNo(), 1);                              // the source is back where it stood
+        QCOMPARE(table.recNo(), 1);                             // the source is back where it stood
     }
 
     void bandThatDoesNotFitMovesWhole() {
@@ -133,7 +135,8 @@ private slots:
         const QStringList pieces = breakLines(QString(80, 'W'), Font(), 30);
         QVERIFY(pieces.size() > 1);
         QCOMPARE(pieces.join(QString()), QString(80, 'W'));
-        for (const QString& piece : pieces) QVERIFY(textWidth(piece, Font()) <= 30.0);
+        for (const QString& piece : pieces)
+            QVERIFY(textWidth(piece, Font()) <= 30.0);
 
         const QString file = QDir(data_->programFolder()).filePath("cortado.pdf");
         QVERIFY(writePdf(document, file));
@@ -201,7 +204,8 @@ private slots:
         Layout layout;
         Element fromFile = picture(QRectF(10, 10, 32, 21), QImage());
         fromFile.pictureFile = file;
-        layout.pageElements << fromFile << rect(QRectF(5, 5, 100, 50), 3) << vline(50, 5, 50) << hline(5, 60, 100);
+        layout.pageElements << fromFile << rect(QRectF(5, 5, 100, 50), 3) << vline(50, 5, 50)
+                            << hline(5, 60, 100);
         const Document document = fill(layout);
         const QList<Item>& items = document.pages[0].items;
         QCOMPARE(items.size(), 4);

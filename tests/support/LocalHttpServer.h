@@ -18,7 +18,7 @@
 // answer, and keeps every request it received. It runs in the test's own thread, so the client under test has
 // to spin an event loop (a blocking call with a local QEventLoop does).
 class LocalHttpServer {
-  public:
+public:
     using Headers = QList<QPair<QByteArray, QByteArray>>;
 
     struct Response {
@@ -138,7 +138,7 @@ class LocalHttpServer {
         }
     }
 
-  private:
+private:
     static bool has(const Headers& headers, const QByteArray& name) {
         for (const auto& [key, value] : headers)
             if (key.compare(name, Qt::CaseInsensitive) == 0) return true;

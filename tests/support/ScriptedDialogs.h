@@ -9,7 +9,7 @@
 // Stands in for the program's dialogs: records every box shown and answers questions and input boxes from a
 // queue. A question or input box with no answer queued fails the test.
 class ScriptedDialogs : public Dialogs {
-  public:
+public:
     struct Call {
         QString kind;  // error, information, confirmation, message, question, input, confirmDelete, about
         QString caption;
@@ -63,7 +63,7 @@ class ScriptedDialogs : public Dialogs {
         calls << Call{QStringLiteral("about"), title, text};
     }
 
-      void preview(QWidget*, const Report::Document& document) override {
+    void preview(QWidget*, const Report::Document& document) override {
         calls << Call{QStringLiteral("preview"), document.name, document.texts().join(QLatin1Char('\n'))};
         previews << document;
     }

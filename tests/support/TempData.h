@@ -12,7 +12,7 @@
 // A program folder in a temporary directory, with a data folder written by the same code that writes the
 // shipped one, and the two named databases defined on it as the start-up defines them.
 class TempData {
-  public:
+public:
     explicit TempData(bool withPassword = true) {
         Session::instance().clear();
         writeDataFolder(dataFolder());
@@ -25,7 +25,7 @@ class TempData {
     QString dataFolder() const { return dataFolderFor(dir_.path()); }
     QString dataFile() const { return QDir(dataFolder()).filePath(kDataFileName); }
 
-  private:
+private:
     QTemporaryDir dir_;
 };
 

@@ -28,7 +28,7 @@ void typeText(QWidget* widget, const QString& text) {
 class WidgetsTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init() { data_ = std::make_unique<TempData>(); }
     void cleanup() {
         data_.reset();
@@ -373,7 +373,7 @@ class WidgetsTest : public QObject {
         QCOMPARE(model->rowCount(), 5);
     }
 
-  private:
+private:
     std::unique_ptr<TempData> data_;
 };
 

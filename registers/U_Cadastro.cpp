@@ -1,0 +1,390 @@
+#include "U_Cadastro.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "CepLookup.h"
+#include "DBGrid.h"
+#include "DataControls.h"
+#include "DataError.h"
+#include "Database.h"
+#include "Dialogs.h"
+#include "Filler.h"
+#include "KeyNavigation.h"
+#include "Numbering.h"
+#include "Skin.h"
+#include "Table.h"
+
+namespace {
+
+using Case = MaskEdit::CharCase;
+
+QPushButton* button(const QString& text, const QString& name, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+TCadastro::TCadastro(QWidget* parent, Page page) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Cadastro"));
+    setObjectName(QStringLiteral("Cadastro"));
+
+    // FormCreate: both registers open with the window.
+    Tcliente = new Table(kAliasVantejaVs2, QStringLiteral("c_cliente.DB"), this);
+    Tcliente->setIndexName(QStringLiteral("bycodigo"));
+    T_Emitente = new Table(kAliasVantejaVs2, QStringLiteral("Tb_Emitente.db"), this);
+    T_Emitente->setIndexName(QStringLiteral("ByCodigo"));
+    Tcliente->open();
+    T_Emitente->open();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 8);
+    auto* header = new GradientStrip(Skin::navy, QColor(120, 150, 210), this);
+    header->setFixedHeight(34);
+    auto* headerLayout = new QHBoxLayout(header);
+    headerLayout->setContentsMargins(12, 0, 12, 0);
+    Titulo = new QLabel(header);
+    Titulo->setObjectName(QStringLiteral("cadastroTitulo"));
+    Titulo->setStyleSheet(
+        QStringLiteral("color: white; font-size: 14pt; font-weight: bold; font-style: italic;"));
+    headerLayout->addWidget(Titulo);
+    layout->addWidget(header);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->addTab(buildClientPage(), QStringLiteral("Cadastro Cliente"));
+    PageControl1->addTab(buildIssuerPage(), QStringLiteral("Cadastro Emitente"));
+    auto* pageHolder = new QHBoxLayout;
+    pageHolder->setContentsMargins(8, 0, 8, 0);
+    pageHolder->addWidget(PageControl1);
+    layout->addLayout(pageHolder);
+    PageControl1->setCurrentIndex(page);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TCadastro::CadastroTituloExecute);
+
+    KeyNavigation::install(this);
+    auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(f5, &QShortcut::activated, this, &TCadastro::SpeedButton6Click);
+    CadastroTituloExecute();
+    resize(860, 560);
+}
+
+TCadastro::~TCadastro() = default;
+
+QWidget* TCadastro::buildClientPage() {
+    auto* page = new QWidget;
+    auto* layout = new QHBoxLayout(page);
+    auto* fields = new QGridLayout;
+    fields->setHorizontalSpacing(8);
+    fields->setVerticalSpacing(4);
+    struct Box {
+        const char* caption;
+        const char* field;
+        Case charCase;
+        int row, column, span;
+    };
+    const Box boxes[] = {
+        {"Codigo", "Codigo", Case::Normal, 0, 0, 1},        {"Nome", "Nome", Case::Upper, 0, 1, 3},
+        {"Endereço", "Endereço", Case::Upper, 1, 0, 4},     {"Bairro", "Bairro", Case::Upper, 2, 0, 2},
+        {"Cidade", "Cidade", Case::Upper, 2, 2, 1},         {"UF", "UF", Case::Upper, 2, 3, 1},
+        {"Telefone", "Telefone", Case::Normal, 3, 0, 1},    {"Celular", "Celular", Case::Normal, 3, 1, 1},
+        {"CPF / CNPJ", "Cpfpagador", Case::Upper, 3, 2, 2}, {"RG / IE", "Rgpagador", Case::Upper, 4, 0, 2},
+        {"Contato", "Contato", Case::Upper, 4, 2, 2},       {"Cep: ", "Cep", Case::Normal, 5, 0, 1},
+    };
+    for (const Box& b : boxes) {
+        auto* group = new QGroupBox(QString::fromUtf8(b.caption), page);
+        auto* groupLayout = new QHBoxLayout(group);
+        groupLayout->setContentsMargins(6, 2, 6, 4);
+        auto* edit = new DBEdit(group);
+        edit->setObjectName(QStringLiteral("cliente_") + QString::fromUtf8(b.field));
+        edit->setCharCase(b.charCase);
+        if (QString::fromUtf8(b.field) == QLatin1String("Cep")) {
+            edit->setEditMask(QStringLiteral("00000\\-999;1;_"));
+            edit->setMaxLength(9);
+        }
+        edit->setDataSource(Tcliente, QString::fromUtf8(b.field));
+        groupLayout->addWidget(edit);
+        if (QString::fromUtf8(b.field) == QLatin1String("Cep")) {
+            SpeedButton6 = new QToolButton(group);
+            SpeedButton6->setText(QStringLiteral("F5"));
+            SpeedButton6->setObjectName(QStringLiteral("SpeedButton6"));
+            SpeedButton6->setToolTip(QStringLiteral("Buscar Automatica de Endereço por CEP!"));
+            SpeedButton6->setFocusPolicy(Qt::NoFocus);
+            connect(SpeedButton6, &QToolButton::clicked, this, &TCadastro::SpeedButton6Click);
+            groupLayout->addWidget(SpeedButton6);
+            edit->installEventFilter(this);  // leaving the box looks the address up
+        }
+        fields->addWidget(group, b.row, b.column, 1, b.span);
+        clientBoxes_ << edit;
+    }
+    fields->setRowStretch(6, 1);
+    layout->addLayout(fields, 3);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(new QLabel(QStringLiteral("Buscar Cliente"), page));
+    Edit1 = new QLineEdit(page);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    connect(Edit1, &QLineEdit::textChanged, this, &TCadastro::Edit1Change);
+    side->addWidget(Edit1);
+    DBGrid1 = new DBGrid(page);
+    DBGrid1->setTable(Tcliente);
+    DBGrid1->setColumns({{QStringLiteral("Nome"), QStringLiteral("Nome"), 0}});
+    DBGrid1->setReadOnly(true);
+    side->addWidget(DBGrid1, 1);
+    auto* buttons = new QGridLayout;
+    SpeedButton1 = button(QStringLiteral("Novo"), QStringLiteral("SpeedButton1"), page);
+    SpeedButton2 = button(QStringLiteral("Cancelar"), QStringLiteral("SpeedButton2"), page);
+    SpeedButton3 = button(QStringLiteral("Apagar"), QStringLiteral("SpeedButton3"), page);
+    SpeedButton4 = button(QStringLiteral("Gravar"), QStringLiteral("SpeedButton4"), page);
+    SpeedButton5 = button(QStringLiteral("Imprimir"), QStringLiteral("SpeedButton5"), page);
+    SpeedButton4->setEnabled(false);
+    buttons->addWidget(SpeedButton1, 0, 0);
+    buttons->addWidget(SpeedButton4, 0, 1);
+    buttons->addWidget(SpeedButton2, 1, 0);
+    buttons->addWidget(SpeedButton3, 1, 1);
+    buttons->addWidget(SpeedButton5, 2, 0, 1, 2);
+    side->addLayout(buttons);
+    layout->addLayout(side, 2);
+
+    connect(SpeedButton1, &QPushButton::clicked, this, &TCadastro::SpeedButton1Click);
+    connect(SpeedButton2, &QPushButton::clicked, this, &TCadastro::SpeedButton2Click);
+    connect(SpeedButton3, &QPushButton::clicked, this, &TCadastro::SpeedButton3Click);
+    connect(SpeedButton4, &QPushButton::clicked, this, &TCadastro::SpeedButton4Click);
+    connect(SpeedButton5, &QPushButton::clicked, this, &TCadastro::SpeedButton5Click);
+    // Any change of these boxes' text enables "Gravar", also when another client comes up.
+    for (const char* field : {"Cpfpagador", "Nome", "Contato", "Endereço", "Bairro", "Cidade", "UF",
+                              "Rgpagador", "Celular", "Telefone"})
+        connect(box(QString::fromUtf8(field)), &QLineEdit::textChanged, this,
+                [this] { SpeedButton4->setEnabled(true); });
+    return page;
+}
+
+QWidget* TCadastro::buildIssuerPage() {
+    auto* page = new QWidget;
+    auto* layout = new QHBoxLayout(page);
+    auto* fields = new QGridLayout;
+    struct Box {
+        const char* caption;
+        const char* field;
+    };
+    const Box boxes[] = {{"Codigo", "Codigo"},
+                         {"CNPJ / CPF", "CPF"},
+                         {"Nome", "Nome"},
+                         {"RG / IE", "RG"},
+                         {"Endereco, Bairro , Cidade", "Endereco"}};
+    int row = 0;
+    for (const Box& b : boxes) {
+        fields->addWidget(new QLabel(QString::fromUtf8(b.caption), page), row++, 0);
+        auto* edit = new DBEdit(page);
+        edit->setObjectName(QStringLiteral("emitente_") + QString::fromUtf8(b.field));
+        if (QString::fromUtf8(b.field) != QLatin1String("Codigo")) edit->setCharCase(Case::Upper);
+        edit->setDataSource(T_Emitente, QString::fromUtf8(b.field));
+        fields->addWidget(edit, row++, 0);
+        issuerBoxes_ << edit;
+    }
+    fields->setRowStretch(row, 1);
+    layout->addLayout(fields, 3);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(new QLabel(QStringLiteral("Buscar Cliente"), page));
+    Edit2 = new QLineEdit(page);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    connect(Edit2, &QLineEdit::textChanged, this, &TCadastro::Edit2Change);
+    side->addWidget(Edit2);
+    DBGrid2 = new DBGrid(page);
+    DBGrid2->setTable(T_Emitente);
+    DBGrid2->setColumns({{QStringLiteral("Nome"), QStringLiteral("Nome"), 0}});
+    side->addWidget(DBGrid2, 1);
+    auto* buttons = new QGridLayout;
+    NovoEmitente = button(QStringLiteral("Novo"), QStringLiteral("NovoEmitente"), page);
+    CancelarEmitente = button(QStringLiteral("Cancelar"), QStringLiteral("CancelarEmitente"), page);
+    ApagarEmitente = button(QStringLiteral("Apagar"), QStringLiteral("ApagarEmitente"), page);
+    GravarEmitente = button(QStringLiteral("Gravar"), QStringLiteral("GravarEmitente"), page);
+    GravarEmitente->setEnabled(false);
+    buttons->addWidget(NovoEmitente, 0, 0);
+    buttons->addWidget(GravarEmitente, 0, 1);
+    buttons->addWidget(CancelarEmitente, 1, 0);
+    buttons->addWidget(ApagarEmitente, 1, 1);
+    side->addLayout(buttons);
+    layout->addLayout(side, 2);
+
+    connect(NovoEmitente, &QPushButton::clicked, this, &TCadastro::NovoEmitenteClick);
+    connect(ApagarEmitente, &QPushButton::clicked, this, &TCadastro::ApagarEmitenteClick);
+    connect(GravarEmitente, &QPushButton::clicked, this, &TCadastro::GravarEmitenteClick);
+    // The issuers' "Gravar" follows the table: a new issuer, or one put into editing.
+    auto enable = [this] { GravarEmitente->setEnabled(true); };
+    connect(T_Emitente, &Dataset::afterInsert, this, enable);
+    connect(T_Emitente, &Dataset::beforeEdit, this, enable);
+    connect(T_Emitente, &Dataset::afterEdit, this, enable);
+    return page;
+}
+
+DBEdit* TCadastro::box(const QString& field) const {
+    for (DBEdit* edit : clientBoxes_)
+        if (edit->link().fieldName() == field) return edit;
+    return nullptr;
+}
+
+DBEdit* TCadastro::issuerBox(const QString& field) const {
+    for (DBEdit* edit : issuerBoxes_)
+        if (edit->link().fieldName() == field) return edit;
+    return nullptr;
+}
+
+bool TCadastro::guarded(const std::function<void()>& action) {
+    try {
+        action();
+        return true;
+    } catch (const DataError& error) {
+        showError(this, error.message());
+        return false;
+    }
+}
+
+void TCadastro::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CadastroTituloExecute();
+}
+
+void TCadastro::closeEvent(QCloseEvent* event) {
+    // Pending changes are lost with the window.
+    Tcliente->close();
+    QDialog::closeEvent(event);
+}
+
+void TCadastro::CadastroTituloExecute() {
+    Titulo->setText(PageControl1->currentIndex() == PaginaCliente ? QStringLiteral("Cadastro Cliente")
+                                                                  : QStringLiteral("Cadastro Emitente"));
+}
+
+void TCadastro::SpeedButton1Click() {
+    if (guarded([this] { numberNewRecord(*Tcliente); })) box(QStringLiteral("Nome"))->setFocus();
+}
+
+void TCadastro::NovoEmitenteClick() {
+    if (guarded([this] { numberNewRecord(*T_Emitente); })) issuerBox(QStringLiteral("Nome"))->setFocus();
+}
+
+void TCadastro::SpeedButton2Click() {
+    guarded([this] { Tcliente->cancel(); });
+}
+
+void TCadastro::SpeedButton4Click() {
+    if (guarded([this] {
+            Tcliente->edit();
+            Tcliente->post();
+        }))
+        SpeedButton4->setEnabled(false);
+}
+
+void TCadastro::GravarEmitenteClick() {
+    if (guarded([this] {
+            T_Emitente->edit();
+            T_Emitente->post();
+        }))
+        GravarEmitente->setEnabled(false);
+}
+
+void TCadastro::SpeedButton3Click() {
+    if (!Dialogs::current().question(this, QStringLiteral("DESEJA EXCLUIR ESTE REGISTRO?"),
+                                     QStringLiteral("Exclusão")))
+        return;
+    guarded([this] { Tcliente->remove(); });
+}
+
+void TCadastro::ApagarEmitenteClick() {
+    if (!Dialogs::current().question(this, QStringLiteral("DESEJA EXCLUIR ESTE REGISTRO EMITENTE?"),
+                                     QStringLiteral("Exclusão")))
+        return;
+    guarded([this] { T_Emitente->remove(); });
+}
+
+void TCadastro::Edit1Change(const QString& text) {
+    guarded([this, &text] {
+        Tcliente->setIndexName(QStringLiteral("bynome"));
+        Tcliente->findNearest(text);
+    });
+}
+
+void TCadastro::Edit2Change(const QString& text) {
+    guarded([this, &text] {
+        T_Emitente->setIndexName(QStringLiteral("bynome"));
+        T_Emitente->findNearest(text);
+    });
+}
+
+Report::Layout TCadastro::QuickRep3() const {
+    using namespace Report;
+    Layout layout;
+    layout.name = QStringLiteral("Cliente");
+    layout.zoom = Zoom::PageWidth;
+    layout.maximised = true;
+    Band& title = layout.addBand(BandKind::Title, 10.6);
+    title.elements << text(0, 2, QStringLiteral("Cadastro Cliente"), Font().sized(14).withBold(),
+                           layout.contentWidth(), Qt::AlignHCenter);
+    Band& block = layout.addBand(BandKind::Detail, 72.8);
+    const Font caption = Font().withBold();
+    const Font value;
+    auto line = [&](double top, double left, const QString& text, double valueLeft,
+                    const QString& fieldName) {
+        block.elements << Report::text(left, top, text, caption)
+                       << field(valueLeft, top, fieldName, value, 0, Qt::AlignLeft, Tcliente);
+    };
+    line(4, 2, QStringLiteral("Nome:"), 24, QStringLiteral("Nome"));
+    line(16, 2, QStringLiteral("Endereço:"), 24, QStringLiteral("Endereço"));
+    line(28, 2, QStringLiteral("Bairro:"), 24, QStringLiteral("Bairro"));
+    line(28, 92, QStringLiteral("Cidade:"), 108, QStringLiteral("Cidade"));
+    line(28, 164, QStringLiteral("UF:"), 172, QStringLiteral("UF"));
+    line(40, 2, QStringLiteral("Telefone:"), 24, QStringLiteral("Telefone"));
+    line(40, 92, QStringLiteral("Celular:"), 108, QStringLiteral("Celular"));
+    line(52, 2, QStringLiteral("CPF / CNPJ"), 24, QStringLiteral("Cpfpagador"));
+    line(52, 92, QStringLiteral("RG:"), 108, QStringLiteral("Rgpagador"));
+    return layout;
+}
+
+void TCadastro::SpeedButton5Click() {
+    Report::Document document;
+    if (!guarded([this, &document] { document = Report::fill(QuickRep3()); })) return;
+    Dialogs::current().preview(this, document);
+}
+
+void TCadastro::SpeedButton6Click() {
+    DBEdit* cep = box(QStringLiteral("Cep"));
+    if (!guarded([this] { Tcliente->edit(); })) return;
+    QString answer;
+    QString error;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = CepLookup::fetch(cep->maskedText(), &answer, &error);
+    QApplication::restoreOverrideCursor();
+    if (!ok) {
+        showError(this, error);
+        return;
+    }
+    const CepLookup::Address address = CepLookup::addressFrom(answer);
+    guarded([this, &address] {
+        Tcliente->fieldByName(QStringLiteral("Endereço")).setAsString(address.endereco);
+    });
+    box(QStringLiteral("Bairro"))->typeText(address.bairro);
+    box(QStringLiteral("Cidade"))->typeText(address.cidade);
+    box(QStringLiteral("UF"))->typeText(address.uf);
+}
+
+bool TCadastro::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && watched == box(QStringLiteral("Cep"))) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Leaving the box, not the window: a message box taking the focus does not ask again.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            QMetaObject::invokeMethod(this, &TCadastro::SpeedButton6Click, Qt::QueuedConnection);
+    }
+    return QDialog::eventFilter(watched, event);
+}
