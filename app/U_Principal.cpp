@@ -176,6 +176,7 @@ void TFPrincipal::buildToolBar() {
     for (const char* caption :
          {"Clientes", "Fornecedor", "Recibo", "Promissoria", "Contas Receber", "Contas Pagar", "Fluxo Caixa"})
         add(QString::fromUtf8(caption));
+    connect(toolButton(QStringLiteral("Clientes")), &QToolButton::clicked, this, &TFPrincipal::ClientesClick);
     auto* gap = new QWidget(bar);
     gap->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bar->addWidget(gap);
@@ -525,9 +526,13 @@ void TFPrincipal::openModal(Args... args) {
     window->exec();
 }
 
-void TFPrincipal::ClientesClick() { openModal<TCadastro>(TCadastro::PaginaCliente); }
+void TFPrincipal::ClientesClick() {
+    openModal<TCadastro>(TCadastro::PaginaCliente);
+}
 
-void TFPrincipal::EmitenteClick() { openModal<TCadastro>(TCadastro::PaginaEmitente); }
+void TFPrincipal::EmitenteClick() {
+    openModal<TCadastro>(TCadastro::PaginaEmitente);
+}
 
 void TFPrincipal::SairClick() {
     QCoreApplication::exit(0);

@@ -95,8 +95,8 @@ QWidget* TCadastro::buildClientPage() {
     };
     const Box boxes[] = {
         {"Codigo", "Codigo", Case::Normal, 0, 0, 1},        {"Nome", "Nome", Case::Upper, 0, 1, 3},
-        {"Endereço", "Endereço", Case::Upper, 1, 0, 4},     {"Bairro", "Bairro", Case::Upper, 2, 0, 2},
-        {"Cidade", "Cidade", Case::Upper, 2, 2, 1},         {"UF", "UF", Case::Upper, 2, 3, 1},
+        {"Endereço", "Endereço", Case::Upper, 1, 0, 4},     {"Bairro", "Bairro", Case::Upper, 2, 0, 1},
+        {"Cidade", "Cidade", Case::Upper, 2, 1, 2},         {"UF", "UF", Case::Upper, 2, 3, 1},
         {"Telefone", "Telefone", Case::Normal, 3, 0, 1},    {"Celular", "Celular", Case::Normal, 3, 1, 1},
         {"CPF / CNPJ", "Cpfpagador", Case::Upper, 3, 2, 2}, {"RG / IE", "Rgpagador", Case::Upper, 4, 0, 2},
         {"Contato", "Contato", Case::Upper, 4, 2, 2},       {"Cep: ", "Cep", Case::Normal, 5, 0, 1},
@@ -128,6 +128,8 @@ QWidget* TCadastro::buildClientPage() {
         clientBoxes_ << edit;
     }
     fields->setRowStretch(6, 1);
+    for (int column = 0; column < 4; ++column)
+        fields->setColumnStretch(column, column == 3 ? 1 : 2);
     layout->addLayout(fields, 3);
 
     auto* side = new QVBoxLayout;
@@ -187,7 +189,10 @@ QWidget* TCadastro::buildIssuerPage() {
         fields->addWidget(new QLabel(QString::fromUtf8(b.caption), page), row++, 0);
         auto* edit = new DBEdit(page);
         edit->setObjectName(QStringLiteral("emitente_") + QString::fromUtf8(b.field));
-        if (QString::fromUtf8(b.field) != QLatin1String("Codigo")) edit->setCharCase(Case::Upper);
+        if (QString::fromUtf8(b.field) != QLatin1String("Codigo"))
+            edit->setCharCase(Case::Upper);
+        else
+            edit->setMaximumWidth(120);
         edit->setDataSource(T_Emitente, QString::fromUtf8(b.field));
         fields->addWidget(edit, row++, 0);
         issuerBoxes_ << edit;
@@ -340,14 +345,14 @@ Report::Layout TCadastro::QuickRep3() const {
         block.elements << Report::text(left, top, text, caption)
                        << field(valueLeft, top, fieldName, value, 0, Qt::AlignLeft, Tcliente);
     };
-    line(4, 2, QStringLiteral("Nome:"), 24, QStringLiteral("Nome"));
-    line(16, 2, QStringLiteral("Endereço:"), 24, QStringLiteral("Endereço"));
-    line(28, 2, QStringLiteral("Bairro:"), 24, QStringLiteral("Bairro"));
+    line(4, 2, QStringLiteral("Nome:"), 27, QStringLiteral("Nome"));
+    line(16, 2, QStringLiteral("Endereço:"), 27, QStringLiteral("Endereço"));
+    line(28, 2, QStringLiteral("Bairro:"), 27, QStringLiteral("Bairro"));
     line(28, 92, QStringLiteral("Cidade:"), 108, QStringLiteral("Cidade"));
     line(28, 164, QStringLiteral("UF:"), 172, QStringLiteral("UF"));
-    line(40, 2, QStringLiteral("Telefone:"), 24, QStringLiteral("Telefone"));
+    line(40, 2, QStringLiteral("Telefone:"), 27, QStringLiteral("Telefone"));
     line(40, 92, QStringLiteral("Celular:"), 108, QStringLiteral("Celular"));
-    line(52, 2, QStringLiteral("CPF / CNPJ"), 24, QStringLiteral("Cpfpagador"));
+    line(52, 2, QStringLiteral("CPF / CNPJ"), 27, QStringLiteral("Cpfpagador"));
     line(52, 92, QStringLiteral("RG:"), 108, QStringLiteral("Rgpagador"));
     return layout;
 }

@@ -1,12 +1,14 @@
 #include "PreviewDialog.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -70,7 +72,12 @@ PreviewDialog::PreviewDialog(const Document& document, QWidget* parent)
     scroll_->setWidget(canvas_);
     layout->addWidget(scroll_, 1);
     resize(900, 700);
-    if (document_.maximised) setWindowState(windowState() | Qt::WindowMaximized);
+    if (document_.maximised) {
+        // Without a window manager maximising does nothing: the dialog takes the screen itself.
+        if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+            setGeometry(screen->availableGeometry());
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
     QTimer::singleShot(0, this, &PreviewDialog::refresh);
 }
 
@@ -93,7 +100,10 @@ QString PreviewDialog::pageText() const {
 
 void PreviewDialog::refresh() {
     pageLabel_->setText(pageText());
-    const QSize view = scroll_->viewport()->size() - QSize(24, 24);
+    // Room for the page and a margin around it, a vertical scroll bar always counted.
+    const int bar = scroll_->verticalScrollBar()->sizeHint().width();
+    const QSize view =
+        scroll_->size() - QSize(bar + 2 * scroll_->frameWidth() + 24, 2 * scroll_->frameWidth() + 24);
     const double byWidth = view.width() / document_.pageSize.width();
     const double byHeight = view.height() / document_.pageSize.height();
     const double dotsPerMm = qMax(0.5, zoom_ == Zoom::PageWidth ? byWidth : qMin(byWidth, byHeight));
@@ -101,7 +111,7 @@ void PreviewDialog::refresh() {
     QPixmap pixmap = QPixmap::fromImage(shown_);
     pixmap.setDevicePixelRatio(devicePixelRatioF());
     canvas_->setPixmap(pixmap);
-    canvas_->resize(pixmap.deviceIndependentSize().toSize() + QSize(20, 20));
+    canvas_->resize(pixmap.deviceIndependentSize().toSize() + QSize(16, 16));
 }
 
 void PreviewDialog::resizeEvent(QResizeEvent* event) {

@@ -20,6 +20,7 @@
 #include "ScriptedDialogs.h"
 #include "Startup.h"
 #include "TempData.h"
+#include "U_Cadastro.h"
 #include "U_Login.h"
 #include "U_Principal.h"
 
@@ -115,6 +116,28 @@ private slots:
         principal_->SobreClick();
         QCOMPARE(dialogs_->kinds(), QStringList{"about"});
         QVERIFY(dialogs_->lastText().startsWith("Vanteja"));
+    }
+
+    // "Clientes" and the menu open the register on the right tab, modally, a new window each time.
+    void registersOpenFromTheToolBarAndTheMenu() {
+        start();
+        QStringList seen;
+        auto look = [&] {
+            QTimer::singleShot(0, this, [&] {
+                auto* window = qobject_cast<TCadastro*>(QApplication::activeModalWidget());
+                if (!window) {
+                    seen << "nothing";
+                    return;
+                }
+                seen << window->windowTitle() + "/" + window->Titulo->text();
+                window->close();
+            });
+        };
+        look();
+        principal_->toolButton("Clientes")->click();
+        look();
+        principal_->EmitenteClick();
+        QCOMPARE(seen, QStringList({"Cadastro/Cadastro Cliente", "Cadastro/Cadastro Emitente"}));
     }
 
     // The first activation points Senha at the data folder and writes the clock and the long date.
