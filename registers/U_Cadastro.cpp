@@ -132,17 +132,9 @@ QWidget* TCadastro::buildClientPage() {
         fields->setColumnStretch(column, column == 3 ? 1 : 2);
     layout->addLayout(fields, 3);
 
-    auto* side = new QVBoxLayout;
-    side->addWidget(new QLabel(QStringLiteral("Buscar Cliente"), page));
-    Edit1 = new QLineEdit(page);
+    QVBoxLayout* side = searchPanel(page, Tcliente, &Edit1, &DBGrid1, &TCadastro::Edit1Change);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    connect(Edit1, &QLineEdit::textChanged, this, &TCadastro::Edit1Change);
-    side->addWidget(Edit1);
-    DBGrid1 = new DBGrid(page);
-    DBGrid1->setTable(Tcliente);
-    DBGrid1->setColumns({{QStringLiteral("Nome"), QStringLiteral("Nome"), 0}});
     DBGrid1->setReadOnly(true);
-    side->addWidget(DBGrid1, 1);
     auto* buttons = new QGridLayout;
     SpeedButton1 = button(QStringLiteral("Novo"), QStringLiteral("SpeedButton1"), page);
     SpeedButton2 = button(QStringLiteral("Cancelar"), QStringLiteral("SpeedButton2"), page);
@@ -169,6 +161,20 @@ QWidget* TCadastro::buildClientPage() {
         connect(box(QString::fromUtf8(field)), &QLineEdit::textChanged, this,
                 [this] { SpeedButton4->setEnabled(true); });
     return page;
+}
+
+QVBoxLayout* TCadastro::searchPanel(QWidget* page, Table* table, QLineEdit** search, DBGrid** list,
+                                    void (TCadastro::*change)(const QString&)) {
+    auto* side = new QVBoxLayout;
+    side->addWidget(new QLabel(QStringLiteral("Buscar Cliente"), page));
+    *search = new QLineEdit(page);
+    connect(*search, &QLineEdit::textChanged, this, change);
+    side->addWidget(*search);
+    *list = new DBGrid(page);
+    (*list)->setTable(table);
+    (*list)->setColumns({{QStringLiteral("Nome"), QStringLiteral("Nome"), 0}});
+    side->addWidget(*list, 1);
+    return side;
 }
 
 QWidget* TCadastro::buildIssuerPage() {
@@ -200,16 +206,8 @@ QWidget* TCadastro::buildIssuerPage() {
     fields->setRowStretch(row, 1);
     layout->addLayout(fields, 3);
 
-    auto* side = new QVBoxLayout;
-    side->addWidget(new QLabel(QStringLiteral("Buscar Cliente"), page));
-    Edit2 = new QLineEdit(page);
+    QVBoxLayout* side = searchPanel(page, T_Emitente, &Edit2, &DBGrid2, &TCadastro::Edit2Change);
     Edit2->setObjectName(QStringLiteral("Edit2"));
-    connect(Edit2, &QLineEdit::textChanged, this, &TCadastro::Edit2Change);
-    side->addWidget(Edit2);
-    DBGrid2 = new DBGrid(page);
-    DBGrid2->setTable(T_Emitente);
-    DBGrid2->setColumns({{QStringLiteral("Nome"), QStringLiteral("Nome"), 0}});
-    side->addWidget(DBGrid2, 1);
     auto* buttons = new QGridLayout;
     NovoEmitente = button(QStringLiteral("Novo"), QStringLiteral("NovoEmitente"), page);
     CancelarEmitente = button(QStringLiteral("Cancelar"), QStringLiteral("CancelarEmitente"), page);
@@ -314,18 +312,19 @@ void TCadastro::ApagarEmitenteClick() {
     guarded([this] { T_Emitente->remove(); });
 }
 
-void TCadastro::Edit1Change(const QString& text) {
-    guarded([this, &text] {
-        Tcliente->setIndexName(QStringLiteral("bynome"));
-        Tcliente->findNearest(text);
+void TCadastro::searchByName(Table* table, const QString& text) {
+    guarded([table, &text] {
+        table->setIndexName(QStringLiteral("bynome"));
+        table->findNearest(text);
     });
 }
 
+void TCadastro::Edit1Change(const QString& text) {
+    searchByName(Tcliente, text);
+}
+
 void TCadastro::Edit2Change(const QString& text) {
-    guarded([this, &text] {
-        T_Emitente->setIndexName(QStringLiteral("bynome"));
-        T_Emitente->findNearest(text);
-    });
+    searchByName(T_Emitente, text);
 }
 
 Report::Layout TCadastro::QuickRep3() const {

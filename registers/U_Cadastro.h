@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class QVBoxLayout;
 class QToolButton;
 class Table;
 
@@ -68,6 +69,9 @@ protected:
 private:
     QWidget* buildClientPage();
     QWidget* buildIssuerPage();
+    QVBoxLayout* searchPanel(QWidget* page, Table* table, QLineEdit** search, DBGrid** list,
+                             void (TCadastro::*change)(const QString&));
+    void searchByName(Table* table, const QString& text);
     bool guarded(const std::function<void()>& action);
 
     QList<DBEdit*> clientBoxes_;

@@ -15,15 +15,6 @@ namespace {
 constexpr double kReferenceDpi = 1200.0;
 constexpr double kMmPerReferencePixel = 25.4 / kReferenceDpi;
 
-QFont qtFont(const Font& font) {
-    QFont qt(font.family);
-    qt.setPointSizeF(font.size);
-    qt.setBold(font.bold);
-    qt.setItalic(font.italic);
-    qt.setUnderline(font.underline);
-    return qt;
-}
-
 bool sameFont(const Font& a, const Font& b) {
     return a.size == b.size && a.bold == b.bold && a.italic == b.italic && a.underline == b.underline &&
            a.family == b.family;

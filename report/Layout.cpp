@@ -26,6 +26,15 @@ Font Font::withUnderline(bool on) const {
     return font;
 }
 
+QFont qtFont(const Font& font) {
+    QFont qt(font.family);
+    qt.setPointSizeF(font.size);
+    qt.setBold(font.bold);
+    qt.setItalic(font.italic);
+    qt.setUnderline(font.underline);
+    return qt;
+}
+
 QSizeF Layout::pageSize() const {
     return page == PageSize::A4 ? QSizeF(210, 297) : QSizeF(215.9, 279.4);
 }

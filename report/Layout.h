@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QList>
 #include <QMap>
@@ -26,6 +27,9 @@ struct Font {
     Font withItalic(bool on = true) const;
     Font withUnderline(bool on = true) const;
 };
+
+// The Qt font for a report font (point size; the device's resolution scales it).
+QFont qtFont(const Font& font);
 
 enum class ElementKind {
     Text,      // fixed text

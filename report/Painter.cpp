@@ -17,15 +17,6 @@ QPageSize pageSizeOf(const Document& document) {
     return document.paper == PageSize::A4 ? QPageSize(QPageSize::A4) : QPageSize(QPageSize::Letter);
 }
 
-QFont qtFont(const Font& font) {
-    QFont qt(font.family);
-    qt.setPointSizeF(font.size);
-    qt.setBold(font.bold);
-    qt.setItalic(font.italic);
-    qt.setUnderline(font.underline);
-    return qt;
-}
-
 }  // namespace
 
 void paintPage(QPainter& painter, const Document& document, int page, double dotsPerMm) {
