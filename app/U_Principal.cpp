@@ -30,6 +30,7 @@
 #include "Table.h"
 #include "U_Cadastro.h"
 #include "U_Login.h"
+#include "Unit1.h"
 #include "Values.h"
 
 namespace {
@@ -177,6 +178,8 @@ void TFPrincipal::buildToolBar() {
          {"Clientes", "Fornecedor", "Recibo", "Promissoria", "Contas Receber", "Contas Pagar", "Fluxo Caixa"})
         add(QString::fromUtf8(caption));
     connect(toolButton(QStringLiteral("Clientes")), &QToolButton::clicked, this, &TFPrincipal::ClientesClick);
+    connect(toolButton(QStringLiteral("Recibo")), &QToolButton::clicked, this, &TFPrincipal::ReciboClick);
+    connect(toolButton(QStringLiteral("Promissoria")), &QToolButton::clicked, this, &TFPrincipal::PromissoriaClick);
     auto* gap = new QWidget(bar);
     gap->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bar->addWidget(gap);
@@ -533,6 +536,10 @@ void TFPrincipal::ClientesClick() {
 void TFPrincipal::EmitenteClick() {
     openModal<TCadastro>(TCadastro::PaginaEmitente);
 }
+
+void TFPrincipal::ReciboClick() { openModal<TForm1>(TForm1::PaginaRecibo); }
+
+void TFPrincipal::PromissoriaClick() { openModal<TForm1>(TForm1::PaginaPromissoria); }
 
 void TFPrincipal::SairClick() {
     QCoreApplication::exit(0);

@@ -61,6 +61,8 @@ public:
     void SairClick();
     void ClientesClick();
     void EmitenteClick();
+    void ReciboClick();
+    void PromissoriaClick();
     void closeRequest();
 
     // What tests and the pieces of the window look at.

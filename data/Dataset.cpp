@@ -136,6 +136,13 @@ void Dataset::notifyDataChanged() {
         emit dataChanged();
 }
 
+void Dataset::notifyFieldChanged(int index) {
+    if (controlsDisabled())
+        pendingData_ = true;
+    else
+        emit fieldChanged(index);
+}
+
 void Dataset::notifyLayoutChanged() {
     if (controlsDisabled())
         pendingLayout_ = true;

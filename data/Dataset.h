@@ -121,15 +121,17 @@ signals:
     void afterDelete();
     void afterScroll();
     void stateChanged();
-    void updateRecord();   // before a record is stored: controls hand over the text being typed
-    void dataChanged();    // current record moved or its values changed
-    void layoutChanged();  // rows added, removed or reordered
+    void updateRecord();           // before a record is stored: controls hand over the text being typed
+    void dataChanged();            // current record moved, or changed as a whole
+    void fieldChanged(int index);  // one field of the current record was set
+    void layoutChanged();          // rows added, removed or reordered
 
 protected:
     Database& attachDatabase();
     void detachDatabase();
     void setState(State state);
     void notifyDataChanged();
+    void notifyFieldChanged(int index);
     void notifyLayoutChanged();
     void resetFieldFormats();  // display formats and masks back to the field definitions' defaults
     void checkActive() const;

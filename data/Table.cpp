@@ -425,6 +425,46 @@ bool Table::locate(const QString& fieldName, const QVariant& value, int options)
     return found;
 }
 
+bool Table::locateNearest(const QString& fieldName, const QVariant& value) {
+    checkBrowseMode();
+    const int index = def_->fieldIndex(fieldName);
+    if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
+    const FieldDef& field = def_->fields[index];
+    QString column = quoteIdentifier(field.name);
+    if (field.isText()) column += QStringLiteral(" COLLATE NOCASE");
+    const QVariant wanted = searchValue(field, value);
+    QString where = wanted.isNull() ? QStringLiteral("1") : column + QStringLiteral(" >= ?");
+    QVariantList params = compiled_.params;
+    if (!compiled_.isEmpty()) where = QStringLiteral("(%1) AND (%2)").arg(compiled_.sql, where);
+    if (!wanted.isNull()) params << wanted;
+    const QString key = quoteIdentifier(def_->keyField().name);
+    const QString from = QStringLiteral("SELECT %1 FROM %2 WHERE ").arg(key, quoteIdentifier(def_->name));
+    Statement nearest(database_->handle(),
+                      from + where + QStringLiteral(" ORDER BY %1, %2 LIMIT 1").arg(column, key));
+    nearest.bindAll(params);
+    bool found = nearest.step();
+    qint64 target = found ? nearest.int64(0) : -1;
+    nearest.reset();
+    if (!found) {
+        Statement last(database_->handle(),
+                       from + (compiled_.isEmpty() ? QStringLiteral("1") : compiled_.sql) +
+                           QStringLiteral(" ORDER BY %1 DESC, %2 DESC LIMIT 1").arg(column, key));
+        last.bindAll(compiled_.params);
+        if (!last.step()) return false;
+        target = last.int64(0);
+    }
+    int pos = int(keys_.indexOf(target));
+    if (pos < 0) {
+        reloadKeys();
+        notifyLayoutChanged();
+        pos = int(keys_.indexOf(target));
+    }
+    moveTo(pos);
+    bof_ = eof_ = false;
+    afterMove();
+    return found;
+}
+
 Bookmark Table::bookmark() const {
     if (!active() || pos_ < 0) return {};
     return {keys_[pos_]};
@@ -595,7 +635,7 @@ void Table::setFieldValue(int index, const QVariant& value) {
     buffer_[index] = Values::toFieldValue(field, value);
     changed_[index] = true;
     modified_ = true;
-    notifyDataChanged();
+    notifyFieldChanged(index);
 }
 
 double Table::sum(const QString& fieldName) {

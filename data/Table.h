@@ -51,6 +51,10 @@ public:
     // Moves to the first row whose key in the current index is equal to or greater than the typed value,
     // or to the last row when there is none; returns whether such a row exists.
     bool findNearest(const QVariant& value);
+    // Moves to the row that comes first, in the order of a field (letter case ignored for texts), among those
+    // whose field is equal to or follows the value; to the last row in that order when none does. The view
+    // keeps its own order. Returns whether such a row exists.
+    bool locateNearest(const QString& fieldName, const QVariant& value);
     // Moves to the first row, in the current order, whose field equals the value; stays put when none does.
     bool locate(const QString& fieldName, const QVariant& value, int options = 0);
 

@@ -17,7 +17,9 @@ void TableModel::setTable(Table* table) {
     table_ = table;
     if (table) {
         connections_ << connect(table, &Dataset::layoutChanged, this, &TableModel::reset);
-        connections_ << connect(table, &Dataset::dataChanged, this, [this] {
+        connections_ << connect(table, &Dataset::fieldChanged, this, [this] { emit currentRowChanged(); });
+        connections_ << connect(table, &Dataset::dataChanged, this, [this] { emit currentRowChanged(); });
+        connections_ << connect(this, &TableModel::currentRowChanged, this, [this] {
             // Only the current row can have changed without a change of layout.
             if (!table_ || !table_->active() || table_->recNo() == 0) return;
             const int row = table_->recNo() - 1;

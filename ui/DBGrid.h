@@ -32,6 +32,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+signals:
+    void currentRowChanged();  // the view's current row changed in place
+
 private:
     QString cellText(int row, int column, bool forEditing) const;
     void reset();

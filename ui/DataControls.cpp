@@ -30,6 +30,13 @@ void FieldLink::setDataSource(Dataset* dataset, const QString& fieldName) {
             if (!modified_) emit refreshRequested();
         };
         connections_ << connect(dataset, &Dataset::dataChanged, this, changed);
+        // A field set by the program shows in its control at once, even over what was being typed; the value
+        // the control itself hands over is not shown back to it.
+        connections_ << connect(dataset, &Dataset::fieldChanged, this, [this](int index) {
+            if (committing_ || !dataset_ || index != dataset_->fieldIndex(fieldName_)) return;
+            modified_ = false;
+            emit refreshRequested();
+        });
         connections_ << connect(dataset, &Dataset::stateChanged, this, changed);
         connections_ << connect(dataset, &Dataset::updateRecord, this, [this] {
             if (modified_) emit commitRequested();
@@ -67,16 +74,27 @@ bool FieldLink::beginChange() {
     return true;
 }
 
+void FieldLink::hand(const QVariant& value) {
+    committing_ = true;
+    try {
+        field().setValue(value);
+    } catch (...) {
+        committing_ = false;
+        throw;
+    }
+    committing_ = false;
+    modified_ = false;
+}
+
 bool FieldLink::commit(const QVariant& value) {
     if (!modified_ || !hasField()) return true;
     try {
-        field().setValue(value);
+        hand(value);
     } catch (const DataError& error) {
         showError(control_, error.message());
         control_->setFocus();
         return false;
     }
-    modified_ = false;
     return true;
 }
 
@@ -85,10 +103,7 @@ bool FieldLink::commit(const QVariant& value) {
 DBEdit::DBEdit(QWidget* parent) : MaskEdit(parent), link_(this) {
     connect(&link_, &FieldLink::refreshRequested, this, &DBEdit::refresh);
     // While a record is being stored a rejected value stops the store: the error goes to its caller.
-    connect(&link_, &FieldLink::commitRequested, this, [this] {
-        link_.field().setValue(maskedText());
-        link_.setModified(false);
-    });
+    connect(&link_, &FieldLink::commitRequested, this, [this] { link_.hand(maskedText()); });
     connect(this, &QLineEdit::textEdited, this, [this] {
         if (!link_.beginChange()) refresh();
     });
@@ -142,10 +157,7 @@ DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent), link_(this) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     connect(&link_, &FieldLink::refreshRequested, this, &DBComboBox::refresh);
-    connect(&link_, &FieldLink::commitRequested, this, [this] {
-        link_.field().setValue(currentText());
-        link_.setModified(false);
-    });
+    connect(&link_, &FieldLink::commitRequested, this, [this] { link_.hand(currentText()); });
     connect(this, &QComboBox::activated, this, [this] {
         if (!link_.beginChange()) refresh();
     });
@@ -176,6 +188,16 @@ void DBComboBox::setCharCase(MaskEdit::CharCase charCase) {
                                  : new CaseValidator(charCase == MaskEdit::CharCase::Upper, this));
 }
 
+void DBComboBox::showPopup() {
+    // Refilling the list must not lose what the box holds.
+    const QString text = currentText();
+    emit dropDown();
+    syncing_ = true;
+    setEditText(text);
+    syncing_ = false;
+    QComboBox::showPopup();
+}
+
 void DBComboBox::refresh() {
     syncing_ = true;
     setEditText(link_.hasField() ? link_.field().asString() : QString());
@@ -195,10 +217,7 @@ void DBComboBox::focusOutEvent(QFocusEvent* event) {
 
 DBMemo::DBMemo(QWidget* parent) : QPlainTextEdit(parent), link_(this) {
     connect(&link_, &FieldLink::refreshRequested, this, &DBMemo::refresh);
-    connect(&link_, &FieldLink::commitRequested, this, [this] {
-        link_.field().setValue(toPlainText());
-        link_.setModified(false);
-    });
+    connect(&link_, &FieldLink::commitRequested, this, [this] { link_.hand(toPlainText()); });
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (syncing_) return;
         if (maxLength_ > 0 && toPlainText().size() > maxLength_) {

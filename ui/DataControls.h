@@ -34,6 +34,9 @@ public:
     // Writes the control's value to the field; a rejected value is shown and the focus goes back to the
     // control.
     bool commit(const QVariant& value);
+    // Writes the value to the field, a rejected value raising DataError to the caller (a record being
+    // stored).
+    void hand(const QVariant& value);
 
 signals:
     void refreshRequested();  // show the field again
@@ -44,6 +47,7 @@ private:
     QPointer<Dataset> dataset_;
     QString fieldName_;
     bool modified_ = false;
+    bool committing_ = false;
     QList<QMetaObject::Connection> connections_;
 };
 
@@ -76,6 +80,10 @@ public:
     void setDataSource(Dataset* dataset, const QString& fieldName);
     void setCharCase(MaskEdit::CharCase charCase);
     FieldLink& link() { return link_; }
+    void showPopup() override;
+
+signals:
+    void dropDown();  // the list is about to open: the time to fill it
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
