@@ -164,7 +164,9 @@ QWidget* TForm1::buildReceiptPage() {
         return edit;
     };
     addIssuerBox("Cidade ", "Cidade", Case::Upper, 0, 0, 2);
-    addIssuerBox("UF", "UF", Case::Upper, 0, 2, 1)->setMaxLength(2);
+    DBEdit* uf = addIssuerBox("UF", "UF", Case::Upper, 0, 2, 1);
+    uf->setMaxLength(2);
+    uf->setMaximumWidth(60);
     addIssuerBox("Data ", "Dia mes", Case::Normal, 0, 3, 2);
     DBCombo_emitente = new DBComboBox(issuer);
     DBCombo_emitente->setObjectName(QStringLiteral("DBCombo_emitente"));
@@ -336,6 +338,9 @@ QWidget* TForm1::buildNotePage() {
     ComboDia = list("ComboDia", "Dia", days);
     ComboMes = list("ComboMes", "Mes", months);
     ComboAno = list("ComboAno", "Ano", years);
+    ComboDia->setMinimumWidth(58);
+    ComboMes->setMinimumWidth(112);
+    ComboAno->setMinimumWidth(72);
     form->addWidget(captioned(QStringLiteral("Vencimento Dia / Mês / ano"), due, page), 0, 1, 1, 2);
     DBEdit* valor = addBox(form, page, "Valor da nota", "Valor", Case::Normal, 0, 3, 1);
     valor->setAlignment(Qt::AlignRight);
@@ -357,7 +362,9 @@ QWidget* TForm1::buildNotePage() {
     auto* client = new QGroupBox(QStringLiteral("Dados Cliente"), page);
     auto* clientForm = new QGridLayout(client);
     addBox(clientForm, client, "Cidade ", "Cidade", Case::Normal, 0, 0, 2);
-    addBox(clientForm, client, "UF", "Uf", Case::Upper, 0, 2, 1)->setMaxLength(2);
+    DBEdit* uf = addBox(clientForm, client, "UF", "Uf", Case::Upper, 0, 2, 1);
+    uf->setMaxLength(2);
+    uf->setMaximumWidth(60);
     addBox(clientForm, client, "Data ", "Data extenso", Case::Normal, 0, 3, 2);
     DBEdit18 = new DBComboBox(client);
     DBEdit18->setObjectName(QStringLiteral("DBEdit18"));
@@ -390,7 +397,10 @@ QWidget* TForm1::buildNotePage() {
     auto* navigator = new DBNavigator(page);
     navigator->setDataSource(T_NP);
     navigator->setVisibleButtons({DBNavigator::Prior, DBNavigator::Next});
-    side->addWidget(navigator);
+    auto* navigatorRow = new QHBoxLayout;
+    navigatorRow->addWidget(navigator);
+    navigatorRow->addStretch();
+    side->addLayout(navigatorRow);
     auto* buttons = new QGridLayout;
     Bt_NP_Novo = button(QStringLiteral("&Novo"), QStringLiteral("Bt_NP_Novo"), page);
     bGravar = button(QStringLiteral("&Gravar"), QStringLiteral("bGravar"), page);

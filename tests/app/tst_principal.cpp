@@ -23,6 +23,7 @@
 #include "U_Cadastro.h"
 #include "U_Login.h"
 #include "U_Principal.h"
+#include "Unit1.h"
 
 namespace {
 
@@ -138,6 +139,17 @@ private slots:
         look();
         principal_->EmitenteClick();
         QCOMPARE(seen, QStringList({"Cadastro/Cadastro Cliente", "Cadastro/Cadastro Emitente"}));
+
+        QList<int> tabs;
+        for (const char* caption : {"Recibo", "Promissoria"}) {
+            QTimer::singleShot(0, this, [&] {
+                auto* window = qobject_cast<TForm1*>(QApplication::activeModalWidget());
+                tabs << (window ? window->PageControl1->currentIndex() : -1);
+                if (window) window->close();
+            });
+            principal_->toolButton(caption)->click();
+        }
+        QCOMPARE(tabs, QList<int>({TForm1::PaginaRecibo, TForm1::PaginaPromissoria}));
     }
 
     // The first activation points Senha at the data folder and writes the clock and the long date.
