@@ -91,6 +91,8 @@ QString ValorExtenso(double valor) {
     if (valor == 0) return QString();
 
     const QString s = formatado(valor);
+    // An amount that rounds to no centavo at all has nothing to write, like zero (not a lone ".").
+    if (s == QStringLiteral("000000,00")) return QString();
     const QString milhares = s.mid(0, 3), unidades = s.mid(3, 3), centavos = s.mid(7, 2);
     const QString T = GrupoExtenso(milhares);
     const QString U = GrupoExtenso(unidades);

@@ -148,8 +148,9 @@ private slots:
         addAmount("999999.985 up to the bound", 999999.985,
                   "Novecentos e Noventa e Nove Mil, e Novecentos e Noventa e Nove Reais, e Noventa e Nove "
                   "Centavos.");
-        // Not zero, so not empty, but nothing is left to write once rounded.
-        addAmount("0.004 rounds to nothing", 0.004, ".");
+        // Below half a centavo nothing is left to write once rounded: as for zero, no words at all.
+        addAmount("0.004 rounds to nothing", 0.004, "");
+        addAmount("0.005 rounds to one centavo", 0.005, "Um Centavo.");
     }
     void rounding() { checkWords(); }
 
