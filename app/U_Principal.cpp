@@ -389,39 +389,31 @@ QString overdueBefore(const QString& day) {
 }  // namespace
 
 void TFPrincipal::contaspagar() {
-    try {
+    guarded(this, [this] {
         filterView(TPagarHoje, dueToday(startDate()));
         TotalCPagas();
-    } catch (const DataError& error) {
-        showError(this, error.message());
-    }
+    });
 }
 
 void TFPrincipal::receberhoje() {
-    try {
+    guarded(this, [this] {
         filterView(TReceberHoje, dueToday(startDate()));
         Aviso_Total();
-    } catch (const DataError& error) {
-        showError(this, error.message());
-    }
+    });
 }
 
 void TFPrincipal::ApagarVencidas() {
-    try {
+    guarded(this, [this] {
         filterView(TPagarVencidas, overdueBefore(startDate()));
         TotVencidas();
-    } catch (const DataError& error) {
-        showError(this, error.message());
-    }
+    });
 }
 
 void TFPrincipal::ReceberVencidas() {
-    try {
+    guarded(this, [this] {
         filterView(TReceberVencidas, overdueBefore(startDate()));
         TotReceberVenc();
-    } catch (const DataError& error) {
-        showError(this, error.message());
-    }
+    });
 }
 
 void TFPrincipal::TotalCPagas() {
@@ -520,13 +512,7 @@ template <typename Window, typename... Args>
 void TFPrincipal::openModal(Args... args) {
     // Each opening starts from the window's first state; a window that can't open its tables says why.
     std::unique_ptr<Window> window;
-    try {
-        window = std::make_unique<Window>(this, args...);
-    } catch (const DataError& error) {
-        showError(this, error.message());
-        return;
-    }
-    window->exec();
+    if (guarded(this, [&] { window = std::make_unique<Window>(this, args...); })) window->exec();
 }
 
 void TFPrincipal::ClientesClick() {

@@ -24,6 +24,7 @@
 #include "Formats.h"
 #include "KeyNavigation.h"
 #include "Numbering.h"
+#include "Skin.h"
 #include "Table.h"
 #include "U_Cadastro.h"
 #include "Unit2.h"
@@ -32,13 +33,6 @@
 namespace {
 
 using Case = MaskEdit::CharCase;
-
-QPushButton* button(const QString& text, const QString& name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 // A caption over its box, as the tabs lay them out.
 QWidget* captioned(const QString& caption, QWidget* box, QWidget* parent) {
@@ -94,13 +88,7 @@ TForm1::TForm1(QWidget* parent, Page page) : QDialog(parent) {
 TForm1::~TForm1() = default;
 
 bool TForm1::guarded(const std::function<void()>& action) {
-    try {
-        action();
-        return true;
-    } catch (const DataError& error) {
-        showError(this, error.message());
-        return false;
-    }
+    return ::guarded(this, action);
 }
 
 void TForm1::enableOnChange(QObject* box, QPushButton* save, QPushButton* cancel) {
@@ -222,11 +210,11 @@ QWidget* TForm1::buildReceiptPage() {
     side->addLayout(navigators);
 
     auto* buttons = new QGridLayout;
-    Btnovo = button(QStringLiteral("&Novo"), QStringLiteral("Btnovo"), page);
-    gravar = button(QStringLiteral("&Gravar"), QStringLiteral("gravar"), page);
-    btncancelar = button(QStringLiteral("&Cancelar"), QStringLiteral("btncancelar"), page);
-    BmsXPButton1 = button(QStringLiteral("&Apagar"), QStringLiteral("BmsXPButton1"), page);
-    Imprimir = button(QStringLiteral("&Imprimir..."), QStringLiteral("Imprimir"), page);
+    Btnovo = Skin::pushButton(QStringLiteral("&Novo"), QStringLiteral("Btnovo"), page);
+    gravar = Skin::pushButton(QStringLiteral("&Gravar"), QStringLiteral("gravar"), page);
+    btncancelar = Skin::pushButton(QStringLiteral("&Cancelar"), QStringLiteral("btncancelar"), page);
+    BmsXPButton1 = Skin::pushButton(QStringLiteral("&Apagar"), QStringLiteral("BmsXPButton1"), page);
+    Imprimir = Skin::pushButton(QStringLiteral("&Imprimir..."), QStringLiteral("Imprimir"), page);
     buttons->addWidget(Btnovo, 0, 0);
     buttons->addWidget(gravar, 0, 1);
     buttons->addWidget(btncancelar, 1, 0);
@@ -251,7 +239,8 @@ QWidget* TForm1::buildReceiptPage() {
     RadioButton5 = new QRadioButton(QStringLiteral("1 (Uma) via"), PainelVias);
     RadioButton6 = new QRadioButton(QStringLiteral("2 (Duas) vias"), PainelVias);
     RadioButton5->setChecked(true);
-    BtImprimirVias = button(QStringLiteral("Imprimir / 1 via"), QStringLiteral("BtImprimirVias"), PainelVias);
+    BtImprimirVias =
+        Skin::pushButton(QStringLiteral("Imprimir / 1 via"), QStringLiteral("BtImprimirVias"), PainelVias);
     copies->addWidget(RadioButton5);
     copies->addWidget(RadioButton6);
     copies->addWidget(BtImprimirVias);
@@ -402,11 +391,11 @@ QWidget* TForm1::buildNotePage() {
     navigatorRow->addStretch();
     side->addLayout(navigatorRow);
     auto* buttons = new QGridLayout;
-    Bt_NP_Novo = button(QStringLiteral("&Novo"), QStringLiteral("Bt_NP_Novo"), page);
-    bGravar = button(QStringLiteral("&Gravar"), QStringLiteral("bGravar"), page);
-    BmsXPButton3 = button(QStringLiteral("&Apagar"), QStringLiteral("BmsXPButton3"), page);
-    btncancelarNota = button(QStringLiteral("&Cancelar"), QStringLiteral("btncancelarNota"), page);
-    BmsXPButton7 = button(QStringLiteral("&Imprimir..."), QStringLiteral("BmsXPButton7"), page);
+    Bt_NP_Novo = Skin::pushButton(QStringLiteral("&Novo"), QStringLiteral("Bt_NP_Novo"), page);
+    bGravar = Skin::pushButton(QStringLiteral("&Gravar"), QStringLiteral("bGravar"), page);
+    BmsXPButton3 = Skin::pushButton(QStringLiteral("&Apagar"), QStringLiteral("BmsXPButton3"), page);
+    btncancelarNota = Skin::pushButton(QStringLiteral("&Cancelar"), QStringLiteral("btncancelarNota"), page);
+    BmsXPButton7 = Skin::pushButton(QStringLiteral("&Imprimir..."), QStringLiteral("BmsXPButton7"), page);
     buttons->addWidget(Bt_NP_Novo, 0, 0);
     buttons->addWidget(bGravar, 0, 1);
     buttons->addWidget(BmsXPButton3, 1, 0);
@@ -438,15 +427,11 @@ QWidget* TForm1::buildNotePage() {
 }
 
 DBEdit* TForm1::reciboBox(const QString& field) const {
-    for (DBEdit* edit : receiptBoxes_)
-        if (edit->link().fieldName() == field) return edit;
-    return nullptr;
+    return findBox(receiptBoxes_, field);
 }
 
 DBEdit* TForm1::notaBox(const QString& field) const {
-    for (DBEdit* edit : noteBoxes_)
-        if (edit->link().fieldName() == field) return edit;
-    return nullptr;
+    return findBox(noteBoxes_, field);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

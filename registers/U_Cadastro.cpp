@@ -28,13 +28,6 @@ namespace {
 
 using Case = MaskEdit::CharCase;
 
-QPushButton* button(const QString& text, const QString& name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 TCadastro::TCadastro(QWidget* parent, Page page) : QDialog(parent) {
@@ -136,11 +129,11 @@ QWidget* TCadastro::buildClientPage() {
     Edit1->setObjectName(QStringLiteral("Edit1"));
     DBGrid1->setReadOnly(true);
     auto* buttons = new QGridLayout;
-    SpeedButton1 = button(QStringLiteral("Novo"), QStringLiteral("SpeedButton1"), page);
-    SpeedButton2 = button(QStringLiteral("Cancelar"), QStringLiteral("SpeedButton2"), page);
-    SpeedButton3 = button(QStringLiteral("Apagar"), QStringLiteral("SpeedButton3"), page);
-    SpeedButton4 = button(QStringLiteral("Gravar"), QStringLiteral("SpeedButton4"), page);
-    SpeedButton5 = button(QStringLiteral("Imprimir"), QStringLiteral("SpeedButton5"), page);
+    SpeedButton1 = Skin::pushButton(QStringLiteral("Novo"), QStringLiteral("SpeedButton1"), page);
+    SpeedButton2 = Skin::pushButton(QStringLiteral("Cancelar"), QStringLiteral("SpeedButton2"), page);
+    SpeedButton3 = Skin::pushButton(QStringLiteral("Apagar"), QStringLiteral("SpeedButton3"), page);
+    SpeedButton4 = Skin::pushButton(QStringLiteral("Gravar"), QStringLiteral("SpeedButton4"), page);
+    SpeedButton5 = Skin::pushButton(QStringLiteral("Imprimir"), QStringLiteral("SpeedButton5"), page);
     SpeedButton4->setEnabled(false);
     buttons->addWidget(SpeedButton1, 0, 0);
     buttons->addWidget(SpeedButton4, 0, 1);
@@ -209,10 +202,10 @@ QWidget* TCadastro::buildIssuerPage() {
     QVBoxLayout* side = searchPanel(page, T_Emitente, &Edit2, &DBGrid2, &TCadastro::Edit2Change);
     Edit2->setObjectName(QStringLiteral("Edit2"));
     auto* buttons = new QGridLayout;
-    NovoEmitente = button(QStringLiteral("Novo"), QStringLiteral("NovoEmitente"), page);
-    CancelarEmitente = button(QStringLiteral("Cancelar"), QStringLiteral("CancelarEmitente"), page);
-    ApagarEmitente = button(QStringLiteral("Apagar"), QStringLiteral("ApagarEmitente"), page);
-    GravarEmitente = button(QStringLiteral("Gravar"), QStringLiteral("GravarEmitente"), page);
+    NovoEmitente = Skin::pushButton(QStringLiteral("Novo"), QStringLiteral("NovoEmitente"), page);
+    CancelarEmitente = Skin::pushButton(QStringLiteral("Cancelar"), QStringLiteral("CancelarEmitente"), page);
+    ApagarEmitente = Skin::pushButton(QStringLiteral("Apagar"), QStringLiteral("ApagarEmitente"), page);
+    GravarEmitente = Skin::pushButton(QStringLiteral("Gravar"), QStringLiteral("GravarEmitente"), page);
     GravarEmitente->setEnabled(false);
     buttons->addWidget(NovoEmitente, 0, 0);
     buttons->addWidget(GravarEmitente, 0, 1);
@@ -233,25 +226,15 @@ QWidget* TCadastro::buildIssuerPage() {
 }
 
 DBEdit* TCadastro::box(const QString& field) const {
-    for (DBEdit* edit : clientBoxes_)
-        if (edit->link().fieldName() == field) return edit;
-    return nullptr;
+    return findBox(clientBoxes_, field);
 }
 
 DBEdit* TCadastro::issuerBox(const QString& field) const {
-    for (DBEdit* edit : issuerBoxes_)
-        if (edit->link().fieldName() == field) return edit;
-    return nullptr;
+    return findBox(issuerBoxes_, field);
 }
 
 bool TCadastro::guarded(const std::function<void()>& action) {
-    try {
-        action();
-        return true;
-    } catch (const DataError& error) {
-        showError(this, error.message());
-        return false;
-    }
+    return ::guarded(this, action);
 }
 
 void TCadastro::showEvent(QShowEvent* event) {

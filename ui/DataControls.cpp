@@ -151,6 +151,12 @@ void DBEdit::focusOutEvent(QFocusEvent* event) {
     if (!link_.modified()) refresh();
 }
 
+DBEdit* findBox(const QList<DBEdit*>& boxes, const QString& fieldName) {
+    for (DBEdit* edit : boxes)
+        if (edit->link().fieldName() == fieldName) return edit;
+    return nullptr;
+}
+
 // --- DBComboBox ---
 
 DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent), link_(this) {

@@ -73,6 +73,9 @@ private:
     bool ownMask_ = false;
 };
 
+// The box of a field among a window's boxes; nullptr when none.
+DBEdit* findBox(const QList<DBEdit*>& boxes, const QString& fieldName);
+
 class DBComboBox : public QComboBox {
     Q_OBJECT
 public:

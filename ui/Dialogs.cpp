@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "DataError.h"
 #include "PreviewDialog.h"
 
 namespace {
@@ -80,6 +81,16 @@ void WidgetDialogs::about(QWidget* parent, const QString& title, const QString& 
 
 void showError(QWidget* parent, const QString& text) {
     Dialogs::current().error(parent, text);
+}
+
+bool guarded(QWidget* parent, const std::function<void()>& action) {
+    try {
+        action();
+        return true;
+    } catch (const DataError& error) {
+        showError(parent, error.message());
+        return false;
+    }
 }
 
 void WidgetDialogs::preview(QWidget* parent, const Report::Document& document) {

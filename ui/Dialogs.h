@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "Document.h"
 
@@ -50,3 +51,6 @@ public:
 
 // Shows a data-layer error (or any other) in the standard error box.
 void showError(QWidget* parent, const QString& text);
+// Runs an action of a window; a DataError it raises is shown in the standard error box. Returns whether the
+// action went through.
+bool guarded(QWidget* parent, const std::function<void()>& action);

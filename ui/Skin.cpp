@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPushButton>
 #include <QStyleFactory>
 
 QString Skin::styleSheet() {
@@ -39,6 +40,13 @@ void Skin::apply(QApplication& app) {
     QFont font(QStringLiteral("Liberation Sans"), 9);
     app.setFont(font);
     app.setStyleSheet(styleSheet());
+}
+
+QPushButton* Skin::pushButton(const QString& text, const QString& name, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
 }
 
 GradientStrip::GradientStrip(const QColor& from, const QColor& to, QWidget* parent)

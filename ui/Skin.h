@@ -4,12 +4,15 @@
 #include <QWidget>
 
 class QApplication;
+class QPushButton;
 
 // The program's look: Fusion with one style sheet, the tool-bar captions and the gradient strips.
 namespace Skin {
 inline const QColor navy{0, 0, 128};
 inline const QColor maroon{128, 0, 0};
 void apply(QApplication& app);
+// A push button of the data-entry windows: Enter in a box never presses it.
+QPushButton* pushButton(const QString& text, const QString& name, QWidget* parent);
 QString styleSheet();
 }  // namespace Skin
 
