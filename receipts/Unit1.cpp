@@ -184,6 +184,8 @@ QWidget* TForm1::buildReceiptPage() {
     addIssuerBox("RG/IE", "Rgemitente", Case::Upper, 2, 2, 3)->installEventFilter(this);
     addIssuerBox("Endereço", "End2", Case::Upper, 3, 0, 5);
     addIssuerBox("Obs: (rodapé)", "Obs_recibo", Case::Normal, 4, 0, 5);
+    for (int column = 0; column < 5; ++column)
+        issuerForm->setColumnStretch(column, column == 2 ? 0 : 2);
     form->addWidget(issuer, 5, 0, 1, 4);
     form->setRowStretch(6, 1);
     layout->addLayout(form, 3);
@@ -368,6 +370,8 @@ QWidget* TForm1::buildNotePage() {
     MemoMsg->setMaximumHeight(54);
     MemoMsg->setDataSource(T_NP, QStringLiteral("Msg"));
     clientForm->addWidget(captioned(QStringLiteral("Obs: (rodapé)"), MemoMsg, client), 4, 0, 1, 5);
+    for (int column = 0; column < 5; ++column)
+        clientForm->setColumnStretch(column, column == 2 ? 0 : 2);
     form->addWidget(client, 4, 0, 1, 4);
     form->setRowStretch(5, 1);
     layout->addLayout(form, 3);
