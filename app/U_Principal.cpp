@@ -179,7 +179,8 @@ void TFPrincipal::buildToolBar() {
         add(QString::fromUtf8(caption));
     connect(toolButton(QStringLiteral("Clientes")), &QToolButton::clicked, this, &TFPrincipal::ClientesClick);
     connect(toolButton(QStringLiteral("Recibo")), &QToolButton::clicked, this, &TFPrincipal::ReciboClick);
-    connect(toolButton(QStringLiteral("Promissoria")), &QToolButton::clicked, this, &TFPrincipal::PromissoriaClick);
+    connect(toolButton(QStringLiteral("Promissoria")), &QToolButton::clicked, this,
+            &TFPrincipal::PromissoriaClick);
     auto* gap = new QWidget(bar);
     gap->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bar->addWidget(gap);
@@ -523,9 +524,13 @@ void TFPrincipal::EmitenteClick() {
     openModal<TCadastro>(TCadastro::PaginaEmitente);
 }
 
-void TFPrincipal::ReciboClick() { openModal<TForm1>(TForm1::PaginaRecibo); }
+void TFPrincipal::ReciboClick() {
+    openModal<TForm1>(TForm1::PaginaRecibo);
+}
 
-void TFPrincipal::PromissoriaClick() { openModal<TForm1>(TForm1::PaginaPromissoria); }
+void TFPrincipal::PromissoriaClick() {
+    openModal<TForm1>(TForm1::PaginaPromissoria);
+}
 
 void TFPrincipal::SairClick() {
     QCoreApplication::exit(0);

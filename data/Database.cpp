@@ -12,6 +12,23 @@
 #include "Dataset.h"
 #include "Sqlite.h"
 
+namespace {
+
+// vj_fold(text): the text with letter case folded, accented letters included (SQLite's NOCASE folds only
+// A-Z).
+void foldCase(sqlite3_context* context, int, sqlite3_value** arguments) {
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
+    const QByteArray folded =
+        QString::fromUtf8(text, sqlite3_value_bytes(arguments[0])).toCaseFolded().toUtf8();
+    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+}
+
+}  // namespace
+
 QString dataFolderFor(const QString& programFolder) {
     QString folder = programFolder;
     if (!folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\'))) folder += QLatin1Char('/');
@@ -93,6 +110,8 @@ void Database::connect() {
     handle_ = handle;
     try {
         // A ledger of a million rows fits in this cache; the file is read through memory mapping.
+        sqlite3_create_function_v2(handle_, "vj_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   foldCase, nullptr, nullptr, nullptr);
         execSql(handle_, QStringLiteral("PRAGMA synchronous=NORMAL; PRAGMA cache_size=-65536; "
                                         "PRAGMA mmap_size=268435456"));
         knownTables_.clear();

@@ -59,8 +59,11 @@ QVector<Token> tokenize(const QString& text) {
                 throw DataError(invalid(QStringLiteral("nome de campo não fechado em %1").arg(text.mid(i))));
             tokens.append({TokenKind::QuotedName, text.mid(i + 1, end - i - 1)});
             i = end + 1;
-        } else if (c.isDigit()) {
+        } else if (c.isDigit() || (c == QLatin1Char('-') && i + 1 < n && text[i + 1].isDigit() &&
+                                   (tokens.isEmpty() || tokens.last().kind == TokenKind::Operator ||
+                                    tokens.last().kind == TokenKind::Open))) {
             int start = i;
+            if (text[i] == QLatin1Char('-')) ++i;
             while (i < n && (text[i].isDigit() || text[i] == QLatin1Char('.') || text[i] == QLatin1Char(',')))
                 ++i;
             tokens.append({TokenKind::Number, text.mid(start, i - start)});

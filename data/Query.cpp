@@ -198,25 +198,39 @@ void Query::open() {
         columns_.clear();
         for (int c = 0; c < statement.columnCount(); ++c)
             columns_ << fieldFromSqlType(statement.columnName(c), statement.declaredType(c), FieldType::Memo);
-        // Columns computed by the statement have no declared type: they take the type of what they hold.
+        // Columns computed by the statement have no declared type: each value keeps its own, and the column
+        // takes the widest seen (a whole number and a decimal make a decimal column).
         QVector<bool> typed(columns_.size(), false);
         for (int c = 0; c < columns_.size(); ++c)
             typed[c] = !statement.declaredType(c).isEmpty();
+        QVector<int> widest(columns_.size(), 0);  // 0 nothing seen, 1 integer, 2 decimal, 3 text, 4 bytes
         QVector<QVector<QVariant>> rows;
         while (statement.step()) {
             QVector<QVariant> row(columns_.size());
             for (int c = 0; c < columns_.size(); ++c) {
-                if (!typed[c] && !statement.isNull(c)) {
-                    const QVariant raw = statement.value(c);
-                    columns_[c].type = raw.typeId() == QMetaType::LongLong     ? FieldType::Integer
-                                       : raw.typeId() == QMetaType::Double     ? FieldType::Float
-                                       : raw.typeId() == QMetaType::QByteArray ? FieldType::Blob
-                                                                               : FieldType::Memo;
-                    typed[c] = true;
+                if (typed[c]) {
+                    row[c] = statement.fieldValue(c, columns_[c].type);
+                    continue;
                 }
-                row[c] = statement.fieldValue(c, columns_[c].type);
+                const QVariant raw = statement.value(c);
+                row[c] = raw;
+                const int kind = raw.isNull()                            ? 0
+                                 : raw.typeId() == QMetaType::LongLong   ? 1
+                                 : raw.typeId() == QMetaType::Double     ? 2
+                                 : raw.typeId() == QMetaType::QByteArray ? 4
+                                                                         : 3;
+                widest[c] = qMax(widest[c], kind);
             }
             rows.append(row);
+        }
+        for (int c = 0; c < columns_.size(); ++c) {
+            if (typed[c]) continue;
+            static const FieldType kinds[] = {FieldType::Memo, FieldType::Integer, FieldType::Float,
+                                              FieldType::Memo, FieldType::Blob};
+            columns_[c].type = kinds[widest[c]];
+            if (columns_[c].type == FieldType::Integer)
+                for (auto& row : rows)
+                    if (!row[c].isNull()) row[c] = row[c].toInt();
         }
         rows_ = std::move(rows);
     } catch (...) {
@@ -230,10 +244,10 @@ void Query::open() {
     moveTo(0);
     bof_ = true;
     eof_ = rows_.isEmpty();
-    emit afterOpen();
-    emit afterScroll();
     notifyLayoutChanged();
     notifyDataChanged();
+    emit afterOpen();
+    emit afterScroll();
 }
 
 void Query::close() {

@@ -123,10 +123,10 @@ void Table::open() {
         moveTo(0);
     bof_ = true;
     eof_ = keys_.isEmpty();
-    emit afterOpen();
-    emit afterScroll();
     notifyLayoutChanged();
     notifyDataChanged();
+    emit afterOpen();
+    emit afterScroll();
 }
 
 void Table::close() {
@@ -184,6 +184,7 @@ void Table::moveTo(int pos) {
     if (readRow(keys_[pos_], current_)) return;
     // The row went away through another view: read the rows again and stand where it was.
     reloadKeys();
+    notifyLayoutChanged();
     if (keys_.isEmpty()) {
         clearCurrent();
         return;
@@ -409,16 +410,19 @@ bool Table::locate(const QString& fieldName, const QVariant& value, int options)
     const QVariant wanted = searchValue(field, value);
     QString condition;
     QVariantList params;
+    // Letter case is folded by vj_fold, which knows accented letters too.
+    const bool folded = field.isText() && (options & CaseInsensitive);
+    const QString compared = folded ? QStringLiteral("vj_fold(%1)").arg(column) : column;
+    const QString mark = folded ? QStringLiteral("vj_fold(?)") : QStringLiteral("?");
     if (wanted.isNull()) {
         condition = column + QStringLiteral(" IS NULL");
     } else if (field.isText() && (options & PartialKey)) {
-        condition = QStringLiteral("substr(%1, 1, ?) = ?").arg(column);
+        condition = QStringLiteral("substr(%1, 1, ?) = %2").arg(compared, mark);
         params << int(wanted.toString().size()) << wanted;
     } else {
-        condition = column + QStringLiteral(" = ?");
+        condition = compared + QStringLiteral(" = ") + mark;
         params << wanted;
     }
-    if (field.isText() && (options & CaseInsensitive)) condition += QStringLiteral(" COLLATE NOCASE");
     bool found = false;
     positionOnSelected(condition, params, &found);
     if (found) afterMove();
@@ -431,9 +435,11 @@ bool Table::locateNearest(const QString& fieldName, const QVariant& value) {
     if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
     const FieldDef& field = def_->fields[index];
     QString column = quoteIdentifier(field.name);
-    if (field.isText()) column += QStringLiteral(" COLLATE NOCASE");
+    if (field.isText()) column = QStringLiteral("vj_fold(%1)").arg(column);
     const QVariant wanted = searchValue(field, value);
-    QString where = wanted.isNull() ? QStringLiteral("1") : column + QStringLiteral(" >= ?");
+    QString where = wanted.isNull()  ? QStringLiteral("1")
+                    : field.isText() ? column + QStringLiteral(" >= vj_fold(?)")
+                                     : column + QStringLiteral(" >= ?");
     QVariantList params = compiled_.params;
     if (!compiled_.isEmpty()) where = QStringLiteral("(%1) AND (%2)").arg(compiled_.sql, where);
     if (!wanted.isNull()) params << wanted;
@@ -474,6 +480,9 @@ bool Table::gotoBookmark(const Bookmark& bookmark) {
     checkBrowseMode();
     const int pos = bookmark.isValid() ? int(keys_.indexOf(bookmark.key)) : -1;
     if (pos < 0) return false;
+    // A row deleted through another view is gone: the view stays where it is.
+    QVector<QVariant> values;
+    if (!readRow(bookmark.key, values)) return false;
     moveTo(pos);
     bof_ = eof_ = false;
     afterMove();
@@ -568,14 +577,15 @@ void Table::post() {
     buffer_.clear();
     changed_.clear();
     modified_ = false;
-    setState(State::Browse);
     reloadKeys();
     // A row that no longer passes the filter leaves the view; its neighbour becomes current.
     repositionOn(key, oldPos);
     bof_ = eof_ = keys_.isEmpty();
-    emit afterPost();
+    // Controls and grids show the stored row before any handler of the event runs.
+    setState(State::Browse);
     notifyLayoutChanged();
     notifyDataChanged();
+    emit afterPost();
 }
 
 void Table::cancel() {
@@ -612,10 +622,10 @@ void Table::remove() {
     keys_.removeAt(pos_);
     moveTo(pos_);
     bof_ = eof_ = keys_.isEmpty();
-    emit afterDelete();
-    emit afterScroll();
     notifyLayoutChanged();
     notifyDataChanged();
+    emit afterDelete();
+    emit afterScroll();
 }
 
 QVariant Table::fieldValue(int index) const {

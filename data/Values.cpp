@@ -175,7 +175,7 @@ QVariant toFieldValue(const FieldDef& field, const QVariant& value) {
             } else {
                 bool ok = false;
                 number = std::round(value.toDouble(&ok));
-                if (!ok) throw DataError(invalidNumber(value.toString()));
+                if (!ok || !std::isfinite(number)) throw DataError(invalidNumber(value.toString()));
             }
             if (number > std::numeric_limits<int>::max() || number < std::numeric_limits<int>::min())
                 throw DataError(
@@ -187,7 +187,7 @@ QVariant toFieldValue(const FieldDef& field, const QVariant& value) {
             if (typeId == QMetaType::QString) return parseNumber(value.toString());
             bool ok = false;
             const double number = value.toDouble(&ok);
-            if (!ok) throw DataError(invalidNumber(value.toString()));
+            if (!ok || !std::isfinite(number)) throw DataError(invalidNumber(value.toString()));
             return number;
         }
         case FieldType::Date: {

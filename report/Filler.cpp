@@ -45,29 +45,42 @@ double lineHeight(const Font& font) {
     return metrics(font).height() * kMmPerReferencePixel;
 }
 
-QStringList breakLines(const QString& text, const Font& font, double width) {
+QStringList breakLines(const QString& text, const Font& font, double width, int maxLines) {
     QStringList lines;
     const double limit = width / kMmPerReferencePixel;
     const QFontMetricsF& fm = metrics(font);
+    auto full = [&] { return maxLines >= 0 && lines.size() >= maxLines; };
+    // The longest start of a text that fits, found by halving: a long word costs a few measurements per line.
+    auto fitting = [&](const QString& line) {
+        int low = 1, high = int(line.size()) - 1;
+        while (low < high) {
+            const int middle = (low + high + 1) / 2;
+            if (fm.horizontalAdvance(line.left(middle)) <= limit)
+                low = middle;
+            else
+                high = middle - 1;
+        }
+        return low;
+    };
     for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
         QString line;
         for (const QString& word : paragraph.split(QLatin1Char(' '))) {
+            if (full()) return lines;
             const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-            if (fm.horizontalAdvance(candidate) <= limit || line.isEmpty()) {
+            if (line.isEmpty() || fm.horizontalAdvance(candidate) <= limit) {
                 line = candidate;
             } else {
                 lines << line;
                 line = word;
             }
             // A word wider than the box is broken where it must be.
-            while (fm.horizontalAdvance(line) > limit && line.size() > 1) {
-                int fits = line.size() - 1;
-                while (fits > 1 && fm.horizontalAdvance(line.left(fits)) > limit)
-                    --fits;
+            while (line.size() > 1 && fm.horizontalAdvance(line) > limit && !full()) {
+                const int fits = fitting(line);
                 lines << line.left(fits);
                 line = line.mid(fits);
             }
         }
+        if (full()) return lines;
         lines << line;
     }
     return lines;
@@ -100,18 +113,24 @@ public:
         if (source && source->active()) {
             const Bookmark mark = source->bookmark();
             source->disableControls();
+            // Whatever happens, the source goes back to its row and its controls are switched on again.
+            auto restore = [source, mark] {
+                try {
+                    source->gotoBookmark(mark);
+                } catch (...) {
+                }
+                source->enableControls();
+            };
             try {
                 for (source->first(); !source->eof(); source->next()) {
                     addToSums(source);
                     placeRecordBands();
                 }
             } catch (...) {
-                source->gotoBookmark(mark);
-                source->enableControls();
+                restore();
                 throw;
             }
-            source->gotoBookmark(mark);
-            source->enableControls();
+            restore();
         } else if (!source) {
             placeRecordBands();
         }
@@ -279,7 +298,8 @@ private:
             return;
         }
         // A box that does not grow: the lines that do not fit are left out.
-        const QStringList lines = breakLines(text, element.font, box.width());
+        const int room = int((box.height() + 0.01) / height);
+        const QStringList lines = breakLines(text, element.font, box.width(), room);
         for (int i = 0; i < lines.size(); ++i) {
             const double top = box.top() + i * height;
             if (top + height > box.bottom() + 0.01) break;

@@ -18,8 +18,9 @@ struct FillContext {
 // next page. Raises DataError when the source can't be read.
 Document fill(const Layout& layout, const FillContext& context = FillContext());
 
-// Breaks a text into the lines that fit a width (mm) in a font, as every device will print them.
-QStringList breakLines(const QString& text, const Font& font, double width);
+// Breaks a text into the lines that fit a width (mm) in a font, as every device will print them; at most
+// `maxLines` lines when that is not negative.
+QStringList breakLines(const QString& text, const Font& font, double width, int maxLines = -1);
 double textWidth(const QString& text, const Font& font);  // mm
 double lineHeight(const Font& font);                      // mm
 

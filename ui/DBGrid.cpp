@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QTimer>
 
 #include "DataError.h"
 #include "Dialogs.h"
@@ -141,6 +142,8 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new TableModel(this
                     table->setRecNo(current.row() + 1);
                 } catch (const DataError& error) {
                     showError(this, error.message());
+                    // The table stayed on its row: so does the grid.
+                    QTimer::singleShot(0, this, &DBGrid::followTable);
                 }
             });
     connect(model_, &QAbstractItemModel::modelReset, this, &DBGrid::followTable);

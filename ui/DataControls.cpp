@@ -388,6 +388,7 @@ void DBNavigator::click(Button which) {
         }
     } catch (const DataError& error) {
         showError(this, error.message());
+        return;  // a failed action is not reported as done
     }
     emit clicked(which);
 }

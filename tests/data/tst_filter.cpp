@@ -113,6 +113,8 @@ private slots:
                                                  << "E";
         QTest::newRow("zero amount") << "Valordocumento = '0'"
                                      << "G";
+        QTest::newRow("negative number") << "valordocumento > -1 and valordocumento < 6"
+                                         << "GH";
         QTest::newRow("blank text") << "Nome = ''"
                                     << "D";
         QTest::newRow("is null") << "DataVencimento is null"

@@ -318,6 +318,9 @@ private slots:
         view.last();
         QVERIFY(view.locate("Nome", "Bruno", Table::CaseInsensitive));
         QCOMPARE(view.fieldByName("Codigo").asInteger(), 2);
+        addClients({{QString::fromUtf8("JOÃO"), 5}});
+        QVERIFY(view.locate("Nome", QString::fromUtf8("joão"), Table::CaseInsensitive));  // accents fold too
+        QCOMPARE(view.fieldByName("Codigo").asInteger(), 5);
         QVERIFY(view.locate("Codigo", 4));
         QCOMPARE(view.fieldByName("Nome").asString(), QString("CARLA"));
         QVERIFY(view.locate("Cidade", QVariant()));  // blank matches blank
