@@ -226,18 +226,13 @@ private:
     void render(const Element& element, const QPointF& origin) {
         const QRectF box = element.box.translated(origin);
         switch (element.kind) {
-            case ElementKind::HLine: {
-                Item line;
-                line.kind = Item::Line;
-                line.rect = QRectF(box.topLeft(), QPointF(box.right(), box.top()));
-                line.lineWidth = element.lineWidth;
-                add(line);
-                return;
-            }
+            case ElementKind::HLine:
             case ElementKind::VLine: {
                 Item line;
                 line.kind = Item::Line;
-                line.rect = QRectF(box.topLeft(), QPointF(box.left(), box.bottom()));
+                const QPointF end = element.kind == ElementKind::HLine ? QPointF(box.right(), box.top())
+                                                                       : QPointF(box.left(), box.bottom());
+                line.rect = QRectF(box.topLeft(), end);
                 line.lineWidth = element.lineWidth;
                 add(line);
                 return;
