@@ -129,6 +129,22 @@ private slots:
         QCOMPARE(stored.fieldByName("Dia mes").asString(), QString::fromUtf8("10 de março de 2025"));
     }
 
+    // Leaving some boxes moves the focus to a set box, whatever the tab order says.
+    void forcedFocusMoves() {
+        addRow("cadastro", {{"Codigo", 1}});
+        open();
+        const QList<std::pair<const char*, const char*>> moves = {
+            {"Referente", "Cidade"}, {"Cpf", "Rgemitente"}, {"Rgemitente", "Obs_recibo"}};
+        for (const auto& [from, to] : moves) {
+            form_->reciboBox(from)->setFocus();
+            QTest::keyClick(form_->reciboBox(from), Qt::Key_Tab);
+            QTRY_VERIFY2(form_->reciboBox(to)->hasFocus(), from);
+        }
+        form_->DBEdit1->setFocus();
+        QTest::keyClick(form_->DBEdit1, Qt::Key_Tab);
+        QTRY_VERIFY(form_->reciboBox("Valor2")->hasFocus());
+    }
+
     void clientByCodeCopiesThreeFieldsByNameSix() {
         addRow("c_cliente", {{"Codigo", 5},
                              {"Nome", "JOSE"},

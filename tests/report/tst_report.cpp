@@ -219,6 +219,25 @@ private slots:
         layout.pageElements[0].pictureFile = file + ".nada";
         EXPECT_DATA_ERROR(fill(layout), "Não foi possível ler a figura");
 
+        // From a picture field of the current record.
+        {
+            QFile png(file);
+            QVERIFY(png.open(QIODevice::ReadOnly));
+            Table logo(kAliasVantejaVs2, "logo");
+            logo.open();
+            logo.insert();
+            logo.fieldByName("Logo1").setValue(png.readAll());
+            logo.post();
+            Layout fromField;
+            Element stored = picture(QRectF(0, 0, 20, 10), QImage());
+            stored.field = "Logo1";
+            stored.dataset = &logo;
+            fromField.pageElements << stored;
+            const Document withField = fill(fromField);
+            QCOMPARE(withField.pages[0].items.size(), 1);
+            QCOMPARE(withField.pages[0].items[0].image.size(), QSize(40, 20));
+        }
+
         // Stretched to its box when painted.
         layout.pageElements[0].pictureFile = file;
         const QImage page = renderPage(fill(layout), 0, 2.0);
