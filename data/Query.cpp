@@ -170,7 +170,7 @@ void Query::open() {
     const TranslatedSql translated = translateLocalSql(sql());
     for (const QString& tableName : translated.tables) {
         const TableDef* table = Catalogue::find(tableName);
-        if (!table->password.isEmpty() && !Session::instance().hasPassword(table->password))
+        if (table && !table->password.isEmpty() && !Session::instance().hasPassword(table->password))
             throw DataError(QStringLiteral("A tabela %1 é protegida: a senha de acesso não foi informada")
                                 .arg(table->name));
     }

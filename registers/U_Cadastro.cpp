@@ -217,6 +217,7 @@ QWidget* TCadastro::buildIssuerPage() {
     connect(NovoEmitente, &QPushButton::clicked, this, &TCadastro::NovoEmitenteClick);
     connect(ApagarEmitente, &QPushButton::clicked, this, &TCadastro::ApagarEmitenteClick);
     connect(GravarEmitente, &QPushButton::clicked, this, &TCadastro::GravarEmitenteClick);
+    connect(CancelarEmitente, &QPushButton::clicked, this, &TCadastro::CancelarEmitenteClick);
     // The issuers' "Gravar" follows the table: a new issuer, or one put into editing.
     auto enable = [this] { GravarEmitente->setEnabled(true); };
     connect(T_Emitente, &Dataset::afterInsert, this, enable);
@@ -266,6 +267,11 @@ void TCadastro::SpeedButton2Click() {
 }
 
 void TCadastro::SpeedButton4Click() {
+    // With no client at all there is nothing to store; a blank client is never made here.
+    if (Tcliente->state() == Dataset::State::Browse && Tcliente->isEmpty()) {
+        SpeedButton4->setEnabled(false);
+        return;
+    }
     if (guarded([this] {
             Tcliente->edit();
             Tcliente->post();
@@ -274,11 +280,20 @@ void TCadastro::SpeedButton4Click() {
 }
 
 void TCadastro::GravarEmitenteClick() {
+    if (T_Emitente->state() == Dataset::State::Browse && T_Emitente->isEmpty()) {
+        GravarEmitente->setEnabled(false);
+        return;
+    }
     if (guarded([this] {
             T_Emitente->edit();
             T_Emitente->post();
         }))
         GravarEmitente->setEnabled(false);
+}
+
+void TCadastro::CancelarEmitenteClick() {
+    guarded([this] { T_Emitente->cancel(); });
+    GravarEmitente->setEnabled(false);
 }
 
 void TCadastro::SpeedButton3Click() {

@@ -34,6 +34,7 @@ public:
     void NovoEmitenteClick();
     void ApagarEmitenteClick();
     void GravarEmitenteClick();
+    void CancelarEmitenteClick();  // abandons the pending changes of the current issuer
     void Edit1Change(const QString& text);
     void Edit2Change(const QString& text);
 

@@ -109,11 +109,25 @@ DBEdit::DBEdit(QWidget* parent) : MaskEdit(parent), link_(this) {
     });
 }
 
+namespace {
+
+// How many characters a box may take: a sized text field never gets more than it stores.
+int fieldLength(Dataset* dataset, const QString& fieldName) {
+    const int index = dataset ? dataset->fieldIndex(fieldName) : -1;
+    if (index < 0) return 0;
+    const FieldDef& field = dataset->fieldDef(index);
+    return field.type == FieldType::String ? field.size : 0;
+}
+
+}  // namespace
+
 void DBEdit::setDataSource(Dataset* dataset, const QString& fieldName) {
     if (!ownMask_ && dataset && dataset->fieldIndex(fieldName) >= 0) {
         const QString mask = dataset->editMask(dataset->fieldIndex(fieldName));
         if (!mask.isEmpty()) setEditMask(mask);
     }
+    if (const int length = fieldLength(dataset, fieldName); length > 0 && editMask().isEmpty())
+        setMaxLength(qMin(maxLength(), length));
     link_.setDataSource(dataset, fieldName);
 }
 
@@ -173,6 +187,8 @@ DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent), link_(this) {
 }
 
 void DBComboBox::setDataSource(Dataset* dataset, const QString& fieldName) {
+    if (const int length = fieldLength(dataset, fieldName); length > 0 && lineEdit())
+        lineEdit()->setMaxLength(length);
     link_.setDataSource(dataset, fieldName);
 }
 
@@ -237,6 +253,7 @@ DBMemo::DBMemo(QWidget* parent) : QPlainTextEdit(parent), link_(this) {
 }
 
 void DBMemo::setDataSource(Dataset* dataset, const QString& fieldName) {
+    if (const int length = fieldLength(dataset, fieldName); length > 0) setMaxLength(length);
     link_.setDataSource(dataset, fieldName);
 }
 

@@ -1,0 +1,98 @@
+// Edge cases of the windows: an emptied register and its buttons, cancelling a new issuer, long texts.
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "Clock.h"
+#include "DataControls.h"
+#include "ScriptedDialogs.h"
+#include "TempData.h"
+#include "U_Cadastro.h"
+
+namespace {
+
+void type(QWidget* box, const QString& text) {
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+int storedRows(const QString& table) {
+    Table view(kAliasVantejaVs2, table);
+    view.open();
+    return view.recordCount();
+}
+
+}  // namespace
+
+class WindowsEdgeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        data_ = std::make_unique<TempData>();
+        ProgramFolder::set(data_->programFolder());
+        Clock::set(QDateTime(QDate(2025, 3, 10), QTime(10, 0)));
+    }
+    void cleanup() {
+        data_.reset();
+        Clock::set(QDateTime());
+    }
+
+    void gravarAfterDeletingTheLastClientStoresNothing() {
+        ScriptedDialogs dialogs;
+        addRow("c_cliente", {{"Codigo", 1}, {"Nome", "ANA"}});
+        TCadastro window(nullptr, TCadastro::PaginaCliente);
+        show(&window);
+        dialogs.answer(true);
+        QTest::mouseClick(window.SpeedButton3, Qt::LeftButton);
+        QCOMPARE(window.Tcliente->recordCount(), 0);
+        QTest::mouseClick(window.SpeedButton4, Qt::LeftButton);
+        // "Gravar" with no client on screen stores no blank client.
+        QCOMPARE(storedRows("c_cliente"), 0);
+    }
+
+    void cancelarDropsTheNewIssuer() {
+        ScriptedDialogs dialogs;
+        addRow("Tb_Emitente", {{"Codigo", 1}, {"Nome", "FIRMA"}});
+        TCadastro window(nullptr, TCadastro::PaginaEmitente);
+        show(&window);
+        QTest::mouseClick(window.NovoEmitente, Qt::LeftButton);
+        QCOMPARE(window.T_Emitente->state(), Dataset::State::Insert);
+        QTest::mouseClick(window.CancelarEmitente, Qt::LeftButton);
+        // "Cancelar" on the issuers' tab abandons the new issuer, as it does on the clients' tab.
+        QCOMPARE(window.T_Emitente->state(), Dataset::State::Browse);
+        window.Edit2->setText("F");
+        QCOMPARE(storedRows("Tb_Emitente"), 1);
+    }
+
+    void longTextIsNotCutUnseen() {
+        ScriptedDialogs dialogs;
+        addRow("c_cliente", {{"Codigo", 1}, {"Nome", "ANA"}});
+        TCadastro window(nullptr, TCadastro::PaginaCliente);
+        show(&window);
+        DBEdit* phone = window.box("Telefone");
+        phone->setFocus();
+        const QString typed = "(031) 3333-4444 ramal 12";
+        type(phone, typed);
+        const QString shown = phone->text();
+        QTest::mouseClick(window.SpeedButton4, Qt::LeftButton);
+        Table stored(kAliasVantejaVs2, "c_cliente");
+        stored.open();
+        // The box takes no more than its field holds, so what it showed is what is stored.
+        QCOMPARE(stored.fieldByName("Telefone").asString(), shown);
+    }
+
+private:
+    static void show(QWidget* window) {
+        window->show();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+    }
+
+    std::unique_ptr<TempData> data_;
+};
+
+QTEST_MAIN(WindowsEdgeTest)
+#include "tst_edges.moc"
