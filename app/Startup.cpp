@@ -13,7 +13,6 @@
 
 int startVanteja(QApplication& app, bool listen) {
     QApplication::setApplicationName(QStringLiteral("Vanteja"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Vanteja"));
     Skin::apply(app);
     defineStandardDatabases(ProgramFolder::path());
     std::unique_ptr<TFPrincipal> principal;

@@ -29,6 +29,7 @@
 #include "Skin.h"
 #include "Table.h"
 #include "U_Cadastro.h"
+#include "WindowHooks.h"
 #include "U_Login.h"
 #include "Unit1.h"
 #include "Values.h"
@@ -50,6 +51,15 @@ QLabel* panelLabel(QWidget* parent, int width, Qt::Alignment alignment = Qt::Ali
 TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Vanteja 2.0 ID"));
     setObjectName(QStringLiteral("FPrincipal"));
+    // The receipt editor offers to register an unknown client.
+    WindowHooks::setClientsRegister([](QWidget* parent) {
+        try {
+            TCadastro cadastro(parent, TCadastro::PaginaCliente);
+            cadastro.exec();
+        } catch (const DataError& error) {
+            showError(parent, error.message());
+        }
+    });
 
     // The five views stay open while the program runs; a missing folder, file or table stops the start here.
     TPagarHoje = new Table(kAliasVantejaVs2, QStringLiteral("tbpagar.db"), this);
@@ -441,11 +451,12 @@ void TFPrincipal::ChecaContas() {
         page = 1;
     if (page < 0) return;
     showAlert(page);
-    // Every countdown runs as the first one does: from the start, with its bars, labels and buttons.
+    // Every countdown closes the panel five ticks after it starts; its bars, labels and buttons are shown only
+    // until the first countdown has ended or been cancelled.
     ticks_ = 0;
     for (QProgressBar* bar : bars_)
         bar->setValue(0);
-    showCountdown(true);
+    showCountdown(!countdownRetired_);
     TimerAviso->start();
 }
 
@@ -471,12 +482,14 @@ void TFPrincipal::TimerAvisoTimer() {
     if (ticks_ >= kCountdownSteps) {
         alert_->hide();
         TimerAviso->stop();
+        countdownRetired_ = true;
         showCountdown(false);
     }
 }
 
 void TFPrincipal::CancelarAvisoClick() {
     TimerAviso->stop();
+    countdownRetired_ = true;
     showCountdown(false);
 }
 

@@ -128,6 +128,7 @@ private:
     QList<QToolButton*> toolButtons_;
     QLocalServer* server_ = nullptr;
     int ticks_ = 0;
+    bool countdownRetired_ = false;  // the countdown elements stay hidden once a countdown is over
     bool activated_ = false;
     bool showLoginOnActivate_ = true;
 };

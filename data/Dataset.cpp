@@ -163,3 +163,8 @@ void Dataset::checkActive() const {
     if (!active())
         throw DataError(QStringLiteral("Não é possível realizar esta operação com a tabela fechada"));
 }
+
+void copyFields(Dataset& source, Dataset& target, const QList<std::pair<QString, QString>>& pairs) {
+    for (const auto& [from, to] : pairs)
+        target.fieldByName(to).setValue(source.fieldByName(from).value());
+}

@@ -149,3 +149,7 @@ private:
     bool pendingData_ = false;
     bool pendingLayout_ = false;
 };
+
+// Copies fields of the current record of `source` into the current record of `target` (which must be in
+// editing): each pair names the source field and the target field.
+void copyFields(Dataset& source, Dataset& target, const QList<std::pair<QString, QString>>& pairs);

@@ -128,20 +128,58 @@ QDate parseDate(const QString& text) {
     throw DataError(QStringLiteral("'%1' não é uma data válida").arg(text));
 }
 
-QVariant parseNumber(const QString& text) {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) return {};
+namespace {
+
+// "1234,56", "1.234,56" or "-3": sign, integer digits (grouped by thousands points as the program writes them:
+// a first group of one to three digits not starting with 0, then groups of three), decimals after a comma.
+struct NumberText {
+    QString sign, whole, fraction;
+};
+
+NumberText splitNumber(const QString& text) {
     static const QRegularExpression form(
-        QStringLiteral("^([+-]?)(\\d{1,3}(?:\\.\\d{3})+|\\d*)(?:,(\\d+))?$"));
-    const QRegularExpressionMatch match = form.match(trimmed);
+        QStringLiteral("^([+-]?)([1-9]\\d{0,2}(?:\\.\\d{3})+|\\d*)(?:,(\\d+))?$"));
+    const QRegularExpressionMatch match = form.match(text.trimmed());
     if (!match.hasMatch() || (match.captured(2).isEmpty() && match.captured(3).isEmpty()))
         throw DataError(invalidNumber(text));
-    QString plain = match.captured(1) + match.captured(2).remove(QLatin1Char('.'));
-    if (!match.captured(3).isEmpty()) plain += QLatin1Char('.') + match.captured(3);
+    return {match.captured(1), match.captured(2).remove(QLatin1Char('.')), match.captured(3)};
+}
+
+double toDouble(const NumberText& number, const QString& text) {
+    QString plain = number.sign + number.whole;
+    if (!number.fraction.isEmpty()) plain += QLatin1Char('.') + number.fraction;
     bool ok = false;
     const double value = plain.toDouble(&ok);
     if (!ok || std::isinf(value)) throw DataError(invalidNumber(text));
     return value;
+}
+
+}  // namespace
+
+QVariant parseNumber(const QString& text) {
+    if (text.trimmed().isEmpty()) return {};
+    return toDouble(splitNumber(text), text);
+}
+
+QVariant parseAmount(const QString& text) {
+    if (text.trimmed().isEmpty()) return {};
+    NumberText number = splitNumber(text);
+    // Rounded on the digits as typed, so 1,005 is 1,01 and never the binary 1,00499...
+    const bool up = number.fraction.size() > 2 && number.fraction.at(2) >= QLatin1Char('5');
+    QString digits = (number.whole.isEmpty() ? QStringLiteral("0") : number.whole) +
+                     number.fraction.left(2).leftJustified(2, QLatin1Char('0'));
+    if (up) {
+        int i = digits.size() - 1;
+        for (; i >= 0 && digits.at(i) == QLatin1Char('9'); --i)
+            digits[i] = QLatin1Char('0');
+        if (i < 0)
+            digits.prepend(QLatin1Char('1'));
+        else
+            digits[i] = QChar(digits.at(i).unicode() + 1);
+    }
+    number.whole = digits.left(digits.size() - 2);
+    number.fraction = digits.right(2);
+    return toDouble(number, text);
 }
 
 QVariant toFieldValue(const FieldDef& field, const QVariant& value) {

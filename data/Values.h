@@ -31,6 +31,9 @@ QDate parseDate(const QString& text);
 // Reads a number typed the Brazilian way ("1234,56", "1.234,56", "-3"). A blank text gives a null variant;
 // anything else that is not a number raises DataError.
 QVariant parseNumber(const QString& text);
+// An amount of money as typed: read as parseNumber reads it, then rounded once to the centavo on its decimal
+// digits, half away from zero ("1,005" is 1,01).
+QVariant parseAmount(const QString& text);
 
 // Converts a value to what a field of this definition stores: the right C++ type, texts cut to the field's
 // size, empty text as null. Texts are read as the user types them (numbers and dates the Brazilian way).

@@ -17,6 +17,7 @@
 #include "DBGrid.h"
 #include "DataControls.h"
 #include "DataError.h"
+#include "EditorKit.h"
 #include "Database.h"
 #include "Dialogs.h"
 #include "Extens.h"
@@ -26,9 +27,9 @@
 #include "Numbering.h"
 #include "Skin.h"
 #include "Table.h"
-#include "U_Cadastro.h"
 #include "Unit2.h"
 #include "Values.h"
+#include "WindowHooks.h"
 
 namespace {
 
@@ -70,6 +71,8 @@ TForm1::TForm1(QWidget* parent, Page page) : QDialog(parent) {
     T_NP = new Table(kAliasVantejaVs2, QStringLiteral("BD_NP.db"), this);
     for (Table* table : {Tcliente, Trecibo, T_NP, Tb_emitente, ListaClientes})
         table->open();
+    receipts_ = BoxSet(Trecibo, QStringLiteral("recibo_"));
+    notes_ = BoxSet(T_NP, QStringLiteral("nota_"));
     Trecibo->last();
     T_NP->last();
 
@@ -86,10 +89,6 @@ TForm1::TForm1(QWidget* parent, Page page) : QDialog(parent) {
 }
 
 TForm1::~TForm1() = default;
-
-bool TForm1::guarded(const std::function<void()>& action) {
-    return ::guarded(this, action);
-}
 
 void TForm1::enableOnChange(QObject* box, QPushButton* save, QPushButton* cancel) {
     auto enable = [save, cancel] {
@@ -110,12 +109,8 @@ QWidget* TForm1::buildReceiptPage() {
     auto* form = new QGridLayout;
     form->setVerticalSpacing(3);
     auto addBox = [&](const char* caption, const char* field, Case charCase, int row, int column, int span) {
-        auto* edit = new DBEdit(page);
-        edit->setObjectName(QStringLiteral("recibo_") + QString::fromUtf8(field));
-        edit->setCharCase(charCase);
-        edit->setDataSource(Trecibo, QString::fromUtf8(field));
+        DBEdit* edit = receipts_.add(page, QString::fromUtf8(field), charCase);
         form->addWidget(captioned(QString::fromUtf8(caption), edit, page), row, column, 1, span);
-        receiptBoxes_ << edit;
         return edit;
     };
     DBEdit* numero = addBox("RECIBO Nº", "Codigo", Case::Normal, 0, 0, 1);
@@ -143,12 +138,8 @@ QWidget* TForm1::buildReceiptPage() {
     auto* issuerForm = new QGridLayout(issuer);
     auto addIssuerBox = [&](const char* caption, const char* field, Case charCase, int row, int column,
                             int span) {
-        auto* edit = new DBEdit(issuer);
-        edit->setObjectName(QStringLiteral("recibo_") + QString::fromUtf8(field));
-        edit->setCharCase(charCase);
-        edit->setDataSource(Trecibo, QString::fromUtf8(field));
+        DBEdit* edit = receipts_.add(issuer, QString::fromUtf8(field), charCase);
         issuerForm->addWidget(captioned(QString::fromUtf8(caption), edit, issuer), row, column, 1, span);
-        receiptBoxes_ << edit;
         return edit;
     };
     addIssuerBox("Cidade ", "Cidade", Case::Upper, 0, 0, 2);
@@ -294,12 +285,8 @@ QWidget* TForm1::buildNotePage() {
     form->setVerticalSpacing(3);
     auto addBox = [&](QGridLayout* grid, QWidget* parent, const char* caption, const char* field,
                       Case charCase, int row, int column, int span) {
-        auto* edit = new DBEdit(parent);
-        edit->setObjectName(QStringLiteral("nota_") + QString::fromUtf8(field));
-        edit->setCharCase(charCase);
-        edit->setDataSource(T_NP, QString::fromUtf8(field));
+        DBEdit* edit = notes_.add(parent, QString::fromUtf8(field), charCase);
         grid->addWidget(captioned(QString::fromUtf8(caption), edit, parent), row, column, 1, span);
-        noteBoxes_ << edit;
         return edit;
     };
     DBEdit* numero = addBox(form, page, "Nota Promissória Nº", "Codigo", Case::Normal, 0, 0, 1);
@@ -431,11 +418,11 @@ QWidget* TForm1::buildNotePage() {
 }
 
 DBEdit* TForm1::reciboBox(const QString& field) const {
-    return findBox(receiptBoxes_, field);
+    return receipts_.box(field);
 }
 
 DBEdit* TForm1::notaBox(const QString& field) const {
-    return findBox(noteBoxes_, field);
+    return notes_.box(field);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -448,65 +435,46 @@ void TForm1::closeEvent(QCloseEvent* event) {
 // --- receipts ---
 
 void TForm1::BtnovoClick() {
-    if (guarded([this] { numberNewRecord(*Trecibo); })) reciboBox(QStringLiteral("Codigo2"))->setFocus();
+    if (guarded(this, [this] { numberNewRecord(*Trecibo); })) reciboBox(QStringLiteral("Codigo2"))->setFocus();
 }
 
 void TForm1::gravarClick() {
-    if (Trecibo->state() == Dataset::State::Browse && Trecibo->isEmpty()) return;
-    if (!guarded([this] {
-            Trecibo->edit();
-            Trecibo->post();
-        }))
-        return;
+    if (EditorKit::storeRecord(this, *Trecibo) != EditorKit::StoreResult::Stored) return;
     gravar->setEnabled(false);
     btncancelar->setEnabled(false);
 }
 
 void TForm1::btncancelarClick() {
-    guarded([this] { Trecibo->cancel(); });
+    guarded(this, [this] { Trecibo->cancel(); });
     btncancelar->setEnabled(false);
 }
 
 void TForm1::BmsXPButton1Click() {
-    if (Dialogs::current().question(this, QStringLiteral("DESEJA EXCLUIR ESTE REGISTRO?"),
-                                    QStringLiteral("Exclusão")))
-        guarded([this] { Trecibo->remove(); });
+    EditorKit::confirmAndDelete(this, *Trecibo, QStringLiteral("DESEJA EXCLUIR ESTE REGISTRO?"));
     reciboBox(QStringLiteral("Codigo2"))->setFocus();
 }
 
-void TForm1::RcodigoKeyDown() {
+bool TForm1::RcodigoKeyDown() {
     DBEdit* box = reciboBox(QStringLiteral("Codigo2"));
+    // A code that is no number is refused once, here, and the focus stays in the box.
+    if (!box->link().commit(box->maskedText())) return false;
     const QString code = box->text().trimmed();
-    bool found = false;
-    if (!guarded([&] { found = !code.isEmpty() && Tcliente->locate(QStringLiteral("Codigo"), code); }))
-        return;
-    if (found) {
-        guarded([this, box] {
-            box->link().commit(box->text());
-            Trecibo->edit();
-            Trecibo->fieldByName(QStringLiteral("Reci"))
-                .setValue(Tcliente->fieldByName(QStringLiteral("Nome")).value());
-            Trecibo->fieldByName(QStringLiteral("End"))
-                .setValue(Tcliente->fieldByName(QStringLiteral("Endereço")).value());
-            Trecibo->fieldByName(QStringLiteral("Cpfpagador"))
-                .setValue(Tcliente->fieldByName(QStringLiteral("Cpfpagador")).value());
-        });
-        return;
-    }
-    if (!Dialogs::current().question(
+    if (!code.isEmpty() &&
+        EditorKit::lookUpAndCopy(this, *Tcliente, QStringLiteral("bycodigo"), QStringLiteral("Codigo"), code,
+                                 *Trecibo,
+                                 {{QStringLiteral("Nome"), QStringLiteral("Reci")},
+                                  {QStringLiteral("Endereço"), QStringLiteral("End")},
+                                  {QStringLiteral("Cpfpagador"), QStringLiteral("Cpfpagador")}}))
+        return true;
+    if (Dialogs::current().question(
             this, QStringLiteral("Este código de cliente não foi cadastrado, cadastrar agora?"),
             QStringLiteral("Erro")))
-        return;
-    try {
-        TCadastro cadastro(this, TCadastro::PaginaCliente);
-        cadastro.exec();
-    } catch (const DataError& error) {
-        showError(this, error.message());
-    }
+        WindowHooks::openClientsRegister(this);
+    return true;
 }
 
 void TForm1::Edit1Change(const QString& text) {
-    guarded([this, &text] {
+    guarded(this, [this, &text] {
         Trecibo->setIndexName(QStringLiteral("bynome"));
         Trecibo->findNearest(text);
     });
@@ -514,7 +482,7 @@ void TForm1::Edit1Change(const QString& text) {
 
 void TForm1::fillNames(DBComboBox* list, Table* table, const QString& index) {
     list->clear();
-    guarded([&] {
+    guarded(this, [&] {
         table->setIndexName(index);
         table->refresh();
         table->disableControls();
@@ -530,19 +498,14 @@ void TForm1::DBEdit1DropDown() {
 }
 
 void TForm1::DBEdit1Click(const QString& name) {
-    guarded([this, &name] {
-        ListaClientes->refresh();
-        ListaClientes->setIndexName(QStringLiteral("ByNome"));
-        if (!ListaClientes->locate(QStringLiteral("Nome"), name)) return;
-        DBEdit1->link().setModified(false);
-        Trecibo->edit();
-        const QList<std::pair<const char*, const char*>> copies = {
-            {"Nome", "Reci"},      {"Endereço", "End"},  {"Cpfpagador", "Cpfpagador"},
-            {"Codigo", "Codigo2"}, {"Cidade", "Cidade"}, {"UF", "UF"}};
-        for (const auto& [from, to] : copies)
-            Trecibo->fieldByName(QString::fromUtf8(to))
-                .setValue(ListaClientes->fieldByName(QString::fromUtf8(from)).value());
-    });
+    DBEdit1->link().setModified(false);
+    EditorKit::lookUpAndCopy(this, *ListaClientes, QStringLiteral("ByNome"), QStringLiteral("Nome"), name, *Trecibo,
+                             {{QStringLiteral("Nome"), QStringLiteral("Reci")},
+                              {QStringLiteral("Endereço"), QStringLiteral("End")},
+                              {QStringLiteral("Cpfpagador"), QStringLiteral("Cpfpagador")},
+                              {QStringLiteral("Codigo"), QStringLiteral("Codigo2")},
+                              {QStringLiteral("Cidade"), QStringLiteral("Cidade")},
+                              {QStringLiteral("UF"), QStringLiteral("UF")}});
 }
 
 void TForm1::RadioButton3Click() {
@@ -560,36 +523,30 @@ void TForm1::DBCombo_emitenteDropDown() {
 }
 
 void TForm1::DBCombo_emitenteClick(const QString& name) {
-    guarded([this, &name] {
-        Tb_emitente->refresh();
-        Tb_emitente->setIndexName(QStringLiteral("ByNome"));
-        if (!Tb_emitente->locate(QStringLiteral("Nome"), name)) return;
-        DBCombo_emitente->link().setModified(false);
-        Trecibo->edit();
-        const QList<std::pair<const char*, const char*>> copies = {
-            {"Nome", "Emitente"}, {"CPF", "Cpf"}, {"RG", "Rgemitente"}, {"Endereco", "End2"}};
-        for (const auto& [from, to] : copies)
-            Trecibo->fieldByName(QString::fromUtf8(to))
-                .setValue(Tb_emitente->fieldByName(QString::fromUtf8(from)).value());
-    });
+    DBCombo_emitente->link().setModified(false);
+    EditorKit::lookUpAndCopy(this, *Tb_emitente, QStringLiteral("ByNome"), QStringLiteral("Nome"), name, *Trecibo,
+                             {{QStringLiteral("Nome"), QStringLiteral("Emitente")},
+                              {QStringLiteral("CPF"), QStringLiteral("Cpf")},
+                              {QStringLiteral("RG"), QStringLiteral("Rgemitente")},
+                              {QStringLiteral("Endereco"), QStringLiteral("End2")}});
 }
 
 bool TForm1::valueRule(DBEdit* box, Table* table, const QString& wordsField, const QString& dateField) {
     if (box->text().trimmed().isEmpty()) {
-        Dialogs::current().error(this, QStringLiteral("Valor Não pode ser nulo!"));
+        Dialogs::current().errorNo(this, QStringLiteral("Valor Não pode ser nulo!"));
         box->setFocus();
         return false;
     }
     // The text the box itself writes back ("1.555,23") reads as the same number; other texts are refused.
     QVariant number;
     try {
-        number = Values::parseNumber(box->text());
+        number = Values::parseAmount(box->text());
     } catch (const DataError& error) {
         showError(this, error.message());
         return false;
     }
     const QString words = ValorExtenso(number.toDouble());
-    return guarded([&] {
+    return guarded(this, [&] {
         box->link().commit(box->text());
         table->edit();
         table->fieldByName(wordsField).setAsString(words);
@@ -633,17 +590,30 @@ QString TForm1::importanciaLine() const {
            QStringLiteral("*** ");
 }
 
+namespace {
+
+// The name a person gives the printed document: "Recibo 000042".
+QString documentName(const QString& kind, Table* table) {
+    return kind + QLatin1Char(' ') +
+           Values::formatFloat(table->fieldByName(QStringLiteral("Codigo")).value().toDouble(),
+                               QStringLiteral("000000"));
+}
+
+}  // namespace
+
 void TForm1::preview(const std::function<Report::Layout(const TForm2&)>& layout,
-                     const QMap<QString, QString>& labels) {
+                     const QMap<QString, QString>& labels, bool note) {
     // The boxes hand what is typed to the record first: the fields print the record as edited.
-    for (DBEdit* box : receiptBoxes_ + noteBoxes_)
+    for (DBEdit* box : receipts_.boxes() + notes_.boxes())
         if (box->link().modified()) box->link().commit(box->maskedText());
     TForm2 holder(Trecibo, T_NP);
     Report::FillContext context;
     context.labels = labels;
     context.printTime = Clock::now();
     Report::Document document;
-    if (!guarded([&] { document = Report::fill(layout(holder), context); })) return;
+    if (!guarded(this, [&] { document = Report::fill(layout(holder), context); })) return;
+    document.name = note ? documentName(QStringLiteral("Nota Promissória"), T_NP)
+                         : documentName(QStringLiteral("Recibo"), Trecibo);
     Dialogs::current().preview(this, document);
 }
 
@@ -698,29 +668,22 @@ void TForm1::bt2viasClick() {
 // --- notes ---
 
 void TForm1::Bt_NP_NovoClick() {
-    if (guarded([this] { numberNewRecord(*T_NP); })) btncancelarNota->setEnabled(true);
+    if (guarded(this, [this] { numberNewRecord(*T_NP); })) btncancelarNota->setEnabled(true);
 }
 
 void TForm1::bGravarClick() {
-    if (T_NP->state() == Dataset::State::Browse && T_NP->isEmpty()) return;
-    if (!guarded([this] {
-            T_NP->edit();
-            T_NP->post();
-        }))
-        return;
+    if (EditorKit::storeRecord(this, *T_NP) != EditorKit::StoreResult::Stored) return;
     bGravar->setEnabled(false);
     btncancelarNota->setEnabled(false);
 }
 
 void TForm1::btncancelarNotaClick() {
-    guarded([this] { T_NP->cancel(); });
+    guarded(this, [this] { T_NP->cancel(); });
     btncancelarNota->setEnabled(false);
 }
 
 void TForm1::BmsXPButton3Click() {
-    if (Dialogs::current().question(this, QStringLiteral("Deseja realmente apagar essa nota?"),
-                                    QStringLiteral("Exclusão")))
-        guarded([this] { T_NP->remove(); });
+    EditorKit::confirmAndDelete(this, *T_NP, QStringLiteral("Deseja realmente apagar essa nota?"));
 }
 
 bool TForm1::DBEdit11Exit() {
@@ -733,22 +696,14 @@ void TForm1::DBEdit18DropDown() {
 }
 
 void TForm1::DBEdit18Click(const QString& name) {
-    guarded([this, &name] {
-        ListaClientes->refresh();
-        ListaClientes->setIndexName(QStringLiteral("ByNome"));
-        if (!ListaClientes->locate(QStringLiteral("Nome"), name)) return;
-        DBEdit18->link().setModified(false);
-        T_NP->edit();
-        T_NP->fieldByName(QStringLiteral("Emitente")).setAsString(name);
-        const QList<std::pair<const char*, const char*>> copies = {{"Endereço", "End_emitente"},
-                                                                   {"Cpfpagador", "Cpf_emitente"},
-                                                                   {"Rgpagador", "Rg_emitente"},
-                                                                   {"Cidade", "Cidade"},
-                                                                   {"UF", "Uf"}};
-        for (const auto& [from, to] : copies)
-            T_NP->fieldByName(QString::fromUtf8(to))
-                .setValue(ListaClientes->fieldByName(QString::fromUtf8(from)).value());
-    });
+    DBEdit18->link().setModified(false);
+    EditorKit::lookUpAndCopy(this, *ListaClientes, QStringLiteral("ByNome"), QStringLiteral("Nome"), name, *T_NP,
+                             {{QStringLiteral("Nome"), QStringLiteral("Emitente")},
+                              {QStringLiteral("Endereço"), QStringLiteral("End_emitente")},
+                              {QStringLiteral("Cpfpagador"), QStringLiteral("Cpf_emitente")},
+                              {QStringLiteral("Rgpagador"), QStringLiteral("Rg_emitente")},
+                              {QStringLiteral("Cidade"), QStringLiteral("Cidade")},
+                              {QStringLiteral("UF"), QStringLiteral("Uf")}});
 }
 
 void TForm1::DBCombo_PagareiDropDown() {
@@ -756,21 +711,15 @@ void TForm1::DBCombo_PagareiDropDown() {
 }
 
 void TForm1::DBCombo_PagareiClick(const QString& name) {
-    guarded([this, &name] {
-        Tb_emitente->refresh();
-        Tb_emitente->setIndexName(QStringLiteral("ByNome"));
-        if (!Tb_emitente->locate(QStringLiteral("Nome"), name)) return;
-        DBCombo_Pagarei->link().setModified(false);
-        T_NP->edit();
-        T_NP->fieldByName(QStringLiteral("Pagarei")).setAsString(name);
-        T_NP->fieldByName(QStringLiteral("Cpf"))
-            .setValue(Tb_emitente->fieldByName(QStringLiteral("CPF")).value());
-    });
+    DBCombo_Pagarei->link().setModified(false);
+    EditorKit::lookUpAndCopy(this, *Tb_emitente, QStringLiteral("ByNome"), QStringLiteral("Nome"), name, *T_NP,
+                             {{QStringLiteral("Nome"), QStringLiteral("Pagarei")},
+                              {QStringLiteral("CPF"), QStringLiteral("Cpf")}});
 }
 
 // The list shows the signer: the search finds the first note, in signer order, from the typed text on.
 void TForm1::Edit2Change(const QString& text) {
-    guarded([this, &text] { T_NP->locateNearest(QStringLiteral("Emitente"), text); });
+    guarded(this, [this, &text] { T_NP->locateNearest(QStringLiteral("Emitente"), text); });
 }
 
 QMap<QString, QString> TForm1::noteLabels() const {
@@ -793,52 +742,39 @@ QMap<QString, QString> TForm1::noteLabels() const {
 }
 
 void TForm1::BmsXPButton7Click() {
-    preview([](const TForm2& holder) { return holder.QuickRep4(); }, noteLabels());
+    preview([](const TForm2& holder) { return holder.QuickRep4(); }, noteLabels(), true);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched == reciboBox(QStringLiteral("Codigo2"))) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) RcodigoKeyDown();  // and the Enter rule moves on
+        // After the look-up the Enter rule moves on; a code that can't be read keeps the focus.
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !RcodigoKeyDown()) return true;
     }
-    if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Leaving a box, not the window: a message box taking the focus is not a move.
-        const bool moved = reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
-        if (moved && !inValueRule_) {
-            inValueRule_ = true;
-            if (watched == reciboBox(QStringLiteral("Valor2")))
-                QMetaObject::invokeMethod(
-                    this,
-                    [this] {
-                        LabeledEdit1Exit();
-                        inValueRule_ = false;
-                    },
-                    Qt::QueuedConnection);
-            else if (watched == notaBox(QStringLiteral("Valor")))
-                QMetaObject::invokeMethod(
-                    this,
-                    [this] {
-                        DBEdit11Exit();
-                        inValueRule_ = false;
-                    },
-                    Qt::QueuedConnection);
-            else
+    // The leave rules run when the user leaves a box for another control, never on a button's click (the
+    // buttons take no focus) nor when the program itself moves the focus.
+    if (!EditorKit::leftForAnotherControl(this, event)) return QDialog::eventFilter(watched, event);
+    if (!inValueRule_ && (watched == reciboBox(QStringLiteral("Valor2")) || watched == notaBox(QStringLiteral("Valor")))) {
+        inValueRule_ = true;
+        const bool receipt = watched == reciboBox(QStringLiteral("Valor2"));
+        QMetaObject::invokeMethod(
+            this,
+            [this, receipt] {
+                if (receipt)
+                    LabeledEdit1Exit();
+                else
+                    DBEdit11Exit();
                 inValueRule_ = false;
-        }
-        if (moved) {
-            // Forced moves of the receipt tab.
-            QWidget* next = nullptr;
-            if (watched == DBEdit1) next = reciboBox(QStringLiteral("Valor2"));
-            if (watched == reciboBox(QStringLiteral("Referente"))) next = reciboBox(QStringLiteral("Cidade"));
-            if (watched == reciboBox(QStringLiteral("Cpf"))) next = reciboBox(QStringLiteral("Rgemitente"));
-            if (watched == reciboBox(QStringLiteral("Rgemitente")))
-                next = reciboBox(QStringLiteral("Obs_recibo"));
-            if (watched == DBCombo_Pagarei) next = notaBox(QStringLiteral("Valor"));
-            if (next)
-                QMetaObject::invokeMethod(
-                    next, [next] { next->setFocus(); }, Qt::QueuedConnection);
-        }
+            },
+            Qt::QueuedConnection);
     }
+    // Forced moves of the receipt tab.
+    QWidget* next = nullptr;
+    if (watched == DBEdit1) next = reciboBox(QStringLiteral("Valor2"));
+    if (watched == reciboBox(QStringLiteral("Referente"))) next = reciboBox(QStringLiteral("Cidade"));
+    if (watched == reciboBox(QStringLiteral("Cpf"))) next = reciboBox(QStringLiteral("Rgemitente"));
+    if (watched == reciboBox(QStringLiteral("Rgemitente"))) next = reciboBox(QStringLiteral("Obs_recibo"));
+    if (watched == DBCombo_Pagarei) next = notaBox(QStringLiteral("Valor"));
+    if (next) QMetaObject::invokeMethod(next, [next] { next->setFocus(); }, Qt::QueuedConnection);
     return QDialog::eventFilter(watched, event);
 }

@@ -4,6 +4,7 @@
 #include <QMap>
 #include <functional>
 
+#include "EditorKit.h"
 #include "Layout.h"
 
 class DBComboBox;
@@ -36,7 +37,7 @@ public:
     void gravarClick();
     void btncancelarClick();
     void BmsXPButton1Click();  // "&Apagar"
-    void RcodigoKeyDown();     // Enter in "Codigo Cliente"
+    bool RcodigoKeyDown();     // Enter in "Codigo Cliente"; false when the code typed can't be read
     void Edit1Change(const QString& text);
     void DBEdit1DropDown();
     void DBEdit1Click(const QString& name);
@@ -123,14 +124,13 @@ protected:
 private:
     QWidget* buildReceiptPage();
     QWidget* buildNotePage();
-    bool guarded(const std::function<void()>& action);
     void fillNames(DBComboBox* list, Table* table, const QString& index);
     bool valueRule(DBEdit* box, Table* table, const QString& wordsField, const QString& dateField);
     void preview(const std::function<Report::Layout(const TForm2&)>& layout,
-                 const QMap<QString, QString>& labels);
+                 const QMap<QString, QString>& labels, bool note = false);
     void enableOnChange(QObject* box, QPushButton* save, QPushButton* cancel);
 
-    QList<DBEdit*> receiptBoxes_;
-    QList<DBEdit*> noteBoxes_;
+    BoxSet receipts_;
+    BoxSet notes_;
     bool inValueRule_ = false;
 };

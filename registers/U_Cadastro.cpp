@@ -16,6 +16,7 @@
 #include "DBGrid.h"
 #include "DataControls.h"
 #include "DataError.h"
+#include "EditorKit.h"
 #include "Database.h"
 #include "Dialogs.h"
 #include "Filler.h"
@@ -23,6 +24,7 @@
 #include "Numbering.h"
 #include "Skin.h"
 #include "Table.h"
+#include "Values.h"
 
 namespace {
 
@@ -41,6 +43,11 @@ TCadastro::TCadastro(QWidget* parent, Page page) : QDialog(parent) {
     T_Emitente->setIndexName(QStringLiteral("ByCodigo"));
     Tcliente->open();
     T_Emitente->open();
+    clients_ = BoxSet(Tcliente, QStringLiteral("cliente_"));
+    issuers_ = BoxSet(T_Emitente, QStringLiteral("emitente_"));
+    // Any store, cancel or move ends the client a postal-code look-up was started for.
+    connect(Tcliente, &Dataset::stateChanged, this, [this] { ++clientGeneration_; });
+    connect(Tcliente, &Dataset::afterScroll, this, [this] { ++clientGeneration_; });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 8);
@@ -98,14 +105,11 @@ QWidget* TCadastro::buildClientPage() {
         auto* group = new QGroupBox(QString::fromUtf8(b.caption), page);
         auto* groupLayout = new QHBoxLayout(group);
         groupLayout->setContentsMargins(6, 2, 6, 4);
-        auto* edit = new DBEdit(group);
-        edit->setObjectName(QStringLiteral("cliente_") + QString::fromUtf8(b.field));
-        edit->setCharCase(b.charCase);
+        DBEdit* edit = clients_.add(group, QString::fromUtf8(b.field), b.charCase);
         if (QString::fromUtf8(b.field) == QLatin1String("Cep")) {
             edit->setEditMask(QStringLiteral("00000\\-999;1;_"));
             edit->setMaxLength(9);
         }
-        edit->setDataSource(Tcliente, QString::fromUtf8(b.field));
         groupLayout->addWidget(edit);
         if (QString::fromUtf8(b.field) == QLatin1String("Cep")) {
             SpeedButton6 = new QToolButton(group);
@@ -118,7 +122,6 @@ QWidget* TCadastro::buildClientPage() {
             edit->installEventFilter(this);  // leaving the box looks the address up
         }
         fields->addWidget(group, b.row, b.column, 1, b.span);
-        clientBoxes_ << edit;
     }
     fields->setRowStretch(6, 1);
     for (int column = 0; column < 4; ++column)
@@ -186,15 +189,10 @@ QWidget* TCadastro::buildIssuerPage() {
     int row = 0;
     for (const Box& b : boxes) {
         fields->addWidget(new QLabel(QString::fromUtf8(b.caption), page), row++, 0);
-        auto* edit = new DBEdit(page);
-        edit->setObjectName(QStringLiteral("emitente_") + QString::fromUtf8(b.field));
-        if (QString::fromUtf8(b.field) != QLatin1String("Codigo"))
-            edit->setCharCase(Case::Upper);
-        else
-            edit->setMaximumWidth(120);
-        edit->setDataSource(T_Emitente, QString::fromUtf8(b.field));
+        const bool code = QString::fromUtf8(b.field) == QLatin1String("Codigo");
+        DBEdit* edit = issuers_.add(page, QString::fromUtf8(b.field), code ? Case::Normal : Case::Upper);
+        if (code) edit->setMaximumWidth(120);
         fields->addWidget(edit, row++, 0);
-        issuerBoxes_ << edit;
     }
     fields->setRowStretch(row, 1);
     layout->addLayout(fields, 3);
@@ -227,15 +225,11 @@ QWidget* TCadastro::buildIssuerPage() {
 }
 
 DBEdit* TCadastro::box(const QString& field) const {
-    return findBox(clientBoxes_, field);
+    return clients_.box(field);
 }
 
 DBEdit* TCadastro::issuerBox(const QString& field) const {
-    return findBox(issuerBoxes_, field);
-}
-
-bool TCadastro::guarded(const std::function<void()>& action) {
-    return ::guarded(this, action);
+    return issuers_.box(field);
 }
 
 void TCadastro::showEvent(QShowEvent* event) {
@@ -255,63 +249,43 @@ void TCadastro::CadastroTituloExecute() {
 }
 
 void TCadastro::SpeedButton1Click() {
-    if (guarded([this] { numberNewRecord(*Tcliente); })) box(QStringLiteral("Nome"))->setFocus();
+    if (guarded(this, [this] { numberNewRecord(*Tcliente); })) box(QStringLiteral("Nome"))->setFocus();
 }
 
 void TCadastro::NovoEmitenteClick() {
-    if (guarded([this] { numberNewRecord(*T_Emitente); })) issuerBox(QStringLiteral("Nome"))->setFocus();
+    if (guarded(this, [this] { numberNewRecord(*T_Emitente); })) issuerBox(QStringLiteral("Nome"))->setFocus();
 }
 
 void TCadastro::SpeedButton2Click() {
-    guarded([this] { Tcliente->cancel(); });
+    guarded(this, [this] { Tcliente->cancel(); });
 }
 
+// With no record at all there is nothing to store; a blank record is never made here.
 void TCadastro::SpeedButton4Click() {
-    // With no client at all there is nothing to store; a blank client is never made here.
-    if (Tcliente->state() == Dataset::State::Browse && Tcliente->isEmpty()) {
-        SpeedButton4->setEnabled(false);
-        return;
-    }
-    if (guarded([this] {
-            Tcliente->edit();
-            Tcliente->post();
-        }))
+    if (EditorKit::storeRecord(this, *Tcliente) != EditorKit::StoreResult::Refused)
         SpeedButton4->setEnabled(false);
 }
 
 void TCadastro::GravarEmitenteClick() {
-    if (T_Emitente->state() == Dataset::State::Browse && T_Emitente->isEmpty()) {
-        GravarEmitente->setEnabled(false);
-        return;
-    }
-    if (guarded([this] {
-            T_Emitente->edit();
-            T_Emitente->post();
-        }))
+    if (EditorKit::storeRecord(this, *T_Emitente) != EditorKit::StoreResult::Refused)
         GravarEmitente->setEnabled(false);
 }
 
 void TCadastro::CancelarEmitenteClick() {
-    guarded([this] { T_Emitente->cancel(); });
+    guarded(this, [this] { T_Emitente->cancel(); });
     GravarEmitente->setEnabled(false);
 }
 
 void TCadastro::SpeedButton3Click() {
-    if (!Dialogs::current().question(this, QStringLiteral("DESEJA EXCLUIR ESTE REGISTRO?"),
-                                     QStringLiteral("Exclusão")))
-        return;
-    guarded([this] { Tcliente->remove(); });
+    EditorKit::confirmAndDelete(this, *Tcliente, QStringLiteral("DESEJA EXCLUIR ESTE REGISTRO?"));
 }
 
 void TCadastro::ApagarEmitenteClick() {
-    if (!Dialogs::current().question(this, QStringLiteral("DESEJA EXCLUIR ESTE REGISTRO EMITENTE?"),
-                                     QStringLiteral("Exclusão")))
-        return;
-    guarded([this] { T_Emitente->remove(); });
+    EditorKit::confirmAndDelete(this, *T_Emitente, QStringLiteral("DESEJA EXCLUIR ESTE REGISTRO EMITENTE?"));
 }
 
 void TCadastro::searchByName(Table* table, const QString& text) {
-    guarded([table, &text] {
+    guarded(this, [table, &text] {
         table->setIndexName(QStringLiteral("bynome"));
         table->findNearest(text);
     });
@@ -356,24 +330,35 @@ Report::Layout TCadastro::QuickRep3() const {
 
 void TCadastro::SpeedButton5Click() {
     Report::Document document;
-    if (!guarded([this, &document] { document = Report::fill(QuickRep3()); })) return;
+    if (!guarded(this, [this, &document] { document = Report::fill(QuickRep3()); })) return;
+    document.name = QStringLiteral("Cliente ") + Values::formatFloat(Tcliente->fieldByName(QStringLiteral("Codigo")).value().toDouble(), QStringLiteral("000000"));
     Dialogs::current().preview(this, document);
 }
 
 void TCadastro::SpeedButton6Click() {
+    if (lookupRunning_) return;
     DBEdit* cep = box(QStringLiteral("Cep"));
-    if (!guarded([this] { Tcliente->edit(); })) return;
+    if (!guarded(this, [this] { Tcliente->edit(); })) return;
+    // The answer belongs to the client the request was sent for; the window takes no input meanwhile.
+    const int client = clientGeneration_;
+    QPointer<TCadastro> self(this);
     QString answer;
     QString error;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = CepLookup::fetch(cep->maskedText(), &answer, &error);
-    QApplication::restoreOverrideCursor();
+    bool ok = false;
+    {
+        InputBlocker block;
+        lookupRunning_ = true;
+        ok = CepLookup::fetch(cep->maskedText(), &answer, &error);
+    }
+    if (!self) return;
+    lookupRunning_ = false;
+    if (!isVisible() || !Tcliente->active() || client != clientGeneration_) return;
     if (!ok) {
         showError(this, error);
         return;
     }
     const CepLookup::Address address = CepLookup::addressFrom(answer);
-    guarded([this, &address] {
+    guarded(this, [this, &address] {
         Tcliente->fieldByName(QStringLiteral("Endereço")).setAsString(address.endereco);
     });
     box(QStringLiteral("Bairro"))->typeText(address.bairro);
@@ -382,11 +367,9 @@ void TCadastro::SpeedButton6Click() {
 }
 
 bool TCadastro::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut && watched == box(QStringLiteral("Cep"))) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Leaving the box, not the window: a message box taking the focus does not ask again.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            QMetaObject::invokeMethod(this, &TCadastro::SpeedButton6Click, Qt::QueuedConnection);
-    }
+    // Leaving the box for another control looks the address up at once, before the click that left it
+    // reaches that control: the answer is for this client, not the one clicked next.
+    if (watched == box(QStringLiteral("Cep")) && EditorKit::leftForAnotherControl(this, event))
+        SpeedButton6Click();
     return QDialog::eventFilter(watched, event);
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "EditorKit.h"
 #include "Layout.h"
 
 class DBEdit;
@@ -59,7 +60,7 @@ public:
     QPushButton* CancelarEmitente;
     QPushButton* ApagarEmitente;
     QPushButton* GravarEmitente;
-    DBEdit* box(const QString& field) const;        // a client box by field name
+    DBEdit* box(const QString& field) const;        // a client box by field name (never null)
     DBEdit* issuerBox(const QString& field) const;  // an issuer box by field name
 
 protected:
@@ -73,8 +74,9 @@ private:
     QVBoxLayout* searchPanel(QWidget* page, Table* table, QLineEdit** search, DBGrid** list,
                              void (TCadastro::*change)(const QString&));
     void searchByName(Table* table, const QString& text);
-    bool guarded(const std::function<void()>& action);
 
-    QList<DBEdit*> clientBoxes_;
-    QList<DBEdit*> issuerBoxes_;
+    BoxSet clients_;
+    BoxSet issuers_;
+    int clientGeneration_ = 0;  // counts the ends of editing and the moves of the clients
+    bool lookupRunning_ = false;
 };

@@ -3,7 +3,6 @@
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QToolButton>
-#include <QValidator>
 
 #include "DataError.h"
 #include "Dialogs.h"
@@ -21,6 +20,10 @@ void FieldLink::setDataSource(Dataset* dataset, const QString& fieldName) {
     dataset_ = dataset;
     fieldName_ = fieldName;
     modified_ = false;
+    // A control bound to a field its table lacks is a mistake of the window: it says so at once.
+    if (dataset && dataset->fieldCount() > 0 && dataset->fieldIndex(fieldName) < 0)
+        throw DataError(QStringLiteral("Campo '%1' não encontrado para o controle '%2'")
+                            .arg(fieldName, control_->objectName()));
     if (dataset) {
         auto changed = [this] {
             // A move, a store or a cancel ends what was being typed; otherwise typing is never overwritten.
@@ -119,6 +122,22 @@ int fieldLength(Dataset* dataset, const QString& fieldName) {
     return field.type == FieldType::String ? field.size : 0;
 }
 
+// A numeric field's box takes only a number's characters.
+NumericInput numericInput(Dataset* dataset, const QString& fieldName) {
+    const int index = dataset ? dataset->fieldIndex(fieldName) : -1;
+    if (index < 0) return NumericInput::No;
+    switch (dataset->fieldDef(index).type) {
+        case FieldType::Integer:
+        case FieldType::AutoInc:
+            return NumericInput::Integer;
+        case FieldType::Float:
+        case FieldType::Currency:
+            return NumericInput::Decimal;
+        default:
+            return NumericInput::No;
+    }
+}
+
 }  // namespace
 
 void DBEdit::setDataSource(Dataset* dataset, const QString& fieldName) {
@@ -128,6 +147,7 @@ void DBEdit::setDataSource(Dataset* dataset, const QString& fieldName) {
     }
     if (const int length = fieldLength(dataset, fieldName); length > 0 && editMask().isEmpty())
         setMaxLength(qMin(maxLength(), length));
+    setNumeric(numericInput(dataset, fieldName));
     link_.setDataSource(dataset, fieldName);
 }
 
@@ -189,25 +209,23 @@ DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent), link_(this) {
 void DBComboBox::setDataSource(Dataset* dataset, const QString& fieldName) {
     if (const int length = fieldLength(dataset, fieldName); length > 0 && lineEdit())
         lineEdit()->setMaxLength(length);
+    numeric_ = numericInput(dataset, fieldName);
+    applyRule();
     link_.setDataSource(dataset, fieldName);
 }
 
 void DBComboBox::setCharCase(MaskEdit::CharCase charCase) {
-    class CaseValidator : public QValidator {
-    public:
-        CaseValidator(bool upper, QObject* parent) : QValidator(parent), upper_(upper) {}
-        State validate(QString& input, int&) const override {
-            input = upper_ ? input.toUpper() : input.toLower();
-            return Acceptable;
-        }
+    charCase_ = charCase;
+    applyRule();
+}
 
-    private:
-        bool upper_;
-    };
+void DBComboBox::applyRule() {
     if (!lineEdit()) return;
-    lineEdit()->setValidator(charCase == MaskEdit::CharCase::Normal
-                                 ? nullptr
-                                 : new CaseValidator(charCase == MaskEdit::CharCase::Upper, this));
+    delete rule_;
+    rule_ = nullptr;
+    if (charCase_ != MaskEdit::CharCase::Normal || numeric_ != NumericInput::No)
+        rule_ = new InputRule(charCase_, numeric_, this);
+    lineEdit()->setValidator(rule_);
 }
 
 void DBComboBox::showPopup() {

@@ -73,7 +73,7 @@ private:
     bool ownMask_ = false;
 };
 
-// The box of a field among a window's boxes; nullptr when none.
+// The box of a field among a window's boxes; nullptr when none (windows ask BoxSet, which never gives null).
 DBEdit* findBox(const QList<DBEdit*>& boxes, const QString& fieldName);
 
 class DBComboBox : public QComboBox {
@@ -94,8 +94,12 @@ protected:
 private:
     void refresh();
     void commit();
+    void applyRule();
     FieldLink link_;
     bool syncing_ = false;
+    MaskEdit::CharCase charCase_ = MaskEdit::CharCase::Normal;
+    NumericInput numeric_ = NumericInput::No;
+    QPointer<QValidator> rule_;
 };
 
 class DBMemo : public QPlainTextEdit {

@@ -39,6 +39,10 @@ void WidgetDialogs::error(QWidget* parent, const QString& text, const QString& t
         QMessageBox::Ok);
 }
 
+void WidgetDialogs::errorNo(QWidget* parent, const QString& text) {
+    ask(parent, QMessageBox::Critical, QStringLiteral("Erro"), text, QMessageBox::No);
+}
+
 void WidgetDialogs::information(QWidget* parent, const QString& text) {
     ask(parent, QMessageBox::Information, QStringLiteral("Informação"), text, QMessageBox::Ok);
 }
@@ -49,7 +53,7 @@ bool WidgetDialogs::confirmation(QWidget* parent, const QString& text) {
 }
 
 void WidgetDialogs::message(QWidget* parent, const QString& text) {
-    ask(parent, QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+    ask(parent, QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok);
 }
 
 bool WidgetDialogs::question(QWidget* parent, const QString& text, const QString& caption) {

@@ -16,6 +16,8 @@ public:
     // replaces it.
     virtual void error(QWidget* parent, const QString& text, const QString& title = QString()) = 0;
     virtual void information(QWidget* parent, const QString& text) = 0;
+    // An error box whose one button is "Não".
+    virtual void errorNo(QWidget* parent, const QString& text) = 0;
     virtual bool confirmation(QWidget* parent, const QString& text) = 0;  // Yes / No
     // A plain message with the program's title.
     virtual void message(QWidget* parent, const QString& text) = 0;
@@ -40,6 +42,7 @@ class WidgetDialogs : public Dialogs {
 public:
     void error(QWidget* parent, const QString& text, const QString& title = QString()) override;
     void information(QWidget* parent, const QString& text) override;
+    void errorNo(QWidget* parent, const QString& text) override;
     bool confirmation(QWidget* parent, const QString& text) override;
     void message(QWidget* parent, const QString& text) override;
     bool question(QWidget* parent, const QString& text, const QString& caption) override;

@@ -2,7 +2,9 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QRadioButton>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QWidget>
@@ -15,6 +17,9 @@ KeyNavigation* KeyNavigation::install(QWidget* window) {
         filter->watch(edit);
     for (QComboBox* combo : window->findChildren<QComboBox*>())
         filter->watch(combo);
+    // Options and check boxes move on too; a push button keeps Enter for itself.
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        if (qobject_cast<QRadioButton*>(button) || qobject_cast<QCheckBox*>(button)) filter->watch(button);
     return filter;
 }
 

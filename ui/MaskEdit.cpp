@@ -1,21 +1,23 @@
 #include "MaskEdit.h"
 
+#include <QRegularExpression>
 #include <QValidator>
 
+InputRule::InputRule(MaskEdit::CharCase charCase, NumericInput numeric, QObject* parent)
+    : QValidator(parent), charCase_(charCase), numeric_(numeric) {}
+
+QValidator::State InputRule::validate(QString& input, int&) const {
+    if (charCase_ == MaskEdit::CharCase::Upper) input = input.toUpper();
+    if (charCase_ == MaskEdit::CharCase::Lower) input = input.toLower();
+    if (numeric_ == NumericInput::No) return Acceptable;
+    // Only a number's characters, as the field reads them: a sign, digits, and for a decimal field thousands
+    // points and one decimal comma. Whether the whole is a number is checked when the value is handed over.
+    static const QRegularExpression integer(QStringLiteral("^[+-]?\\d{0,10}$"));
+    static const QRegularExpression decimal(QStringLiteral("^[+-]?[\\d.]*(,\\d*)?$"));
+    return (numeric_ == NumericInput::Integer ? integer : decimal).match(input).hasMatch() ? Acceptable : Invalid;
+}
+
 namespace {
-
-// Converts letters as they are typed or pasted.
-class CaseValidator : public QValidator {
-public:
-    CaseValidator(MaskEdit::CharCase charCase, QObject* parent) : QValidator(parent), charCase_(charCase) {}
-    State validate(QString& input, int&) const override {
-        input = charCase_ == MaskEdit::CharCase::Upper ? input.toUpper() : input.toLower();
-        return Acceptable;
-    }
-
-private:
-    MaskEdit::CharCase charCase_;
-};
 
 const QString kQtMeta = QStringLiteral("AaNnXx90Dd#HhBb><!;[]{}\\.");
 
@@ -103,7 +105,7 @@ void MaskEdit::setEditMask(const QString& delphiMask) {
     if (delphiMask.isEmpty()) {
         literalAt_.clear();
         setInputMask(QString());
-        setCharCase(charCase_);
+        applyRule();
         return;
     }
     const ParsedMask parsed = parse(delphiMask);
@@ -115,11 +117,21 @@ void MaskEdit::setEditMask(const QString& delphiMask) {
 
 void MaskEdit::setCharCase(CharCase charCase) {
     charCase_ = charCase;
-    if (!delphiMask_.isEmpty()) return;  // a mask converts case itself
-    if (charCase == CharCase::Normal)
-        setValidator(nullptr);
-    else
-        setValidator(new CaseValidator(charCase, this));
+    applyRule();
+}
+
+void MaskEdit::setNumeric(NumericInput numeric) {
+    numeric_ = numeric;
+    applyRule();
+}
+
+void MaskEdit::applyRule() {
+    if (!delphiMask_.isEmpty()) return;  // a mask rules what is typed itself
+    delete rule_;
+    rule_ = nullptr;
+    if (charCase_ != CharCase::Normal || numeric_ != NumericInput::No)
+        rule_ = new InputRule(charCase_, numeric_, this);
+    setValidator(rule_);
 }
 
 QString MaskEdit::maskedText() const {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
@@ -32,7 +34,19 @@ QLabel#loginHeading { font-weight: bold; }
 )");
 }
 
+bool Skin::loadTranslations(QCoreApplication& app) {
+    // The toolkit's own dialogs (file, print, standard buttons) speak Portuguese whatever the machine's locale.
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_pt_BR"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    app.installTranslator(translator);
+    return true;
+}
+
 void Skin::apply(QApplication& app) {
+    loadTranslations(app);
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // Windows font names resolve to their metric twins.
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
@@ -46,6 +60,9 @@ QPushButton* Skin::pushButton(const QString& text, const QString& name, QWidget*
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     button->setAutoDefault(false);
+    // As the speed buttons of the data-entry windows: a click never takes the focus from the box being typed
+    // in, so it never runs that box's leave rules.
+    button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 

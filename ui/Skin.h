@@ -4,14 +4,18 @@
 #include <QWidget>
 
 class QApplication;
+class QCoreApplication;
 class QPushButton;
 
 // The program's look: Fusion with one style sheet, the tool-bar captions and the gradient strips.
 namespace Skin {
 inline const QColor navy{0, 0, 128};
 inline const QColor maroon{128, 0, 0};
+// The look, and the toolkit's Portuguese (Brazil) translations.
 void apply(QApplication& app);
-// A push button of the data-entry windows: Enter in a box never presses it.
+// Installs the toolkit's Portuguese (Brazil) translations; false when the machine has none.
+bool loadTranslations(QCoreApplication& app);
+// A push button of the data-entry windows: Enter in a box never presses it, and it takes no focus.
 QPushButton* pushButton(const QString& text, const QString& name, QWidget* parent);
 QString styleSheet();
 }  // namespace Skin

@@ -292,13 +292,15 @@ private slots:
         QVERIFY(!principal_->alertPanel()->isHidden());
         QVERIFY(!principal_->timerAviso()->isActive());
 
-        // A new login counts down again as the first time.
+        // A new login closes the panel after five ticks again, its countdown elements staying hidden.
         principal_->OcultarClick();
         login();
         QVERIFY(!principal_->alertPanel()->isHidden());
         QVERIFY(principal_->timerAviso()->isActive());
         QCOMPARE(principal_->countdownBar(0)->value(), 0);
-        QVERIFY(!principal_->countdownBar(0)->isHidden());
+        for (int page = 0; page < 2; ++page)
+            QVERIFY(principal_->countdownBar(page)->isHidden() && principal_->cancelButton(page)->isHidden() &&
+                    principal_->closingLabel(page)->isHidden());
         for (int tick = 0; tick < 5; ++tick)
             principal_->TimerAvisoTimer();
         QVERIFY(principal_->alertPanel()->isHidden());
@@ -323,7 +325,8 @@ private slots:
         QVERIFY(!principal_->alertPanel()->isHidden());
         QVERIFY(principal_->cancelButton(0)->isHidden() && principal_->countdownBar(1)->isHidden());
 
-        login();
+        login();  // a cancelled countdown leaves its elements hidden for good
+        QVERIFY(principal_->cancelButton(1)->isHidden() && principal_->closingLabel(0)->isHidden());
         auto* fechar = principal_->alertPanel()->findChild<QPushButton*>("fecharAviso2");
         QVERIFY(fechar);
         QTest::mouseClick(fechar, Qt::LeftButton);

@@ -189,12 +189,34 @@ private slots:
         QTest::newRow("sign alone") << "-";
         QTest::newRow("comma alone") << ",";
         QTest::newRow("inner blank") << "1 234";
+        QTest::newRow("group after a leading zero") << "0.500";
+        QTest::newRow("group after zeros") << "00.500,00";
     }
     void parseNumberRejects() {
         QFETCH(QString, text);
         const QString error = errorOf([&] { Values::parseNumber(text); });
         QVERIFY2(!error.isNull(), "no DataError raised");
         QVERIFY2(error.contains(u"não é um valor numérico válido"), qPrintable(error));
+    }
+
+    // Amounts are rounded once, on the digits as typed: words and figure come from the same value.
+    void parseAmount_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("half rounds up") << "1,005" << 1.01;
+        QTest::newRow("below half") << "1,00499" << 1.0;
+        QTest::newRow("carry into the whole") << "999,995" << 1000.0;
+        QTest::newRow("carry from nines") << "9.999,999" << 10000.0;
+        QTest::newRow("negative away from zero") << "-2,345" << -2.35;
+        QTest::newRow("no integer part") << ",125" << 0.13;
+        QTest::newRow("two decimals kept") << "1.555,23" << 1555.23;
+        QTest::newRow("plain") << "15" << 15.0;
+    }
+    void parseAmount() {
+        QFETCH(QString, text);
+        QFETCH(double, expected);
+        QCOMPARE(Values::parseAmount(text).toDouble(), expected);
+        QCOMPARE(Values::formatNumber(Values::parseAmount(text).toDouble()), Values::formatNumber(expected));
     }
 
     void toFieldValue_data() {

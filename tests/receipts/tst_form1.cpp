@@ -119,7 +119,7 @@ private slots:
         form_->reciboBox("Valor2")->selectAll();
         QTest::keyClick(form_->reciboBox("Valor2"), Qt::Key_Delete);
         QVERIFY(!form_->LabeledEdit1Exit());
-        QCOMPARE(dialogs_->calls.last().kind, QString("error"));
+        QCOMPARE(dialogs_->calls.last().kind, QString("errorNo"));  // one button, "Não"
         QCOMPARE(dialogs_->lastText(), QString::fromUtf8("Valor Não pode ser nulo!"));
         QVERIFY(form_->focusWidget() == form_->reciboBox("Valor2"));
 

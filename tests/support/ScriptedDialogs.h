@@ -11,7 +11,7 @@
 class ScriptedDialogs : public Dialogs {
 public:
     struct Call {
-        QString kind;  // error, information, confirmation, message, question, input, confirmDelete, about
+        QString kind;  // error, errorNo, information, confirmation, message, question, input, confirmDelete, about
         QString caption;
         QString text;
     };
@@ -33,6 +33,9 @@ public:
 
     void error(QWidget*, const QString& text, const QString& title) override {
         calls << Call{QStringLiteral("error"), title.isEmpty() ? QStringLiteral("Erro") : title, text};
+    }
+    void errorNo(QWidget*, const QString& text) override {
+        calls << Call{QStringLiteral("errorNo"), QStringLiteral("Erro"), text};
     }
     void information(QWidget*, const QString& text) override {
         calls << Call{QStringLiteral("information"), QStringLiteral("Informação"), text};
