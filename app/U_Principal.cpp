@@ -21,6 +21,7 @@
 
 #include "Clock.h"
 #include "DBGrid.h"
+#include "DataControls.h"
 #include "DataError.h"
 #include "Database.h"
 #include "Dialogs.h"
@@ -573,6 +574,8 @@ bool TFPrincipal::listenForCloseRequests(const QString& serverName) {
 
 void TFPrincipal::closeRequest() {
     // Open windows are closed without storing anything; then the main window, which ends the program.
+    // Whatever is typed anywhere is dropped first, so closing a window can't raise an error about it.
+    FieldLink::abandonAll();
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
             dialog->done(QDialog::Rejected);

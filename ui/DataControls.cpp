@@ -1,5 +1,6 @@
 #include "DataControls.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QToolButton>
@@ -12,6 +13,12 @@
 // --- FieldLink ---
 
 FieldLink::FieldLink(QWidget* control) : QObject(control), control_(control) {}
+
+void FieldLink::abandonAll() {
+    for (QWidget* widget : QApplication::allWidgets())
+        for (FieldLink* link : widget->findChildren<FieldLink*>(Qt::FindDirectChildrenOnly))
+            link->modified_ = false;
+}
 
 void FieldLink::setDataSource(Dataset* dataset, const QString& fieldName) {
     for (const auto& connection : connections_)

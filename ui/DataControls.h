@@ -31,6 +31,9 @@ public:
     bool beginChange();
     bool modified() const { return modified_; }
     void setModified(bool modified) { modified_ = modified; }
+    // The program is closing without storing: every control forgets what was typed, so no box hands a value
+    // over (nor raises an error about it) while the windows close.
+    static void abandonAll();
     // Writes the control's value to the field; a rejected value is shown and the focus goes back to the
     // control.
     bool commit(const QVariant& value);

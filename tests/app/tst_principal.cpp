@@ -17,6 +17,7 @@
 
 #include "Clock.h"
 #include "DBGrid.h"
+#include "DataControls.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
 #include "TempData.h"
@@ -375,6 +376,45 @@ private slots:
         // A second copy does not take the name away from a running one.
         TFPrincipal second;
         QVERIFY(!second.listenForCloseRequests(name));
+    }
+
+    // Whatever is typed anywhere, a close request closes every window without a word and ends the program.
+    void closeRequestWithARefusedValueTyped_data() {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("clients") << "clients";
+        QTest::newRow("receipts") << "receipts";
+    }
+    void closeRequestWithARefusedValueTyped() {
+        QFETCH(QString, window);
+        start();
+        principal_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(principal_.get()));
+        bool typed = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QApplication::setActiveWindow(dialog);
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            // Texts the boxes take and the data layer refuses: a code past what an integer holds, a point
+            // where the decimal comma goes.
+            DBEdit* box = window == "clients" ? static_cast<TCadastro*>(dialog)->box("Codigo")
+                                              : static_cast<TForm1*>(dialog)->reciboBox("Codigo2");
+            box->setFocus();
+            QTest::keyClicks(box, window == "clients" ? "9999999999" : "1.2");
+            typed = true;
+            principal_->closeRequest();
+        });
+        QTimer::singleShot(5000, this, [] {  // a safety net, never expected
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        });
+        if (window == "clients")
+            principal_->ClientesClick();
+        else
+            principal_->ReciboClick();
+        QVERIFY(typed);
+        QTRY_VERIFY(!principal_->isVisible());
+        QVERIFY2(dialogs_->calls.isEmpty(), qPrintable(dialogs_->lastText()));
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     void startFailsWithoutDataFolder_data() {
