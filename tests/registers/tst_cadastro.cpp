@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTcpServer>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -264,6 +265,58 @@ private slots:
         window_->PageControl1->setCurrentIndex(1);
         QTest::keyClick(window_.get(), Qt::Key_F5);  // on either tab
         QTRY_COMPARE(server.requestCount(), 2);
+    }
+
+    // The answer belongs to the client the request was sent for: leaving the box by a click on another
+    // client looks up for the first; a button's click leaves nothing; input waits for the answer.
+    void lookUpKeepsToItsClient_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("click on another client") << "list";
+        QTest::newRow("click on Novo") << "novo";
+        QTest::newRow("window closed meanwhile") << "close";
+    }
+    void lookUpKeepsToItsClient() {
+        QFETCH(QString, how);
+        LocalHttpServer server;
+        LocalHttpServer::Response answer;
+        answer.body = "tipo_logradouro=Rua&logradouro=Um&bairro=Centro&cidade=Recife&uf=PE";
+        answer.delayMs = 300;
+        server.setResponse(answer);
+        CepLookup::setBase(server.baseUrl());
+        addClient("ANA", 1);
+        addClient("BETO", 2);
+        open();
+        QApplication::setActiveWindow(window_.get());
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        window_->Tcliente->first();
+        window_->box("Cep")->setFocus();
+        QTest::keyClicks(window_->box("Cep"), "50000100");
+        if (how == "list") {
+            QWidget* list = window_->DBGrid1->viewport();
+            const QRect beto = window_->DBGrid1->visualRect(window_->DBGrid1->model()->index(1, 0));
+            QTest::mouseClick(list, Qt::LeftButton, {}, beto.center());
+            QCOMPARE(server.requestCount(), 1);
+            QCOMPARE(server.lastRequest().query, QString("cep=50000-100&formato=query_string"));
+            // The click that left the box waited for the answer, then moved on, storing ANA with it.
+            QCOMPARE(window_->Tcliente->fieldByName("Nome").asString(), QString("BETO"));
+            Table check(kAliasVantejaVs2, "c_cliente");
+            check.open();
+            QVERIFY(check.locate("Nome", "ANA"));
+            QCOMPARE(check.fieldByName("Cidade").asString(), QString("RECIFE"));
+            QCOMPARE(check.fieldByName("Cep").asString(), QString("50000-100"));
+            QVERIFY(check.locate("Nome", "BETO"));
+            QVERIFY(check.fieldByName("Cidade").isNull());
+        } else if (how == "novo") {
+            QTest::mouseClick(window_->SpeedButton1, Qt::LeftButton);
+            QCOMPARE(window_->box("Codigo")->text(), QString("3"));
+            QCOMPARE(server.requestCount(), 0);
+            QVERIFY(window_->box("Cidade")->text().isEmpty());
+        } else {
+            QTimer::singleShot(50, window_.get(), [this] { window_->close(); });
+            QTest::mouseClick(window_->SpeedButton6, Qt::LeftButton);
+            QCOMPARE(server.requestCount(), 1);
+        }
+        QVERIFY2(dialogs_->calls.isEmpty(), qPrintable(dialogs_->lastText()));
     }
 
     void failedLookUpChangesNothing_data() {
