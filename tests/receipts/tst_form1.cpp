@@ -391,6 +391,82 @@ private slots:
     }
 
 private:
+    // Amounts typed on either tab: the program's own grouping or a plain number, rounded once to the centavo
+    // for both the words and the figure.
+    void amountsAreReadOnce_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("figure");  // empty: refused
+        QTest::addColumn<QString>("words");
+        for (int page : {0, 1}) {
+            const char* tab = page == 0 ? "receipt" : "note";
+            QTest::addRow("%s 1,005", tab) << page << "1,005" << "1,01" << QString::fromUtf8("Um Real, e Um Centavo.");
+            QTest::addRow("%s 0.500", tab) << page << "0.500" << "" << "";
+            QTest::addRow("%s 2.000", tab) << page << "2.000" << "2.000,00" << QString::fromUtf8("Dois Mil Reais.");
+        }
+    }
+    void amountsAreReadOnce() {
+        QFETCH(int, page);
+        QFETCH(QString, typed);
+        QFETCH(QString, figure);
+        QFETCH(QString, words);
+        open(TForm1::Page(page));
+        QTest::mouseClick(page == 0 ? form_->Btnovo : form_->Bt_NP_Novo, Qt::LeftButton);
+        DBEdit* value = page == 0 ? form_->reciboBox("Valor2") : form_->notaBox("Valor");
+        retype(value, typed);
+        const bool passed = page == 0 ? form_->LabeledEdit1Exit() : form_->DBEdit11Exit();
+        QCOMPARE(passed, !figure.isEmpty());
+        if (figure.isEmpty()) {
+            QVERIFY(dialogs_->lastText().contains(QString::fromUtf8("não é um valor numérico válido")));
+            return;
+        }
+        QCOMPARE(value->text(), figure);
+        QCOMPARE((page == 0 ? form_->reciboBox("Importancia") : form_->notaBox("Ou"))->text(), words);
+    }
+
+    // The buttons take no focus: a click never runs the leave rules of the box being typed in, and is never
+    // lost; Enter moves on from the issuer options too.
+    void clicksAreNeverLost() {
+        addRow("cadastro", {{"Codigo", 1}, {"Reci", "A"}});
+        open();
+        for (QPushButton* button : {form_->Btnovo, form_->gravar, form_->btncancelar, form_->BmsXPButton1})
+            QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        for (int round = 0; round < 3; ++round) {
+            form_->DBEdit1->setFocus();
+            QTest::keyClicks(form_->DBEdit1, "cliente");
+            QTest::mouseClick(form_->Btnovo, Qt::LeftButton);
+            QCOMPARE(form_->Trecibo->state(), Dataset::State::Insert);
+            QTRY_VERIFY(form_->focusWidget() == form_->reciboBox("Codigo2"));
+            QTest::qWait(20);  // no forced move comes after
+            QVERIFY(form_->focusWidget() == form_->reciboBox("Codigo2"));
+            QTest::mouseClick(form_->btncancelar, Qt::LeftButton);
+            QCOMPARE(form_->Trecibo->state(), Dataset::State::Browse);
+        }
+        QTest::mouseClick(form_->Btnovo, Qt::LeftButton);
+        form_->reciboBox("Valor2")->setFocus();
+        QTest::keyClicks(form_->reciboBox("Valor2"), "10");
+        QTest::mouseClick(form_->gravar, Qt::LeftButton);
+        QCOMPARE(form_->Trecibo->state(), Dataset::State::Browse);
+        QCOMPARE(form_->Trecibo->recordCount(), 2);
+        QVERIFY2(dialogs_->calls.isEmpty(), qPrintable(dialogs_->lastText()));
+
+        QTest::mouseClick(form_->RadioButton3, Qt::LeftButton);
+        form_->RadioButton3->setFocus();
+        QTest::keyClick(form_->RadioButton3, Qt::Key_Return);
+        QVERIFY(form_->focusWidget() != form_->RadioButton3);
+    }
+
+    // A code that is no number is said once, and the focus stays for it to be mended.
+    void badClientCodeIsOneError() {
+        open();
+        QTest::mouseClick(form_->Btnovo, Qt::LeftButton);
+        QTest::keyClicks(form_->reciboBox("Codigo2"), "1.2x");
+        QCOMPARE(form_->reciboBox("Codigo2")->text(), QString("1.2"));  // no letter in a number's box
+        QTest::keyClick(form_->reciboBox("Codigo2"), Qt::Key_Return);
+        QCOMPARE(dialogs_->kinds(), QStringList{"error"});
+        QVERIFY(form_->focusWidget() == form_->reciboBox("Codigo2"));
+    }
+
     void open(TForm1::Page page = TForm1::PaginaRecibo) {
         form_ = std::make_unique<TForm1>(nullptr, page);
         form_->show();
