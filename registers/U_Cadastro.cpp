@@ -311,20 +311,23 @@ Report::Layout TCadastro::QuickRep3() const {
     Band& block = layout.addBand(BandKind::Detail, 72.8);
     const Font caption = Font().withBold();
     const Font value;
-    auto line = [&](double top, double left, const QString& text, double valueLeft,
-                    const QString& fieldName) {
+    // Each value ends where the next caption of its line begins, or at the margin.
+    const double edge = layout.contentWidth();
+    auto line = [&](double top, double left, const QString& text, double valueLeft, const QString& fieldName,
+                    double valueRight) {
         block.elements << Report::text(left, top, text, caption)
-                       << field(valueLeft, top, fieldName, value, 0, Qt::AlignLeft, Tcliente);
+                       << field(valueLeft, top, fieldName, value, valueRight - valueLeft - 2, Qt::AlignLeft,
+                                Tcliente);
     };
-    line(4, 2, QStringLiteral("Nome:"), 27, QStringLiteral("Nome"));
-    line(16, 2, QStringLiteral("Endereço:"), 27, QStringLiteral("Endereço"));
-    line(28, 2, QStringLiteral("Bairro:"), 27, QStringLiteral("Bairro"));
-    line(28, 92, QStringLiteral("Cidade:"), 108, QStringLiteral("Cidade"));
-    line(28, 164, QStringLiteral("UF:"), 172, QStringLiteral("UF"));
-    line(40, 2, QStringLiteral("Telefone:"), 27, QStringLiteral("Telefone"));
-    line(40, 92, QStringLiteral("Celular:"), 108, QStringLiteral("Celular"));
-    line(52, 2, QStringLiteral("CPF / CNPJ"), 27, QStringLiteral("Cpfpagador"));
-    line(52, 92, QStringLiteral("RG:"), 108, QStringLiteral("Rgpagador"));
+    line(4, 2, QStringLiteral("Nome:"), 27, QStringLiteral("Nome"), edge);
+    line(16, 2, QStringLiteral("Endereço:"), 27, QStringLiteral("Endereço"), edge);
+    line(28, 2, QStringLiteral("Bairro:"), 27, QStringLiteral("Bairro"), 92);
+    line(28, 92, QStringLiteral("Cidade:"), 108, QStringLiteral("Cidade"), 164);
+    line(28, 164, QStringLiteral("UF:"), 172, QStringLiteral("UF"), edge);
+    line(40, 2, QStringLiteral("Telefone:"), 27, QStringLiteral("Telefone"), 92);
+    line(40, 92, QStringLiteral("Celular:"), 108, QStringLiteral("Celular"), edge);
+    line(52, 2, QStringLiteral("CPF / CNPJ"), 27, QStringLiteral("Cpfpagador"), 92);
+    line(52, 92, QStringLiteral("RG:"), 108, QStringLiteral("Rgpagador"), edge);
     return layout;
 }
 

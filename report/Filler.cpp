@@ -45,23 +45,37 @@ double lineHeight(const Font& font) {
     return metrics(font).height() * kMmPerReferencePixel;
 }
 
+namespace {
+
+// The length of the longest start of a text that fits a width (at least `least` characters), found by
+// halving: a long word costs a few measurements.
+int fittingLength(const QFontMetricsF& fm, const QString& line, double limit, int least) {
+    int low = least, high = int(line.size());
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        if (fm.horizontalAdvance(line.left(middle)) <= limit)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return low;
+}
+
+}  // namespace
+
+QString cutToWidth(const QString& text, const Font& font, double width) {
+    const QFontMetricsF& fm = metrics(font);
+    const double limit = width / kMmPerReferencePixel;
+    if (fm.horizontalAdvance(text) <= limit) return text;
+    return text.left(fittingLength(fm, text, limit, 0));
+}
+
 QStringList breakLines(const QString& text, const Font& font, double width, int maxLines) {
     QStringList lines;
     const double limit = width / kMmPerReferencePixel;
     const QFontMetricsF& fm = metrics(font);
     auto full = [&] { return maxLines >= 0 && lines.size() >= maxLines; };
-    // The longest start of a text that fits, found by halving: a long word costs a few measurements per line.
-    auto fitting = [&](const QString& line) {
-        int low = 1, high = int(line.size()) - 1;
-        while (low < high) {
-            const int middle = (low + high + 1) / 2;
-            if (fm.horizontalAdvance(line.left(middle)) <= limit)
-                low = middle;
-            else
-                high = middle - 1;
-        }
-        return low;
-    };
+    auto fitting = [&](const QString& line) { return fittingLength(fm, line.left(line.size() - 1), limit, 1); };
     for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
         QString line;
         for (const QString& word : paragraph.split(QLatin1Char(' '))) {
@@ -281,9 +295,13 @@ private:
         const double height = lineHeight(element.font);
         const Qt::Alignment horizontal = element.alignment & Qt::AlignHorizontal_Mask;
         if (!element.wordWrap) {
+            // One line, cut where its box ends; a box without a width ends at the right margin.
+            const double room = box.width() > 0 ? box.width()
+                                                : layout_.marginLeft + layout_.contentWidth() - box.left();
             Item item;
             item.kind = Item::Text;
-            item.text = text;
+            item.text = cutToWidth(text, element.font, room);
+            if (item.text.isEmpty()) return;
             item.font = element.font;
             item.alignment = horizontal ? horizontal : Qt::AlignLeft;
             // A text without a box width stands at its left edge and takes the width it needs (width 0).

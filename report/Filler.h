@@ -21,6 +21,8 @@ Document fill(const Layout& layout, const FillContext& context = FillContext());
 // Breaks a text into the lines that fit a width (mm) in a font, as every device will print them; at most
 // `maxLines` lines when that is not negative.
 QStringList breakLines(const QString& text, const Font& font, double width, int maxLines = -1);
+// The start of a text that fits one line of `width` mm, cut at a character.
+QString cutToWidth(const QString& text, const Font& font, double width);
 double textWidth(const QString& text, const Font& font);  // mm
 double lineHeight(const Font& font);                      // mm
 

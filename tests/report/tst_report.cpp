@@ -145,6 +145,34 @@ private slots:
         QVERIFY(!pdfText.contains("FIM"));
     }
 
+    // A one-line text never leaves its box: cut at the box's right edge, or at the margin when the box has no
+    // width of its own.
+    void oneLineTextStaysInItsBox_data() {
+        QTest::addColumn<double>("left");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<double>("right");  // where the text must end, from the page's left edge
+        QTest::newRow("no width, cut at the margin") << 150.0 << 0.0 << 200.0;
+        QTest::newRow("fixed width") << 20.0 << 64.0 << 94.0;
+        QTest::newRow("wide box") << 20.0 << 170.0 << 200.0;
+    }
+    void oneLineTextStaysInItsBox() {
+        QFETCH(double, left);
+        QFETCH(double, width);
+        QFETCH(double, right);
+        Layout layout;
+        Band& band = layout.addBand(BandKind::Title, 10);
+        const Font font = Font().sized(12);
+        const QString text = QString("RUA DAS ACÁCIAS AMARELAS DO BAIRRO NOVO ").repeated(3);
+        band.elements << Report::text(left, 0, text, font, width);
+        const Document document = fill(layout);
+        QCOMPARE(document.pages[0].items.size(), 1);
+        const Item& item = document.pages[0].items[0];
+        QVERIFY(!item.text.isEmpty());
+        QVERIFY(text.startsWith(item.text));
+        QVERIFY2(item.rect.left() + textWidth(item.text, font) <= right + 1e-6, qPrintable(item.text));
+        if (width > 0 && textWidth(text, font) <= width) QCOMPARE(item.text, text);
+    }
+
     void emptySourceStillPrintsTitleSummaryAndFooter() {
         Table table(kAliasVantejaVs2, "tbpagar");
         table.open();
