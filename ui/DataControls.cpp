@@ -194,7 +194,7 @@ void DBEdit::focusOutEvent(QFocusEvent* event) {
 
 DBEdit* findBox(const QList<DBEdit*>& boxes, const QString& fieldName) {
     for (DBEdit* edit : boxes)
-        if (edit->link().fieldName() == fieldName) return edit;
+        if (edit->link().fieldName().compare(fieldName, Qt::CaseInsensitive) == 0) return edit;
     return nullptr;
 }
 

@@ -9,6 +9,7 @@
 #include "DataControls.h"
 #include "ScriptedDialogs.h"
 #include "TempData.h"
+#include "WindowFixture.h"
 #include "U_Cadastro.h"
 
 namespace {
@@ -30,18 +31,11 @@ class WindowsEdgeTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        data_ = std::make_unique<TempData>();
-        ProgramFolder::set(data_->programFolder());
-        Clock::set(QDateTime(QDate(2025, 3, 10), QTime(10, 0)));
-    }
-    void cleanup() {
-        data_.reset();
-        Clock::set(QDateTime());
-    }
+    void init() { fixture_ = std::make_unique<WindowFixture>(); }
+    void cleanup() { fixture_.reset(); }
 
     void gravarAfterDeletingTheLastClientStoresNothing() {
-        ScriptedDialogs dialogs;
+        ScriptedDialogs& dialogs = fixture_->dialogs;
         addRow("c_cliente", {{"Codigo", 1}, {"Nome", "ANA"}});
         TCadastro window(nullptr, TCadastro::PaginaCliente);
         show(&window);
@@ -54,7 +48,7 @@ private slots:
     }
 
     void cancelarDropsTheNewIssuer() {
-        ScriptedDialogs dialogs;
+        ScriptedDialogs& dialogs = fixture_->dialogs;
         addRow("Tb_Emitente", {{"Codigo", 1}, {"Nome", "FIRMA"}});
         TCadastro window(nullptr, TCadastro::PaginaEmitente);
         show(&window);
@@ -68,7 +62,7 @@ private slots:
     }
 
     void longTextIsNotCutUnseen() {
-        ScriptedDialogs dialogs;
+        ScriptedDialogs& dialogs = fixture_->dialogs;
         addRow("c_cliente", {{"Codigo", 1}, {"Nome", "ANA"}});
         TCadastro window(nullptr, TCadastro::PaginaCliente);
         show(&window);
@@ -91,7 +85,7 @@ private:
         QVERIFY(QTest::qWaitForWindowActive(window));
     }
 
-    std::unique_ptr<TempData> data_;
+    std::unique_ptr<WindowFixture> fixture_;
 };
 
 QTEST_MAIN(WindowsEdgeTest)

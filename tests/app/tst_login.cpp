@@ -13,6 +13,7 @@
 #include "Clock.h"
 #include "ScriptedDialogs.h"
 #include "TempData.h"
+#include "WindowFixture.h"
 #include "U_Login.h"
 #include "U_Principal.h"
 
@@ -34,15 +35,14 @@ class LoginTest : public QObject {
 
 private slots:
     void init() {
-        data_ = std::make_unique<TempData>();
-        ProgramFolder::set(data_->programFolder());
+        fixture_ = std::make_unique<WindowFixture>();
+        dialogs_ = &fixture_->dialogs;
         addUser("ANA", "ana", "N");
         addUser("CAIO", "caio", QVariant());
         addUser("BIA", "bia", "S");
         addUser("BIA", "bia", "S");
         addUser("DORA", "dora", "S");
         Session::instance().removeAllPasswords();  // the form registers it itself
-        dialogs_ = std::make_unique<ScriptedDialogs>();
         principal_ = std::make_unique<TFPrincipal>();
         principal_->setShowLoginOnActivate(false);
         login_ = principal_->login();
@@ -52,9 +52,7 @@ private slots:
     }
     void cleanup() {
         principal_.reset();
-        dialogs_.reset();
-        data_.reset();
-        ProgramFolder::set(QString());
+        fixture_.reset();
     }
 
     void attempts_data() {
@@ -197,11 +195,11 @@ private slots:
     void missingUserTableIsReported() {
         principal_.reset();
         sqlite3* db = nullptr;
-        sqlite3_open(data_->dataFile().toUtf8().constData(), &db);
+        sqlite3_open(fixture_->data.dataFile().toUtf8().constData(), &db);
         sqlite3_exec(db, "DROP TABLE USUARIOS", nullptr, nullptr, nullptr);
         sqlite3_close(db);
         Session::instance().clear();
-        defineStandardDatabases(data_->programFolder());
+        defineStandardDatabases(fixture_->data.programFolder());
         principal_ = std::make_unique<TFPrincipal>();
         login_ = principal_->login();
         login_->show();
@@ -215,8 +213,8 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TempData> data_;
-    std::unique_ptr<ScriptedDialogs> dialogs_;
+    std::unique_ptr<WindowFixture> fixture_;
+    ScriptedDialogs* dialogs_ = nullptr;
     std::unique_ptr<TFPrincipal> principal_;
     TFLogin* login_ = nullptr;
 };

@@ -21,6 +21,7 @@
 #include "ScriptedDialogs.h"
 #include "Startup.h"
 #include "TempData.h"
+#include "WindowFixture.h"
 #include "U_Cadastro.h"
 #include "U_Login.h"
 #include "U_Principal.h"
@@ -57,17 +58,13 @@ class PrincipalTest : public QObject {
 
 private slots:
     void init() {
-        data_ = std::make_unique<TempData>();
-        ProgramFolder::set(data_->programFolder());
-        Clock::set(QDateTime(kStart, QTime(9, 30)));
-        dialogs_ = std::make_unique<ScriptedDialogs>();
+        fixture_ = std::make_unique<WindowFixture>(QDateTime(kStart, QTime(9, 30)));
+        data_ = &fixture_->data;
+        dialogs_ = &fixture_->dialogs;
     }
     void cleanup() {
         principal_.reset();
-        dialogs_.reset();
-        data_.reset();
-        Clock::set(QDateTime());
-        ProgramFolder::set(QString());
+        fixture_.reset();
         QLocale::setDefault(QLocale::system());
     }
 
@@ -450,8 +447,9 @@ private:
     }
     void login() { principal_->loginAceito("WEJ", "WEJ"); }
 
-    std::unique_ptr<TempData> data_;
-    std::unique_ptr<ScriptedDialogs> dialogs_;
+    TempData* data_ = nullptr;
+    std::unique_ptr<WindowFixture> fixture_;
+    ScriptedDialogs* dialogs_ = nullptr;
     std::unique_ptr<TFPrincipal> principal_;
 };
 

@@ -14,6 +14,7 @@
 #include "DataControls.h"
 #include "ScriptedDialogs.h"
 #include "TempData.h"
+#include "WindowFixture.h"
 #include "Unit1.h"
 
 namespace {
@@ -41,15 +42,12 @@ class Form1Test : public QObject {
 
 private slots:
     void init() {
-        data_ = std::make_unique<TempData>();
-        Clock::set(QDateTime(QDate(2025, 3, 10), QTime(10, 0)));
-        dialogs_ = std::make_unique<ScriptedDialogs>();
+        fixture_ = std::make_unique<WindowFixture>(QDateTime(QDate(2025, 3, 10), QTime(10, 0)));
+        dialogs_ = &fixture_->dialogs;
     }
     void cleanup() {
         form_.reset();
-        dialogs_.reset();
-        data_.reset();
-        Clock::set(QDateTime());
+        fixture_.reset();
     }
 
     void opensOnItsTabWithTheLastRecords() {
@@ -469,13 +467,14 @@ private:
 
     void open(TForm1::Page page = TForm1::PaginaRecibo) {
         form_ = std::make_unique<TForm1>(nullptr, page);
+        verifyAllBound(form_.get());
         form_->show();
         QApplication::setActiveWindow(form_.get());
         QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     }
 
-    std::unique_ptr<TempData> data_;
-    std::unique_ptr<ScriptedDialogs> dialogs_;
+    std::unique_ptr<WindowFixture> fixture_;
+    ScriptedDialogs* dialogs_ = nullptr;
     std::unique_ptr<TForm1> form_;
 };
 

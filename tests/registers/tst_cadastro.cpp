@@ -18,6 +18,7 @@
 #include "Painter.h"
 #include "ScriptedDialogs.h"
 #include "TempData.h"
+#include "WindowFixture.h"
 #include "U_Cadastro.h"
 
 namespace {
@@ -33,14 +34,13 @@ class CadastroTest : public QObject {
 
 private slots:
     void init() {
-        data_ = std::make_unique<TempData>();
-        dialogs_ = std::make_unique<ScriptedDialogs>();
+        fixture_ = std::make_unique<WindowFixture>();
+        data_ = &fixture_->data;
+        dialogs_ = &fixture_->dialogs;
     }
     void cleanup() {
         window_.reset();
-        dialogs_.reset();
-        data_.reset();
-        CepLookup::setBase(QUrl());
+        fixture_.reset();
     }
 
     void captionHeaderAndTabs() {
@@ -350,12 +350,14 @@ private slots:
 private:
     void open(TCadastro::Page page = TCadastro::PaginaCliente) {
         window_ = std::make_unique<TCadastro>(nullptr, page);
+        verifyAllBound(window_.get());
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     }
 
-    std::unique_ptr<TempData> data_;
-    std::unique_ptr<ScriptedDialogs> dialogs_;
+    std::unique_ptr<WindowFixture> fixture_;
+    TempData* data_ = nullptr;
+    ScriptedDialogs* dialogs_ = nullptr;
     std::unique_ptr<TCadastro> window_;
 };
 

@@ -9,6 +9,7 @@
 #include "Clock.h"
 #include "DBGrid.h"
 #include "DataControls.h"
+#include "EditorKit.h"
 #include "Formats.h"
 #include "KeyNavigation.h"
 #include "MaskEdit.h"
@@ -34,6 +35,20 @@ private slots:
         data_.reset();
         QLocale::setDefault(QLocale::system());
         Clock::set(QDateTime());
+    }
+
+    // A control bound to a field its table lacks, or a box asked for by a field the window never bound, is a
+    // mistake that says so at once, naming the field; never a null that a caller would use.
+    void bindingToAMissingFieldFails() {
+        Table table(kAliasVantejaVs2, "c_cliente");
+        table.open();
+        QWidget window;
+        EXPECT_DATA_ERROR(DBEdit(&window).setDataSource(&table, "Nomee"), "Nomee");
+        EXPECT_DATA_ERROR(DBComboBox(&window).setDataSource(&table, "Cidadee"), "Cidadee");
+        BoxSet boxes(&table, "cliente_");
+        boxes.add(&window, "Nome");
+        QCOMPARE(boxes.box("nome")->objectName(), QString("cliente_Nome"));
+        EXPECT_DATA_ERROR(boxes.box("Bairro"), "Bairro");
     }
 
     void masksConvertToQt_data() {
