@@ -9,7 +9,6 @@
 #include <QSqlError>
 
 #include "DataError.h"
-#include "Dataset.h"
 #include "Sqlite.h"
 
 namespace {
@@ -42,9 +41,6 @@ Database::Database(const QString& name, const QStringList& params) : name_(name)
 
 Database::~Database() {
     disconnect();
-    // Datasets may outlive their database; they must not call back into it.
-    for (Dataset* dataset : datasets_)
-        dataset->databaseGone();
 }
 
 void Database::setParams(const QStringList& params) {
@@ -126,9 +122,7 @@ void Database::connect() {
 
 void Database::disconnect() {
     if (!connected()) return;
-    const QList<Dataset*> open = datasets_;
-    for (Dataset* dataset : open)
-        dataset->close();
+    emit closing();
     handle_ = nullptr;
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
@@ -145,14 +139,6 @@ sqlite3* Database::handle() {
 bool Database::tableExists(const QString& storedName) {
     connect();
     return knownTables_.contains(storedName.toLower());
-}
-
-void Database::attach(Dataset* dataset) {
-    if (!datasets_.contains(dataset)) datasets_.append(dataset);
-}
-
-void Database::detach(Dataset* dataset) {
-    datasets_.removeAll(dataset);
 }
 
 Session& Session::instance() {

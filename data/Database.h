@@ -2,12 +2,12 @@
 
 #include <QList>
 #include <QMap>
+#include <QObject>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
 struct sqlite3;
-class Dataset;
 
 // Names the program reaches its data by.
 inline const QString kAliasVantejaVs2 = QStringLiteral("VantejaVs2");
@@ -20,8 +20,10 @@ inline const QString kSessionPassword = QStringLiteral("4817");
 QString dataFolderFor(const QString& programFolder);
 
 // A named database: a PATH parameter naming a data folder, and one connection to the data file inside it.
-// Opening a dataset connects it; disconnecting closes every dataset opened through it.
-class Database {
+// Opening a dataset connects it; disconnecting closes every dataset opened through it (they listen to
+// `closing`).
+class Database : public QObject {
+    Q_OBJECT
 public:
     Database(const QString& name, const QStringList& params);
     ~Database();
@@ -40,8 +42,8 @@ public:
     sqlite3* handle();  // connects on first use
     bool tableExists(const QString& storedName);
 
-    void attach(Dataset* dataset);
-    void detach(Dataset* dataset);
+signals:
+    void closing();  // the connection is about to close: views opened through it close first
 
 private:
     QString name_;
@@ -49,7 +51,6 @@ private:
     QString connectionName_;
     sqlite3* handle_ = nullptr;
     QSet<QString> knownTables_;
-    QList<Dataset*> datasets_;
 };
 
 // The one data session of the program: its named databases and the passwords registered with it.

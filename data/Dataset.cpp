@@ -62,9 +62,7 @@ void Field::setEditMask(const QString& mask) {
 
 Dataset::Dataset(QObject* parent) : QObject(parent) {}
 
-Dataset::~Dataset() {
-    if (database_) database_->detach(this);
-}
+Dataset::~Dataset() = default;
 
 void Dataset::setDatabaseName(const QString& name) {
     if (active())
@@ -113,13 +111,18 @@ void Dataset::enableControls() {
 Database& Dataset::attachDatabase() {
     Database& database = Session::instance().database(databaseName_);
     database.connect();
-    database.attach(this);
-    database_ = &database;
+    if (database_ != &database) {
+        detachDatabase();
+        database_ = &database;
+        // A view closes with its connection, and forgets a database that goes away before it.
+        connect(&database, &Database::closing, this, &Dataset::close);
+        connect(&database, &QObject::destroyed, this, [this] { database_ = nullptr; });
+    }
     return database;
 }
 
 void Dataset::detachDatabase() {
-    if (database_) database_->detach(this);
+    if (database_) QObject::disconnect(database_, nullptr, this, nullptr);
     database_ = nullptr;
 }
 

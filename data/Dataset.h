@@ -104,7 +104,6 @@ public:
     bool controlsDisabled() const { return disabled_ > 0; }
 
     // Called by a database that is destroyed before this dataset.
-    void databaseGone() { database_ = nullptr; }
 
 signals:
     void afterOpen();
