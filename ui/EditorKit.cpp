@@ -48,9 +48,10 @@ bool leftForAnotherControl(QWidget* window, QEvent* event) {
         default:
             return false;
     }
-    // The focus has already moved on when the box hears that it lost it.
+    // The focus has already moved on when the box hears that it lost it (nowhere, for a moment, when the
+    // window manager is slow to hand the window back its activation).
     QWidget* now = QApplication::focusWidget();
-    return now && window->isAncestorOf(now);
+    return !now || window->isAncestorOf(now);
 }
 
 }  // namespace EditorKit

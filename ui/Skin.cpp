@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 #include <QLinearGradient>
 #include <QPainter>
@@ -47,6 +48,8 @@ bool Skin::loadTranslations(QCoreApplication& app) {
 
 void Skin::apply(QApplication& app) {
     loadTranslations(app);
+    // Dates and numbers the toolkit shows by itself (the file dialog's columns) are Brazilian too.
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // Windows font names resolve to their metric twins.
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
