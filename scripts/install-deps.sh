@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
     libsqlite3-dev sqlite3
     fonts-liberation poppler-utils
 )
