@@ -90,7 +90,30 @@ QueryGrid::QueryGrid(QWidget* parent) : QTableView(parent), model_(new QueryMode
                     return;
                 query->gotoBookmark({current.row()});
             });
+    connect(model_, &QAbstractItemModel::modelReset, this, &QueryGrid::fitColumns);
     connect(model_, &QAbstractItemModel::modelReset, this, &QueryGrid::followQuery);
+}
+
+void QueryGrid::fitColumns() {
+    // Texts take the room that is left; dates and amounts as much as their longest usual value needs, so a
+    // list of any length lays out at once.
+    Query* query = model_->query();
+    if (!query || !query->active()) return;
+    QFont bold = font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    QHeaderView* header = horizontalHeader();
+    header->setStretchLastSection(false);
+    for (int column = 0; column < query->fieldCount(); ++column) {
+        const FieldDef& def = query->fieldDef(column);
+        const bool text = !def.isNumeric() && def.type != FieldType::Date;
+        header->setSectionResizeMode(column, text ? QHeaderView::Stretch : QHeaderView::Interactive);
+        if (text) continue;
+        const QString sample =
+            def.type == FieldType::Date ? QStringLiteral("00/00/0000") : QStringLiteral("000.000,00");
+        setColumnWidth(column,
+                       qMax(metrics.horizontalAdvance(sample), metrics.horizontalAdvance(def.name)) + 16);
+    }
 }
 
 void QueryGrid::setQuery(Query* query) {

@@ -39,6 +39,7 @@ public:
 
 private:
     void followQuery();
+    void fitColumns();
     QueryModel* model_;
     bool following_ = false;
 };
