@@ -107,6 +107,15 @@ qint64 centavos(const Query* query) {
     return total;
 }
 
+QDate periodDate(const MaskEdit* box) {
+    try {
+        return Values::parseDate(box->maskedText());
+    } catch (const DataError& error) {
+        throw DataError(error.message() +
+                        QStringLiteral(". Informe o período com datas no formato dd/mm/aaaa."));
+    }
+}
+
 QString amount(qint64 centavos) {
     return Formats::number(centavos / 100.0);
 }
@@ -454,8 +463,8 @@ void TFFluxo::PegaMesAtual() {
 void TFFluxo::analyse(MaskEdit* start, MaskEdit* end, Query* income, FluxoSql::Which incomeSql,
                       Query* expense, FluxoSql::Which expenseSql) {
     // Both dates are read before either query changes, so a bad one leaves the lists as they were.
-    const QDate d1 = Values::parseDate(start->maskedText());
-    const QDate d2 = Values::parseDate(end->maskedText());
+    const QDate d1 = periodDate(start);
+    const QDate d2 = periodDate(end);
     for (auto [query, which] : {std::pair{income, incomeSql}, std::pair{expense, expenseSql}}) {
         query->close();
         query->clearSql();
@@ -617,8 +626,7 @@ void TFFluxo::SpeedButton4Click() {
 void TFFluxo::GraficoClick() {
     if (MaskEdit6->isMaskBlank()) return;
     GraficoFluxo::Figures figures;
-    if (!guarded(this, [&] { figures = GraficoFluxo::compute(Values::parseDate(MaskEdit6->maskedText())); }))
-        return;
+    if (!guarded(this, [&] { figures = GraficoFluxo::compute(periodDate(MaskEdit6)); })) return;
     GraficoFluxo chart(figures, this);
     chart.exec();
     backFromOwnWindow();
