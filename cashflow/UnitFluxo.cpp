@@ -1,6 +1,5 @@
 #include "UnitFluxo.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
