@@ -33,6 +33,7 @@
 #include "WindowHooks.h"
 #include "U_Login.h"
 #include "Unit1.h"
+#include "UnitFluxo.h"
 #include "Values.h"
 
 namespace {
@@ -192,6 +193,8 @@ void TFPrincipal::buildToolBar() {
     connect(toolButton(QStringLiteral("Recibo")), &QToolButton::clicked, this, &TFPrincipal::ReciboClick);
     connect(toolButton(QStringLiteral("Promissoria")), &QToolButton::clicked, this,
             &TFPrincipal::PromissoriaClick);
+    connect(toolButton(QStringLiteral("Fluxo Caixa")), &QToolButton::clicked, this,
+            &TFPrincipal::FluxoCaixaClick);
     auto* gap = new QWidget(bar);
     gap->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bar->addWidget(gap);
@@ -544,6 +547,17 @@ void TFPrincipal::ReciboClick() {
 
 void TFPrincipal::PromissoriaClick() {
     openModal<TForm1>(TForm1::PaginaPromissoria);
+}
+
+void TFPrincipal::FluxoCaixaClick() {
+    // Opened on its first page with the paid rows of the day already listed.
+    std::unique_ptr<TFFluxo> window;
+    if (guarded(this, [&] {
+            window = std::make_unique<TFFluxo>(this);
+            window->PageControl1->setCurrentIndex(TFFluxo::AnaliticoPagas);
+            window->fanalitico();
+        }))
+        window->exec();
 }
 
 void TFPrincipal::SairClick() {

@@ -63,6 +63,7 @@ public:
     void EmitenteClick();
     void ReciboClick();
     void PromissoriaClick();
+    void FluxoCaixaClick();
     void closeRequest();
 
     // What tests and the pieces of the window look at.

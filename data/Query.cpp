@@ -336,3 +336,8 @@ QVariant Query::fieldValue(int index) const {
     fieldDef(index);
     return pos_ >= 0 ? rows_[pos_][index] : QVariant();
 }
+
+QVariant Query::valueAt(int row, int column) const {
+    if (row < 0 || row >= rows_.size()) return {};
+    return rows_[row].value(column);
+}

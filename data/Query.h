@@ -55,6 +55,9 @@ public:
     const FieldDef& fieldDef(int index) const override;
     QVariant fieldValue(int index) const override;
 
+    // A value by row and column, without moving: for grids and totals. Null outside the rows.
+    QVariant valueAt(int row, int column) const;
+
 private:
     void moveTo(int pos);
 

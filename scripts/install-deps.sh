@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev qt6-translations-l10n
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
+    qt6-translations-l10n
     libsqlite3-dev sqlite3
     fonts-liberation poppler-utils
 )

@@ -1,0 +1,246 @@
+// Speed of the cash-flow window over both ledgers of 100,000 and 1,000,000 rows each, for a period of one
+// month and one of ten years: each tab's analysis with its totals, each of its statements, and the chart's
+// figures. Every statement is timed beside the sqlite3 command line running the same SQL on the same file
+// with the program's own settings, as a ratio. Figures only: nothing here fails.
+//   bench_fluxo [ROWS...]
+
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <functional>
+
+#include "Database.h"
+#include "GraficoFluxo.h"
+#include "MaskEdit.h"
+#include "Query.h"
+#include "Schema.h"
+#include "Sqlite.h"
+#include "UnitFluxo.h"
+
+namespace {
+
+QTextStream out(stdout);
+constexpr int kRuns = 5;
+
+void generateLedger(sqlite3* db, const char* table, int rows, quint32 seed) {
+    Statement insert(db,
+                     QStringLiteral("INSERT INTO %1 (Fantasia, Nome, Codigo, DataEmissao, DataVencimento, "
+                                    "DataPagamento, Valordocumento) VALUES (?, ?, ?, ?, ?, ?, ?)")
+                         .arg(QString::fromLatin1(table)));
+    const QStringList references = {"LUZ",      "AGUA",       "ALUGUEL",  "TELEFONE", "INTERNET",
+                                    "MATERIAL", "SALARIO",    "IMPOSTO",  "VENDA",    "SERVICO",
+                                    "SEGURO",   "MANUTENCAO", "CONTADOR", "GAS",      "COMBUSTIVEL"};
+    QRandomGenerator random(seed);
+    const QDate start(2015, 1, 1);
+    for (int i = 0; i < rows; ++i) {
+        const QDate due = start.addDays(random.bounded(3652));
+        insert.bind(1, references[random.bounded(references.size())] +
+                           QStringLiteral(" %1").arg(random.bounded(500)));
+        insert.bind(2, QStringLiteral("NOME %1").arg(random.bounded(2000)));
+        insert.bind(3, i + 1);
+        insert.bind(4, due.addDays(-random.bounded(30)));
+        insert.bind(5, due);
+        // About a third still open.
+        insert.bind(6, random.bounded(3) == 0 ? QVariant() : QVariant(due.addDays(random.bounded(20) - 5)));
+        insert.bind(7, random.bounded(1000000) / 100.0);
+        insert.run();
+        insert.reset();
+    }
+}
+
+void generate(const QString& file, int rows) {
+    sqlite3* db = nullptr;
+    sqlite3_open(file.toUtf8().constData(), &db);
+    execSql(db, "BEGIN");
+    generateLedger(db, "tbreceber", rows, 20261209);
+    generateLedger(db, "tbpagar", rows, 20261210);
+    execSql(db, "COMMIT");
+    execSql(db, "ANALYZE");
+    sqlite3_close(db);
+}
+
+double median(QVector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double timeIt(const std::function<void()>& work) {
+    QVector<double> times;
+    for (int run = 0; run < kRuns; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times << timer.nsecsElapsed() / 1e6;
+    }
+    return median(times);
+}
+
+// The SQL a statement of the window runs, with its dates written in.
+QString plainSql(const QStringList& lines) {
+    const TranslatedSql translated = translateLocalSql(lines.join(QLatin1Char('\n')));
+    QString sql = translated.sql;
+    for (const TranslatedSql::Binding& binding : translated.bindings)
+        sql.replace(sql.indexOf(QLatin1Char('?')), 1,
+                    QLatin1Char('\'') + binding.value.toDate().toString(Qt::ISODate) + QLatin1Char('\''));
+    return sql;
+}
+
+// The sqlite3 command line's own timer for some statements, with the program's settings, rows written to
+// /dev/null; median of several runs of all of them.
+double cliTime(const QString& file, const QStringList& statements) {
+    const QString cli = QStandardPaths::findExecutable("sqlite3");
+    if (cli.isEmpty()) return -1;
+    QString script = "PRAGMA cache_size=-65536;\nPRAGMA mmap_size=268435456;\n.output /dev/null\n.timer on\n";
+    for (int run = 0; run < kRuns; ++run)
+        for (const QString& statement : statements)
+            script += statement + ";\n";
+    QProcess process;
+    process.start(cli, {file});
+    process.write(script.toUtf8());
+    process.closeWriteChannel();
+    process.waitForFinished(-1);
+    static const QRegularExpression timing("Run Time: real ([0-9.]+)");
+    QVector<double> perRun;
+    double sum = 0;
+    int count = 0;
+    auto matches = timing.globalMatch(QString::fromUtf8(process.readAllStandardOutput()));
+    while (matches.hasNext()) {
+        sum += matches.next().captured(1).toDouble() * 1000;
+        if (++count == statements.size()) {
+            perRun << sum;
+            sum = 0;
+            count = 0;
+        }
+    }
+    return perRun.isEmpty() ? -1 : median(perRun);
+}
+
+void report(const QString& what, double ours, double cli = -2) {
+    out << QStringLiteral("  %1 %2 ms").arg(what, -44).arg(ours, 9, 'f', 2);
+    if (cli == -1)
+        out << "   (sqlite3 não encontrado)";
+    else if (cli >= 0)
+        out << QStringLiteral("   sqlite3 %1 ms   razão %2")
+                   .arg(cli, 8, 'f', 2)
+                   .arg(cli > 0 ? QString::number(ours / cli, 'f', 2) : QStringLiteral("-"));
+    out << '\n';
+    out.flush();
+}
+
+QString text(const QDate& date) {
+    return date.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+void bench(int rows) {
+    QTemporaryDir dir;
+    const QString folder = dataFolderFor(dir.path());
+    writeDataFolder(folder);
+    const QString file = QDir(folder).filePath(kDataFileName);
+    QElapsedTimer generation;
+    generation.start();
+    generate(file, rows);
+    out << QStringLiteral("tbreceber e tbpagar com %L1 linhas cada (gerados em %2 s)\n")
+               .arg(rows)
+               .arg(generation.elapsed() / 1000.0, 0, 'f', 1);
+
+    Session::instance().clear();
+    defineStandardDatabases(dir.path());
+    Session::instance().database(kAliasVantejaVs2).connect();
+
+    struct Period {
+        QString name;
+        QDate start, end;
+    };
+    const Period periods[] = {{QStringLiteral("um mês"), QDate(2020, 3, 1), QDate(2020, 3, 31)},
+                              {QStringLiteral("dez anos"), QDate(2015, 1, 1), QDate(2024, 12, 31)}};
+    for (const Period& period : periods) {
+        out << QStringLiteral(" período de %1 (%2 a %3)\n")
+                   .arg(period.name, text(period.start), text(period.end));
+        struct Tab {
+            QString name;
+            FluxoSql::Which income, expense;
+        };
+        const Tab tabs[] = {{QStringLiteral("Analítico Pagas"), FluxoSql::Entradas, FluxoSql::Saidas},
+                            {QStringLiteral("Analítico Não Pagas"), FluxoSql::NEntradas, FluxoSql::NSaidas}};
+        for (int t = 0; t < 2; ++t) {
+            const Tab& tab = tabs[t];
+            // The tab's analysis as the window runs it: both statements, the lists told, the totals.
+            {
+                TFFluxo window;
+                MaskEdit* start = t == 0 ? window.MaskEdit5 : window.MaskEdit2;
+                MaskEdit* end = t == 0 ? window.MaskEdit6 : window.MaskEdit3;
+                start->setMaskedText(text(period.start));
+                end->setMaskedText(text(period.end));
+                int count = 0;
+                const double analysis = timeIt([&] {
+                    if (t == 0)
+                        window.fanalitico();
+                    else
+                        window.fanaliticoNpagas();
+                    count = t == 0 ? window.queryentrada->recordCount() + window.querysaida->recordCount()
+                                   : window.Nentradas->recordCount() + window.Nsaidas->recordCount();
+                });
+                const QStringList statements = {
+                    plainSql(FluxoSql::lines(tab.income, period.start, period.end)),
+                    plainSql(FluxoSql::lines(tab.expense, period.start, period.end))};
+                report(QStringLiteral("%1 com totais (%L2 linhas)").arg(tab.name).arg(count), analysis,
+                       cliTime(file, statements));
+                const double totals = timeIt([&] {
+                    if (t == 0)
+                        window.totalizar();
+                    else
+                        window.TotalNpagas();
+                });
+                report(QStringLiteral("  só os totais"), totals);
+            }
+            for (FluxoSql::Which which : {tab.income, tab.expense}) {
+                const QStringList lines = FluxoSql::lines(which, period.start, period.end);
+                Query query;
+                query.setDatabaseName(kAliasVantejaVs2);
+                query.setSql(lines.join(QLatin1Char('\n')));
+                const double open = timeIt([&] {
+                    query.close();
+                    query.open();
+                });
+                static const char* const names[] = {"queryentrada", "querysaida", "Nentradas", "Nsaidas"};
+                report(QStringLiteral("  %1 (%L2 linhas)").arg(names[which]).arg(query.recordCount()), open,
+                       cliTime(file, {plainSql(lines)}));
+            }
+        }
+        // The chart: twelve months paid up to the end's month, twelve open from it.
+        const QDate month(period.end.year(), period.end.month(), 1);
+        const double chart = timeIt([&] { GraficoFluxo::compute(period.end); });
+        const QDate paidFrom = month.addMonths(-11), openTo = month.addMonths(12).addDays(-1);
+        report(QStringLiteral("Gráfico (números dos 24 meses)"), chart,
+               cliTime(file, {plainSql(FluxoSql::lines(FluxoSql::Entradas, paidFrom, period.end)),
+                              plainSql(FluxoSql::lines(FluxoSql::Saidas, paidFrom, period.end)),
+                              plainSql(FluxoSql::lines(FluxoSql::NEntradas, month, openTo)),
+                              plainSql(FluxoSql::lines(FluxoSql::NSaidas, month, openTo))}));
+    }
+    out << '\n';
+    Session::instance().clear();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QList<int> sizes;
+    for (const QString& arg : app.arguments().mid(1))
+        sizes << arg.toInt();
+    if (sizes.isEmpty()) sizes = {100000, 1000000};
+    for (int rows : sizes)
+        bench(rows);
+    return 0;
+}
