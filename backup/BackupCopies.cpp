@@ -55,10 +55,10 @@ QString checkIntegrity(sqlite3* db, const Progress& progress) {
     sqlite3_stmt* statement = nullptr;
     QStringList problems;
     int rc = sqlite3_prepare_v2(db, "PRAGMA integrity_check(20)", -1, &statement, nullptr);
-    while (rc == SQLITE_OK && (rc = sqlite3_step(statement)) == SQLITE_ROW)
-        problems << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    if (rc == SQLITE_OK)
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+            problems << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
     if (rc != SQLITE_DONE) problems << QString::fromUtf8(sqlite3_errmsg(db));
-    rc = SQLITE_OK;
     sqlite3_finalize(statement);
     sqlite3_progress_handler(db, 0, nullptr, nullptr);
     if (problems == QStringList{QStringLiteral("ok")}) return QStringLiteral("ok");
@@ -104,7 +104,8 @@ QString uniqueName(const QString& folder, const QDateTime& now, bool damaged) {
 
 // Copies `source` into the new file `target` with the online backup, a few pages at a time so that a writer
 // waits for one step only.
-QString copyDatabase(sqlite3* source, const QString& target, const Progress& progress, bool* damaged) {
+QString copyDatabase(sqlite3* source, const QString& target, const char* journalMode, const Progress& progress,
+                     bool* damaged) {
     *damaged = false;
     Connection destination;
     if (!destination.open(target, SQLITE_OPEN_READWRITE)) return destination.error();
@@ -128,6 +129,11 @@ QString copyDatabase(sqlite3* source, const QString& target, const Progress& pro
         }
     }
     sqlite3_backup_finish(backup);
+    if (rc == SQLITE_DONE)
+        rc = sqlite3_exec(destination.db, QByteArray("PRAGMA journal_mode=").append(journalMode).constData(), nullptr,
+                          nullptr, nullptr) == SQLITE_OK
+                 ? SQLITE_DONE
+                 : sqlite3_errcode(destination.db);
     if (rc == SQLITE_DONE) {
         const QString check = checkIntegrity(destination.db, progress);
         if (check == QLatin1String("ok")) return QString();
@@ -254,7 +260,8 @@ Result make(const QString& dataFile, const QString& folder, const QDateTime& now
         return result;
     }
     bool damaged = false;
-    error = copyDatabase(source.db, partial, progress, &damaged);
+    // A copy is one self-contained file: no write-ahead log beside it.
+    error = copyDatabase(source.db, partial, "DELETE", progress, &damaged);
     if (!error.isEmpty()) {
         QFile::remove(partial);
         removeSidecars(partial);
@@ -308,6 +315,13 @@ Result restore(const QString& copy, const QString& dataFile, const QString& fold
         result.path = saved.path;
     }
 
+    // The data file keeps the journal mode it had (the shipped one writes ahead to a log).
+    const char* journalMode = "WAL";
+    if (QFile current(dataFile); current.open(QIODevice::ReadOnly)) {
+        const QByteArray header = current.read(20);
+        if (header.startsWith("SQLite format 3") && header.size() == 20 && header.at(18) == 1)
+            journalMode = "DELETE";
+    }
     const QString incoming = dataFile + QStringLiteral(".restaurando");
     QString error;
     if (!createPrivate(incoming, &error)) {
@@ -320,7 +334,7 @@ Result restore(const QString& copy, const QString& dataFile, const QString& fold
         if (!source.open(copy, SQLITE_OPEN_READONLY)) {
             error = source.error();
         } else {
-            error = copyDatabase(source.db, incoming, progress, &damaged);
+            error = copyDatabase(source.db, incoming, journalMode, progress, &damaged);
         }
     }
     if (error.isEmpty()) {

@@ -117,7 +117,7 @@ class TestUpdater : public QObject {
 private slots:
     void init() {
         folder_ = std::make_unique<QTemporaryDir>();
-        QFile::setPermissions(folder_->path(), QFile::permissions(folder_->path()) | QFileDevice::ReadOther |
+        QFile::setPermissions(folder_->path(), QFile::permissions(folder_->path()) | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
                                                    QFileDevice::ExeOther);
         ProgramFolder::set(folder_->path());
         writeFile(target(), kOldProgram, true);
