@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -136,18 +139,36 @@ void TFBackup::showProgress(const QString& stage, qint64 done, qint64 total) {
     LabelStatus->setText(stage);
     Progresso->setRange(0, int(total));
     if (total > 0) Progresso->setValue(int(done));
-    // The copy runs on this thread; the window keeps answering between its steps.
-    QCoreApplication::processEvents();
+}
+
+Backups::Result TFBackup::inBackground(const std::function<Backups::Result(const Backups::Progress&)>& work) {
+    Backups::Result result;
+    QElapsedTimer sinceShown;
+    // Called on the worker's thread; a few updates a second are enough to see.
+    const Backups::Progress progress = [this, &sinceShown](const QString& stage, qint64 done, qint64 total) {
+        if (sinceShown.isValid() && sinceShown.elapsed() < 50 && (total == 0 || done < total)) return;
+        sinceShown.start();
+        QMetaObject::invokeMethod(
+            this, [this, stage, done, total] { showProgress(stage, done, total); }, Qt::QueuedConnection);
+    };
+    std::unique_ptr<QThread> worker(QThread::create([&] { result = work(progress); }));
+    QEventLoop loop;
+    // Progress posted before the end arrives before it: the same thread's events are delivered in order.
+    connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    worker->start();
+    loop.exec();
+    worker->wait();
+    return result;
 }
 
 void TFBackup::BackupAgoraClick() {
     if (busy_) return;
     setBusy(true);
-    const Backups::Result result =
-        Backups::make(Backups::dataFile(ProgramFolder::path()), Backups::folder(ProgramFolder::path()),
-                      Clock::now(), [this](const QString& stage, qint64 done, qint64 total) {
-                          showProgress(stage, done, total);
-                      });
+    const QString dataFile = Backups::dataFile(ProgramFolder::path());
+    const QString folder = Backups::folder(ProgramFolder::path());
+    const QDateTime now = Clock::now();
+    const Backups::Result result = inBackground(
+        [&](const Backups::Progress& progress) { return Backups::make(dataFile, folder, now, progress); });
     setBusy(false);
     atualizarLista();
     if (result.ok) {
@@ -179,10 +200,13 @@ void TFBackup::RestaurarClick() {
         return;
     setBusy(true);
     const QString programFolder = ProgramFolder::path();
-    const Backups::Result result = Backups::restore(
-        item->data(0, Qt::UserRole).toString(), Backups::dataFile(programFolder), Backups::folder(programFolder),
-        Clock::now(), serverName_,
-        [this](const QString& stage, qint64 done, qint64 total) { showProgress(stage, done, total); });
+    const QString copy = item->data(0, Qt::UserRole).toString();
+    const QString dataFile = Backups::dataFile(programFolder);
+    const QString folder = Backups::folder(programFolder);
+    const QDateTime now = Clock::now();
+    const Backups::Result result = inBackground([&](const Backups::Progress& progress) {
+        return Backups::restore(copy, dataFile, folder, now, serverName_, progress);
+    });
     setBusy(false);
     atualizarLista();
     if (result.ok) {

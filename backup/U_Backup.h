@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "BackupCopies.h"
 
@@ -39,6 +40,8 @@ protected:
 
 private:
     void setBusy(bool busy);
+    // Runs the work on a thread of its own while this window goes on answering; its progress is shown here.
+    Backups::Result inBackground(const std::function<Backups::Result(const Backups::Progress&)>& work);
     void showProgress(const QString& stage, qint64 done, qint64 total);
 
     QString serverName_;

@@ -70,8 +70,14 @@ double cliBackup(const QString& file, const QString& copy) {
     QFile::remove(copy);
     QElapsedTimer timer;
     timer.start();
-    QProcess::execute(cli, {file, ".backup '" + copy + "'"});
-    QProcess::execute(cli, {copy, "PRAGMA journal_mode=DELETE; PRAGMA integrity_check(20);"});
+    for (const QStringList& arguments :
+         {QStringList{file, ".backup '" + copy + "'"},
+          QStringList{copy, "PRAGMA journal_mode=DELETE; PRAGMA integrity_check(20);"}}) {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(cli, arguments);
+        process.waitForFinished(-1);
+    }
     return timer.nsecsElapsed() / 1e6;
 }
 
