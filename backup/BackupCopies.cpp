@@ -21,8 +21,8 @@ constexpr int kBusyRetries = 200;  // of 50 ms: ten seconds of a writer holding 
 const QString kDamagedSuffix = QStringLiteral("-danificado");
 
 const QRegularExpression& namePattern() {
-    static const QRegularExpression pattern(
-        QStringLiteral("^Vanteja-(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)(-(\\d+))?(-danificado)?\\.sqlite$"));
+    static const QRegularExpression pattern(QStringLiteral(
+        "^Vanteja-(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)(-(\\d+))?(-danificado)?\\.sqlite$"));
     return pattern;
 }
 
@@ -36,7 +36,9 @@ struct Connection {
     ~Connection() {
         if (db) sqlite3_close_v2(db);
     }
-    QString error() const { return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("sem memória"); }
+    QString error() const {
+        return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("sem memória");
+    }
     bool open(const QString& file, int flags) {
         const int rc = sqlite3_open_v2(file.toUtf8().constData(), &db, flags, nullptr);
         if (rc == SQLITE_OK) sqlite3_busy_timeout(db, 5000);
@@ -70,7 +72,8 @@ QString checkIntegrity(sqlite3* db, const Progress& progress) {
 bool createPrivate(const QString& path, QString* error) {
     QFile::remove(path);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         *error = file.errorString();
         file.remove();
         return false;
@@ -80,8 +83,8 @@ bool createPrivate(const QString& path, QString* error) {
 
 bool renameOver(const QString& from, const QString& to, QString* error) {
     std::error_code code;
-    std::filesystem::rename(std::filesystem::path(from.toStdU16String()), std::filesystem::path(to.toStdU16String()),
-                            code);
+    std::filesystem::rename(std::filesystem::path(from.toStdU16String()),
+                            std::filesystem::path(to.toStdU16String()), code);
     if (code) *error = QString::fromLocal8Bit(code.message());
     return !code;
 }
@@ -104,8 +107,8 @@ QString uniqueName(const QString& folder, const QDateTime& now, bool damaged) {
 
 // Copies `source` into the new file `target` with the online backup, a few pages at a time so that a writer
 // waits for one step only.
-QString copyDatabase(sqlite3* source, const QString& target, const char* journalMode, const Progress& progress,
-                     bool* damaged) {
+QString copyDatabase(sqlite3* source, const QString& target, const char* journalMode,
+                     const Progress& progress, bool* damaged) {
     *damaged = false;
     Connection destination;
     if (!destination.open(target, SQLITE_OPEN_READWRITE)) return destination.error();
@@ -130,8 +133,8 @@ QString copyDatabase(sqlite3* source, const QString& target, const char* journal
     }
     sqlite3_backup_finish(backup);
     if (rc == SQLITE_DONE)
-        rc = sqlite3_exec(destination.db, QByteArray("PRAGMA journal_mode=").append(journalMode).constData(), nullptr,
-                          nullptr, nullptr) == SQLITE_OK
+        rc = sqlite3_exec(destination.db, QByteArray("PRAGMA journal_mode=").append(journalMode).constData(),
+                          nullptr, nullptr, nullptr) == SQLITE_OK
                  ? SQLITE_DONE
                  : sqlite3_errcode(destination.db);
     if (rc == SQLITE_DONE) {
@@ -142,12 +145,14 @@ QString copyDatabase(sqlite3* source, const QString& target, const char* journal
     }
     if (rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB) {
         *damaged = true;
-        return QStringLiteral("o arquivo de dados está danificado (%1)").arg(QString::fromUtf8(sqlite3_errstr(rc)));
+        return QStringLiteral("o arquivo de dados está danificado (%1)")
+            .arg(QString::fromUtf8(sqlite3_errstr(rc)));
     }
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
         return QStringLiteral("o arquivo de dados ficou ocupado por tempo demais");
-    const QString engine = sqlite3_errcode(destination.db) != SQLITE_OK ? destination.error()
-                                                                         : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString engine = sqlite3_errcode(destination.db) != SQLITE_OK
+                               ? destination.error()
+                               : QString::fromUtf8(sqlite3_errstr(rc));
     if (rc == SQLITE_FULL) return QStringLiteral("não há espaço na pasta das cópias (%1)").arg(engine);
     return engine;
 }
@@ -238,7 +243,8 @@ Result make(const QString& dataFile, const QString& folder, const QDateTime& now
             result.error = QStringLiteral("não foi possível criar a pasta %1").arg(native(folder));
             return result;
         }
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
     Connection source;
@@ -247,7 +253,8 @@ Result make(const QString& dataFile, const QString& folder, const QDateTime& now
         sqlite3_close_v2(source.db);
         source.db = nullptr;
         if (!source.open(dataFile, SQLITE_OPEN_READONLY)) {
-            result.error = QStringLiteral("não foi possível abrir o arquivo de dados (%1)").arg(source.error());
+            result.error =
+                QStringLiteral("não foi possível abrir o arquivo de dados (%1)").arg(source.error());
             return result;
         }
     }
@@ -301,7 +308,8 @@ Result restore(const QString& copy, const QString& dataFile, const QString& fold
     }
     const QString check = integrity(copy, progress);
     if (check != QLatin1String("ok")) {
-        result.error = QStringLiteral("a cópia %1 está danificada (%2)").arg(QFileInfo(copy).fileName(), check);
+        result.error =
+            QStringLiteral("a cópia %1 está danificada (%2)").arg(QFileInfo(copy).fileName(), check);
         return result;
     }
 

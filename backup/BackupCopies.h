@@ -38,11 +38,11 @@ QList<Copy> list(const QString& folder);
 QString fileNameFor(const QDateTime& moment);
 
 struct Options {
-    bool prune = true;        // delete all but the newest kKept
+    bool prune = true;         // delete all but the newest kKept
     bool keepDamaged = false;  // keep data that fails the check as a raw "-danificado" copy
 };
-Result make(const QString& dataFile, const QString& folder, const QDateTime& now, const Progress& progress = {},
-            const Options& options = {});
+Result make(const QString& dataFile, const QString& folder, const QDateTime& now,
+            const Progress& progress = {}, const Options& options = {});
 
 // Replaces the data file by a copy, after saving the current data as one more copy. Refused while the main
 // program answers on `serverName`.

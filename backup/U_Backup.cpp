@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QThread>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -14,6 +13,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -66,8 +66,8 @@ TFBackup::TFBackup(QWidget* parent) : QWidget(parent), serverName_(Programs::mai
 
     ListaCopias = new QTreeWidget(this);
     ListaCopias->setObjectName(QStringLiteral("ListaCopias"));
-    ListaCopias->setHeaderLabels({QStringLiteral("Data e hora"), QStringLiteral("Tamanho"),
-                                  QStringLiteral("Arquivo")});
+    ListaCopias->setHeaderLabels(
+        {QStringLiteral("Data e hora"), QStringLiteral("Tamanho"), QStringLiteral("Arquivo")});
     ListaCopias->setRootIsDecorated(false);
     ListaCopias->setAlternatingRowColors(true);
     ListaCopias->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
@@ -88,7 +88,8 @@ TFBackup::TFBackup(QWidget* parent) : QWidget(parent), serverName_(Programs::mai
 
     auto* buttons = new QHBoxLayout;
     BtnBackup = Skin::pushButton(QStringLiteral("Fazer Backup Agora"), QStringLiteral("BtnBackup"), this);
-    BtnRestaurar = Skin::pushButton(QStringLiteral("Restaurar Cópia..."), QStringLiteral("BtnRestaurar"), this);
+    BtnRestaurar =
+        Skin::pushButton(QStringLiteral("Restaurar Cópia..."), QStringLiteral("BtnRestaurar"), this);
     BtnFechar = Skin::pushButton(QStringLiteral("Fechar"), QStringLiteral("BtnFechar"), this);
     buttons->addWidget(BtnBackup);
     buttons->addWidget(BtnRestaurar);
@@ -112,17 +113,19 @@ void TFBackup::atualizarLista() {
     for (const Backups::Copy& copy : copies) {
         QString when = Formats::date(copy.made.date()) + u' ' + Formats::time(copy.made.time());
         if (copy.damaged) when += QStringLiteral(" (danificada)");
-        auto* item = new QTreeWidgetItem(ListaCopias, {when, sizeText(copy.size), QFileInfo(copy.path).fileName()});
+        auto* item =
+            new QTreeWidgetItem(ListaCopias, {when, sizeText(copy.size), QFileInfo(copy.path).fileName()});
         item->setData(0, Qt::UserRole, copy.path);
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
     if (!copies.isEmpty()) ListaCopias->setCurrentItem(ListaCopias->topLevelItem(0));
     if (!busy_)
-        LabelStatus->setText(copies.isEmpty() ? QStringLiteral("Nenhuma cópia nesta pasta.")
-                                              : QStringLiteral("%1 cópia(s) guardada(s); as %2 mais recentes são "
-                                                               "mantidas.")
-                                                    .arg(copies.size())
-                                                    .arg(Backups::kKept));
+        LabelStatus->setText(copies.isEmpty()
+                                 ? QStringLiteral("Nenhuma cópia nesta pasta.")
+                                 : QStringLiteral("%1 cópia(s) guardada(s); as %2 mais recentes são "
+                                                  "mantidas.")
+                                       .arg(copies.size())
+                                       .arg(Backups::kKept));
 }
 
 void TFBackup::setBusy(bool busy) {
@@ -173,12 +176,12 @@ void TFBackup::BackupAgoraClick() {
     atualizarLista();
     if (result.ok) {
         LabelStatus->setText(QStringLiteral("Cópia feita: ") + QFileInfo(result.path).fileName());
-        Dialogs::current().information(
-            this, QStringLiteral("Cópia de segurança feita e conferida:\n%1").arg(QDir::toNativeSeparators(result.path)));
+        Dialogs::current().information(this, QStringLiteral("Cópia de segurança feita e conferida:\n%1")
+                                                 .arg(QDir::toNativeSeparators(result.path)));
     } else {
         LabelStatus->setText(QStringLiteral("A cópia não foi feita."));
-        Dialogs::current().error(this,
-                                 QStringLiteral("Não foi possível fazer a cópia de segurança: %1.").arg(result.error));
+        Dialogs::current().error(
+            this, QStringLiteral("Não foi possível fazer a cópia de segurança: %1.").arg(result.error));
     }
 }
 
@@ -190,13 +193,15 @@ void TFBackup::RestaurarClick() {
         return;
     }
     if (Programs::mainProgramRunning(serverName_)) {
-        Dialogs::current().error(this, QStringLiteral("O Vanteja está aberto. Feche-o antes de restaurar uma cópia."));
+        Dialogs::current().error(
+            this, QStringLiteral("O Vanteja está aberto. Feche-o antes de restaurar uma cópia."));
         return;
     }
     if (!Dialogs::current().confirmation(
-            this, QStringLiteral("Restaurar a cópia de %1?\n\nOs dados atuais serão substituídos por ela; antes "
-                                 "disso, eles serão guardados como mais uma cópia.")
-                      .arg(item->text(0))))
+            this,
+            QStringLiteral("Restaurar a cópia de %1?\n\nOs dados atuais serão substituídos por ela; antes "
+                           "disso, eles serão guardados como mais uma cópia.")
+                .arg(item->text(0))))
         return;
     setBusy(true);
     const QString programFolder = ProgramFolder::path();
@@ -218,15 +223,16 @@ void TFBackup::RestaurarClick() {
         Dialogs::current().information(this, text);
     } else {
         LabelStatus->setText(QStringLiteral("A cópia não foi restaurada."));
-        Dialogs::current().error(this, QStringLiteral("Não foi possível restaurar a cópia: %1.\n\nOs dados atuais "
-                                                      "não foram alterados.")
-                                           .arg(result.error));
+        Dialogs::current().error(this,
+                                 QStringLiteral("Não foi possível restaurar a cópia: %1.\n\nOs dados atuais "
+                                                "não foram alterados.")
+                                     .arg(result.error));
     }
 }
 
 void TFBackup::PastaClick() {
-    const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("Pasta das cópias de segurança"),
-                                                             Backups::folder(ProgramFolder::path()));
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("Pasta das cópias de segurança"), Backups::folder(ProgramFolder::path()));
     if (chosen.isEmpty()) return;
     Backups::rememberFolder(chosen);
     atualizarLista();

@@ -20,7 +20,8 @@ int copyNow(int argc, char** argv) {
     const Backups::Result result =
         Backups::make(Backups::dataFile(programFolder), Backups::folder(programFolder), Clock::now());
     if (!result.ok) {
-        err << QStringLiteral("Backup: não foi possível fazer a cópia de segurança: %1.").arg(result.error) << '\n';
+        err << QStringLiteral("Backup: não foi possível fazer a cópia de segurança: %1.").arg(result.error)
+            << '\n';
         return 1;
     }
     out << result.path << '\n';
@@ -32,8 +33,9 @@ int copyNow(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc > 1) {
         if (qstrcmp(argv[1], "--agora") == 0 && argc == 2) return copyNow(argc, argv);
-        QTextStream(stderr) << QStringLiteral("Uso: Backup [--agora]\n  --agora  faz uma cópia dos dados sem "
-                                              "abrir a janela e termina (0: feita e conferida; 1: não feita)\n");
+        QTextStream(stderr) << QStringLiteral(
+            "Uso: Backup [--agora]\n  --agora  faz uma cópia dos dados sem "
+            "abrir a janela e termina (0: feita e conferida; 1: não feita)\n");
         return 2;
     }
     QApplication app(argc, argv);

@@ -35,9 +35,10 @@ void generateLedger(const QString& file, int rows) {
     sqlite3* db = nullptr;
     sqlite3_open(file.toUtf8().constData(), &db);
     execSql(db, "BEGIN");
-    Statement insert(db,
-                     "INSERT INTO tbpagar (Fantasia, Nome, Codigo, DataEmissao, DataVencimento, DataPagamento, "
-                     "Valordocumento, Observacoes) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    Statement insert(
+        db,
+        "INSERT INTO tbpagar (Fantasia, Nome, Codigo, DataEmissao, DataVencimento, DataPagamento, "
+        "Valordocumento, Observacoes) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     QRandomGenerator random(20261209);
     const QDate start(2015, 1, 1);
     for (int i = 0; i < rows; ++i) {
@@ -139,7 +140,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double cli = cliBackup(dataFile, dir.filePath("cli.sqlite"));
-    out << QStringLiteral("  cópia conferida (mediana de %1)  %2 ms").arg(kRuns).arg(times[kRuns / 2], 9, 'f', 1);
+    out << QStringLiteral("  cópia conferida (mediana de %1)  %2 ms")
+               .arg(kRuns)
+               .arg(times[kRuns / 2], 9, 'f', 1);
     if (cli < 0)
         out << "   (sqlite3 não encontrado)\n";
     else

@@ -38,7 +38,6 @@ public:
     }
 };
 
-
 QByteArray programOf(int megabytes) {
     QByteArray program(qsizetype(megabytes) * 1024 * 1024, Qt::Uninitialized);
     for (qsizetype i = 0; i < program.size(); ++i)
@@ -112,12 +111,19 @@ int main(int argc, char** argv) {
     }
 
     const double mb = program.size() / 1048576.0;
-    out << QStringLiteral("  download de %1 MB  %2 ms   %3 MB/s").arg(mb, 0, 'f', 0).arg(ms, 0, 'f', 1).arg(mb / (ms / 1000), 0, 'f', 1);
+    out << QStringLiteral("  download de %1 MB  %2 ms   %3 MB/s")
+               .arg(mb, 0, 'f', 0)
+               .arg(ms, 0, 'f', 1)
+               .arg(mb / (ms / 1000), 0, 'f', 1);
     if (curlMs < 0)
         out << "   (curl não encontrado)\n";
     else
-        out << QStringLiteral("   curl %1 ms   razão %2\n").arg(curlMs, 0, 'f', 1).arg(ms / curlMs, 0, 'f', 2);
-    out << QStringLiteral("  chamadas de progresso: %1   pinturas do rótulo: %2").arg(progressCalls).arg(counter.paints)
+        out << QStringLiteral("   curl %1 ms   razão %2\n")
+                   .arg(curlMs, 0, 'f', 1)
+                   .arg(ms / curlMs, 0, 'f', 2);
+    out << QStringLiteral("  chamadas de progresso: %1   pinturas do rótulo: %2")
+               .arg(progressCalls)
+               .arg(counter.paints)
         << Qt::endl;
     Dialogs::install(nullptr);
     server.kill();

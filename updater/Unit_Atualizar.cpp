@@ -23,6 +23,7 @@ TFatualizar::TFatualizar(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral(" Quilvex Atualização 2.0"));
     setWindowFlags(Qt::Window | Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_QuitOnClose);  // a tool window would not end the program otherwise
     setFixedSize(353, 106);
     setAutoFillBackground(true);
     QPalette white = palette();
@@ -75,9 +76,8 @@ void TFatualizar::AtualizarAgoraClick() {
     delete updater_;
     updater_ = new Updater(options_, this);
     connect(updater_, &Updater::progress, this, &TFatualizar::showProgress);
-    connect(updater_, &Updater::waitingForProgram, this, [this] {
-        Label1->setText(QStringLiteral("Aguardando o Vanteja fechar..."));
-    });
+    connect(updater_, &Updater::waitingForProgram, this,
+            [this] { Label1->setText(QStringLiteral("Aguardando o Vanteja fechar...")); });
     connect(updater_, &Updater::finished, this, &TFatualizar::ended);
     sinceRepaint_.invalidate();
     updater_->start();
@@ -100,10 +100,11 @@ void TFatualizar::ended(bool ok, const QString& error) {
     } else {
         Label1->setText(QStringLiteral("Atualização não concluída"));
         BtnAtualizar->setEnabled(true);
-        Dialogs::current().error(this, QStringLiteral("Não foi possível atualizar o Vanteja: %1.\n\nO programa "
-                                                      "atual não foi alterado. Clique em \"Atualizar Agora\" "
-                                                      "para tentar de novo.")
-                                           .arg(error));
+        Dialogs::current().error(this,
+                                 QStringLiteral("Não foi possível atualizar o Vanteja: %1.\n\nO programa "
+                                                "atual não foi alterado. Clique em \"Atualizar Agora\" "
+                                                "para tentar de novo.")
+                                     .arg(error));
     }
     emit updateEnded(ok);
 }

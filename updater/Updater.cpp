@@ -199,12 +199,14 @@ void Updater::programArrived() {
         return;
     }
     if (!announced.isValid() && expectedSha256_.isEmpty()) {
-        fail(QStringLiteral("o servidor não informou o tamanho do arquivo nem sua soma de verificação, e "
-                            "não há como saber se ele chegou inteiro"));
+        fail(
+            QStringLiteral("o servidor não informou o tamanho do arquivo nem sua soma de verificação, e "
+                           "não há como saber se ele chegou inteiro"));
         return;
     }
     if (!expectedSha256_.isEmpty() && hash_.result() != expectedSha256_) {
-        fail(QStringLiteral("o arquivo recebido não confere com a soma de verificação (.sha256) do servidor"));
+        fail(
+            QStringLiteral("o arquivo recebido não confere com a soma de verificação (.sha256) do servidor"));
         return;
     }
     if (!file_->flush()) {
@@ -244,10 +246,10 @@ void Updater::install() {
         return;
     }
     file_.reset();
-    QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                      QFileDevice::ExeOwner | QFileDevice::ReadUser | QFileDevice::ExeUser |
-                                      QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                      QFileDevice::ExeOther);
+    QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::ReadOwner |
+                                      QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                      QFileDevice::ReadUser | QFileDevice::ExeUser | QFileDevice::ReadGroup |
+                                      QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
     succeed();
 }
 
@@ -262,7 +264,10 @@ QString Updater::networkCause(QNetworkReply* reply, qint64 received) const {
         return QStringLiteral("o arquivo %1 não existe no servidor (HTTP 404)").arg(reply->url().path());
     if (status != 0 && (status < 200 || status > 299)) {
         const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-        return QStringLiteral("o servidor %1 respondeu com erro (HTTP %2 %3)").arg(host).arg(status).arg(reason)
+        return QStringLiteral("o servidor %1 respondeu com erro (HTTP %2 %3)")
+            .arg(host)
+            .arg(status)
+            .arg(reason)
             .trimmed();
     }
     switch (reply->error()) {
@@ -271,12 +276,14 @@ QString Updater::networkCause(QNetworkReply* reply, qint64 received) const {
         case QNetworkReply::HostNotFoundError:
             return QStringLiteral("o servidor %1 não foi encontrado").arg(host);
         case QNetworkReply::RemoteHostClosedError:
-            return QStringLiteral("a conexão com o servidor %1 caiu antes do fim do arquivo (recebidos %2 bytes)")
+            return QStringLiteral(
+                       "a conexão com o servidor %1 caiu antes do fim do arquivo (recebidos %2 bytes)")
                 .arg(host, QLocale(QLocale::Portuguese, QLocale::Brazil).toString(received));
         case QNetworkReply::TimeoutError:
             return QStringLiteral("o servidor %1 não respondeu a tempo").arg(host);
         default:
-            return QStringLiteral("falha na comunicação com o servidor %1 (%2)").arg(host, reply->errorString());
+            return QStringLiteral("falha na comunicação com o servidor %1 (%2)")
+                .arg(host, reply->errorString());
     }
 }
 

@@ -12,8 +12,8 @@
 #include <memory>
 
 #ifdef Q_OS_LINUX
-#include <csignal>
 #include <sys/resource.h>
+#include <csignal>
 #endif
 
 #include "BackupCopies.h"
@@ -44,7 +44,8 @@ QStringList billNames(const QString& file) {
     QStringList names;
     sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT Nome FROM tbpagar ORDER BY Chave", -1, &statement, nullptr) == SQLITE_OK)
+    if (sqlite3_prepare_v2(db, "SELECT Nome FROM tbpagar ORDER BY Chave", -1, &statement, nullptr) ==
+        SQLITE_OK)
         while (sqlite3_step(statement) == SQLITE_ROW)
             names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
     sqlite3_finalize(statement);
@@ -125,7 +126,8 @@ private slots:
         QTest::newRow("damaged tables") << "damaged" << QString::fromUtf8("está danificado");
         QTest::newRow("not a database") << "garbage" << QString::fromUtf8("está danificado");
         QTest::newRow("no data file") << "missing" << QString::fromUtf8("não existe");
-        QTest::newRow("folder not writable") << "readonly" << QString::fromUtf8("não é possível gravar na pasta");
+        QTest::newRow("folder not writable")
+            << "readonly" << QString::fromUtf8("não é possível gravar na pasta");
 #ifdef Q_OS_LINUX
         QTest::newRow("folder full") << "full" << QString();
 #endif
@@ -189,7 +191,8 @@ private slots:
         QCOMPARE(billNames(copies.first().path), after);
         QVERIFY(dialogs_->lastText().contains(QFileInfo(copies.first().path).fileName()));
         QCOMPARE(window.ListaCopias->topLevelItemCount(), 2);
-        QCOMPARE(QFile::permissions(data_->dataFile()) & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(QFile::permissions(data_->dataFile()) & 0x7077,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QVERIFY(!QFileInfo::exists(data_->dataFile() + ".restaurando"));
         QCOMPARE(int(readAll(data_->dataFile()).at(18)), 2);  // still writing ahead to a log, as shipped
     }
@@ -198,9 +201,10 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QStringList>("dialogs");
         QTest::addColumn<QString>("cause");
-        QTest::newRow("Vanteja running") << "running" << QStringList{"error"} << QString::fromUtf8("está aberto");
-        QTest::newRow("copy damaged") << "damaged" << QStringList{"confirmation", "error"}
-                                      << QString::fromUtf8("está danificada");
+        QTest::newRow("Vanteja running")
+            << "running" << QStringList{"error"} << QString::fromUtf8("está aberto");
+        QTest::newRow("copy damaged")
+            << "damaged" << QStringList{"confirmation", "error"} << QString::fromUtf8("está danificada");
         QTest::newRow("user says no") << "no" << QStringList{"confirmation"} << QString();
     }
     void refusedRestores() {
@@ -213,13 +217,17 @@ private slots:
         const QByteArray data = readAll(data_->dataFile());
         QLocalServer vanteja;
         TFBackup window;
-        window.setServerName(QStringLiteral("vanteja-backup-test-%1").arg(QCoreApplication::applicationPid()));
-        if (kind == "running") QVERIFY(vanteja.listen(QStringLiteral("vanteja-backup-test-%1").arg(QCoreApplication::applicationPid())));
+        window.setServerName(
+            QStringLiteral("vanteja-backup-test-%1").arg(QCoreApplication::applicationPid()));
+        if (kind == "running")
+            QVERIFY(vanteja.listen(
+                QStringLiteral("vanteja-backup-test-%1").arg(QCoreApplication::applicationPid())));
         if (kind == "damaged") overwrite(copy.path, 4096 * 6, QByteArray(4096 * 4, '\x5a'));
         if (kind != "running") dialogs_->answer(kind != "no");
         QTest::mouseClick(window.BtnRestaurar, Qt::LeftButton);
         QCOMPARE(dialogs_->kinds(), dialogs);
-        if (!cause.isEmpty()) QVERIFY2(dialogs_->lastText().contains(cause), qPrintable(dialogs_->lastText()));
+        if (!cause.isEmpty())
+            QVERIFY2(dialogs_->lastText().contains(cause), qPrintable(dialogs_->lastText()));
         QVERIFY(readAll(data_->dataFile()) == data);
         QCOMPARE(Backups::list(backups()).size(), 1);
     }
@@ -230,8 +238,8 @@ private slots:
         Session::instance().clear();
         overwrite(data_->dataFile(), 4096 * 6, QByteArray(4096 * 4, '\x5a'));
         const QByteArray damaged = readAll(data_->dataFile());
-        const Backups::Result result =
-            Backups::restore(copy.path, data_->dataFile(), backups(), kNow.addSecs(60), "vanteja-backup-test-none");
+        const Backups::Result result = Backups::restore(copy.path, data_->dataFile(), backups(),
+                                                        kNow.addSecs(60), "vanteja-backup-test-none");
         QVERIFY2(result.ok, qPrintable(result.error));
         QCOMPARE(QFileInfo(result.path).fileName(), QString("Vanteja-2026-12-09_14-31-05-danificado.sqlite"));
         QVERIFY(readAll(result.path) == damaged);

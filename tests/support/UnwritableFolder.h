@@ -14,7 +14,8 @@ class UnwritableFolder {
 public:
     explicit UnwritableFolder(const QString& path) : path_(path), before_(QFile::permissions(path)) {
         QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                         QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
+                                         QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                         QFileDevice::ExeOther);
 #ifdef Q_OS_LINUX
         if (geteuid() == 0) {
             setfsuid(65534);

@@ -101,7 +101,8 @@ class TestUpdater : public QObject {
         QSignalSpy ended(window_.get(), &TFatualizar::updateEnded);
         QTest::mouseClick(window_->BtnAtualizar, Qt::LeftButton);
         if (window_->updater())
-            connect(window_->updater(), &Updater::progress, this, [this] { labels_ << window_->Label1->text(); });
+            connect(window_->updater(), &Updater::progress, this,
+                    [this] { labels_ << window_->Label1->text(); });
         if (ended.isEmpty() && !ended.wait(20000)) return false;
         return ended.first().first().toBool();
     }
@@ -117,7 +118,8 @@ class TestUpdater : public QObject {
 private slots:
     void init() {
         folder_ = std::make_unique<QTemporaryDir>();
-        QFile::setPermissions(folder_->path(), QFile::permissions(folder_->path()) | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
+        QFile::setPermissions(folder_->path(), QFile::permissions(folder_->path()) | QFileDevice::ReadGroup |
+                                                   QFileDevice::ExeGroup | QFileDevice::ReadOther |
                                                    QFileDevice::ExeOther);
         ProgramFolder::set(folder_->path());
         writeFile(target(), kOldProgram, true);
@@ -157,6 +159,7 @@ private slots:
         QCOMPARE(window_->size(), QSize(353, 106));
         QCOMPARE(window_->palette().color(QPalette::Window), QColor(Qt::white));
         QVERIFY(!(window_->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(window_->testAttribute(Qt::WA_QuitOnClose));  // closing it ends the updater
         QCOMPARE(window_->Label1->text(), QString("0 bytes"));
         QCOMPARE(window_->BtnAtualizar->text(), QString("Atualizar Agora"));
         QCOMPARE(window_->BtnAtualizar->toolTip(), QString("Clique para atualizar!"));
@@ -219,11 +222,13 @@ private slots:
         QTest::newRow("refused") << "refused" << QString::fromUtf8("recusou a conexão");
         QTest::newRow("cut off") << "cut" << QString::fromUtf8("recebidos");
         QTest::newRow("stalled") << "stall" << QString::fromUtf8("parou de responder por 1 segundos");
-        QTest::newRow("wrong checksum") << "sha" << QString::fromUtf8("não confere com a soma de verificação");
+        QTest::newRow("wrong checksum")
+            << "sha" << QString::fromUtf8("não confere com a soma de verificação");
         QTest::newRow("unreadable checksum") << "badsha" << QString::fromUtf8("não é válida");
         QTest::newRow("empty file") << "empty" << QString::fromUtf8("arquivo vazio");
         QTest::newRow("size unknown") << "nosize" << QString::fromUtf8("não informou o tamanho");
-        QTest::newRow("folder not writable") << "readonly" << QString::fromUtf8("não é possível gravar na pasta");
+        QTest::newRow("folder not writable")
+            << "readonly" << QString::fromUtf8("não é possível gravar na pasta");
         QTest::newRow("main program does not end") << "stays" << QString::fromUtf8("ainda está aberto");
     }
     void failedDownloadChangesNothing() {
@@ -237,7 +242,9 @@ private slots:
         if (kind != "sha" && kind != "badsha") http_->enqueue(404, "");
         if (kind == "404") http_->enqueue(404, "<html>Not Found</html>");
         if (kind == "500") http_->enqueue(500, "<html>oops</html>");
-        if (kind == "refused") window_->options().url = QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(closedPort()).arg(kPath));
+        if (kind == "refused")
+            window_->options().url =
+                QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(closedPort()).arg(kPath));
         if (kind == "cut") {
             head.raw = partial;
             http_->enqueue(head);
