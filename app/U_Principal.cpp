@@ -27,6 +27,7 @@
 #include "Dialogs.h"
 #include "Formats.h"
 #include "Pictures.h"
+#include "Programs.h"
 #include "Skin.h"
 #include "Table.h"
 #include "U_Cadastro.h"
@@ -217,8 +218,9 @@ void TFPrincipal::buildMenu() {
     cadastro->addAction(QStringLiteral("Emitente"), this, &TFPrincipal::EmitenteClick);
     menuBar()->addMenu(QStringLiteral("&Inserir logomarca"))->addAction(QStringLiteral("Logomarca"));
     QMenu* ferramentas = menuBar()->addMenu(QStringLiteral("Ferramentas"));
-    ferramentas->addAction(QStringLiteral("Backup"));
-    ferramentas->addAction(QStringLiteral("Checar Atualização"));
+    ferramentas->addAction(QStringLiteral("Backup"), this, [] { Programs::start(QStringLiteral("Backup")); });
+    ferramentas->addAction(QStringLiteral("Checar Atualização"), this,
+                           [] { Programs::start(QStringLiteral("Atualizar")); });
 }
 
 QWidget* TFPrincipal::buildAlertPage(int page) {

@@ -28,6 +28,7 @@ public:
         QByteArray body;
         int delayMs = 0;  // wait this long before answering
         QByteArray raw;   // when set, sent as it is instead of the above
+        bool keepOpen = false;  // leave the connection open after sending (a server that stalls)
 
         QByteArray header(const QByteArray& name) const { return find(headers, name); }
     };
@@ -197,10 +198,11 @@ private:
         const Response response = queue_.isEmpty() ? default_ : queue_.takeFirst();
         const QByteArray bytes = serialize(response);
         QPointer<QTcpSocket> target(socket);
-        auto send = [target, bytes] {
+        const bool keepOpen = response.keepOpen;
+        auto send = [target, bytes, keepOpen] {
             if (!target) return;
             target->write(bytes);
-            target->disconnectFromHost();  // waits for the write to finish
+            if (!keepOpen) target->disconnectFromHost();  // waits for the write to finish
         };
         if (response.delayMs > 0)
             QTimer::singleShot(response.delayMs, server_.get(), send);

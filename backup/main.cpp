@@ -1,0 +1,50 @@
+#include <QApplication>
+#include <QTextStream>
+
+#include "BackupCopies.h"
+#include "Clock.h"
+#include "Programs.h"
+#include "Skin.h"
+#include "U_Backup.h"
+
+namespace {
+
+// "Backup --agora": one copy without a window, for a scheduled task. Exit status 0 when the copy was made and
+// checked.
+int copyNow(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    Programs::loadTranslations(app);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QString programFolder = ProgramFolder::path();
+    const Backups::Result result =
+        Backups::make(Backups::dataFile(programFolder), Backups::folder(programFolder), Clock::now());
+    if (!result.ok) {
+        err << QStringLiteral("Backup: não foi possível fazer a cópia de segurança: %1.").arg(result.error)
+            << '\n';
+        return 1;
+    }
+    out << result.path << '\n';
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1) {
+        if (qstrcmp(argv[1], "--agora") == 0 && argc == 2) return copyNow(argc, argv);
+        QTextStream(stderr) << QStringLiteral(
+            "Uso: Backup [--agora]\n  --agora  faz uma cópia dos dados sem "
+            "abrir a janela e termina (0: feita e conferida; 1: não feita)\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Backup"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Backup"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("Backup"));
+    Programs::loadTranslations(app);
+    Skin::apply(app);
+    TFBackup window;
+    window.show();
+    return app.exec();
+}

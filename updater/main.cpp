@@ -1,0 +1,17 @@
+#include <QApplication>
+
+#include "Programs.h"
+#include "Skin.h"
+#include "Unit_Atualizar.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Atualizar"));
+    // No program name appended to the window's caption.
+    QGuiApplication::setDesktopFileName(QStringLiteral("Atualizar"));
+    Programs::loadTranslations(app);
+    Skin::apply(app);
+    TFatualizar window;
+    window.show();
+    return app.exec();
+}
