@@ -13,7 +13,7 @@ namespace {
 // checked.
 int copyNow(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    Programs::loadTranslations(app);
+    Skin::loadTranslations(app);
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QString programFolder = ProgramFolder::path();
@@ -40,9 +40,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Backup"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Backup"));
     QGuiApplication::setDesktopFileName(QStringLiteral("Backup"));
-    Programs::loadTranslations(app);
     Skin::apply(app);
     TFBackup window;
     window.show();

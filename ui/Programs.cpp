@@ -3,11 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTranslator>
 
 #include "Clock.h"
 
@@ -46,15 +44,6 @@ bool mainProgramRunning(const QString& serverName) {
     QLocalSocket probe;
     probe.connectToServer(serverName);
     return probe.waitForConnected(1000);
-}
-
-void loadTranslations(QCoreApplication& app) {
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_pt_BR"), folder))
-        QCoreApplication::installTranslator(translator);
-    else
-        delete translator;
 }
 
 }  // namespace Programs

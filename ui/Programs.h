@@ -21,7 +21,4 @@ QString mainProgramServerName();
 // Whether a main program answers on that name.
 bool mainProgramRunning(const QString& serverName = mainProgramServerName());
 
-// Qt's own Portuguese texts for its standard dialogs and messages, when the machine has them.
-void loadTranslations(QCoreApplication& app);
-
 }  // namespace Programs

@@ -1,6 +1,5 @@
 #include <QApplication>
 
-#include "Programs.h"
 #include "Skin.h"
 #include "Unit_Atualizar.h"
 
@@ -9,7 +8,6 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Atualizar"));
     // No program name appended to the window's caption.
     QGuiApplication::setDesktopFileName(QStringLiteral("Atualizar"));
-    Programs::loadTranslations(app);
     Skin::apply(app);
     TFatualizar window;
     window.show();
