@@ -331,8 +331,10 @@ void Table::applyFilter(bool on) {
     checkBrowseMode();
     CompiledFilter compiled;
     if (on) {
+        bool compiling = true;
         try {
             compiled = compileFilter(filterText_, *def_);
+            compiling = false;
             compiled_ = compiled;
             reloadKeys();
         } catch (const DataError& error) {
@@ -346,10 +348,11 @@ void Table::applyFilter(bool on) {
             eof_ = keys_.isEmpty();
             notifyLayoutChanged();
             afterMove();
-            if (error.message().startsWith(kInvalidFilter)) throw;
+            if (compiling) throw;
             throw DataError(QStringLiteral("%1: o banco de dados não aceitou o filtro; simplifique a "
                                            "expressão [%2]")
-                                .arg(kInvalidFilter, error.engineMessage()));
+                                .arg(kInvalidFilter, error.engineMessage()),
+                            error.engineMessage());
         }
     }
     filtered_ = on;

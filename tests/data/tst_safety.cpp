@@ -142,6 +142,10 @@ private slots:
         view.fieldByName("Nome").setValue("CARLA");
         view.post();
         QCOMPARE(view.recordCount(), 3);
+        // A value the compiler refuses keeps its own message.
+        view.setFilter("Codigo = '1x2'");
+        QCOMPARE(errorOf([&] { view.setFiltered(true); }), QString("'1x2' não é um valor numérico válido"));
+        QVERIFY(!view.filtered());
     }
 
     // What compiles, the engine takes; beyond the bounds the filter error comes, never a crash.
