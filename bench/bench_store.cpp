@@ -31,7 +31,8 @@ void generateLedger(const QString& file, int rows) {
     sqlite3* db = nullptr;
     sqlite3_open(file.toUtf8().constData(), &db);
     execSql(db, "BEGIN");
-    Statement insert(db, "INSERT INTO tbpagar (Nome, Codigo, DataVencimento, Valordocumento) VALUES (?, ?, ?, ?)");
+    Statement insert(
+        db, "INSERT INTO tbpagar (Nome, Codigo, DataVencimento, Valordocumento) VALUES (?, ?, ?, ?)");
     for (int i = 0; i < rows; ++i) {
         insert.bindAll({QStringLiteral("CREDOR %1").arg(i % 2000), i + 1, QDate(2020, 1, 1).addDays(i % 3650),
                         (i % 100000) / 100.0});
@@ -71,13 +72,14 @@ double storeThroughView(const QString& synchronous) {
 double storeThroughCli(const QString& file, const QString& synchronous) {
     const QString cli = QStandardPaths::findExecutable("sqlite3");
     if (cli.isEmpty()) return -1;
-    const QStringList statements = {
-        "SAVEPOINT vj_post",
-        "INSERT INTO tbpagar (Nome, DataVencimento, Valordocumento) VALUES ('CREDOR NOVO', '2026-12-09', 123.45)",
-        "SELECT Chave FROM tbpagar ORDER BY Chave",
-        "SELECT * FROM tbpagar WHERE Chave = last_insert_rowid()",
-        "RELEASE vj_post"};
-    QString script = QStringLiteral(".output /dev/null\nPRAGMA synchronous=%1;\n.timer on\n").arg(synchronous);
+    const QStringList statements = {"SAVEPOINT vj_post",
+                                    "INSERT INTO tbpagar (Nome, DataVencimento, Valordocumento) VALUES "
+                                    "('CREDOR NOVO', '2026-12-09', 123.45)",
+                                    "SELECT Chave FROM tbpagar ORDER BY Chave",
+                                    "SELECT * FROM tbpagar WHERE Chave = last_insert_rowid()",
+                                    "RELEASE vj_post"};
+    QString script =
+        QStringLiteral(".output /dev/null\nPRAGMA synchronous=%1;\n.timer on\n").arg(synchronous);
     for (int i = 0; i < kStores; ++i)
         for (const QString& statement : statements)
             script += statement + ";\n";
@@ -120,13 +122,16 @@ void bench(int rows) {
     writeDataFolder(folder);
     const QString file = QDir(folder).filePath(kDataFileName);
     generateLedger(file, rows);
-    out << QStringLiteral("tbpagar com %L1 linhas, em %2\n").arg(rows).arg(QDir::toNativeSeparators(dir.path()));
+    out << QStringLiteral("tbpagar com %L1 linhas, em %2\n")
+               .arg(rows)
+               .arg(QDir::toNativeSeparators(dir.path()));
     for (const char* synchronous : {"FULL", "NORMAL"}) {
         Session::instance().clear();
         defineStandardDatabases(dir.path());
         const double ours = storeThroughView(synchronous);
         Session::instance().clear();
-        report(QStringLiteral("gravar um registro (%1)").arg(synchronous), ours, storeThroughCli(file, synchronous));
+        report(QStringLiteral("gravar um registro (%1)").arg(synchronous), ours,
+               storeThroughCli(file, synchronous));
     }
     out << '\n';
 }

@@ -37,7 +37,8 @@ void keepOwnerOnly(const QString& file) {
     QFile data(file);
     if (!data.exists()) return;
     const QFileDevice::Permissions now = data.permissions();
-    if (now & ~(ownerOnly | QFileDevice::ReadUser | QFileDevice::WriteUser)) data.setPermissions(now & ownerOnly);
+    if (now & ~(ownerOnly | QFileDevice::ReadUser | QFileDevice::WriteUser))
+        data.setPermissions(now & ownerOnly);
 }
 
 QString dataFolderFor(const QString& programFolder) {

@@ -183,8 +183,8 @@ private:
     public:
         explicit Nesting(Parser* parser) : parser_(parser) {
             if (++parser_->depth_ > kMaxDepth)
-                throw DataError(invalid(
-                    QStringLiteral("mais de %1 níveis de parênteses ou \"not\"").arg(kMaxDepth)));
+                throw DataError(
+                    invalid(QStringLiteral("mais de %1 níveis de parênteses ou \"not\"").arg(kMaxDepth)));
         }
         ~Nesting() { --parser_->depth_; }
         Nesting(const Nesting&) = delete;

@@ -13,35 +13,42 @@ DataError engineError(int code, const QString& engineText, const QString& file, 
     QString message;
     switch (code & 0xff) {
         case SQLITE_NOTADB:
-            message = QStringLiteral("O arquivo %1 não é um arquivo de dados do Vanteja ou está danificado. "
-                                     "Restaure a última cópia feita pelo programa de backup.");
+            message = QStringLiteral(
+                "O arquivo %1 não é um arquivo de dados do Vanteja ou está danificado. "
+                "Restaure a última cópia feita pelo programa de backup.");
             break;
         case SQLITE_CORRUPT:
-            message = QStringLiteral("O arquivo de dados %1 está danificado. Restaure a última cópia feita "
-                                     "pelo programa de backup.");
+            message = QStringLiteral(
+                "O arquivo de dados %1 está danificado. Restaure a última cópia feita "
+                "pelo programa de backup.");
             break;
         case SQLITE_READONLY:
-            message = QStringLiteral("O arquivo de dados %1 não pode ser alterado: ele ou a sua pasta está "
-                                     "somente para leitura. Permita a gravação e tente novamente.");
+            message = QStringLiteral(
+                "O arquivo de dados %1 não pode ser alterado: ele ou a sua pasta está "
+                "somente para leitura. Permita a gravação no arquivo e na pasta e tente novamente.");
             break;
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            message = QStringLiteral("O arquivo de dados %1 está bloqueado por outro programa. Feche o outro "
-                                     "programa e tente novamente.");
+            message = QStringLiteral(
+                "O arquivo de dados %1 está bloqueado por outro programa. Feche o outro "
+                "programa e tente novamente.");
             break;
         case SQLITE_FULL:
-            message = QStringLiteral("Não há espaço no disco para gravar o arquivo de dados %1. Libere espaço "
-                                     "e tente novamente.");
+            message = QStringLiteral(
+                "Não há espaço no disco para gravar o arquivo de dados %1. Libere espaço "
+                "e tente novamente.");
             break;
         case SQLITE_IOERR:
-            message = QStringLiteral("Erro de leitura ou gravação no arquivo de dados %1. Verifique o disco e "
-                                     "tente novamente; se o erro continuar, restaure a última cópia feita "
-                                     "pelo programa de backup.");
+            message = QStringLiteral(
+                "Erro de leitura ou gravação no arquivo de dados %1. Verifique o disco e "
+                "tente novamente; se o erro continuar, restaure a última cópia feita "
+                "pelo programa de backup.");
             break;
         case SQLITE_CANTOPEN:
         case SQLITE_PERM:
-            message = QStringLiteral("Não foi possível abrir o arquivo de dados %1. Verifique se ele existe e "
-                                     "se você tem permissão de acesso a ele e à sua pasta.");
+            message = QStringLiteral(
+                "Não foi possível abrir o arquivo de dados %1. Verifique se ele existe e "
+                "se você tem permissão de acesso a ele e à sua pasta.");
             break;
         default: {
             QString text = engineText;
@@ -75,7 +82,8 @@ QString fileOf(sqlite3* db) {
 }  // namespace
 
 void throwSqliteError(sqlite3* db, const QString& context) {
-    throw engineError(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)), fileOf(db), context);
+    throw engineError(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)), fileOf(db),
+                      context);
 }
 
 void execSql(sqlite3* db, const QString& sql) {
@@ -97,7 +105,8 @@ Statement::Statement(sqlite3* db, const QString& sql, Kind kind) : db_(db) {
     if (kind == SelectOnly) sqlite3_set_authorizer(db_, selectOnly, nullptr);
     const int rc = sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &stmt_, &tail);
     if (kind == SelectOnly) sqlite3_set_authorizer(db_, nullptr, nullptr);
-    if (rc == SQLITE_AUTH || (rc == SQLITE_OK && kind == SelectOnly && stmt_ && !sqlite3_stmt_readonly(stmt_))) {
+    if (kind == SelectOnly &&
+        (rc == SQLITE_AUTH || (rc == SQLITE_OK && stmt_ && !sqlite3_stmt_readonly(stmt_)))) {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
         throw DataError(QStringLiteral("A consulta só pode ler dados: apenas um comando SELECT é aceito"));

@@ -366,8 +366,9 @@ private slots:
         QVERIFY(principal_->listenForCloseRequests(name));
         // In the user's private folder, the owner's only.
         const QString socketFile = Platform::privateServerName(name);
-        QCOMPARE(QFileInfo(socketFile).absolutePath(),
-                 QFileInfo(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)).absoluteFilePath());
+        QCOMPARE(
+            QFileInfo(socketFile).absolutePath(),
+            QFileInfo(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)).absoluteFilePath());
         QCOMPARE(int(QFile::permissions(socketFile) & 0x00ff), 0);  // nothing for the group or the others
         principal_->show();
         QVERIFY(QTest::qWaitForWindowExposed(principal_.get()));
@@ -430,7 +431,8 @@ private slots:
         QTest::newRow("no file") << "file" << QString::fromUtf8("O arquivo de dados não existe");
         QTest::newRow("no table") << "table" << QString::fromUtf8("A tabela 'tbreceber' não existe");
         QTest::newRow("not data") << "not data"
-                                  << QString::fromUtf8("não é um arquivo de dados do Vanteja ou está danificado");
+                                  << QString::fromUtf8(
+                                         "não é um arquivo de dados do Vanteja ou está danificado");
     }
     void startFailsWithoutDataFolder() {
         QFETCH(QString, damage);
@@ -463,7 +465,9 @@ private:
         principal_ = std::make_unique<TFPrincipal>();
         principal_->setShowLoginOnActivate(false);
     }
-    void login() { principal_->loginAceito("WEJ", "WEJ"); }
+    void login() {
+        principal_->loginAceito("WEJ", "WEJ");
+    }
 
     std::unique_ptr<TempData> data_;
     std::unique_ptr<ScriptedDialogs> dialogs_;

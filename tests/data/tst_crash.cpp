@@ -54,7 +54,8 @@ private slots:
             sqlite3_stmt* check = nullptr;
             sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr);
             QCOMPARE(sqlite3_step(check), SQLITE_ROW);
-            const QString verdict = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
+            const QString verdict =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
             sqlite3_finalize(check);
             sqlite3_prepare_v2(db, "SELECT count(*) FROM tbpagar WHERE Codigo = ?", -1, &check, nullptr);
             QList<int> missing;
@@ -66,10 +67,11 @@ private slots:
             sqlite3_finalize(check);
             sqlite3_close(db);
             QCOMPARE(verdict, QString("ok"));
-            QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("round %1: %2 of %3 confirmed records missing")
-                                                       .arg(round)
-                                                       .arg(missing.size())
-                                                       .arg(confirmed.size())));
+            QVERIFY2(missing.isEmpty(),
+                     qPrintable(QStringLiteral("round %1: %2 of %3 confirmed records missing")
+                                    .arg(round)
+                                    .arg(missing.size())
+                                    .arg(confirmed.size())));
         }
         QVERIFY(confirmed.size() >= 5);
     }

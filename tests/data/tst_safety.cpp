@@ -78,8 +78,8 @@ private slots:
         data_.reset();
     }
 
-    // When the rows can't be read again after the write, nothing is stored and the record stays as typed; once
-    // the engine reads again, one "Gravar" stores it once.
+    // When the rows can't be read again after the write, nothing is stored and the record stays as typed;
+    // once the engine reads again, one "Gravar" stores it once.
     void storeIsOneUnit_data() {
         QTest::addColumn<QString>("obstacle");
         QTest::addColumn<bool>("inserting");
@@ -221,13 +221,17 @@ private slots:
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("engine");
-        QTest::newRow("not a database") << "not data" << "não é um arquivo de dados do Vanteja"
+        QTest::newRow("not a database") << "not data"
+                                        << "não é um arquivo de dados do Vanteja"
                                         << "[file is not a database]";
-        QTest::newRow("malformed") << "malformed" << "está danificado. Restaure a última cópia"
+        QTest::newRow("malformed") << "malformed"
+                                   << "está danificado. Restaure a última cópia"
                                    << "[database disk image is malformed]";
-        QTest::newRow("read-only") << "read-only" << "somente para leitura"
+        QTest::newRow("read-only") << "read-only"
+                                   << "somente para leitura"
                                    << "[attempt to write a readonly database]";
-        QTest::newRow("locked") << "locked" << "está bloqueado por outro programa"
+        QTest::newRow("locked") << "locked"
+                                << "está bloqueado por outro programa"
                                 << "[database is locked]";
     }
     void engineFailuresInPortuguese() {
@@ -244,7 +248,8 @@ private slots:
         Table view(kAliasVantejaVs2, "tbpagar");
         QString error = errorOf([&] {
             view.open();
-            if (damage == "read-only") sqlite3_exec(handle(), "PRAGMA query_only=1", nullptr, nullptr, nullptr);
+            if (damage == "read-only")
+                sqlite3_exec(handle(), "PRAGMA query_only=1", nullptr, nullptr, nullptr);
             if (damage == "locked") {
                 sqlite3_open(data_->dataFile().toUtf8().constData(), &other);
                 sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);

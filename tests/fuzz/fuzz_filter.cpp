@@ -45,9 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (filter.isEmpty()) return 0;
-    const QByteArray sql = QStringLiteral("SELECT %1 FROM %2 WHERE (%3) AND (%1 >= ?) ORDER BY %1")
-                               .arg(quoteIdentifier(table.keyField().name), quoteIdentifier(table.name), filter.sql)
-                               .toUtf8();
+    const QByteArray sql =
+        QStringLiteral("SELECT %1 FROM %2 WHERE (%3) AND (%1 >= ?) ORDER BY %1")
+            .arg(quoteIdentifier(table.keyField().name), quoteIdentifier(table.name), filter.sql)
+            .toUtf8();
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement, nullptr) != SQLITE_OK)
         fail(db, sql, "refused by the engine");
