@@ -179,7 +179,7 @@ void MaskEdit::setMaskedText(const QString& text) {
         }
         const QChar c = read < text.size() ? text[read] : QLatin1Char(' ');
         ++read;
-        const bool placed = fits(c, kindAt_[shown]);
+        const bool placed = c != QLatin1Char(' ') && fits(c, kindAt_[shown]);
         input += placed ? c : blank_;
         wanted += placed ? c : QLatin1Char(' ');
     }
