@@ -28,6 +28,7 @@
 #include "Formats.h"
 #include "Pictures.h"
 #include "Programs.h"
+#include "Platform.h"
 #include "Skin.h"
 #include "Table.h"
 #include "U_Cadastro.h"
@@ -571,6 +572,12 @@ bool TFPrincipal::listenForCloseRequests(const QString& serverName) {
         server_ = new QLocalServer(this);
         connect(server_, &QLocalServer::newConnection, this, [this] {
             while (QLocalSocket* socket = server_->nextPendingConnection()) {
+                // Only this user's programs may close this one.
+                if (!Platform::peerIsThisUser(socket->socketDescriptor())) {
+                    socket->abort();
+                    socket->deleteLater();
+                    continue;
+                }
                 connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
                 connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
                     if (QString::fromUtf8(socket->readAll()).contains(kCloseRequest)) closeRequest();
@@ -578,14 +585,17 @@ bool TFPrincipal::listenForCloseRequests(const QString& serverName) {
             }
         });
     }
-    if (server_->listen(serverName)) return true;
-    // A name left behind by a program that ended abnormally is taken over; one in use by a running copy is
-    // not.
+    // In the user's private folder no other user can take the name first, and the socket itself is the
+    // owner's only.
+    const QString name = Platform::privateServerName(serverName);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    // A name in use by a running copy is left to it (listening would replace its socket); one left behind by
+    // a program that ended abnormally is taken over.
     QLocalSocket probe;
-    probe.connectToServer(serverName);
+    probe.connectToServer(name);
     if (probe.waitForConnected(200)) return false;
-    QLocalServer::removeServer(serverName);
-    return server_->listen(serverName);
+    QLocalServer::removeServer(name);
+    return server_->listen(name);
 }
 
 void TFPrincipal::closeRequest() {

@@ -29,7 +29,8 @@ public:
     explicit TFPrincipal(QWidget* parent = nullptr);
     ~TFPrincipal() override;
 
-    // The local server that takes close requests from the updater; tests use a name of their own.
+    // The local server that takes close requests from the updater, under Platform::privateServerName of the
+    // name; tests use a name of their own.
     bool listenForCloseRequests(const QString& serverName = QStringLiteral("Vanteja"));
     void setShowLoginOnActivate(bool show) { showLoginOnActivate_ = show; }
 

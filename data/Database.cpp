@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -12,6 +13,8 @@
 #include "Sqlite.h"
 
 namespace {
+
+constexpr int kBusyWaitMs = 3000;
 
 // vj_fold(text): the text with letter case folded, accented letters included (SQLite's NOCASE folds only
 // A-Z).
@@ -27,6 +30,15 @@ void foldCase(sqlite3_context* context, int, sqlite3_value** arguments) {
 }
 
 }  // namespace
+
+void keepOwnerOnly(const QString& file) {
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    QFile data(file);
+    if (!data.exists()) return;
+    const QFileDevice::Permissions now = data.permissions();
+    if (now & ~(ownerOnly | QFileDevice::ReadUser | QFileDevice::WriteUser))
+        data.setPermissions(now & ownerOnly);
+}
 
 QString dataFolderFor(const QString& programFolder) {
     QString folder = programFolder;
@@ -79,14 +91,21 @@ void Database::connect() {
         throw DataError(
             QStringLiteral("O arquivo de dados não existe: %1").arg(QDir::toNativeSeparators(file)));
 
+    // Records and passwords are for the owner's eyes only; the engine gives its -wal and -shm files the data
+    // file's permissions. A file from an older copy is closed to others here (where the owner may do so).
+    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        keepOwnerOnly(file + suffix);
+
     // The connection is opened through Qt's SQLite driver; the data layer then works on the native handle,
     // which gives it prepared statements without per-row overhead and the declared type of query columns.
     sqlite3* handle = nullptr;
     QString failure;
+    int failureCode = 0;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
         db.setDatabaseName(file);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        // A file locked by another program is waited for a few seconds before saying so.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyWaitMs));
         if (db.open()) {
             const QVariant native = db.driver()->handle();
             if (native.isValid() && qstrcmp(native.typeName(), "sqlite3*") == 0)
@@ -94,21 +113,24 @@ void Database::connect() {
             else
                 failure = QStringLiteral("o driver SQLite não está disponível");
         } else {
-            failure = db.lastError().text();
+            failure = db.lastError().databaseText();
+            failureCode = db.lastError().nativeErrorCode().toInt();
         }
         if (!handle) db.close();
     }
     if (!handle) {
         QSqlDatabase::removeDatabase(connectionName_);
+        if (failureCode != 0) throw engineError(failureCode, failure, file);
         throw DataError(QStringLiteral("Não foi possível abrir o arquivo de dados %1: %2")
                             .arg(QDir::toNativeSeparators(file), failure));
     }
     handle_ = handle;
     try {
+        // What was reported stored survives a power cut: each commit reaches the disk before it returns.
         // A ledger of a million rows fits in this cache; the file is read through memory mapping.
         sqlite3_create_function_v2(handle_, "vj_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                    foldCase, nullptr, nullptr, nullptr);
-        execSql(handle_, QStringLiteral("PRAGMA synchronous=NORMAL; PRAGMA cache_size=-65536; "
+        execSql(handle_, QStringLiteral("PRAGMA synchronous=FULL; PRAGMA cache_size=-65536; "
                                         "PRAGMA mmap_size=268435456"));
         knownTables_.clear();
         Statement tables(handle_, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"));

@@ -16,6 +16,9 @@ inline const QString kDataFolderName = QStringLiteral("Dados");
 inline const QString kDataFileName = QStringLiteral("Vanteja.sqlite");
 inline const QString kSessionPassword = QStringLiteral("4817");
 
+// Takes away every access to an existing file but its owner's reading and writing.
+void keepOwnerOnly(const QString& file);
+
 // The folder "Dados" inside a program folder.
 QString dataFolderFor(const QString& programFolder);
 

@@ -133,39 +133,66 @@ private:
     const Token& peek() const { return tokens_[pos_]; }
     const Token& take() { return tokens_[pos_ < tokens_.size() - 1 ? pos_++ : pos_]; }
 
+    // A chain is one flat list, "(a OR b OR c)", so its length costs the engine no parser stack; the
+    // nesting of parentheses and "not" is bounded, and with it the recursion here and in the engine.
     QString orExpression() {
-        QString sql = andExpression();
+        QStringList terms = {andExpression()};
         while (isKeyword(peek(), "or")) {
             take();
-            sql = QStringLiteral("(%1 OR %2)").arg(sql, andExpression());
+            terms << andExpression();
         }
-        return sql;
+        return group(terms, QStringLiteral(" OR "));
     }
 
     QString andExpression() {
-        QString sql = notExpression();
+        QStringList terms = {notExpression()};
         while (isKeyword(peek(), "and")) {
             take();
-            sql = QStringLiteral("(%1 AND %2)").arg(sql, notExpression());
+            terms << notExpression();
         }
-        return sql;
+        return group(terms, QStringLiteral(" AND "));
     }
 
     QString notExpression() {
         if (isKeyword(peek(), "not")) {
             take();
+            const Nesting nesting(this);
             return QStringLiteral("(NOT %1)").arg(notExpression());
         }
         if (peek().kind == TokenKind::Open) {
             take();
+            const Nesting nesting(this);
             const QString inner = orExpression();
             if (peek().kind != TokenKind::Close)
                 throw DataError(invalid(QStringLiteral("parêntese não fechado")));
             take();
             return inner;
         }
+        if (++comparisons_ > kMaxComparisons)
+            throw DataError(invalid(QStringLiteral("mais de %1 comparações").arg(kMaxComparisons)));
         return comparison();
     }
+
+    static QString group(const QStringList& terms, const QString& joiner) {
+        if (terms.size() == 1) return terms.first();
+        return QLatin1Char('(') + terms.join(joiner) + QLatin1Char(')');
+    }
+
+    // One level of parentheses or "not".
+    class Nesting {
+    public:
+        explicit Nesting(Parser* parser) : parser_(parser) {
+            if (++parser_->depth_ > kMaxDepth)
+                throw DataError(
+                    invalid(QStringLiteral("mais de %1 níveis de parênteses ou \"not\"").arg(kMaxDepth)));
+        }
+        ~Nesting() { --parser_->depth_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser* parser_;
+    };
 
     bool isFieldToken(const Token& token) const {
         if (token.kind == TokenKind::QuotedName) return true;
@@ -275,9 +302,15 @@ private:
         return QStringLiteral("(%1 IS NOT NULL AND %1 %2 %3)").arg(column, op, bound);
     }
 
+    // The engine's parser and expression depth stay well inside its limits with these.
+    static constexpr int kMaxDepth = 10;
+    static constexpr int kMaxComparisons = 256;
+
     const QVector<Token>& tokens_;
     const TableDef& table_;
     int pos_ = 0;
+    int depth_ = 0;
+    int comparisons_ = 0;
     QVariantList params_;
     QStringList fields_;
 };

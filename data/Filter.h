@@ -14,6 +14,9 @@ struct CompiledFilter {
     bool isEmpty() const { return sql.isEmpty(); }
 };
 
+// How every message about a filter that can't be applied begins.
+inline const QString kInvalidFilter = QStringLiteral("Expressão de filtro inválida");
+
 // The filter language of the windows: comparisons of a field with a constant (= <> < > <= >=) joined by and,
 // or, not and parentheses. Field names in any case; dates as 'dd/mm/yyyy'; a blank value lower than every
 // value; text compared exactly; a text constant ending in * (two characters or more) matches by prefix.

@@ -180,8 +180,7 @@ void Query::open() {
             if (!database.tableExists(tableName))
                 throw DataError(QStringLiteral("A tabela '%1' não existe nos dados (%2)")
                                     .arg(tableName, database.path()));
-        Statement statement(database.handle(), translated.sql);
-        if (!statement.readOnly()) throw DataError(QStringLiteral("A consulta só pode ler dados"));
+        Statement statement(database.handle(), translated.sql, Statement::SelectOnly);
         for (int b = 0; b < translated.bindings.size(); ++b) {
             const TranslatedSql::Binding& binding = translated.bindings[b];
             if (binding.param.isEmpty()) {

@@ -47,6 +47,12 @@ void writeDataFolder(const QString& folder, bool replace) {
     // Written beside the target and moved into place at the end, so a failure never leaves half a file.
     const QString partial = target + QStringLiteral(".novo");
     QFile::remove(partial);
+    // Created readable by its owner only; the engine gives its -wal and -shm files the same permissions.
+    {
+        QFile created(partial);
+        if (!created.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            throw DataError(QStringLiteral("Não foi possível criar o arquivo de dados %1").arg(partial));
+    }
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(partial.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                         nullptr) != SQLITE_OK) {

@@ -3,30 +3,115 @@
 #include <sqlite3.h>
 
 #include <QDate>
+#include <QDir>
 
 #include "DataError.h"
 #include "Values.h"
 
+DataError engineError(int code, const QString& engineText, const QString& file, const QString& context) {
+    const QString where = QDir::toNativeSeparators(file);
+    QString message;
+    switch (code & 0xff) {
+        case SQLITE_NOTADB:
+            message = QStringLiteral(
+                "O arquivo %1 não é um arquivo de dados do Vanteja ou está danificado. "
+                "Restaure a última cópia feita pelo programa de backup.");
+            break;
+        case SQLITE_CORRUPT:
+            message = QStringLiteral(
+                "O arquivo de dados %1 está danificado. Restaure a última cópia feita "
+                "pelo programa de backup.");
+            break;
+        case SQLITE_READONLY:
+            message = QStringLiteral(
+                "O arquivo de dados %1 não pode ser alterado: ele ou a sua pasta está "
+                "somente para leitura. Permita a gravação no arquivo e na pasta e tente novamente.");
+            break;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            message = QStringLiteral(
+                "O arquivo de dados %1 está bloqueado por outro programa. Feche o outro "
+                "programa e tente novamente.");
+            break;
+        case SQLITE_FULL:
+            message = QStringLiteral(
+                "Não há espaço no disco para gravar o arquivo de dados %1. Libere espaço "
+                "e tente novamente.");
+            break;
+        case SQLITE_IOERR:
+            message = QStringLiteral(
+                "Erro de leitura ou gravação no arquivo de dados %1. Verifique o disco e "
+                "tente novamente; se o erro continuar, restaure a última cópia feita "
+                "pelo programa de backup.");
+            break;
+        case SQLITE_CANTOPEN:
+        case SQLITE_PERM:
+            message = QStringLiteral(
+                "Não foi possível abrir o arquivo de dados %1. Verifique se ele existe e "
+                "se você tem permissão de acesso a ele e à sua pasta.");
+            break;
+        default: {
+            QString text = engineText;
+            if (!context.isEmpty()) text = context + QStringLiteral(": ") + text;
+            return DataError(QStringLiteral("Erro no banco de dados: %1").arg(text), engineText);
+        }
+    }
+    return DataError(message.arg(where) + QStringLiteral(" [%1]").arg(engineText), engineText);
+}
+
+namespace {
+
+// Lets a statement being prepared read tables and call functions, nothing else.
+int selectOnly(void*, int action, const char*, const char*, const char*, const char*) {
+    switch (action) {
+        case SQLITE_SELECT:
+        case SQLITE_READ:
+        case SQLITE_FUNCTION:
+        case SQLITE_RECURSIVE:
+            return SQLITE_OK;
+        default:
+            return SQLITE_DENY;
+    }
+}
+
+QString fileOf(sqlite3* db) {
+    const char* name = sqlite3_db_filename(db, "main");
+    return QString::fromUtf8(name ? name : "");
+}
+
+}  // namespace
+
 void throwSqliteError(sqlite3* db, const QString& context) {
-    QString message = QString::fromUtf8(sqlite3_errmsg(db));
-    if (!context.isEmpty()) message = context + QStringLiteral(": ") + message;
-    throw DataError(QStringLiteral("Erro no banco de dados: %1").arg(message));
+    throw engineError(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)), fileOf(db),
+                      context);
 }
 
 void execSql(sqlite3* db, const QString& sql) {
     char* error = nullptr;
-    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const QString message = QString::fromUtf8(error ? error : "");
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error ? error : sqlite3_errstr(rc));
         sqlite3_free(error);
-        throw DataError(QStringLiteral("Erro no banco de dados: %1").arg(message));
+        throw engineError(rc, message, fileOf(db));
     }
 }
 
-Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
+Statement::Statement(sqlite3* db, const QString& sql, Kind kind) : db_(db) {
+    // The engine would read the text only up to the NUL and run what comes before it.
+    if (sql.contains(QChar(0)))
+        throw DataError(QStringLiteral("Erro no banco de dados: o comando SQL contém um caractere nulo"));
     const QByteArray utf8 = sql.toUtf8();
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db_, utf8.constData(), utf8.size(), &stmt_, &tail) != SQLITE_OK)
-        throwSqliteError(db_);
+    if (kind == SelectOnly) sqlite3_set_authorizer(db_, selectOnly, nullptr);
+    const int rc = sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &stmt_, &tail);
+    if (kind == SelectOnly) sqlite3_set_authorizer(db_, nullptr, nullptr);
+    if (kind == SelectOnly &&
+        (rc == SQLITE_AUTH || (rc == SQLITE_OK && stmt_ && !sqlite3_stmt_readonly(stmt_)))) {
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        throw DataError(QStringLiteral("A consulta só pode ler dados: apenas um comando SELECT é aceito"));
+    }
+    if (rc != SQLITE_OK) throwSqliteError(db_);
     // A second statement after the first is never run.
     if (tail && QByteArray(tail).trimmed().size() > 0 && QByteArray(tail).trimmed() != ";") {
         sqlite3_finalize(stmt_);
@@ -85,9 +170,10 @@ bool Statement::step() {
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    QString message = QString::fromUtf8(sqlite3_errmsg(db_));
+    const QString message = QString::fromUtf8(sqlite3_errmsg(db_));
+    const int code = sqlite3_extended_errcode(db_);
     sqlite3_reset(stmt_);
-    throw DataError(QStringLiteral("Erro no banco de dados: %1").arg(message));
+    throw engineError(code, message, fileOf(db_));
 }
 
 void Statement::reset() {

@@ -5,6 +5,7 @@
 #include <QVariantList>
 
 #include "Catalogue.h"
+#include "DataError.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -13,7 +14,11 @@ struct sqlite3_stmt;
 // is reset when destroyed, so no read lock outlives its use.
 class Statement {
 public:
-    Statement(sqlite3* db, const QString& sql);
+    enum Kind {
+        AnyStatement,
+        SelectOnly  // one SELECT: no write, transaction, pragma or attached file
+    };
+    Statement(sqlite3* db, const QString& sql, Kind kind = AnyStatement);
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -41,7 +46,11 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-// Raises DataError with SQLite's own message.
+// The error for an engine failure: the known ones (a file that is not data or is damaged, read-only, locked,
+// a full disk) in Portuguese with what to do, naming the file and followed by the engine's words in
+// brackets; any other with the engine's own message.
+DataError engineError(int code, const QString& engineText, const QString& file, const QString& context = {});
+// Raises the error of the last failed call on the connection.
 [[noreturn]] void throwSqliteError(sqlite3* db, const QString& context = {});
 // Runs one or more statements that return nothing.
 void execSql(sqlite3* db, const QString& sql);

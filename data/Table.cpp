@@ -331,10 +331,15 @@ void Table::applyFilter(bool on) {
     checkBrowseMode();
     CompiledFilter compiled;
     if (on) {
+        bool compiling = true;
         try {
             compiled = compileFilter(filterText_, *def_);
-        } catch (const DataError&) {
-            // A rejected expression leaves the view unfiltered, on its first row.
+            compiling = false;
+            compiled_ = compiled;
+            reloadKeys();
+        } catch (const DataError& error) {
+            // A rejected expression, by the compiler or by the engine, leaves the view unfiltered on its
+            // first row.
             filtered_ = false;
             compiled_ = CompiledFilter();
             reloadKeys();
@@ -343,12 +348,16 @@ void Table::applyFilter(bool on) {
             eof_ = keys_.isEmpty();
             notifyLayoutChanged();
             afterMove();
-            throw;
+            if (compiling) throw;
+            throw DataError(QStringLiteral("%1: o banco de dados não aceitou o filtro; simplifique a "
+                                           "expressão [%2]")
+                                .arg(kInvalidFilter, error.engineMessage()),
+                            error.engineMessage());
         }
     }
     filtered_ = on;
     compiled_ = compiled;
-    reloadKeys();
+    if (!on) reloadKeys();
     moveTo(0);
     bof_ = true;
     eof_ = keys_.isEmpty();
@@ -532,54 +541,82 @@ void Table::post() {
     emit beforePost();
     sqlite3* db = database_->handle();
     const int keyIndex = def_->keyFieldIndex();
+    const int oldPos = pos_;
     qint64 key = -1;
-    if (state_ == State::Insert) {
-        QStringList columns, marks;
-        QVariantList values;
-        for (int i = 0; i < def_->fields.size(); ++i) {
-            if (i == keyIndex || buffer_[i].isNull()) continue;
-            columns << quoteIdentifier(def_->fields[i].name);
-            marks << QStringLiteral("?");
-            values << buffer_[i];
-        }
-        const QString sql =
-            columns.isEmpty()
-                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(def_->name))
-                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(quoteIdentifier(def_->name), columns.join(QStringLiteral(", ")),
-                           marks.join(QStringLiteral(", ")));
-        Statement statement(db, sql);
-        statement.bindAll(values);
-        statement.run();
-        key = sqlite3_last_insert_rowid(db);
-    } else {
-        key = keys_[pos_];
-        QStringList assignments;
-        QVariantList values;
-        for (int i = 0; i < def_->fields.size(); ++i) {
-            if (!changed_[i] || i == keyIndex) continue;
-            assignments << quoteIdentifier(def_->fields[i].name) + QStringLiteral(" = ?");
-            values << buffer_[i];
-        }
-        if (!assignments.isEmpty()) {
-            Statement statement(db,
-                                QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                                    .arg(quoteIdentifier(def_->name), assignments.join(QStringLiteral(", ")),
-                                         quoteIdentifier(def_->keyField().name)));
-            values << key;
+    int newPos = -1;
+    QVector<QVariant> row;
+    // The write, the re-read of the rows and the commit are one unit: when any of them fails nothing is
+    // stored and the record stays as typed, so a second "Gravar" cannot store it twice.
+    execSql(db, QStringLiteral("SAVEPOINT vj_post"));
+    try {
+        if (state_ == State::Insert) {
+            QStringList columns, marks;
+            QVariantList values;
+            for (int i = 0; i < def_->fields.size(); ++i) {
+                if (i == keyIndex || buffer_[i].isNull()) continue;
+                columns << quoteIdentifier(def_->fields[i].name);
+                marks << QStringLiteral("?");
+                values << buffer_[i];
+            }
+            const QString sql =
+                columns.isEmpty()
+                    ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(def_->name))
+                    : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                          .arg(quoteIdentifier(def_->name), columns.join(QStringLiteral(", ")),
+                               marks.join(QStringLiteral(", ")));
+            Statement statement(db, sql);
             statement.bindAll(values);
             statement.run();
-            if (sqlite3_changes(db) == 0)
-                throw DataError(QStringLiteral("O registro foi excluído da tabela %1").arg(def_->name));
+            key = sqlite3_last_insert_rowid(db);
+        } else {
+            key = keys_[pos_];
+            QStringList assignments;
+            QVariantList values;
+            for (int i = 0; i < def_->fields.size(); ++i) {
+                if (!changed_[i] || i == keyIndex) continue;
+                assignments << quoteIdentifier(def_->fields[i].name) + QStringLiteral(" = ?");
+                values << buffer_[i];
+            }
+            if (!assignments.isEmpty()) {
+                Statement statement(
+                    db, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                            .arg(quoteIdentifier(def_->name), assignments.join(QStringLiteral(", ")),
+                                 quoteIdentifier(def_->keyField().name)));
+                values << key;
+                statement.bindAll(values);
+                statement.run();
+                if (sqlite3_changes(db) == 0)
+                    throw DataError(QStringLiteral("O registro foi excluído da tabela %1").arg(def_->name));
+            }
         }
+        const QVector<qint64> previousKeys = keys_;
+        try {
+            reloadKeys();
+            // A row that no longer passes the filter leaves the view; its neighbour becomes current.
+            newPos = int(keys_.indexOf(key));
+            if (newPos < 0 && !keys_.isEmpty()) newPos = qBound(0, oldPos, int(keys_.size()) - 1);
+            if (newPos >= 0 && !readRow(keys_[newPos], row)) newPos = -1;
+            execSql(db, QStringLiteral("RELEASE vj_post"));
+        } catch (...) {
+            keys_ = previousKeys;
+            throw;
+        }
+    } catch (...) {
+        if (!sqlite3_get_autocommit(db)) {
+            sqlite3_exec(db, "ROLLBACK TO vj_post", nullptr, nullptr, nullptr);
+            sqlite3_exec(db, "RELEASE vj_post", nullptr, nullptr, nullptr);
+        }
+        throw;
     }
-    const int oldPos = pos_;
     buffer_.clear();
     changed_.clear();
     modified_ = false;
-    reloadKeys();
-    // A row that no longer passes the filter leaves the view; its neighbour becomes current.
-    repositionOn(key, oldPos);
+    if (newPos >= 0) {
+        pos_ = newPos;
+        current_ = row;
+    } else {
+        clearCurrent();
+    }
     bof_ = eof_ = keys_.isEmpty();
     // Controls and grids show the stored row before any handler of the event runs.
     setState(State::Browse);

@@ -1,6 +1,7 @@
 #include "MaskEdit.h"
 
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QValidator>
 
 InputRule::InputRule(MaskEdit::CharCase charCase, NumericInput numeric, QObject* parent)
@@ -24,6 +25,7 @@ const QString kQtMeta = QStringLiteral("AaNnXx90Dd#HhBb><!;[]{}\\.");
 struct ParsedMask {
     QString qt;
     QVector<bool> literalAt;
+    QVector<QChar> kindAt;  // the Qt mask character of each editable position
     bool saveLiterals = true;
     QChar blank = QLatin1Char('_');
 };
@@ -78,18 +80,40 @@ ParsedMask parse(const QString& delphiMask) {
                 if (i + 1 < body.size()) {
                     parsed.qt += QLatin1Char('\\') + body[++i];
                     parsed.literalAt << true;
+                    parsed.kindAt << QChar();
                 }
                 continue;
             default:
                 if (kQtMeta.contains(c)) parsed.qt += QLatin1Char('\\');
                 parsed.qt += c;
                 parsed.literalAt << true;
+                parsed.kindAt << QChar();
                 continue;
         }
         parsed.literalAt << false;
+        parsed.kindAt << parsed.qt.back();
     }
     parsed.qt += QLatin1Char(';') + QString(parsed.blank);
     return parsed;
+}
+
+// Whether a character may stand in an editable position of this kind (as the line edit itself decides).
+bool fits(QChar c, QChar kind) {
+    switch (kind.toUpper().unicode()) {
+        case 'A':
+            return c.isLetter();
+        case 'N':
+            return c.isLetterOrNumber();
+        case 'X':
+            return c.isPrint();
+        case '9':
+        case '0':
+            return c.isNumber();
+        case '#':
+            return c.isNumber() || c == QLatin1Char('+') || c == QLatin1Char('-');
+        default:
+            return false;
+    }
 }
 
 }  // namespace
@@ -104,13 +128,16 @@ void MaskEdit::setEditMask(const QString& delphiMask) {
     delphiMask_ = delphiMask;
     if (delphiMask.isEmpty()) {
         literalAt_.clear();
+        kindAt_.clear();
         setInputMask(QString());
         applyRule();
         return;
     }
     const ParsedMask parsed = parse(delphiMask);
     literalAt_ = parsed.literalAt;
+    kindAt_ = parsed.kindAt;
     saveLiterals_ = parsed.saveLiterals;
+    blank_ = parsed.blank;
     setValidator(nullptr);
     setInputMask(parsed.qt);
 }
@@ -142,7 +169,7 @@ QString MaskEdit::maskedText() const {
         const bool literal = literalAt_.value(i, false);
         if (literal && !saveLiterals_) continue;
         const QChar c = shown[i];
-        result += (!literal && c == QLatin1Char('_')) ? QLatin1Char(' ') : c;
+        result += (!literal && c == blank_) ? QLatin1Char(' ') : c;
     }
     return result;
 }
@@ -152,13 +179,45 @@ void MaskEdit::setMaskedText(const QString& text) {
         setText(text);
         return;
     }
-    // Blanks in the text are blank positions of the mask.
-    QString input = text;
-    for (int i = 0; i < input.size(); ++i)
-        if (input[i] == QLatin1Char(' ') && !literalAt_.value(i, false)) input[i] = QLatin1Char('_');
+    // Each character in its own place; a blank, or a character the place does not take, leaves it blank.
+    QString wanted;
+    QString input;  // the shown text, blanks as the mask's blank character
+    for (int shown = 0, read = 0; shown < literalAt_.size(); ++shown) {
+        if (literalAt_[shown]) {
+            if (saveLiterals_) ++read;
+            input += displayLiteral(shown);
+            if (saveLiterals_) wanted += displayLiteral(shown);
+            continue;
+        }
+        const QChar c = read < text.size() ? text[read] : QLatin1Char(' ');
+        ++read;
+        const bool placed = c != QLatin1Char(' ') && fits(c, kindAt_[shown]);
+        input += placed ? c : blank_;
+        wanted += placed ? c : QLatin1Char(' ');
+    }
     setText(input);
+    // The line edit moves a blank it can't put in a required place to a later one, and a character with it;
+    // then the characters are put in their places one by one.
+    if (maskedText().compare(wanted, Qt::CaseInsensitive) != 0) {
+        const QString before = this->text();
+        {
+            const QSignalBlocker quiet(this);
+            setText(QString());
+            for (int shown = 0; shown < input.size(); ++shown) {
+                if (literalAt_[shown] || input[shown] == blank_) continue;
+                setCursorPosition(shown);
+                insert(QString(input[shown]));
+            }
+        }
+        if (this->text() != before) emit textChanged(this->text());
+    }
     // Typing into an empty box starts at its first position.
     if (isMaskBlank()) setCursorPosition(0);
+}
+
+QChar MaskEdit::displayLiteral(int position) const {
+    const QString shown = displayText();
+    return position < shown.size() ? shown[position] : QLatin1Char(' ');
 }
 
 void MaskEdit::focusInEvent(QFocusEvent* event) {

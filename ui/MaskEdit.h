@@ -28,6 +28,7 @@ public:
     // The text as the program reads it (Delphi's Text): literals kept when the mask saves them, blanks as
     // spaces. Without a mask, the plain text.
     QString maskedText() const;
+    // Puts each character of a text read as above in its own place, blanks included.
     void setMaskedText(const QString& text);
     // True when every editable position is blank ("  /  /    ").
     bool isMaskBlank() const;
@@ -40,9 +41,12 @@ protected:
 
 private:
     void applyRule();
+    QChar displayLiteral(int position) const;
 
     QString delphiMask_;
     QVector<bool> literalAt_;  // per shown position
+    QVector<QChar> kindAt_;    // per shown position: what an editable one takes
+    QChar blank_ = QLatin1Char('_');
     bool saveLiterals_ = true;
     CharCase charCase_ = CharCase::Normal;
     NumericInput numeric_ = NumericInput::No;

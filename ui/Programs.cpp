@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include "Clock.h"
+#include "Platform.h"
 
 namespace Programs {
 
@@ -37,7 +38,7 @@ bool start(const QString& name) {
 }
 
 QString mainProgramServerName() {
-    return QStringLiteral("Vanteja");
+    return Platform::privateServerName(QStringLiteral("Vanteja"));
 }
 
 bool mainProgramRunning(const QString& serverName) {

@@ -6,18 +6,29 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
+#if defined(Q_OS_LINUX)
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include "Clock.h"
 #include "DBGrid.h"
 #include "DataControls.h"
+#include "Platform.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
 #include "TempData.h"
@@ -354,13 +365,19 @@ private slots:
         start();
         const QString name = QStringLiteral("vanteja-test-%1").arg(QCoreApplication::applicationPid());
         QVERIFY(principal_->listenForCloseRequests(name));
+        // In the user's private folder, the owner's only.
+        const QString socketFile = Platform::privateServerName(name);
+        QCOMPARE(
+            QFileInfo(socketFile).absolutePath(),
+            QFileInfo(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)).absoluteFilePath());
+        QCOMPARE(int(QFile::permissions(socketFile) & 0x00ff), 0);  // nothing for the group or the others
         principal_->show();
         QVERIFY(QTest::qWaitForWindowExposed(principal_.get()));
         QDialog modal(principal_.get());
         QLocalSocket updater;
         QTimer::singleShot(0, this, [&] {
             QVERIFY(modal.isVisible());
-            updater.connectToServer(name);
+            updater.connectToServer(socketFile);
             QVERIFY(updater.waitForConnected(2000));
             updater.write("CLOSE\n");
             updater.flush();
@@ -413,6 +430,38 @@ private slots:
         QVERIFY2(dialogs_->calls.isEmpty(), qPrintable(dialogs_->lastText()));
         QVERIFY(!QApplication::activeModalWidget());
     }
+#if defined(Q_OS_LINUX)
+    // A connection from a process of another user is told apart from one of this user.
+    void peerOfAnotherUser() {
+        if (getuid() != 0) QSKIP("needs to start a process as another user");
+        QTemporaryDir shared(QDir::tempPath() + "/vanteja-peer-XXXXXX");
+        QFile::setPermissions(shared.path(), QFileDevice::Permissions(0x7755));
+        QLocalServer server;
+        server.setSocketOptions(QLocalServer::WorldAccessOption);
+        QVERIFY(server.listen(shared.filePath("s")));
+        const QByteArray path = shared.filePath("s").toUtf8();
+        const pid_t child = fork();
+        if (child == 0) {
+            if (setuid(65534) != 0) _exit(1);
+            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            qstrncpy(address.sun_path, path.constData(), sizeof address.sun_path);
+            if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) _exit(2);
+            sleep(5);
+            _exit(0);
+        }
+        QVERIFY(server.waitForNewConnection(5000));
+        QLocalSocket* other = server.nextPendingConnection();
+        QVERIFY(!Platform::peerIsThisUser(other->socketDescriptor()));
+        QLocalSocket mine;
+        mine.connectToServer(shared.filePath("s"));
+        QVERIFY(server.waitForNewConnection(5000));
+        QVERIFY(Platform::peerIsThisUser(server.nextPendingConnection()->socketDescriptor()));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
+#endif
 
     void startFailsWithoutDataFolder_data() {
         QTest::addColumn<QString>("damage");
@@ -420,6 +469,9 @@ private slots:
         QTest::newRow("no folder") << "folder" << QString::fromUtf8("A pasta de dados não existe");
         QTest::newRow("no file") << "file" << QString::fromUtf8("O arquivo de dados não existe");
         QTest::newRow("no table") << "table" << QString::fromUtf8("A tabela 'tbreceber' não existe");
+        QTest::newRow("not data") << "not data"
+                                  << QString::fromUtf8(
+                                         "não é um arquivo de dados do Vanteja ou está danificado");
     }
     void startFailsWithoutDataFolder() {
         QFETCH(QString, damage);
@@ -433,11 +485,18 @@ private slots:
             sqlite3_exec(db, "DROP TABLE tbreceber", nullptr, nullptr, nullptr);
             sqlite3_close(db);
         }
+        if (damage == "not data") {
+            QFile file(data_->dataFile());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(4096, 'x'));
+        }
         const int status = startVanteja(*qApp, false);
         QVERIFY(status != 0);
         QCOMPARE(dialogs_->kinds(), QStringList{"error"});
         QCOMPARE(dialogs_->calls[0].caption, QString("Erro"));
         QVERIFY2(dialogs_->lastText().contains(message), qPrintable(dialogs_->lastText()));
+        if (damage == "not data")
+            QVERIFY(dialogs_->lastText().contains(QDir::toNativeSeparators(data_->dataFile())));
     }
 
 private:
@@ -445,7 +504,9 @@ private:
         principal_ = std::make_unique<TFPrincipal>();
         principal_->setShowLoginOnActivate(false);
     }
-    void login() { principal_->loginAceito("WEJ", "WEJ"); }
+    void login() {
+        principal_->loginAceito("WEJ", "WEJ");
+    }
 
     TempData* data_ = nullptr;
     std::unique_ptr<WindowFixture> fixture_;

@@ -145,6 +145,13 @@ private slots:
             QFile::setPermissions(data_->programFolder(), QFile::permissions(data_->programFolder()) |
                                                               QFileDevice::ReadGroup | QFileDevice::ExeGroup |
                                                               QFileDevice::ReadOther | QFileDevice::ExeOther);
+            // The stand-in user must still read the data, which are their owner's alone.
+            const auto readable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                  QFileDevice::ReadOther;
+            const auto open = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+            QFile::setPermissions(data_->dataFolder(), readable | open);
+            for (const QString& file : QDir(data_->dataFolder()).entryList(QDir::Files))
+                QFile::setPermissions(QDir(data_->dataFolder()).filePath(file), readable);
             unwritable = std::make_unique<UnwritableFolder>(backups());
         }
         Backups::Result result;
