@@ -271,14 +271,14 @@ Report::Layout TF_Fornecedor::QuickRep1() const {
                                     right - all[i].valueLeft - 1.5, Qt::AlignLeft, TFornecedor);
         }
     };
-    line(3, {{"Nome:", "Nome", 0, 11}, {"Contato:", "Contato", 92, 106}, {"CPF/CNPJ:", "CNPJ_CPF", 140, 157}});
+    line(3, {{"Nome:", "Nome", 0, 11}, {"Contato:", "Contato", 92, 106}, {"CPF/CNPJ:", "CNPJ_CPF", 136, 155}});
     line(11, {{"Tipo Serviço:", "TipoServico", 0, 22},
-              {"Telefone:", "Telefone", 92, 108},
-              {"Trasnportadora:", "Transportadora", 130, 156}});
+              {"Telefone:", "Telefone", 86, 101},
+              {"Trasnportadora:", "Transportadora", 128, 155}});
     line(19, {{"Condição Pagamento:", "CndPagamento", 0, 35},
-              {"Desconto %:", "Desconto", 74, 94},
-              {"Entrega (Dias):", "EntregaDias", 110, 135},
-              {"Situação:", "Situacao", 148, 164}});
+              {"Desconto %:", "Desconto", 70, 91},
+              {"Entrega (Dias):", "EntregaDias", 104, 128},
+              {"Situação:", "Situacao", 146, 162}});
     layout.addBand(BandKind::Summary, 10.6);
     layout.addBand(BandKind::PageFooter, 10.6);
     return layout;
