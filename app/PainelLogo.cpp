@@ -154,6 +154,7 @@ QString TPainelLogo::chooseFile(QWidget* parent) {
     QFileDialog dialog(parent, QStringLiteral("Abrir"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.resize(820, 480);
     dialog.setNameFilters({pictureFilter(), QStringLiteral("Todos os arquivos (*)")});
     // The chosen picture shows beside the list before it is taken.
     auto* preview = new QLabel(&dialog);

@@ -358,8 +358,10 @@ void TFPrincipal::showEvent(QShowEvent* event) {
     // Every other window of the program is modal, so the main window is activated once: at start.
     if (!activated_) {
         activated_ = true;
-        QTimer::singleShot(0, this, &TFPrincipal::CarregarLogo);  // before the login, which waits for it
-        QTimer::singleShot(0, this, &TFPrincipal::FormActivate);
+        QTimer::singleShot(0, this, [this] {
+            CarregarLogo();  // a bad picture's message is answered before the login shows
+            FormActivate();
+        });
     }
 }
 
