@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "DataControls.h"
+#include "DataError.h"
 #include "Dialogs.h"
 #include "EditorKit.h"
 #include "Table.h"
@@ -91,10 +92,20 @@ void TPainelLogo::FecharClick() {
 void TPainelLogo::BtnAlterarClick() {
     // A cancelled dialog still goes on, with the name chosen earlier in this run.
     const QString name = chooseFile(window());
-    if (!name.isEmpty()) chosen_ = name;
     if (!guarded(window(), [this] { Tlogo->edit(); })) return;
     DBEdit1->setFocus();
-    guarded(window(), [this] { Tlogo->fieldByName(QStringLiteral("End")).setAsString(chosen_); });
+    guarded(window(), [this, &name] {
+        Field path = Tlogo->fieldByName(QStringLiteral("End"));
+        // A path cut to what the field holds would name another file, or none.
+        if (name.size() > path.size())
+            throw DataError(QStringLiteral("O caminho \"%1\" tem %2 caracteres; cabem no máximo %3. Mova o "
+                                           "arquivo para uma pasta de nome mais curto e escolha-o de novo.")
+                                .arg(name)
+                                .arg(name.size())
+                                .arg(path.size()));
+        if (!name.isEmpty()) chosen_ = name;
+        path.setAsString(chosen_);
+    });
 }
 
 void TPainelLogo::BtnSalvarClick() {
@@ -113,14 +124,16 @@ void TPainelLogo::BtnPadraoClick() {
         Tlogo->fieldByName(QStringLiteral("End")).clear();
         Tlogo->post();
     });
-    if (stored) Dialogs::current().message(window(), QStringLiteral("Reinicie o programa para validar o comando!"));
+    if (stored)
+        Dialogs::current().message(window(), QStringLiteral("Reinicie o programa para validar o comando!"));
 }
 
 bool TPainelLogo::loadPicture(const QString& path, QPixmap* picture, QString* error) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     auto fail = [&](const QString& reason) {
-        *error = QStringLiteral("Não foi possível carregar a imagem \"%1\": %2. Escolha outro arquivo em "
-                                "Inserir logomarca > Logomarca.")
+        *error = QStringLiteral(
+                     "Não foi possível carregar a imagem \"%1\": %2. Escolha outro arquivo em "
+                     "Inserir logomarca > Logomarca.")
                      .arg(path, reason);
         return false;
     };
@@ -134,7 +147,8 @@ bool TPainelLogo::loadPicture(const QString& path, QPixmap* picture, QString* er
     reader.setAutoDetectImageFormat(false);
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > kMaxPixels)
-        return fail(QStringLiteral("a imagem é grande demais (%1 × %2 pontos)").arg(size.width()).arg(size.height()));
+        return fail(
+            QStringLiteral("a imagem é grande demais (%1 × %2 pontos)").arg(size.width()).arg(size.height()));
     QImage image;
     if (!reader.read(&image)) {
         return fail(reader.error() == QImageReader::FileNotFoundError
@@ -173,6 +187,7 @@ QString TPainelLogo::chooseFile(QWidget* parent) {
             preview->clear();
         }
     });
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                  : QString();
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+               ? dialog.selectedFiles().first()
+               : QString();
 }

@@ -17,10 +17,10 @@ public:
     // `Tlogo` is the main window's open view of logo.db.
     TPainelLogo(Table* Tlogo, QWidget* parent);
 
-    void BtnAlterarClick();   // "Alterar Logo Marca"
-    void BtnSalvarClick();    // "Salvar e Fechar"
-    void BtnPadraoClick();    // "Deixar Padrão"
-    void FecharClick();       // "X"
+    void BtnAlterarClick();  // "Alterar Logo Marca"
+    void BtnSalvarClick();   // "Salvar e Fechar"
+    void BtnPadraoClick();   // "Deixar Padrão"
+    void FecharClick();      // "X"
 
     // Reads a picture file, its format chosen by its extension. False with a Portuguese explanation when the
     // file is missing, unreadable, not a picture of that format, or too large to show.

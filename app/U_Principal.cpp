@@ -166,7 +166,8 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
     PainelLogo = new TPainelLogo(Tlogo, picture);
     PainelLogo->move(12, 12);
     connect(PainelLogo, &TPainelLogo::saved, this, &TFPrincipal::CarregarLogo);
-    connect(toolButton(QStringLiteral("Fornecedor")), &QToolButton::clicked, this, &TFPrincipal::FornecedorClick);
+    connect(toolButton(QStringLiteral("Fornecedor")), &QToolButton::clicked, this,
+            &TFPrincipal::FornecedorClick);
 
     Timer1->start();
     Timer1Timer();

@@ -96,7 +96,7 @@ TFUsuarios::TFUsuarios(QWidget* parent) : QDialog(parent) {
         bool readOnly;
     };
     const Box boxes[] = {
-        {"ID-Código:", "ID", Case::Normal, true},        {"Dt. Inclusão:", "DT_INC", Case::Normal, true},
+        {"ID-Código:", "ID", Case::Normal, true},         {"Dt. Inclusão:", "DT_INC", Case::Normal, true},
         {"Dt. Alteração:", "DT_ALT", Case::Normal, true}, {"Nome:", "NOME", Case::Upper, false},
         {"Login:", "LOGIN", Case::Upper, false},          {"Senha:", "SENHA", Case::Lower, false},
     };

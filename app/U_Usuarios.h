@@ -18,7 +18,7 @@ public:
     explicit TFUsuarios(QWidget* parent = nullptr);
     ~TFUsuarios() override;
 
-    void FormActivate();  // opens the view on the first row
+    void FormActivate();                      // opens the view on the first row
     DBEdit* box(const QString& field) const;  // a bound box by field name (never null)
 
     Table* TUsuarios;

@@ -30,7 +30,8 @@ using Case = MaskEdit::CharCase;
 // Two or more options that store their own caption in one field ("Ativo" / "Inativo").
 class FieldChoice : public QObject {
 public:
-    FieldChoice(QWidget* owner, Dataset* dataset, const QString& fieldName, const QList<QRadioButton*>& options)
+    FieldChoice(QWidget* owner, Dataset* dataset, const QString& fieldName,
+                const QList<QRadioButton*>& options)
         : QObject(owner), link_(owner), options_(options) {
         link_.setDataSource(dataset, fieldName);
         connect(&link_, &FieldLink::refreshRequested, this, &FieldChoice::refresh);
@@ -251,8 +252,8 @@ Report::Layout TF_Fornecedor::QuickRep1() const {
     layout.maximised = true;
     const double width = layout.contentWidth();
     Band& title = layout.addBand(BandKind::Title, 19.8);
-    title.elements << text(0, 7, QStringLiteral("Fornecedor"), Font().sized(12).withBold().withItalic(), width,
-                           Qt::AlignHCenter);
+    title.elements << text(0, 7, QStringLiteral("Fornecedor"), Font().sized(12).withBold().withItalic(),
+                           width, Qt::AlignHCenter);
     Band& block = layout.addBand(BandKind::Detail, 27.5);
     const Font caption = Font().sized(9).withBold();
     const Font value = Font().sized(9);
@@ -271,7 +272,8 @@ Report::Layout TF_Fornecedor::QuickRep1() const {
                                     right - all[i].valueLeft - 1.5, Qt::AlignLeft, TFornecedor);
         }
     };
-    line(3, {{"Nome:", "Nome", 0, 11}, {"Contato:", "Contato", 92, 106}, {"CPF/CNPJ:", "CNPJ_CPF", 136, 155}});
+    line(3,
+         {{"Nome:", "Nome", 0, 11}, {"Contato:", "Contato", 92, 106}, {"CPF/CNPJ:", "CNPJ_CPF", 136, 155}});
     line(11, {{"Tipo Serviço:", "TipoServico", 0, 22},
               {"Telefone:", "Telefone", 86, 101},
               {"Trasnportadora:", "Transportadora", 128, 155}});

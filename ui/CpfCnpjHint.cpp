@@ -16,7 +16,7 @@ CpfCnpjHint::CpfCnpjHint(QLineEdit* box, QWidget* parent) : QLabel(parent) {
 
 void CpfCnpjHint::update(const QString& text) {
     setText(checkCpfCnpj(text) == CpfCnpjCheck::Invalid ? QStringLiteral("dígito verificador não confere")
-                                                       : QString());
+                                                        : QString());
 }
 
 QWidget* CpfCnpjHint::wrap(QLineEdit* box) {

@@ -68,7 +68,8 @@ private slots:
         QImage image(120, 40, QImage::Format_RGB32);
         image.fill(Qt::darkGreen);
         QVERIFY(image.save(picture_));
-        TPainelLogo::setFileChooser([this](QWidget*) { return chooserAnswers_.isEmpty() ? QString() : chooserAnswers_.takeFirst(); });
+        TPainelLogo::setFileChooser(
+            [this](QWidget*) { return chooserAnswers_.isEmpty() ? QString() : chooserAnswers_.takeFirst(); });
     }
     void cleanup() {
         principal_.reset();
@@ -90,7 +91,8 @@ private slots:
         QStringList captions;
         for (QPushButton* button : {panel->BtnAlterar, panel->BtnSalvar, panel->BtnPadrao})
             captions << button->text();
-        QCOMPARE(captions, QStringList({"Alterar Logo Marca", "Salvar e Fechar", QString::fromUtf8("Deixar Padrão")}));
+        QCOMPARE(captions,
+                 QStringList({"Alterar Logo Marca", "Salvar e Fechar", QString::fromUtf8("Deixar Padrão")}));
         QVERIFY(panel->BtnSalvar->isFlat() && panel->BtnPadrao->isFlat());
     }
 
@@ -132,6 +134,20 @@ private slots:
         QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);  // cancelled
         QCOMPARE(panel()->DBEdit1->text(), picture_);
         QVERIFY(dialogs_->calls.isEmpty());
+    }
+
+    // A path longer than the field holds is refused whole, never stored cut.
+    void pathTooLong() {
+        addRow("logo", {{"End", picture_}});
+        start();
+        openPanel();
+        chooserAnswers_ << file(QString(250, QLatin1Char('a')) + ".png");
+        QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
+        QCOMPARE(dialogs_->kinds(), QStringList({"error"}));
+        QVERIFY(dialogs_->lastText().contains(QString::fromUtf8("no máximo 255")));
+        QCOMPARE(panel()->DBEdit1->text(), picture_);
+        QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
+        QCOMPARE(storedPath(), picture_);
     }
 
     void typedPathAndTheX() {
@@ -176,11 +192,12 @@ private slots:
         QTest::newRow("missing") << "sumiu.png" << QByteArray() << QString::fromUtf8("não existe");
         QTest::newRow("not a picture") << "texto.png" << QByteArray("isto não é uma figura")
                                        << QString::fromUtf8("não é uma imagem PNG válida");
-        QTest::newRow("unknown extension") << "marca.txt" << QByteArray("x")
-                                           << QString::fromUtf8("não é de um formato de imagem conhecido");
+        QTest::newRow("unknown extension")
+            << "marca.txt" << QByteArray("x") << QString::fromUtf8("não é de um formato de imagem conhecido");
         QTest::newRow("50 MB of noise") << QString::fromUtf8("ruído.jpg") << QByteArray(50 << 20, 'A')
                                         << QString::fromUtf8("não é uma imagem JPG válida");
-        QTest::newRow("a folder") << "pasta.png" << QByteArray("dir") << QString::fromUtf8("não pode ser lido");
+        QTest::newRow("a folder") << "pasta.png" << QByteArray("dir")
+                                  << QString::fromUtf8("não pode ser lido");
     }
     void badFiles() {
         QFETCH(QString, name);

@@ -3,9 +3,11 @@
 
 #include <sqlite3.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -209,13 +211,33 @@ private slots:
         QTest::addColumn<QString>("current");
         QTest::addColumn<QString>("fresh");
         QTest::addColumn<QString>("again");
-        QTest::addColumn<QString>("refusal");   // a fragment of the message; empty when it goes through
-        QTest::addColumn<QString>("kept");      // the boxes still filled afterwards: current, new, again
-        QTest::newRow("changed") << "wej" << "Segredo" << "segredo" << "" << "";
-        QTest::newRow("wrong current") << "outra" << "nova" << "nova" << "senha atual" << "";
-        QTest::newRow("current in another case is the same") << "WEJ" << "nova" << "nova" << "" << "";
-        QTest::newRow("new empty") << "wej" << "" << "" << "Digite a nova senha" << "C";
-        QTest::newRow("repetition differs") << "wej" << "nova" << "novo" << "repetição" << "C";
+        QTest::addColumn<QString>("refusal");  // a fragment of the message; empty when it goes through
+        QTest::addColumn<QString>("kept");     // the boxes still filled afterwards: current, new, again
+        QTest::newRow("changed") << "wej"
+                                 << "Segredo"
+                                 << "segredo"
+                                 << ""
+                                 << "";
+        QTest::newRow("wrong current") << "outra"
+                                       << "nova"
+                                       << "nova"
+                                       << "senha atual"
+                                       << "";
+        QTest::newRow("current in another case is the same") << "WEJ"
+                                                             << "nova"
+                                                             << "nova"
+                                                             << ""
+                                                             << "";
+        QTest::newRow("new empty") << "wej"
+                                   << ""
+                                   << ""
+                                   << "Digite a nova senha"
+                                   << "C";
+        QTest::newRow("repetition differs") << "wej"
+                                            << "nova"
+                                            << "novo"
+                                            << "repetição"
+                                            << "C";
     }
     void changePassword() {
         QFETCH(QString, current);
@@ -278,6 +300,35 @@ private slots:
         QTest::mouseClick(nobody.BitBtn1, Qt::LeftButton);
         QCOMPARE(dialogs_->calls.last().kind, QString("error"));
         QCOMPARE(stored("WEJ")["SENHA"].toString(), QString("wej"));
+    }
+
+    // The menu items and the tool-bar button open their windows modally.
+    void openedFromTheMainWindow_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("users") << QString::fromUtf8("Usuários...")
+                               << QString::fromUtf8("Cadastro de Usuários...");
+        QTest::newRow("password") << "Alterar Senha..." << QString::fromUtf8("Alteração de Senha");
+        QTest::newRow("suppliers") << "Fornecedor"
+                                   << "Fornecedores";
+    }
+    void openedFromTheMainWindow() {
+        QFETCH(QString, entry);
+        QFETCH(QString, title);
+        QString seen;
+        QTimer::singleShot(0, this, [&seen] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                seen = modal->windowTitle();
+                static_cast<QDialog*>(modal)->reject();
+            }
+        });
+        if (QToolButton* button = principal_->toolButton(entry)) {
+            button->click();
+        } else {
+            for (QAction* action : principal_->findChildren<QAction*>())
+                if (action->text() == entry) action->trigger();
+        }
+        QCOMPARE(seen, title);
     }
 
 private:

@@ -13,19 +13,32 @@ private slots:
     void punctuation_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("cpf digits") << "52998224725" << "529.982.247-25";
-        QTest::newRow("cnpj digits") << "11222333000181" << "11.222.333/0001-81";
-        QTest::newRow("cpf already punctuated") << "529.982.247-25" << "529.982.247-25";
-        QTest::newRow("cnpj already punctuated") << "11.222.333/0001-81" << "11.222.333/0001-81";
-        QTest::newRow("punctuated elsewhere") << "5-2/9.98224725" << "529.982.247-25";
-        QTest::newRow("alphanumeric cnpj") << "12ABC34501DE35" << "12.ABC.345/01DE-35";
-        QTest::newRow("ten digits") << "5299822472" << "5299822472";
-        QTest::newRow("ten digits punctuated") << "529.982.247-2" << "5299822472";
-        QTest::newRow("eleven with a blank") << "529982 24725" << "529982 24725";
-        QTest::newRow("eleven made of ten and a blank") << "52998 22472" << "529.98 .224-72";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("only punctuation") << "..-/" << "";
-        QTest::newRow("letters by length") << "ABCDEFGHIJK" << "ABC.DEF.GHI-JK";
+        QTest::newRow("cpf digits") << "52998224725"
+                                    << "529.982.247-25";
+        QTest::newRow("cnpj digits") << "11222333000181"
+                                     << "11.222.333/0001-81";
+        QTest::newRow("cpf already punctuated") << "529.982.247-25"
+                                                << "529.982.247-25";
+        QTest::newRow("cnpj already punctuated") << "11.222.333/0001-81"
+                                                 << "11.222.333/0001-81";
+        QTest::newRow("punctuated elsewhere") << "5-2/9.98224725"
+                                              << "529.982.247-25";
+        QTest::newRow("alphanumeric cnpj") << "12ABC34501DE35"
+                                           << "12.ABC.345/01DE-35";
+        QTest::newRow("ten digits") << "5299822472"
+                                    << "5299822472";
+        QTest::newRow("ten digits punctuated") << "529.982.247-2"
+                                               << "5299822472";
+        QTest::newRow("eleven with a blank") << "529982 24725"
+                                             << "529982 24725";
+        QTest::newRow("eleven made of ten and a blank") << "52998 22472"
+                                                        << "529.98 .224-72";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("only punctuation") << "..-/"
+                                          << "";
+        QTest::newRow("letters by length") << "ABCDEFGHIJK"
+                                           << "ABC.DEF.GHI-JK";
     }
     void punctuation() {
         QFETCH(QString, typed);

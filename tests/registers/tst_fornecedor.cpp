@@ -52,8 +52,8 @@ private slots:
         QStringList choices;
         for (int i = 0; i < window_->CndPagamento->count(); ++i)
             choices << window_->CndPagamento->itemText(i);
-        QCOMPARE(choices, QStringList({"Boleto", "Dinheiro", QString::fromUtf8("Cartão"), "Parcelado", "Cheque",
-                                       "Avista", "Todas"}));
+        QCOMPARE(choices, QStringList({"Boleto", "Dinheiro", QString::fromUtf8("Cartão"), "Parcelado",
+                                       "Cheque", "Avista", "Todas"}));
         QVERIFY(window_->CndPagamento->isEditable());
         QStringList columns;
         for (const auto& column : window_->DBGrid1->tableModel()->columns())
@@ -92,13 +92,20 @@ private slots:
     void savingPunctuatesTheNumber_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("11 digits") << "52998224725" << "529.982.247-25";
-        QTest::newRow("14 digits") << "11222333000181" << "11.222.333/0001-81";
-        QTest::newRow("typed punctuated") << "112.223.330/0018-1" << "11.222.333/0001-81";
-        QTest::newRow("10 digits") << "5299822472" << "5299822472";
-        QTest::newRow("11 with a blank") << "529982 24725" << "529982 24725";
-        QTest::newRow("alphanumeric") << "12abc34501de35" << "12.ABC.345/01DE-35";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("11 digits") << "52998224725"
+                                   << "529.982.247-25";
+        QTest::newRow("14 digits") << "11222333000181"
+                                   << "11.222.333/0001-81";
+        QTest::newRow("typed punctuated") << "112.223.330/0018-1"
+                                          << "11.222.333/0001-81";
+        QTest::newRow("10 digits") << "5299822472"
+                                   << "5299822472";
+        QTest::newRow("11 with a blank") << "529982 24725"
+                                         << "529982 24725";
+        QTest::newRow("alphanumeric") << "12abc34501de35"
+                                      << "12.ABC.345/01DE-35";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void savingPunctuatesTheNumber() {
         QFETCH(QString, typed);
@@ -132,9 +139,12 @@ private slots:
     void badNumbers_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("discount") << "Desconto" << "1.2.3";
-        QTest::newRow("discount sign only") << "Desconto" << "-";
-        QTest::newRow("delivery") << "EntregaDias" << "5..";
+        QTest::newRow("discount") << "Desconto"
+                                  << "1.2.3";
+        QTest::newRow("discount sign only") << "Desconto"
+                                            << "-";
+        QTest::newRow("delivery") << "EntregaDias"
+                                  << "5..";
     }
     void badNumbers() {
         QFETCH(QString, field);
@@ -146,7 +156,8 @@ private slots:
         QCOMPARE(window_->box(field)->text(), typed);
         QTest::mouseClick(window_->btnGravar, Qt::LeftButton);
         QCOMPARE(dialogs_->kinds(), QStringList({"error"}));
-        QVERIFY2(dialogs_->lastText().contains(QString::fromUtf8("numérico")), qPrintable(dialogs_->lastText()));
+        QVERIFY2(dialogs_->lastText().contains(QString::fromUtf8("numérico")),
+                 qPrintable(dialogs_->lastText()));
         QCOMPARE(window_->TFornecedor->state(), Dataset::State::Edit);
         QVERIFY(window_->btnGravar->isEnabled());
         QCOMPARE(window_->box(field)->text(), typed);
@@ -249,12 +260,27 @@ private slots:
         QCOMPARE(card.pages.size(), 1);
         QCOMPARE(card.zoom, Report::Zoom::PageWidth);
         QVERIFY(card.maximised);
-        QCOMPARE(card.texts(),
-                 QStringList({"Fornecedor", "Nome:", "CASA DAS TINTAS LTDA", "Contato:", "PEDRO", "CPF/CNPJ:",
-                              "11.222.333/0001-81", QString::fromUtf8("Tipo Serviço:"), "TINTAS", "Telefone:",
-                              "(31)3222-4444", "Trasnportadora:", "RAPIDO SUL", QString::fromUtf8("Condição Pagamento:"),
-                              "Boleto", "Desconto %:", "5,5", "Entrega (Dias):", "3", QString::fromUtf8("Situação:"),
-                              "Ativo"}));
+        QCOMPARE(card.texts(), QStringList({"Fornecedor",
+                                            "Nome:",
+                                            "CASA DAS TINTAS LTDA",
+                                            "Contato:",
+                                            "PEDRO",
+                                            "CPF/CNPJ:",
+                                            "11.222.333/0001-81",
+                                            QString::fromUtf8("Tipo Serviço:"),
+                                            "TINTAS",
+                                            "Telefone:",
+                                            "(31)3222-4444",
+                                            "Trasnportadora:",
+                                            "RAPIDO SUL",
+                                            QString::fromUtf8("Condição Pagamento:"),
+                                            "Boleto",
+                                            "Desconto %:",
+                                            "5,5",
+                                            "Entrega (Dias):",
+                                            "3",
+                                            QString::fromUtf8("Situação:"),
+                                            "Ativo"}));
         const Report::Item& title = card.pages[0].items[0];
         QCOMPARE(title.font.size, 12.0);
         QVERIFY(title.font.bold && title.font.italic);
@@ -267,11 +293,13 @@ private slots:
         text.start("pdftotext", {"-layout", file, "-"});
         QVERIFY(text.waitForFinished(30000));
         const QString layout = QString::fromUtf8(text.readAllStandardOutput());
-        QVERIFY2(layout.contains(QRegularExpression(
-                     "Nome:\\s+CASA DAS TINTAS LTDA\\s+Contato:\\s+PEDRO\\s+CPF/CNPJ:\\s+11.222.333/0001-81")),
-                 qPrintable(layout));
-        QVERIFY(layout.contains(QRegularExpression(QString::fromUtf8(
-            "Condição Pagamento:\\s+Boleto\\s+Desconto %:\\s+5,5\\s+Entrega \\(Dias\\):\\s+3\\s+Situação:\\s+Ativo"))));
+        QVERIFY2(
+            layout.contains(QRegularExpression(
+                "Nome:\\s+CASA DAS TINTAS LTDA\\s+Contato:\\s+PEDRO\\s+CPF/CNPJ:\\s+11.222.333/0001-81")),
+            qPrintable(layout));
+        QVERIFY(layout.contains(QRegularExpression(
+            QString::fromUtf8("Condição Pagamento:\\s+Boleto\\s+Desconto %:\\s+5,5\\s+Entrega "
+                              "\\(Dias\\):\\s+3\\s+Situação:\\s+Ativo"))));
     }
 
     // The note under every CPF/CNPJ box: suppliers, clients, issuers. It never changes what is stored.
@@ -299,7 +327,8 @@ private slots:
             dialog.reset(fornecedor);
         } else {
             const bool client = window == "cliente";
-            auto* cadastro = new TCadastro(nullptr, client ? TCadastro::PaginaCliente : TCadastro::PaginaEmitente);
+            auto* cadastro =
+                new TCadastro(nullptr, client ? TCadastro::PaginaCliente : TCadastro::PaginaEmitente);
             box = client ? cadastro->box("Cpfpagador") : cadastro->issuerBox("CPF");
             dialog.reset(cadastro);
         }
@@ -308,8 +337,7 @@ private slots:
         QVERIFY(note);
         box->setFocus();
         QTest::keyClicks(box, typed);
-        QCOMPARE(note->text(),
-                 noted ? QString::fromUtf8("dígito verificador não confere") : QString());
+        QCOMPARE(note->text(), noted ? QString::fromUtf8("dígito verificador não confere") : QString());
         QCOMPARE(box->text(), typed.toUpper());
         QVERIFY(fixture_->dialogs.calls.isEmpty());
         box->clear();
