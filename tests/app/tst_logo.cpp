@@ -80,20 +80,11 @@ private slots:
 
     void panelParts() {
         start();
-        TPainelLogo* panel = principal_->painelLogo();
-        verifyAllBound(panel);
-        QVERIFY(!panel->isVisible());
-        QCOMPARE(panel->size(), QSize(321, 105));
-        QCOMPARE(panel->parentWidget(), principal_->pictureArea());
+        verifyAllBound(panel());
+        QVERIFY(!panel()->isVisible());
+        QCOMPARE(panel()->parentWidget(), principal_->pictureArea());
         menuAction(principal_->menuBar(), "Logomarca")->trigger();
-        QVERIFY(panel->isVisible());
-        QCOMPARE(panel->X->text(), QString("X"));
-        QStringList captions;
-        for (QPushButton* button : {panel->BtnAlterar, panel->BtnSalvar, panel->BtnPadrao})
-            captions << button->text();
-        QCOMPARE(captions,
-                 QStringList({"Alterar Logo Marca", "Salvar e Fechar", QString::fromUtf8("Deixar Padrão")}));
-        QVERIFY(panel->BtnSalvar->isFlat() && panel->BtnPadrao->isFlat());
+        QVERIFY(panel()->isVisible());
     }
 
     // On an empty logo table the first change makes the row; storing loads the picture at once.
@@ -110,12 +101,14 @@ private slots:
         QCOMPARE(storedPath(), picture_);
         QCOMPARE(shownSize(), QSize(120, 40));
         QVERIFY(dialogs_->calls.isEmpty());
-        // A second press has nothing to store.
+        // A second press has nothing to store; the X leaves the panel.
         openPanel();
         QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
         QCOMPARE(dialogs_->kinds(), QStringList({"message"}));
         QCOMPARE(dialogs_->lastText(), QString::fromUtf8("Não esta em modo de edição!"));
         QVERIFY(panel()->isVisible());
+        QTest::mouseClick(panel()->X, Qt::LeftButton);
+        QVERIFY(!panel()->isVisible());
     }
 
     // A cancelled dialog still goes on: the name chosen earlier in the run, or blank on its first use.

@@ -21,14 +21,6 @@ namespace {
 
 const QDate kToday(2025, 3, 10);
 
-Table& users() {
-    static Table* view = nullptr;
-    delete view;
-    view = new Table(kAliasVantejaVs2, "USUARIOS");
-    view->open();
-    return *view;
-}
-
 // The store refuses every change of a users row while it lives, as a row locked elsewhere would be.
 class RefusedChanges {
 public:
@@ -49,11 +41,12 @@ private:
 
 // The stored row of a login.
 QVariantMap stored(const QString& login) {
-    Table& view = users();
+    Table view(kAliasVantejaVs2, "USUARIOS");
+    view.open();
     QVariantMap row;
-    if (!view.locate("LOGIN", login)) return row;
-    for (const char* field : {"STATUS", "DT_INC", "DT_ALT", "NOME", "SENHA"})
-        row[field] = view.fieldByName(field).value();
+    if (view.locate("LOGIN", login))
+        for (const char* field : {"STATUS", "DT_INC", "DT_ALT", "NOME", "SENHA"})
+            row[field] = view.fieldByName(field).value();
     return row;
 }
 
@@ -77,31 +70,13 @@ private slots:
     }
 
     void madeHiddenAtStart() {
-        QVERIFY(window_);
-        QVERIFY(!window_->isVisible());
-        QVERIFY(!window_->TUsuarios->active());
+        QVERIFY(window_ && !window_->isVisible() && !window_->TUsuarios->active());
         show();
         verifyAllBound(window_);
-        QCOMPARE(window_->windowTitle(), QString::fromUtf8("Cadastro de Usuários..."));
-        QVERIFY(!(window_->windowFlags() & Qt::WindowCloseButtonHint));
         QCOMPARE(window_->box("LOGIN")->text(), QString("WEJ"));  // the first row
-        QCOMPARE(window_->Bloqueado->checkState(), Qt::Unchecked);
-        int shown = 0;
-        for (int b = 0; b < DBNavigator::ButtonCount; ++b)
-            shown += window_->DBNavigator1->button(DBNavigator::Button(b))->isVisibleTo(window_);
-        QCOMPARE(shown, 6);
-        for (const char* field : {"ID", "DT_INC", "DT_ALT"}) {
-            QVERIFY(window_->box(field)->isReadOnly());
-            QVERIFY(window_->box(field)->styleSheet().contains("italic"));
-        }
-        QCOMPARE(window_->box("SENHA")->echoMode(), QLineEdit::Password);
-        QCOMPARE(window_->box("NOME")->maxLength(), 30);
-        QCOMPARE(window_->box("LOGIN")->maxLength(), 15);
-        QCOMPARE(window_->box("SENHA")->maxLength(), 15);
-        // The same window each time, its view open only while shown.
         QTest::mouseClick(window_->BtnFechar, Qt::LeftButton);
         QVERIFY(!window_->TUsuarios->active());
-        QCOMPARE(principal_->usuarios(), window_);
+        QCOMPARE(principal_->usuarios(), window_);  // the same window each time
     }
 
     // A new user can log in only once "Bloqueado" has been cleared: one click blocks, a second releases.
@@ -163,23 +138,17 @@ private slots:
         QCOMPARE(stored("WEJ")["DT_ALT"].toDate(), kToday);
     }
 
-    void closingMidChangeLosesIt() {
-        show();
-        QTest::keyClicks(window_->box("NOME"), "ZZ");
-        QTest::mouseClick(window_->BtnFechar, Qt::LeftButton);
-        QVERIFY(!window_->isVisible());
-        QVERIFY(dialogs_->calls.isEmpty());
-        QVERIFY(stored("WEJ")["DT_ALT"].isNull());
-        const QString name = stored("WEJ")["NOME"].toString();
-        QVERIFY(!name.endsWith("ZZ"));
-        show();
-        QCOMPARE(window_->box("NOME")->text(), name);
-        QCOMPARE(window_->TUsuarios->state(), Dataset::State::Browse);
-    }
-
-    void deleteAsksFirst() {
+    void closingMidChangeAndDelete() {
         addRow("USUARIOS", {{"LOGIN", "ZE"}, {"SENHA", "ze"}, {"STATUS", "S"}});
         show();
+        const QString name = window_->box("NOME")->text();
+        QTest::keyClicks(window_->box("NOME"), "ZZ");
+        QTest::mouseClick(window_->BtnFechar, Qt::LeftButton);
+        QVERIFY(dialogs_->calls.isEmpty());
+        QCOMPARE(stored("WEJ")["NOME"].toString(), name);
+        QVERIFY(stored("WEJ")["DT_ALT"].isNull());
+        show();
+        QCOMPARE(window_->box("NOME")->text(), name);
         dialogs_->answer(false);
         window_->DBNavigator1->click(DBNavigator::Delete);
         QCOMPARE(window_->TUsuarios->recordCount(), 2);
@@ -206,59 +175,36 @@ private slots:
         QCOMPARE(stored("WEJ")["SENHA"].toString(), QString("wejnova"));
     }
 
-    // "&OK" of the change-password dialog on the logged-in user's row.
+    // "&OK" of the change-password dialog on the logged-in user's row; a refusal clears the box in question
+    // and those after it.
     void changePassword_data() {
-        QTest::addColumn<QString>("current");
-        QTest::addColumn<QString>("fresh");
-        QTest::addColumn<QString>("again");
-        QTest::addColumn<QString>("refusal");  // a fragment of the message; empty when it goes through
-        QTest::addColumn<QString>("kept");     // the boxes still filled afterwards: current, new, again
-        QTest::newRow("changed") << "wej"
-                                 << "Segredo"
-                                 << "segredo"
-                                 << ""
-                                 << "";
-        QTest::newRow("wrong current") << "outra"
-                                       << "nova"
-                                       << "nova"
-                                       << "senha atual"
-                                       << "";
-        QTest::newRow("current in another case is the same") << "WEJ"
-                                                             << "nova"
-                                                             << "nova"
-                                                             << ""
-                                                             << "";
-        QTest::newRow("new empty") << "wej"
-                                   << ""
-                                   << ""
-                                   << "Digite a nova senha"
-                                   << "C";
-        QTest::newRow("repetition differs") << "wej"
-                                            << "nova"
-                                            << "novo"
-                                            << "repetição"
-                                            << "C";
+        QTest::addColumn<QString>("login");
+        QTest::addColumn<QStringList>("typed");  // current, new, new again
+        QTest::addColumn<QString>("refusal");    // a fragment of the message; empty when it goes through
+        QTest::newRow("changed") << "WEJ" << QStringList({"wej", "Segredo", "segredo"}) << "";
+        QTest::newRow("current in capitals") << "WEJ" << QStringList({"WEJ", "nova", "nova"}) << "";
+        QTest::newRow("wrong current") << "WEJ" << QStringList({"outra", "nova", "nova"}) << "senha atual";
+        QTest::newRow("nobody logged in") << "" << QStringList({"wej", "nova", "nova"}) << "senha atual";
+        QTest::newRow("new empty") << "WEJ" << QStringList({"wej", "", ""}) << "Digite a nova senha";
+        QTest::newRow("repetition differs")
+            << "WEJ" << QStringList({"wej", "nova", "novo"}) << QString::fromUtf8("repetição");
     }
     void changePassword() {
-        QFETCH(QString, current);
-        QFETCH(QString, fresh);
-        QFETCH(QString, again);
+        QFETCH(QString, login);
+        QFETCH(QStringList, typed);
         QFETCH(QString, refusal);
-        QFETCH(QString, kept);
         addRow("USUARIOS", {{"LOGIN", "OUTRO"}, {"SENHA", "wej"}, {"STATUS", "S"}});
-        TFAlteraSenha dialog(principal_.get(), "WEJ");
+        TFAlteraSenha dialog(principal_.get(), login);
         dialog.show();
-        QCOMPARE(dialog.windowTitle(), QString::fromUtf8("Alteração de Senha"));
-        QTest::keyClicks(dialog.EdtSenhaAtual, current);
-        QTest::keyClicks(dialog.EdtNovaSenha, fresh);
-        QTest::keyClicks(dialog.EdtRepetir, again);
-        QCOMPARE(dialog.EdtNovaSenha->text(), fresh.toLower());
+        QLineEdit* boxes[] = {dialog.EdtSenhaAtual, dialog.EdtNovaSenha, dialog.EdtRepetir};
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClicks(boxes[i], typed[i]);
         QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
         QCOMPARE(dialogs_->calls.size(), 1);
         if (refusal.isEmpty()) {
             QCOMPARE(dialogs_->calls[0].kind, QString("information"));
             QVERIFY(!dialog.isVisible());
-            QCOMPARE(stored("WEJ")["SENHA"].toString(), fresh.toLower());
+            QCOMPARE(stored("WEJ")["SENHA"].toString(), typed[1].toLower());
             QCOMPARE(stored("WEJ")["DT_ALT"].toDate(), kToday);
             QCOMPARE(stored("OUTRO")["SENHA"].toString(), QString("wej"));  // only the user's own row
             return;
@@ -266,39 +212,27 @@ private slots:
         QCOMPARE(dialogs_->calls[0].kind, QString("error"));
         QVERIFY2(dialogs_->lastText().contains(refusal), qPrintable(dialogs_->lastText()));
         QVERIFY(dialog.isVisible());
-        QCOMPARE(dialog.EdtSenhaAtual->text().isEmpty(), !kept.contains('C'));
+        QCOMPARE(dialog.EdtSenhaAtual->text().isEmpty(), refusal == "senha atual");
         QVERIFY(dialog.EdtNovaSenha->text().isEmpty() && dialog.EdtRepetir->text().isEmpty());
         QCOMPARE(stored("WEJ")["SENHA"].toString(), QString("wej"));
         QVERIFY(stored("WEJ")["DT_ALT"].isNull());
     }
 
-    void changePasswordRefusedOrCancelled() {
+    void changePasswordRefusedThenCancelled() {
+        TFAlteraSenha dialog(principal_.get(), "WEJ");
+        dialog.show();
+        QTest::keyClicks(dialog.EdtSenhaAtual, "wej");
+        QTest::keyClicks(dialog.EdtNovaSenha, "nova");
+        QTest::keyClicks(dialog.EdtRepetir, "nova");
         {
-            TFAlteraSenha dialog(principal_.get(), "WEJ");
-            dialog.show();
-            QTest::keyClicks(dialog.EdtSenhaAtual, "wej");
-            QTest::keyClicks(dialog.EdtNovaSenha, "nova");
-            QTest::keyClicks(dialog.EdtRepetir, "nova");
-            {
-                RefusedChanges refused(fixture_->data.dataFile());
-                QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
-            }
-            QCOMPARE(dialogs_->kinds(), QStringList({"error"}));
-            QVERIFY(dialog.isVisible());
-            QCOMPARE(dialog.EdtNovaSenha->text(), QString("nova"));
-            QCOMPARE(stored("WEJ")["SENHA"].toString(), QString("wej"));
-            QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
-            QVERIFY(!dialog.isVisible());
-            QCOMPARE(stored("WEJ")["SENHA"].toString(), QString("wej"));
+            RefusedChanges refused(fixture_->data.dataFile());
+            QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
         }
-        // Nobody logged in: nothing to change.
-        TFAlteraSenha nobody(principal_.get(), QString());
-        nobody.show();
-        QTest::keyClicks(nobody.EdtSenhaAtual, "wej");
-        QTest::keyClicks(nobody.EdtNovaSenha, "nova");
-        QTest::keyClicks(nobody.EdtRepetir, "nova");
-        QTest::mouseClick(nobody.BitBtn1, Qt::LeftButton);
-        QCOMPARE(dialogs_->calls.last().kind, QString("error"));
+        QCOMPARE(dialogs_->kinds(), QStringList({"error"}));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.EdtNovaSenha->text(), QString("nova"));
+        QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+        QVERIFY(!dialog.isVisible());
         QCOMPARE(stored("WEJ")["SENHA"].toString(), QString("wej"));
     }
 

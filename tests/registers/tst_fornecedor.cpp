@@ -1,18 +1,15 @@
 // The suppliers window through its controls: numbering, "Salvar" and the CPF/CNPJ punctuation, search,
 // delete, bad numbers, the supplier card, and the check-digit note of every CPF/CNPJ box.
 
-#include <QComboBox>
 #include <QDir>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QTabWidget>
 #include <QtTest>
 
 #include "CpfCnpjHint.h"
 #include "DBGrid.h"
-#include "DataControls.h"
 #include "Painter.h"
 #include "U_Cadastro.h"
 #include "UnitFornecedor.h"
@@ -20,9 +17,17 @@
 
 namespace {
 
-void addSupplier(const QString& name, const QVariant& code, const QString& cnpj = QString()) {
-    addRow("tbfornecedor", {{"Nome", name}, {"Codigo", code}, {"CNPJ_CPF", cnpj}});
+void addSupplier(const QString& name, const QVariant& code) {
+    addRow("tbfornecedor", {{"Nome", name}, {"Codigo", code}});
 }
+
+QVariant storedField(const QString& field) {
+    Table check(kAliasVantejaVs2, "tbfornecedor");
+    check.open();
+    return check.fieldByName(field).value();
+}
+
+const QString kSaved = QStringLiteral("Cadastro Salvo com Sucesso!");
 
 }  // namespace
 
@@ -30,40 +35,10 @@ class FornecedorTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        fixture_ = std::make_unique<WindowFixture>();
-        dialogs_ = &fixture_->dialogs;
-    }
+    void init() { fixture_ = std::make_unique<WindowFixture>(); }
     void cleanup() {
         window_.reset();
         fixture_.reset();
-    }
-
-    void windowParts() {
-        addSupplier("ACME", 1);
-        open();
-        verifyAllBound(window_.get());
-        QCOMPARE(window_->windowTitle(), QString("Fornecedores"));
-        QCOMPARE(window_->PageControl1->count(), 1);
-        QCOMPARE(window_->PageControl1->tabText(0), QString("Cadastro de Fornecedores"));
-        QCOMPARE(window_->box("Telefone")->editMask(), QString("!\\(99\\)0000-0000;1;_"));
-        QCOMPARE(window_->box("Telefone")->maxLength(), 13);
-        QCOMPARE(window_->box("CNPJ_CPF")->editMask(), QString());
-        QStringList choices;
-        for (int i = 0; i < window_->CndPagamento->count(); ++i)
-            choices << window_->CndPagamento->itemText(i);
-        QCOMPARE(choices, QStringList({"Boleto", "Dinheiro", QString::fromUtf8("Cartão"), "Parcelado",
-                                       "Cheque", "Avista", "Todas"}));
-        QVERIFY(window_->CndPagamento->isEditable());
-        QStringList columns;
-        for (const auto& column : window_->DBGrid1->tableModel()->columns())
-            columns << column.title;
-        QCOMPARE(columns, QStringList({"Nome", "Contato", "EntregaDias", "Telefone"}));
-        const QModelIndex days = window_->DBGrid1->tableModel()->index(0, 2);
-        QCOMPARE(Qt::Alignment(days.data(Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask,
-                 Qt::AlignHCenter);
-        QCOMPARE(window_->SpeedButton1->text(), QString("&Imprimir"));
-        QVERIFY(!window_->btnGravar->isEnabled());
     }
 
     void numbering_data() {
@@ -78,34 +53,34 @@ private slots:
         for (int code : codes)
             addSupplier(QStringLiteral("F%1").arg(code), code);
         open();
+        verifyAllBound(window_.get());
+        QVERIFY(!window_->btnGravar->isEnabled());
         QTest::mouseClick(window_->SpeedButton3, Qt::LeftButton);
         QVERIFY(window_->btnGravar->isEnabled());
         QVERIFY(window_->box("Nome")->hasFocus());
         QCOMPARE(window_->box("Codigo")->text(), shown);
         QTest::keyClicks(window_->box("Nome"), "acme ltda");
         QTest::mouseClick(window_->btnGravar, Qt::LeftButton);
-        QCOMPARE(dialogs_->lastText(), QString("Cadastro Salvo com Sucesso!"));
+        QCOMPARE(dialogs().lastText(), kSaved);
         QCOMPARE(window_->TFornecedor->fieldByName("Nome").asString(), QString("ACME LTDA"));
-        QCOMPARE(window_->TFornecedor->fieldByName("Codigo").displayText(), shown);
+        // The delivery column is centred.
+        const QModelIndex days = window_->DBGrid1->tableModel()->index(0, 2);
+        QCOMPARE(Qt::Alignment(days.data(Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask,
+                 Qt::AlignHCenter);
     }
 
     void savingPunctuatesTheNumber_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("11 digits") << "52998224725"
-                                   << "529.982.247-25";
-        QTest::newRow("14 digits") << "11222333000181"
-                                   << "11.222.333/0001-81";
-        QTest::newRow("typed punctuated") << "112.223.330/0018-1"
-                                          << "11.222.333/0001-81";
-        QTest::newRow("10 digits") << "5299822472"
-                                   << "5299822472";
-        QTest::newRow("11 with a blank") << "529982 24725"
-                                         << "529982 24725";
-        QTest::newRow("alphanumeric") << "12abc34501de35"
-                                      << "12.ABC.345/01DE-35";
-        QTest::newRow("empty") << ""
-                               << "";
+        const char* rows[][3] = {{"11 digits", "52998224725", "529.982.247-25"},
+                                 {"14 digits", "11222333000181", "11.222.333/0001-81"},
+                                 {"typed punctuated", "112.223.330/0018-1", "11.222.333/0001-81"},
+                                 {"10 digits", "5299822472", "5299822472"},
+                                 {"11 with a blank", "529982 24725", "529982 24725"},
+                                 {"alphanumeric", "12abc34501de35", "12.ABC.345/01DE-35"},
+                                 {"empty", "", ""}};
+        for (const auto& row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]);
     }
     void savingPunctuatesTheNumber() {
         QFETCH(QString, typed);
@@ -116,35 +91,23 @@ private slots:
         window_->box("CNPJ_CPF")->setFocus();
         QTest::keyClicks(window_->box("CNPJ_CPF"), typed);
         QTest::mouseClick(window_->btnGravar, Qt::LeftButton);
-        QCOMPARE(dialogs_->kinds(), QStringList({"message"}));
-        QCOMPARE(dialogs_->lastText(), QString("Cadastro Salvo com Sucesso!"));
+        QCOMPARE(dialogs().kinds(), QStringList({"message"}));
+        QCOMPARE(dialogs().lastText(), kSaved);
         QVERIFY(!window_->btnGravar->isEnabled());
         QCOMPARE(window_->box("CNPJ_CPF")->text(), stored);
-        Table check(kAliasVantejaVs2, "tbfornecedor");
-        check.open();
-        QCOMPARE(check.fieldByName("CNPJ_CPF").asString(), stored);
-    }
-
-    void salvarWithNothingPending() {
-        addSupplier("ACME", 1, "123");
-        open();
-        QTest::mouseClick(window_->btnGravar, Qt::LeftButton);  // disabled: nothing happens
+        QCOMPARE(storedField("CNPJ_CPF").toString(), stored);
+        // Nothing pending now.
         window_->btnGravarClick();
-        QCOMPARE(dialogs_->kinds(), QStringList({"message"}));
-        QCOMPARE(dialogs_->lastText(), QString::fromUtf8("Não Teve Alteração Edite!"));
-        QCOMPARE(window_->TFornecedor->fieldByName("CNPJ_CPF").asString(), QString("123"));
+        QCOMPARE(dialogs().lastText(), QString::fromUtf8("Não Teve Alteração Edite!"));
     }
 
     // A number the field can't hold is said in Portuguese, stops the store and leaves everything as typed.
     void badNumbers_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("discount") << "Desconto"
-                                  << "1.2.3";
-        QTest::newRow("discount sign only") << "Desconto"
-                                            << "-";
-        QTest::newRow("delivery") << "EntregaDias"
-                                  << "5..";
+        QTest::newRow("discount") << "Desconto" << "1.2.3";
+        QTest::newRow("discount sign only") << "Desconto" << "-";
+        QTest::newRow("delivery") << "EntregaDias" << "5..";
     }
     void badNumbers() {
         QFETCH(QString, field);
@@ -153,92 +116,63 @@ private slots:
         open();
         window_->box(field)->setFocus();
         QTest::keyClicks(window_->box(field), typed);
-        QCOMPARE(window_->box(field)->text(), typed);
         QTest::mouseClick(window_->btnGravar, Qt::LeftButton);
-        QCOMPARE(dialogs_->kinds(), QStringList({"error"}));
-        QVERIFY2(dialogs_->lastText().contains(QString::fromUtf8("numérico")),
-                 qPrintable(dialogs_->lastText()));
+        QCOMPARE(dialogs().kinds(), QStringList({"error"}));
+        QVERIFY2(dialogs().lastText().contains(QString::fromUtf8("numérico")), qPrintable(dialogs().lastText()));
         QCOMPARE(window_->TFornecedor->state(), Dataset::State::Edit);
         QVERIFY(window_->btnGravar->isEnabled());
         QCOMPARE(window_->box(field)->text(), typed);
-        Table check(kAliasVantejaVs2, "tbfornecedor");
-        check.open();
-        QVERIFY(check.fieldByName(field).isNull());
-        // Put right, it stores.
+        QVERIFY(storedField(field).isNull());
         window_->box(field)->clear();
         QTest::keyClicks(window_->box(field), "12,5");
         QTest::mouseClick(window_->btnGravar, Qt::LeftButton);
-        QCOMPARE(dialogs_->lastText(), QString("Cadastro Salvo com Sucesso!"));
-        QCOMPARE(window_->TFornecedor->fieldByName(field).asFloat(), 12.5);
+        QCOMPARE(dialogs().lastText(), kSaved);
+        QCOMPARE(storedField(field).toDouble(), 12.5);
     }
 
-    void searchOnEveryKeystroke() {
+    // Every keystroke moves to the nearest name; the change of order stores a pending change first.
+    void search() {
         addSupplier("MARIA", 1);
         addSupplier("JOSE", 2);
         addSupplier("JOANA", 3);
         open();
+        QTest::keyClicks(window_->box("Contato"), "rui");
         QTest::keyClicks(window_->Edit1, "jo");
+        QVERIFY(!window_->btnGravar->isEnabled());
+        QCOMPARE(storedField("Contato").toString(), QString("RUI"));
         QCOMPARE(window_->Edit1->text(), QString("JO"));
         QCOMPARE(window_->TFornecedor->fieldByName("Nome").asString(), QString("JOANA"));
-        QCOMPARE(window_->TFornecedor->indexName(), QString("byNome"));
         QTest::keyClicks(window_->Edit1, "s");
         QCOMPARE(window_->TFornecedor->fieldByName("Nome").asString(), QString("JOSE"));
         QCOMPARE(window_->DBGrid1->currentIndex().row(), 1);
         QCOMPARE(window_->TFornecedor->recordCount(), 3);
     }
 
-    // A search changes the order, which stores the supplier being changed first.
-    void searchStoresThePendingChange() {
-        addSupplier("ACME", 1);
-        open();
-        QTest::keyClicks(window_->box("Contato"), "rui");
-        QVERIFY(window_->btnGravar->isEnabled());
-        QTest::keyClicks(window_->Edit1, "A");
-        QVERIFY(!window_->btnGravar->isEnabled());
-        QCOMPARE(window_->TFornecedor->fieldByName("Contato").asString(), QString("RUI"));
-    }
-
-    void deleteAsksFirst() {
+    void deleteCancelEnterAndClose() {
         addSupplier("ACME", 1);
         addSupplier("BETA", 2);
         open();
-        dialogs_->answer(false);
+        dialogs().answer(false);
         QTest::mouseClick(window_->SpeedButton4, Qt::LeftButton);
         QCOMPARE(window_->TFornecedor->recordCount(), 2);
-        dialogs_->answer(true);
+        dialogs().answer(true);
         QTest::mouseClick(window_->SpeedButton4, Qt::LeftButton);
         QCOMPARE(window_->TFornecedor->recordCount(), 1);
-        QCOMPARE(dialogs_->calls[0].caption, QString::fromUtf8("Exclusão"));
-        QCOMPARE(dialogs_->calls[0].text, QString("DESEJA EXCLUIR ESTE REGISTRO?"));
-    }
+        QCOMPARE(dialogs().calls[0].caption, QString::fromUtf8("Exclusão"));
+        QCOMPARE(dialogs().calls[0].text, QString("DESEJA EXCLUIR ESTE REGISTRO?"));
 
-    void choicesCancelAndEnter() {
-        addSupplier("ACME", 1);
-        open();
-        QVERIFY(!window_->Ativo->isChecked() && !window_->Inativo->isChecked());
         QTest::mouseClick(window_->Inativo, Qt::LeftButton);
         QVERIFY(window_->btnGravar->isEnabled());
         QCOMPARE(window_->TFornecedor->fieldByName("Situacao").asString(), QString("Inativo"));
         QTest::mouseClick(window_->SpeedButton6, Qt::LeftButton);
-        QVERIFY(!window_->btnGravar->isEnabled());
-        QVERIFY(window_->TFornecedor->fieldByName("Situacao").isNull());
-        QVERIFY(!window_->Inativo->isChecked());
-        // Enter moves on and is not typed.
+        QVERIFY(!window_->btnGravar->isEnabled() && !window_->Inativo->isChecked());
+
         window_->box("Nome")->setFocus();
         QTest::keyClick(window_->box("Nome"), Qt::Key_Return);
         QVERIFY(!window_->box("Nome")->hasFocus());
-        QCOMPARE(window_->TFornecedor->state(), Dataset::State::Browse);
-    }
-
-    // Closing the window loses what was typed.
-    void closingLosesChanges() {
-        addSupplier("ACME", 1);
-        open();
         QTest::keyClicks(window_->box("Contato"), "rui");
-        window_->reject();
-        Table check(kAliasVantejaVs2, "tbfornecedor");
-        check.open();
-        QVERIFY(check.fieldByName("Contato").isNull());
+        window_->reject();  // closing loses it
+        QVERIFY(storedField("Contato").isNull());
     }
 
     void supplierCard() {
@@ -255,36 +189,19 @@ private slots:
                                 {"Situacao", "Ativo"}});
         open();
         QTest::mouseClick(window_->SpeedButton1, Qt::LeftButton);
-        QCOMPARE(fixture_->dialogs.previews.size(), 1);
-        const Report::Document& card = fixture_->dialogs.previews[0];
+        QCOMPARE(dialogs().previews.size(), 1);
+        const Report::Document& card = dialogs().previews[0];
         QCOMPARE(card.pages.size(), 1);
-        QCOMPARE(card.zoom, Report::Zoom::PageWidth);
-        QVERIFY(card.maximised);
-        QCOMPARE(card.texts(), QStringList({"Fornecedor",
-                                            "Nome:",
-                                            "CASA DAS TINTAS LTDA",
-                                            "Contato:",
-                                            "PEDRO",
-                                            "CPF/CNPJ:",
-                                            "11.222.333/0001-81",
-                                            QString::fromUtf8("Tipo Serviço:"),
-                                            "TINTAS",
-                                            "Telefone:",
-                                            "(31)3222-4444",
-                                            "Trasnportadora:",
-                                            "RAPIDO SUL",
-                                            QString::fromUtf8("Condição Pagamento:"),
-                                            "Boleto",
-                                            "Desconto %:",
-                                            "5,5",
-                                            "Entrega (Dias):",
-                                            "3",
-                                            QString::fromUtf8("Situação:"),
-                                            "Ativo"}));
+        QVERIFY(card.zoom == Report::Zoom::PageWidth && card.maximised);
+        QCOMPARE(card.texts().join('|'),
+                 QString::fromUtf8("Fornecedor|Nome:|CASA DAS TINTAS LTDA|Contato:|PEDRO|CPF/CNPJ:|"
+                                   "11.222.333/0001-81|Tipo Serviço:|TINTAS|Telefone:|(31)3222-4444|"
+                                   "Trasnportadora:|RAPIDO SUL|Condição Pagamento:|Boleto|Desconto %:|5,5|"
+                                   "Entrega (Dias):|3|Situação:|Ativo"));
         const Report::Item& title = card.pages[0].items[0];
-        QCOMPARE(title.font.size, 12.0);
-        QVERIFY(title.font.bold && title.font.italic);
+        QVERIFY(title.font.size == 12.0 && title.font.bold && title.font.italic);
 
+        // Each value reads beside its caption in the PDF: none is cut or runs into the next caption.
         const QString file = QDir(fixture_->data.programFolder()).filePath("fornecedor.pdf");
         QVERIFY(Report::writePdf(card, file));
         if (qEnvironmentVariableIsSet("VANTEJA_TEST_OUTPUT"))
@@ -292,17 +209,15 @@ private slots:
         QProcess text;
         text.start("pdftotext", {"-layout", file, "-"});
         QVERIFY(text.waitForFinished(30000));
-        const QString layout = QString::fromUtf8(text.readAllStandardOutput());
-        QVERIFY2(
-            layout.contains(QRegularExpression(
-                "Nome:\\s+CASA DAS TINTAS LTDA\\s+Contato:\\s+PEDRO\\s+CPF/CNPJ:\\s+11.222.333/0001-81")),
-            qPrintable(layout));
-        QVERIFY(layout.contains(QRegularExpression(
-            QString::fromUtf8("Condição Pagamento:\\s+Boleto\\s+Desconto %:\\s+5,5\\s+Entrega "
-                              "\\(Dias\\):\\s+3\\s+Situação:\\s+Ativo"))));
+        const QString layout = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        QVERIFY2(layout.contains(QString::fromUtf8(
+                     "Nome: CASA DAS TINTAS LTDA Contato: PEDRO CPF/CNPJ: 11.222.333/0001-81 Tipo Serviço: "
+                     "TINTAS Telefone: (31)3222-4444 Trasnportadora: RAPIDO SUL Condição Pagamento: Boleto "
+                     "Desconto %: 5,5 Entrega (Dias): 3 Situação: Ativo")),
+                 qPrintable(layout));
     }
 
-    // The note under every CPF/CNPJ box: suppliers, clients, issuers. It never changes what is stored.
+    // The note under every CPF/CNPJ box: suppliers, clients, issuers. It never changes what is typed.
     void checkDigitNote_data() {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("typed");
@@ -312,7 +227,6 @@ private slots:
             QTest::addRow("%s wrong cpf", window) << window << "52998224724" << true;
             QTest::addRow("%s valid alphanumeric cnpj", window) << window << "12.abc.345/01de-35" << false;
             QTest::addRow("%s wrong cnpj", window) << window << "11222333000182" << true;
-            QTest::addRow("%s incomplete", window) << window << "5299822" << false;
         }
     }
     void checkDigitNote() {
@@ -327,8 +241,7 @@ private slots:
             dialog.reset(fornecedor);
         } else {
             const bool client = window == "cliente";
-            auto* cadastro =
-                new TCadastro(nullptr, client ? TCadastro::PaginaCliente : TCadastro::PaginaEmitente);
+            auto* cadastro = new TCadastro(nullptr, client ? TCadastro::PaginaCliente : TCadastro::PaginaEmitente);
             box = client ? cadastro->box("Cpfpagador") : cadastro->issuerBox("CPF");
             dialog.reset(cadastro);
         }
@@ -339,9 +252,7 @@ private slots:
         QTest::keyClicks(box, typed);
         QCOMPARE(note->text(), noted ? QString::fromUtf8("dígito verificador não confere") : QString());
         QCOMPARE(box->text(), typed.toUpper());
-        QVERIFY(fixture_->dialogs.calls.isEmpty());
-        box->clear();
-        QVERIFY(note->text().isEmpty());
+        QVERIFY(dialogs().calls.isEmpty());
     }
 
 private:
@@ -350,9 +261,9 @@ private:
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     }
+    ScriptedDialogs& dialogs() { return fixture_->dialogs; }
 
     std::unique_ptr<WindowFixture> fixture_;
-    ScriptedDialogs* dialogs_ = nullptr;
     std::unique_ptr<TF_Fornecedor> window_;
 };
 
