@@ -239,7 +239,7 @@ void TF_Fornecedor::SpeedButton4Click() {
 
 void TF_Fornecedor::Edit1Change(const QString& text) {
     guarded(this, [this, &text] {
-        TFornecedor->setIndexName(QStringLiteral("byNome"));
+        TFornecedor->setIndexFieldNames(QStringLiteral("Nome"));
         TFornecedor->findNearest(text);
     });
 }

@@ -142,6 +142,7 @@ private slots:
         QCOMPARE(storedField("Contato").toString(), QString("RUI"));
         QCOMPARE(window_->Edit1->text(), QString("JO"));
         QCOMPARE(window_->TFornecedor->fieldByName("Nome").asString(), QString("JOANA"));
+        QCOMPARE(window_->TFornecedor->indexFieldNames(), QString("Nome"));
         QTest::keyClicks(window_->Edit1, "s");
         QCOMPARE(window_->TFornecedor->fieldByName("Nome").asString(), QString("JOSE"));
         QCOMPARE(window_->DBGrid1->currentIndex().row(), 1);
