@@ -55,6 +55,8 @@ private slots:
         open();
         verifyAllBound(window_.get());
         QVERIFY(!window_->btnGravar->isEnabled());
+        window_->btnGravarClick();  // right after opening
+        QCOMPARE(dialogs().lastText(), QString::fromUtf8("Não Teve Alteração Edite!"));
         QTest::mouseClick(window_->SpeedButton3, Qt::LeftButton);
         QVERIFY(window_->btnGravar->isEnabled());
         QVERIFY(window_->box("Nome")->hasFocus());
