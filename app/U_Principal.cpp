@@ -26,6 +26,7 @@
 #include "Database.h"
 #include "Dialogs.h"
 #include "Formats.h"
+#include "PainelLogo.h"
 #include "Pictures.h"
 #include "Programs.h"
 #include "Platform.h"
@@ -34,6 +35,8 @@
 #include "U_Cadastro.h"
 #include "WindowHooks.h"
 #include "U_Login.h"
+#include "U_Usuarios.h"
+#include "UnitFornecedor.h"
 #include "Unit1.h"
 #include "UnitFluxo.h"
 #include "Values.h"
@@ -161,9 +164,16 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
                 [this, widget](const QPoint& at) { avisoMenu_->popup(widget->mapToGlobal(at)); });
     }
 
+    PainelLogo = new TPainelLogo(Tlogo, picture);
+    PainelLogo->move(12, 12);
+    connect(PainelLogo, &TPainelLogo::saved, this, &TFPrincipal::CarregarLogo);
+    connect(toolButton(QStringLiteral("Fornecedor")), &QToolButton::clicked, this,
+            &TFPrincipal::FornecedorClick);
+
     Timer1->start();
     Timer1Timer();
     FLogin = new TFLogin(this);
+    FUsuarios = new TFUsuarios(this);
 }
 
 TFPrincipal::~TFPrincipal() = default;
@@ -209,15 +219,16 @@ void TFPrincipal::buildMenu() {
     QMenu* arquivo = menuBar()->addMenu(QStringLiteral("A&rquivo"));
     QMenu* senha = arquivo->addMenu(QStringLiteral("&Alterar Senha"));
     QMenu* usuario = senha->addMenu(QStringLiteral("Usuário"));
-    usuario->addAction(QStringLiteral("Usuários..."));
-    usuario->addAction(QStringLiteral("Alterar Senha..."));
+    usuario->addAction(QStringLiteral("Usuários..."), this, &TFPrincipal::UsuariosClick);
+    usuario->addAction(QStringLiteral("Alterar Senha..."), this, &TFPrincipal::AlterarSenhaClick);
     senha->addSeparator();
     logoff_ = senha->addAction(QStringLiteral("Logoff de:"), this, &TFPrincipal::LogoffClick);
     senha->addAction(QStringLiteral("Sair do Sistema..."), this, &TFPrincipal::SairClick);
     QMenu* cadastro = menuBar()->addMenu(QStringLiteral("&Cadastro"));
     cadastro->addAction(QStringLiteral("Cliente"), this, &TFPrincipal::ClientesClick);
     cadastro->addAction(QStringLiteral("Emitente"), this, &TFPrincipal::EmitenteClick);
-    menuBar()->addMenu(QStringLiteral("&Inserir logomarca"))->addAction(QStringLiteral("Logomarca"));
+    menuBar()->addMenu(QStringLiteral("&Inserir logomarca"))
+        ->addAction(QStringLiteral("Logomarca"), this, &TFPrincipal::LogomarcaClick);
     QMenu* ferramentas = menuBar()->addMenu(QStringLiteral("Ferramentas"));
     ferramentas->addAction(QStringLiteral("Backup"), this, [] { Programs::start(QStringLiteral("Backup")); });
     ferramentas->addAction(QStringLiteral("Checar Atualização"), this,
@@ -349,7 +360,10 @@ void TFPrincipal::showEvent(QShowEvent* event) {
     // Every other window of the program is modal, so the main window is activated once: at start.
     if (!activated_) {
         activated_ = true;
-        QTimer::singleShot(0, this, &TFPrincipal::FormActivate);
+        QTimer::singleShot(0, this, [this] {
+            CarregarLogo();  // a bad picture's message is answered before the login shows
+            FormActivate();
+        });
     }
 }
 
@@ -561,6 +575,38 @@ void TFPrincipal::FluxoCaixaClick() {
             window->fanalitico();
         }))
         window->exec();
+}
+
+void TFPrincipal::FornecedorClick() {
+    openModal<TF_Fornecedor>();
+}
+
+void TFPrincipal::UsuariosClick() {
+    FUsuarios->exec();
+}
+
+void TFPrincipal::AlterarSenhaClick() {
+    TFAlteraSenha dialog(this, TFLogin::usuarioLogado());
+    dialog.exec();
+}
+
+void TFPrincipal::LogomarcaClick() {
+    PainelLogo->show();
+    PainelLogo->raise();
+}
+
+void TFPrincipal::CarregarLogo() {
+    // A blank path keeps the picture shown; a bad one is reported and the picture stays as it was.
+    QString path;
+    if (!guarded(this, [this, &path] { path = Tlogo->fieldByName(QStringLiteral("End")).asString(); }) ||
+        path.trimmed().isEmpty())
+        return;
+    QPixmap logo;
+    QString error;
+    if (TPainelLogo::loadPicture(PainelLogo->DBEdit1->maskedText(), &logo, &error))
+        static_cast<QLabel*>(pictureArea_)->setPixmap(logo);
+    else
+        showError(this, error);
 }
 
 void TFPrincipal::SairClick() {

@@ -18,6 +18,8 @@ class QTimer;
 class QToolButton;
 class Table;
 class TFLogin;
+class TFUsuarios;
+class TPainelLogo;
 
 // The main window: tool bar, menu, picture, status bar with its clock, and the alert panel of the bills due
 // on the day of start and of those overdue.
@@ -65,6 +67,11 @@ public:
     void ReciboClick();
     void PromissoriaClick();
     void FluxoCaixaClick();
+    void FornecedorClick();
+    void UsuariosClick();
+    void AlterarSenhaClick();
+    void LogomarcaClick();
+    void CarregarLogo();  // the stored logo file into the picture area
     void closeRequest();
 
     // What tests and the pieces of the window look at.
@@ -84,6 +91,9 @@ public:
     DBGrid* grid(int page, bool overdue) const;
     QString startDate() const { return MaskEdit1->maskedText(); }
     double total(int page, bool overdue) const;
+    TFUsuarios* usuarios() const { return FUsuarios; }
+    TPainelLogo* painelLogo() const { return PainelLogo; }
+    QWidget* pictureArea() const { return pictureArea_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -113,6 +123,8 @@ private:
     QTimer* Timer1;
     QTimer* TimerAviso;
     TFLogin* FLogin = nullptr;
+    TFUsuarios* FUsuarios = nullptr;
+    TPainelLogo* PainelLogo = nullptr;
 
     QLabel* status_[4];
     QAction* logoff_ = nullptr;

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "CepLookup.h"
+#include "CpfCnpjHint.h"
 #include "DBGrid.h"
 #include "DataControls.h"
 #include "DataError.h"
@@ -110,7 +111,8 @@ QWidget* TCadastro::buildClientPage() {
             edit->setEditMask(QStringLiteral("00000\\-999;1;_"));
             edit->setMaxLength(9);
         }
-        groupLayout->addWidget(edit);
+        const bool document = QString::fromUtf8(b.field) == QLatin1String("Cpfpagador");
+        groupLayout->addWidget(document ? CpfCnpjHint::wrap(edit) : edit);
         if (QString::fromUtf8(b.field) == QLatin1String("Cep")) {
             SpeedButton6 = new QToolButton(group);
             SpeedButton6->setText(QStringLiteral("F5"));
@@ -192,7 +194,8 @@ QWidget* TCadastro::buildIssuerPage() {
         const bool code = QString::fromUtf8(b.field) == QLatin1String("Codigo");
         DBEdit* edit = issuers_.add(page, QString::fromUtf8(b.field), code ? Case::Normal : Case::Upper);
         if (code) edit->setMaximumWidth(120);
-        fields->addWidget(edit, row++, 0);
+        const bool document = QString::fromUtf8(b.field) == QLatin1String("CPF");
+        fields->addWidget(document ? CpfCnpjHint::wrap(edit) : edit, row++, 0);
     }
     fields->setRowStretch(row, 1);
     layout->addLayout(fields, 3);

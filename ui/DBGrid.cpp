@@ -86,6 +86,8 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
         }
     }
     if (role == Qt::TextAlignmentRole) {
+        if (const Qt::Alignment own = columns_.value(index.column()).alignment; own != Qt::Alignment())
+            return QVariant::fromValue(own | Qt::AlignVCenter);
         const int field = fieldIndexes_.value(index.column(), -1);
         if (field >= 0 && table_->fieldDef(field).isNumeric())
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);

@@ -16,6 +16,7 @@ public:
         QString field;
         QString title;
         int width = 0;  // pixels; 0 for the default
+        Qt::Alignment alignment = {};  // none: numbers right, texts left
     };
 
     explicit TableModel(QObject* parent = nullptr);

@@ -1,0 +1,280 @@
+// The logo panel over the main window: choosing, storing and loading the picture file, its bad files, and the
+// picture at start.
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+#include "DataControls.h"
+#include "PainelLogo.h"
+#include "U_Principal.h"
+#include "WindowFixture.h"
+
+namespace {
+
+QString storedPath() {
+    Table logo(kAliasVantejaVs2, "logo");
+    logo.open();
+    return logo.isEmpty() ? QStringLiteral("<no row>") : logo.fieldByName("End").asString();
+}
+
+QByteArray bigEndian(quint32 value) {
+    QByteArray bytes(4, 0);
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = char((value >> (8 * (3 - i))) & 0xff);
+    return bytes;
+}
+
+QByteArray pngChunk(const QByteArray& type, const QByteArray& data) {
+    quint32 crc = 0xffffffffu;
+    for (char c : type + data) {
+        crc ^= quint8(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return bigEndian(quint32(data.size())) + type + data + bigEndian(~crc);
+}
+
+QByteArray pngClaiming(quint32 width, quint32 height) {
+    const QByteArray header = bigEndian(width) + bigEndian(height) + QByteArray::fromHex("0802000000");
+    return QByteArray::fromHex("89504e470d0a1a0a") + pngChunk("IHDR", header) +
+           pngChunk("IDAT", QByteArray(64, 0)) + pngChunk("IEND", QByteArray());
+}
+
+QAction* menuAction(QMenuBar* bar, const QString& text) {
+    for (QAction* action : bar->findChildren<QAction*>())
+        if (action->text() == text) return action;
+    return nullptr;
+}
+
+}  // namespace
+
+class LogoTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        fixture_ = std::make_unique<WindowFixture>();
+        dialogs_ = &fixture_->dialogs;
+        folder_ = QDir(fixture_->data.programFolder()).filePath(QString::fromUtf8("Logotipos São João"));
+        QDir().mkpath(folder_);
+        picture_ = file(QString::fromUtf8("marca açaí.png"));
+        QImage image(120, 40, QImage::Format_RGB32);
+        image.fill(Qt::darkGreen);
+        QVERIFY(image.save(picture_));
+        TPainelLogo::setFileChooser(
+            [this](QWidget*) { return chooserAnswers_.isEmpty() ? QString() : chooserAnswers_.takeFirst(); });
+    }
+    void cleanup() {
+        principal_.reset();
+        TPainelLogo::setFileChooser({});
+        chooserAnswers_.clear();
+        fixture_.reset();
+    }
+
+    void panelParts() {
+        start();
+        verifyAllBound(panel());
+        QVERIFY(!panel()->isVisible());
+        QCOMPARE(panel()->parentWidget(), principal_->pictureArea());
+        menuAction(principal_->menuBar(), "Logomarca")->trigger();
+        QVERIFY(panel()->isVisible());
+    }
+
+    // On an empty logo table the first change makes the row; storing loads the picture at once.
+    void chooseStoreAndLoad() {
+        start();
+        QCOMPARE(storedPath(), QString("<no row>"));
+        openPanel();
+        chooserAnswers_ << picture_;
+        QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
+        QCOMPARE(panel()->DBEdit1->text(), picture_);
+        QVERIFY(panel()->DBEdit1->hasFocus());
+        QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
+        QVERIFY(!panel()->isVisible());
+        QCOMPARE(storedPath(), picture_);
+        QCOMPARE(shownSize(), QSize(120, 40));
+        QVERIFY(dialogs_->calls.isEmpty());
+        // A second press has nothing to store; the X leaves the panel.
+        openPanel();
+        QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
+        QCOMPARE(dialogs_->kinds(), QStringList({"message"}));
+        QCOMPARE(dialogs_->lastText(), QString::fromUtf8("Não esta em modo de edição!"));
+        QVERIFY(panel()->isVisible());
+        QTest::mouseClick(panel()->X, Qt::LeftButton);
+        QVERIFY(!panel()->isVisible());
+    }
+
+    // A cancelled dialog still goes on: the name chosen earlier in the run, or blank on its first use.
+    void cancelledDialog() {
+        addRow("logo", {{"End", picture_}});
+        start();
+        openPanel();
+        QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
+        QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
+        QCOMPARE(storedPath(), QString());
+        openPanel();
+        chooserAnswers_ << picture_;
+        QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
+        QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
+        openPanel();
+        QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);  // cancelled
+        QCOMPARE(panel()->DBEdit1->text(), picture_);
+        QVERIFY(dialogs_->calls.isEmpty());
+    }
+
+    // A path longer than the field holds is refused whole, never stored cut.
+    void pathTooLong() {
+        addRow("logo", {{"End", picture_}});
+        start();
+        openPanel();
+        chooserAnswers_ << file(QString(250, QLatin1Char('a')) + ".png");
+        QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
+        QCOMPARE(dialogs_->kinds(), QStringList({"error"}));
+        QVERIFY(dialogs_->lastText().contains(QString::fromUtf8("no máximo 255")));
+        QCOMPARE(panel()->DBEdit1->text(), picture_);
+        QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
+        QCOMPARE(storedPath(), picture_);
+    }
+
+    void typedPathAndTheX() {
+        // Typed by hand (the key simulator types plain letters only).
+        const QString typed = QDir(fixture_->data.programFolder()).filePath("digitada.png");
+        QVERIFY(QFile::copy(picture_, typed));
+        start();
+        openPanel();
+        panel()->DBEdit1->setFocus();
+        QTest::keyClicks(panel()->DBEdit1, typed);
+        QTest::mouseClick(panel()->X, Qt::LeftButton);
+        QVERIFY(!panel()->isVisible());
+        QCOMPARE(panel()->DBEdit1->text(), typed);
+        openPanel();
+        QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);  // the typed path was still pending
+        QCOMPARE(storedPath(), typed);
+        QCOMPARE(shownSize(), QSize(120, 40));
+    }
+
+    // The default from the next start on: the picture on screen stays.
+    void deixarPadrao() {
+        addRow("logo", {{"End", picture_}});
+        start();
+        QCOMPARE(shownSize(), QSize(120, 40));
+        openPanel();
+        QTest::mouseClick(panel()->BtnPadrao, Qt::LeftButton);
+        QCOMPARE(dialogs_->lastText(), QString("Reinicie o programa para validar o comando!"));
+        QVERIFY(!panel()->isVisible());
+        QCOMPARE(storedPath(), QString());
+        QCOMPARE(shownSize(), QSize(120, 40));
+        // The next start shows the built-in picture.
+        principal_.reset();
+        start();
+        QVERIFY(shownSize() != QSize(120, 40));
+    }
+
+    // A file that can't be shown: a Portuguese message, the old picture kept, the path stored all the same.
+    void badFiles_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "sumiu.png" << QByteArray() << QString::fromUtf8("não existe");
+        QTest::newRow("not a picture") << "texto.png" << QByteArray("isto não é uma figura")
+                                       << QString::fromUtf8("não é uma imagem PNG válida");
+        QTest::newRow("unknown extension")
+            << "marca.txt" << QByteArray("x") << QString::fromUtf8("não é de um formato de imagem conhecido");
+        QTest::newRow("50 MB of noise") << QString::fromUtf8("ruído.jpg") << QByteArray(50 << 20, 'A')
+                                        << QString::fromUtf8("não é uma imagem JPG válida");
+        QTest::newRow("a folder") << "pasta.png" << QByteArray("dir")
+                                  << QString::fromUtf8("não pode ser lido");
+    }
+    void badFiles() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        const QString path = file(name);
+        if (content == "dir")
+            QDir().mkpath(path);
+        else if (!content.isEmpty())
+            writeFile(path, content);
+        addRow("logo", {{"End", picture_}});
+        start();
+        openPanel();
+        chooserAnswers_ << path;
+        QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
+        QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
+        QCOMPARE(dialogs_->kinds(), QStringList({"error"}));
+        QVERIFY2(dialogs_->lastText().contains(reason), qPrintable(dialogs_->lastText()));
+        QVERIFY(dialogs_->lastText().contains(path));
+        QCOMPARE(shownSize(), QSize(120, 40));
+        QCOMPARE(storedPath(), path);
+    }
+
+    // Big pictures: a 50 MB bitmap shows; one whose size would take gigabytes is refused before it is read.
+    void bigPictures() {
+        const QString bitmap = file("grande.bmp");
+        QImage big(4100, 4100, QImage::Format_RGB888);
+        big.fill(Qt::blue);
+        QVERIFY(big.save(bitmap));
+        QVERIFY(QFileInfo(bitmap).size() > 50'000'000);
+        // A PNG whose header claims 30000 × 30000 points, with hardly any data behind it.
+        const QString giant = file("gigante.png");
+        writeFile(giant, pngClaiming(30000, 30000));
+
+        addRow("logo", {{"End", bitmap}});
+        start();
+        QCOMPARE(shownSize(), QSize(4100, 4100));
+        QVERIFY(dialogs_->calls.isEmpty());
+        openPanel();
+        chooserAnswers_ << giant;
+        QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
+        QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
+        QVERIFY2(dialogs_->lastText().contains("grande demais"), qPrintable(dialogs_->lastText()));
+        QCOMPARE(shownSize(), QSize(4100, 4100));
+    }
+
+    // At start a bad stored path is reported, the built-in picture stays and the login follows as usual.
+    void badPathAtStart() {
+        addRow("logo", {{"End", file("apagado.jpg")}});
+        principal_ = std::make_unique<TFPrincipal>();
+        principal_->setShowLoginOnActivate(false);
+        const QSize builtIn = shownSize();
+        principal_->show();
+        QTRY_COMPARE(dialogs_->kinds(), QStringList({"error"}));
+        QTRY_VERIFY(!principal_->statusPanel(2)->text().isEmpty());  // the activation went on
+        QCOMPARE(shownSize(), builtIn);
+    }
+
+private:
+    void start() {
+        principal_ = std::make_unique<TFPrincipal>();
+        principal_->setShowLoginOnActivate(false);
+        principal_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(principal_.get()));
+        QTRY_VERIFY(!principal_->statusPanel(2)->text().isEmpty());  // shown and activated
+    }
+    void openPanel() { principal_->LogomarcaClick(); }
+    TPainelLogo* panel() const { return principal_->painelLogo(); }
+    QLabel* picture() const { return static_cast<QLabel*>(principal_->pictureArea()); }
+    QSize shownSize() const { return picture()->pixmap().size(); }
+    QString file(const QString& name) const { return QDir(folder_).filePath(name); }
+    static void writeFile(const QString& path, const QByteArray& content) {
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(content);
+    }
+
+    std::unique_ptr<WindowFixture> fixture_;
+    ScriptedDialogs* dialogs_ = nullptr;
+    std::unique_ptr<TFPrincipal> principal_;
+    QString folder_;
+    QString picture_;
+    QStringList chooserAnswers_;
+};
+
+QTEST_MAIN(LogoTest)
+#include "tst_logo.moc"
