@@ -129,6 +129,7 @@ void Database::disconnect() {
     const QList<Dataset*> open = datasets_;
     for (Dataset* dataset : open)
         dataset->close();
+    changesBefore_ += sqlite3_total_changes64(handle_);
     handle_ = nullptr;
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
@@ -145,6 +146,10 @@ sqlite3* Database::handle() {
 bool Database::tableExists(const QString& storedName) {
     connect();
     return knownTables_.contains(storedName.toLower());
+}
+
+qint64 Database::changeCount() const {
+    return changesBefore_ + (handle_ ? sqlite3_total_changes64(handle_) : 0);
 }
 
 void Database::attach(Dataset* dataset) {
@@ -179,6 +184,13 @@ Database* Session::find(const QString& name) {
 
 void Session::remove(const QString& name) {
     delete databases_.take(name.toLower());
+}
+
+qint64 Session::changeCount() const {
+    qint64 changes = changesBefore_;
+    for (const Database* database : databases_)
+        changes += database->changeCount();
+    return changes;
 }
 
 void Session::clear() {

@@ -39,6 +39,7 @@ public:
     bool connected() const { return handle_ != nullptr; }
     sqlite3* handle();  // connects on first use
     bool tableExists(const QString& storedName);
+    qint64 changeCount() const;  // rows changed through this database's connections so far
 
     void attach(Dataset* dataset);
     void detach(Dataset* dataset);
@@ -48,6 +49,7 @@ private:
     QStringList params_;
     QString connectionName_;
     sqlite3* handle_ = nullptr;
+    qint64 changesBefore_ = 0;  // by connections closed before
     QSet<QString> knownTables_;
     QList<Dataset*> datasets_;
 };
@@ -62,6 +64,9 @@ public:
     Database* find(const QString& name);
     void remove(const QString& name);
     void clear();  // forgets every database and password
+    // Rows changed so far through every connection of the session: rows read before are as stored while
+    // this stays the same.
+    qint64 changeCount() const;
 
     void addPassword(const QString& password) { passwords_.insert(password); }
     void removeAllPasswords() { passwords_.clear(); }
@@ -70,6 +75,7 @@ public:
 private:
     Session() = default;
     QMap<QString, Database*> databases_;  // by lower-case name
+    qint64 changesBefore_ = 0;            // by databases removed before
     QSet<QString> passwords_;
 };
 

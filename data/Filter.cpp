@@ -126,6 +126,7 @@ public:
             throw DataError(invalid(QStringLiteral("texto inesperado '%1'").arg(peek().text)));
         result.params = params_;
         result.fields = fields_;
+        result.blankBelow = blankBelow_;
         return result;
     }
 
@@ -244,7 +245,9 @@ private:
     }
 
     // Every comparison yields true or false, never SQL's unknown: a blank value ranks below every value, so
-    // that "not" and "or" keep that order too.
+    // that "not" and "or" keep that order too. Each comparison stays a plain range on its column, which SQLite
+    // answers from an index; the blanks a "<" or "<=" lets through are one more equality (x IS NULL), which
+    // SQLite joins to that range as a second index lookup.
     QString compare(int fieldIndex, const QString& op, const Token& token) {
         const FieldDef& field = table_.fields[fieldIndex];
         const QString column = quoteIdentifier(field.name);
@@ -260,19 +263,33 @@ private:
         const QString text = value.toString();
         const bool prefix = field.isText() && text.size() >= 2 && text.endsWith(QLatin1Char('*')) &&
                             (op == QLatin1String("=") || op == QLatin1String("<>"));
-        if (prefix) {
-            const QString start = text.left(text.size() - 1);
+        if (prefix) return comparePrefix(column, op, text.left(text.size() - 1));
+        const QString bound = param(value);
+        if (op == QLatin1String("<>")) return QStringLiteral("(%1 IS NULL OR %1 <> %2)").arg(column, bound);
+        if (op == QLatin1String("<") || op == QLatin1String("<=")) {
+            if (!blankBelow_.contains(field.name)) blankBelow_ << field.name;
+            return QStringLiteral("(%1 IS NULL OR %1 %2 %3)").arg(column, op, bound);
+        }
+        return QStringLiteral("(%1 IS NOT NULL AND %1 %2 %3)").arg(column, op, bound);
+    }
+
+    // The values that begin with `start` are those from `start` up to, not including, `start` with its last
+    // character raised by one: an index range, where substr() would read every row.
+    QString comparePrefix(const QString& column, const QString& op, const QString& start) {
+        const QChar last = start.back();
+        const char16_t raised = char16_t(last.unicode() + 1);
+        if (last.isSurrogate() || QChar::isSurrogate(raised) || last.unicode() == 0xFFFF) {
             const QString length = param(static_cast<int>(start.size()));
             const QString bound = param(start);
             if (op == QLatin1String("="))
-                return QStringLiteral("(%1 IS NOT NULL AND substr(%1, 1, %2) = %3)")
-                    .arg(column, length, bound);
+                return QStringLiteral("(%1 IS NOT NULL AND substr(%1, 1, %2) = %3)").arg(column, length, bound);
             return QStringLiteral("(%1 IS NULL OR substr(%1, 1, %2) <> %3)").arg(column, length, bound);
         }
-        const QString bound = param(value);
-        if (op == QLatin1String("<>") || op == QLatin1String("<") || op == QLatin1String("<="))
-            return QStringLiteral("(%1 IS NULL OR %1 %2 %3)").arg(column, op, bound);
-        return QStringLiteral("(%1 IS NOT NULL AND %1 %2 %3)").arg(column, op, bound);
+        const QString low = param(start);
+        const QString high = param(QString(start.left(start.size() - 1)) + QChar(raised));
+        if (op == QLatin1String("="))
+            return QStringLiteral("(%1 IS NOT NULL AND %1 >= %2 AND %1 < %3)").arg(column, low, high);
+        return QStringLiteral("(%1 IS NULL OR %1 < %2 OR %1 >= %3)").arg(column, low, high);
     }
 
     const QVector<Token>& tokens_;
@@ -280,6 +297,7 @@ private:
     int pos_ = 0;
     QVariantList params_;
     QStringList fields_;
+    QStringList blankBelow_;
 };
 
 }  // namespace

@@ -11,6 +11,9 @@ struct CompiledFilter {
     QString sql;  // empty when the text holds no condition
     QVariantList params;
     QStringList fields;  // declared names of the fields the condition reads
+    // Fields compared with < or <=, which let blanks through below the bound: SQLite finds those rows by two
+    // index lookups (the blanks and the range) and cannot hand them over in the order of that index.
+    QStringList blankBelow;
     bool isEmpty() const { return sql.isEmpty(); }
 };
 

@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr int kReadAhead = 64;
+
 // A value searched for, converted to the field's type; texts are not cut to the field's size.
 QVariant searchValue(const FieldDef& field, const QVariant& value) {
     if (!field.isText()) return Values::toFieldValue(field, value);
@@ -71,11 +73,13 @@ QString Table::orderBy() const {
     QString column = quoteIdentifier(index_->field);
     // Walking an index whose entries lack a filtered field means one table lookup per row; reading the
     // table in its own order and sorting is several times faster then.
+    bool sortAfter = compiled_.blankBelow.contains(index_->field);
     for (const QString& field : compiled_.fields)
-        if (field != index_->field && !index_->covering.contains(field)) {
-            column.prepend(QLatin1Char('+'));
-            break;
-        }
+        if (field != index_->field && !index_->covering.contains(field)) sortAfter = true;
+    // Likewise when the filter lets blanks through below a bound on the index's own field: SQLite then finds
+    // the rows by two lookups in the index (blanks, and the range) and sorts them, where walking the index
+    // in order would read on from the range's start to the index's end.
+    if (sortAfter) column.prepend(QLatin1Char('+'));
     if (index_->caseInsensitive) column += QStringLiteral(" COLLATE NOCASE");
     return QStringLiteral(" ORDER BY %1, %2").arg(column, key);
 }
@@ -107,11 +111,19 @@ void Table::open() {
             database.handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
                                    .arg(columns.join(QStringLiteral(", ")), quoteIdentifier(def_->name),
                                         quoteIdentifier(def_->keyField().name)));
+        QStringList marks;
+        for (int i = 0; i < kReadAhead; ++i)
+            marks << QStringLiteral("?");
+        batchStatement_ = std::make_unique<Statement>(
+            database.handle(), QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 IN (%4)")
+                                   .arg(quoteIdentifier(def_->keyField().name), columns.join(QStringLiteral(", ")),
+                                        quoteIdentifier(def_->name), marks.join(QStringLiteral(", "))));
         index_ = index;
         compiled_ = compiled;
         reloadKeys();
     } catch (...) {
         readStatement_.reset();
+        batchStatement_.reset();
         state_ = State::Inactive;
         detachDatabase();
         throw;
@@ -137,6 +149,10 @@ void Table::close() {
     changed_.clear();
     modified_ = false;
     readStatement_.reset();
+    batchStatement_.reset();
+    probeStatement_.reset();
+    sortValueStatement_.reset();
+    ahead_ = ReadAhead();
     keys_.clear();
     clearCurrent();
     bof_ = eof_ = true;
@@ -156,6 +172,9 @@ void Table::reloadKeys() {
     while (statement.step())
         keys.append(statement.int64(0));
     keys_ = std::move(keys);
+    ahead_ = ReadAhead();
+    probeStatement_.reset();
+    sortValueStatement_.reset();
 }
 
 bool Table::readRow(qint64 key, QVector<QVariant>& values) {
@@ -180,8 +199,10 @@ void Table::moveTo(int pos) {
         clearCurrent();
         return;
     }
-    pos_ = qBound(0, pos, int(keys_.size()) - 1);
-    if (readRow(keys_[pos_], current_)) return;
+    const int target = qBound(0, pos, int(keys_.size()) - 1);
+    const int step = pos_ >= 0 && qAbs(target - pos_) == 1 ? target - pos_ : 0;
+    pos_ = target;
+    if (readAt(pos_, step)) return;
     // The row went away through another view: read the rows again and stand where it was.
     reloadKeys();
     notifyLayoutChanged();
@@ -193,9 +214,120 @@ void Table::moveTo(int pos) {
     if (!readRow(keys_[pos_], current_)) clearCurrent();
 }
 
+// A run of moves one way reads the rows ahead in one statement, so it costs about what stepping through the
+// same rows with one statement does; any other move reads its one row. Either way the row is read as stored
+// now: the rows read ahead are dropped as soon as anything is stored through any connection of the session.
+bool Table::readAt(int pos, int step) {
+    const qint64 changes = Session::instance().changeCount();
+    const int offset = pos - ahead_.first;
+    if (ahead_.changes == changes && offset >= 0 && offset < ahead_.keys.size() &&
+        ahead_.keys[offset] == keys_[pos] && !ahead_.rows[offset].isEmpty()) {
+        current_ = ahead_.rows[offset];
+        return true;
+    }
+    if (step == 0) return readRow(keys_[pos], current_);
+
+    const int first = step > 0 ? pos : qMax(0, pos - kReadAhead + 1);
+    const int count = qMin(kReadAhead, int(keys_.size()) - first);
+    ahead_ = ReadAhead();
+    ahead_.changes = changes;
+    ahead_.first = first;
+    ahead_.keys = keys_.mid(first, count);
+    ahead_.rows.resize(count);
+    QHash<qint64, int> slotOf;
+    slotOf.reserve(count);
+    for (int i = 0; i < kReadAhead; ++i) {
+        if (i < count) slotOf.insert(ahead_.keys[i], i);
+        batchStatement_->bind(i + 1, i < count ? QVariant(ahead_.keys[i]) : QVariant());
+    }
+    const int fields = int(def_->fields.size());
+    while (batchStatement_->step()) {
+        const int slot = slotOf.value(batchStatement_->int64(0), -1);
+        if (slot < 0) continue;
+        QVector<QVariant>& values = ahead_.rows[slot];
+        values.resize(fields);
+        for (int i = 0; i < fields; ++i)
+            values[i] = batchStatement_->fieldValue(i + 1, def_->fields[i].type);
+    }
+    batchStatement_->reset();
+    const QVector<QVariant>& row = ahead_.rows[pos - first];
+    if (row.isEmpty()) return false;
+    current_ = row;
+    return true;
+}
+
 void Table::repositionOn(qint64 key, int fallbackPos) {
-    const int pos = key >= 0 ? int(keys_.indexOf(key)) : -1;
+    const int pos = key >= 0 ? positionOf(key) : -1;
     moveTo(pos >= 0 ? pos : fallbackPos);
+}
+
+// Where a row stands in the view, by bisection on the view's order: the keys are ordered by the index's
+// field, then by row key, and SQLite compares the field with the row's own value, so that its order and
+// collation decide. -1 when the row is not in the view.
+int Table::positionOf(qint64 key) {
+    if (keys_.isEmpty() || key < 0) return -1;
+    const auto found = [&](int pos) { return pos >= 0 && pos < keys_.size() && keys_[pos] == key ? pos : -1; };
+    if (!index_) return found(int(std::lower_bound(keys_.begin(), keys_.end(), key) - keys_.begin()));
+
+    const QString table = quoteIdentifier(def_->name);
+    const QString rowKey = quoteIdentifier(def_->keyField().name);
+    const QString column = quoteIdentifier(index_->field) +
+                           (index_->caseInsensitive ? QStringLiteral(" COLLATE NOCASE") : QString());
+    if (!sortValueStatement_)
+        sortValueStatement_ = std::make_unique<Statement>(
+            database_->handle(),
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(quoteIdentifier(index_->field), table, rowKey));
+    if (!probeStatement_)
+        probeStatement_ = std::make_unique<Statement>(
+            database_->handle(), QStringLiteral("SELECT %1 IS NULL, %1 < ?1, %1 = ?1 FROM %2 WHERE %3 = ?2")
+                                     .arg(column, table, rowKey));
+    sortValueStatement_->bind(1, key);
+    const bool exists = sortValueStatement_->step();
+    const QVariant value = exists ? sortValueStatement_->value(0) : QVariant();
+    sortValueStatement_->reset();
+    if (!exists) return -1;
+    const bool blank = value.isNull();
+
+    // Whether the row at `pos` comes before the one sought; -1 when that row is gone.
+    const auto before = [&](int pos) -> int {
+        probeStatement_->bind(1, value);
+        probeStatement_->bind(2, keys_[pos]);
+        int result = -1;
+        if (probeStatement_->step()) {
+            const bool rowBlank = probeStatement_->int64(0) != 0;
+            if (rowBlank || blank)
+                result = rowBlank && blank ? keys_[pos] < key : rowBlank;
+            else if (probeStatement_->int64(1) != 0)
+                result = 1;
+            else
+                result = probeStatement_->int64(2) != 0 && keys_[pos] < key;
+        }
+        probeStatement_->reset();
+        return result;
+    };
+    int low = 0;
+    int high = int(keys_.size());
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        const int earlier = before(middle);
+        if (earlier < 0) return int(keys_.indexOf(key));  // rows deleted under the view: search it all
+        if (earlier)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return found(low);
+}
+
+// positionOf, reading the rows again once when the row is not among those this view last read.
+int Table::findPosition(qint64 key) {
+    int pos = positionOf(key);
+    if (pos < 0) {
+        reloadKeys();
+        notifyLayoutChanged();
+        pos = positionOf(key);
+    }
+    return pos;
 }
 
 void Table::afterMove() {
@@ -370,14 +502,8 @@ void Table::positionOnSelected(const QString& condition, const QVariantList& par
     if (!*found) return;
     const qint64 key = statement.int64(0);
     statement.reset();
-    int pos = int(keys_.indexOf(key));
-    if (pos < 0) {
-        // Stored through another view since this one last read its rows.
-        reloadKeys();
-        notifyLayoutChanged();
-        pos = int(keys_.indexOf(key));
-    }
-    moveTo(pos);
+    // A row stored through another view since this one last read its rows makes it read them again.
+    moveTo(findPosition(key));
     bof_ = eof_ = false;
 }
 
@@ -459,13 +585,7 @@ bool Table::locateNearest(const QString& fieldName, const QVariant& value) {
         if (!last.step()) return false;
         target = last.int64(0);
     }
-    int pos = int(keys_.indexOf(target));
-    if (pos < 0) {
-        reloadKeys();
-        notifyLayoutChanged();
-        pos = int(keys_.indexOf(target));
-    }
-    moveTo(pos);
+    moveTo(findPosition(target));
     bof_ = eof_ = false;
     afterMove();
     return found;
@@ -478,7 +598,7 @@ Bookmark Table::bookmark() const {
 
 bool Table::gotoBookmark(const Bookmark& bookmark) {
     checkBrowseMode();
-    const int pos = bookmark.isValid() ? int(keys_.indexOf(bookmark.key)) : -1;
+    const int pos = bookmark.isValid() ? positionOf(bookmark.key) : -1;
     if (pos < 0) return false;
     // A row deleted through another view is gone: the view stays where it is.
     QVector<QVariant> values;
@@ -652,9 +772,18 @@ double Table::sum(const QString& fieldName) {
     checkBrowseMode();
     const int index = def_->fieldIndex(fieldName);
     if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
+    QString from = fromWhere(compiled_);
+    if (!compiled_.isEmpty() && !keys_.isEmpty()) {
+        // The indexes do not hold the amounts: through an index every row costs a lookup in the table, which
+        // reading the whole table in its own order beats once the view holds a tenth of the table or so.
+        Statement last(database_->handle(), QStringLiteral("SELECT max(%1) FROM %2")
+                                                .arg(quoteIdentifier(def_->keyField().name),
+                                                     quoteIdentifier(def_->name)));
+        if (last.step() && keys_.size() * qint64(10) >= last.int64(0))
+            from = QStringLiteral(" FROM %1 NOT INDEXED WHERE %2").arg(quoteIdentifier(def_->name), compiled_.sql);
+    }
     Statement statement(database_->handle(),
-                        QStringLiteral("SELECT total(%1)").arg(quoteIdentifier(def_->fields[index].name)) +
-                            fromWhere(compiled_));
+                        QStringLiteral("SELECT total(%1)").arg(quoteIdentifier(def_->fields[index].name)) + from);
     statement.bindAll(compiled_.params);
     return statement.step() ? statement.real(0) : 0.0;
 }
