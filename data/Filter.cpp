@@ -126,7 +126,18 @@ public:
             throw DataError(invalid(QStringLiteral("texto inesperado '%1'").arg(peek().text)));
         result.params = params_;
         result.fields = fields_;
-        result.blankBelow = blankBelow_;
+        // Joined by "and" alone, every comparison must hold: a field another comparison already denies the
+        // blank needs no blank branch in its "<" or "<=", which then bounds the same index range.
+        bool conjunction = true;
+        for (const Token& token : tokens_)
+            if (isKeyword(token, "or") || isKeyword(token, "not")) conjunction = false;
+        for (int i = 0; i < blankBranches_.size(); ++i) {
+            const QString& field = blankBranches_[i];
+            const bool needed = !conjunction || !deniesBlank_.contains(field);
+            result.sql.replace(branchMark(i), needed ? QStringLiteral("%1 IS NULL OR ").arg(quoteIdentifier(field))
+                                                     : QString());
+            if (needed && !result.blankBelow.contains(field)) result.blankBelow << field;
+        }
         return result;
     }
 
@@ -245,9 +256,9 @@ private:
     }
 
     // Every comparison yields true or false, never SQL's unknown: a blank value ranks below every value, so
-    // that "not" and "or" keep that order too. Each comparison stays a plain range on its column, which SQLite
-    // answers from an index; the blanks a "<" or "<=" lets through are one more equality (x IS NULL), which
-    // SQLite joins to that range as a second index lookup.
+    // that "not" and "or" keep that order too. Each comparison is a plain range on its column, which SQLite
+    // answers from an index; the blanks a "<" or "<=" lets through are one more lookup (x IS NULL), left out
+    // where another comparison already shuts blanks out, so that a date range is one range of the index.
     QString compare(int fieldIndex, const QString& op, const Token& token) {
         const FieldDef& field = table_.fields[fieldIndex];
         const QString column = quoteIdentifier(field.name);
@@ -263,15 +274,23 @@ private:
         const QString text = value.toString();
         const bool prefix = field.isText() && text.size() >= 2 && text.endsWith(QLatin1Char('*')) &&
                             (op == QLatin1String("=") || op == QLatin1String("<>"));
-        if (prefix) return comparePrefix(column, op, text.left(text.size() - 1));
+        if (prefix) {
+            if (op == QLatin1String("=") && !deniesBlank_.contains(field.name)) deniesBlank_ << field.name;
+            return comparePrefix(column, op, text.left(text.size() - 1));
+        }
         const QString bound = param(value);
         if (op == QLatin1String("<>")) return QStringLiteral("(%1 IS NULL OR %1 <> %2)").arg(column, bound);
         if (op == QLatin1String("<") || op == QLatin1String("<=")) {
-            if (!blankBelow_.contains(field.name)) blankBelow_ << field.name;
-            return QStringLiteral("(%1 IS NULL OR %1 %2 %3)").arg(column, op, bound);
+            // The blank branch is decided once the whole expression is known (see parse).
+            blankBranches_ << field.name;
+            return QStringLiteral("(%1%2 %3 %4)").arg(branchMark(blankBranches_.size() - 1), column, op, bound);
         }
+        if (!deniesBlank_.contains(field.name)) deniesBlank_ << field.name;
         return QStringLiteral("(%1 IS NOT NULL AND %1 %2 %3)").arg(column, op, bound);
     }
+
+    // Stands in the SQL for the blank branch of a "<" or "<="; no SQL text contains control characters.
+    static QString branchMark(int index) { return QStringLiteral("\x01%1\x01").arg(index); }
 
     // The values that begin with `start` are those from `start` up to, not including, `start` with its last
     // character raised by one: an index range, where substr() would read every row.
@@ -297,7 +316,8 @@ private:
     int pos_ = 0;
     QVariantList params_;
     QStringList fields_;
-    QStringList blankBelow_;
+    QStringList blankBranches_;  // field of each "<" or "<=" with a value, in order
+    QStringList deniesBlank_;    // fields compared in a way no blank passes
 };
 
 }  // namespace

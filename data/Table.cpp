@@ -19,6 +19,22 @@ QVariant searchValue(const FieldDef& field, const QVariant& value) {
     return Values::toFieldValue(unlimited, value);
 }
 
+// Several statements read in one transaction, rather than one each; nothing when a transaction is open.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(sqlite3* db) : db_(sqlite3_get_autocommit(db) ? db : nullptr) {
+        if (db_) execSql(db_, QStringLiteral("BEGIN"));
+    }
+    ~ReadTransaction() {
+        if (db_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    sqlite3* db_;
+};
+
 }  // namespace
 
 Table::Table(QObject* parent) : Dataset(parent) {}
@@ -152,6 +168,7 @@ void Table::close() {
     batchStatement_.reset();
     probeStatement_.reset();
     sortValueStatement_.reset();
+    selectStatement_.reset();
     ahead_ = ReadAhead();
     keys_.clear();
     clearCurrent();
@@ -194,14 +211,12 @@ void Table::clearCurrent() {
     current_ = QVector<QVariant>(fieldCount());
 }
 
-void Table::moveTo(int pos) {
+void Table::moveTo(int pos, int step) {
     if (keys_.isEmpty()) {
         clearCurrent();
         return;
     }
-    const int target = qBound(0, pos, int(keys_.size()) - 1);
-    const int step = pos_ >= 0 && qAbs(target - pos_) == 1 ? target - pos_ : 0;
-    pos_ = target;
+    pos_ = qBound(0, pos, int(keys_.size()) - 1);
     if (readAt(pos_, step)) return;
     // The row went away through another view: read the rows again and stand where it was.
     reloadKeys();
@@ -281,6 +296,7 @@ int Table::positionOf(qint64 key) {
         probeStatement_ = std::make_unique<Statement>(
             database_->handle(), QStringLiteral("SELECT %1 IS NULL, %1 < ?1, %1 = ?1 FROM %2 WHERE %3 = ?2")
                                      .arg(column, table, rowKey));
+    ReadTransaction transaction(database_->handle());
     sortValueStatement_->bind(1, key);
     const bool exists = sortValueStatement_->step();
     const QVariant value = exists ? sortValueStatement_->value(0) : QVariant();
@@ -366,7 +382,7 @@ void Table::next() {
     if (!eof_) {
         bof_ = false;
         if (pos_ + 1 < keys_.size())
-            moveTo(pos_ + 1);
+            moveTo(pos_ + 1, 1);
         else
             eof_ = true;
     }
@@ -378,7 +394,7 @@ void Table::prior() {
     if (!bof_) {
         eof_ = false;
         if (pos_ > 0)
-            moveTo(pos_ - 1);
+            moveTo(pos_ - 1, -1);
         else
             bof_ = true;
     }
@@ -493,15 +509,20 @@ void Table::positionOnSelected(const QString& condition, const QVariantList& par
     QVariantList all = compiled_.params;
     if (!compiled_.isEmpty()) where = QStringLiteral("(%1) AND (%2)").arg(compiled_.sql, condition);
     all << params;
-    Statement statement(database_->handle(),
-                        QStringLiteral("SELECT ") + quoteIdentifier(def_->keyField().name) +
-                            QStringLiteral(" FROM ") + quoteIdentifier(def_->name) +
-                            QStringLiteral(" WHERE ") + where + orderBy() + QStringLiteral(" LIMIT 1"));
+    const QString sql = QStringLiteral("SELECT ") + quoteIdentifier(def_->keyField().name) +
+                        QStringLiteral(" FROM ") + quoteIdentifier(def_->name) + QStringLiteral(" WHERE ") +
+                        where + orderBy() + QStringLiteral(" LIMIT 1");
+    if (!selectStatement_ || sql != selectSql_) {
+        selectStatement_.reset();
+        selectStatement_ = std::make_unique<Statement>(database_->handle(), sql);
+        selectSql_ = sql;
+    }
+    Statement& statement = *selectStatement_;
     statement.bindAll(all);
     *found = statement.step();
-    if (!*found) return;
-    const qint64 key = statement.int64(0);
+    const qint64 key = *found ? statement.int64(0) : -1;
     statement.reset();
+    if (!*found) return;
     // A row stored through another view since this one last read its rows makes it read them again.
     moveTo(findPosition(key));
     bof_ = eof_ = false;

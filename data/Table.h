@@ -91,7 +91,7 @@ private:
     QString fromWhere(const CompiledFilter& filter) const;
     void reloadKeys();
     bool readRow(qint64 key, QVector<QVariant>& values);
-    void moveTo(int pos);
+    void moveTo(int pos, int step = 0);
     bool readAt(int pos, int step);
     void clearCurrent();
     void repositionOn(qint64 key, int fallbackPos);
@@ -119,6 +119,8 @@ private:
     std::unique_ptr<Statement> batchStatement_;  // several rows by key, for a run of moves one way
     std::unique_ptr<Statement> probeStatement_;  // a row's place in the index order against a value
     std::unique_ptr<Statement> sortValueStatement_;
+    std::unique_ptr<Statement> selectStatement_;  // the last search, kept for the next keystroke
+    QString selectSql_;
 
     // Rows read ahead by a run of Next or Prior, at positions first.. of keys_, as long as nothing has been
     // stored through any connection since.
