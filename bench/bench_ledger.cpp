@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
@@ -22,44 +21,12 @@
 #include "Database.h"
 #include "Schema.h"
 #include "Sqlite.h"
+#include "LedgerData.h"
 #include "Table.h"
 
 namespace {
 
 QTextStream out(stdout);
-
-// A ledger as a shop keeps it: 400 references used again and again, 300 creditors, ten years of due dates
-// ending a year from today, three bills in ten unpaid. No ANALYZE: the shipped data folder has none.
-void generateLedger(const QString& file, int rows, const QDate& today) {
-    sqlite3* db = nullptr;
-    sqlite3_open(file.toUtf8().constData(), &db);
-    execSql(db, "BEGIN");
-    Statement insert(
-        db,
-        "INSERT INTO tbpagar (Fantasia, Nome, Codigo, DataEmissao, DataVencimento, DataPagamento, "
-        "Valordocumento, Observacoes) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
-    const QStringList references = {"LUZ",      "AGUA",        "ALUGUEL",  "TELEFONE", "INTERNET", "MATERIAL",
-                                    "SALARIO",  "IMPOSTO",     "GAS",      "SEGURO",   "MANUTENCAO",
-                                    "FRETE",    "COMBUSTIVEL", "CONTADOR", "LIMPEZA",  "SOFTWARE"};
-    QRandomGenerator random(20261209);
-    const QDate start = today.addDays(-3285);
-    for (int i = 0; i < rows; ++i) {
-        const QDate due = start.addDays(random.bounded(3650));
-        insert.bind(1, references[random.bounded(references.size())] +
-                           QStringLiteral(" %1").arg(random.bounded(25)));
-        insert.bind(2, QStringLiteral("CREDOR %1").arg(random.bounded(300)));
-        insert.bind(3, i + 1);
-        insert.bind(4, due.addDays(-random.bounded(30)));
-        insert.bind(5, due);
-        insert.bind(6, random.bounded(10) < 3 ? QVariant() : QVariant(due.addDays(random.bounded(20) - 5)));
-        insert.bind(7, random.bounded(1000000) / 100.0);
-        insert.bind(8, QStringLiteral("Pagamento referente ao documento %1").arg(i + 1));
-        insert.run();
-        insert.reset();
-    }
-    execSql(db, "COMMIT");
-    sqlite3_close(db);
-}
 
 // Milliseconds per run of `work`: median of five batches.
 double timeIt(const std::function<void()>& work) {

@@ -157,6 +157,14 @@ void Table::open() {
     emit afterScroll();
 }
 
+void Table::checkStored() {
+    requireDefinition();
+    Database& database = Session::instance().database(databaseName());
+    if (!database.tableExists(def_->name))
+        throw DataError(
+            QStringLiteral("A tabela '%1' não existe nos dados (%2)").arg(def_->name, database.path()));
+}
+
 void Table::close() {
     if (!active()) return;
     emit beforeClose();

@@ -26,6 +26,8 @@ public:
     const TableDef& definition() const;
 
     void open() override;
+    // Raises what open() would for a missing data folder, file or table, without reading any row.
+    void checkStored();
     void close() override;
     void refresh();  // re-reads the rows, keeping the current one where possible
 
