@@ -16,6 +16,9 @@ inline const QString kDataFolderName = QStringLiteral("Dados");
 inline const QString kDataFileName = QStringLiteral("Vanteja.sqlite");
 inline const QString kSessionPassword = QStringLiteral("4817");
 
+// The settings of every connection to the data file: cache, memory mapping, syncing.
+void applyConnectionSettings(sqlite3* db);
+
 // The folder "Dados" inside a program folder.
 QString dataFolderFor(const QString& programFolder);
 

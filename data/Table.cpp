@@ -802,7 +802,7 @@ double Table::sum(const QString& fieldName) {
     const int index = def_->fieldIndex(fieldName);
     if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
     QString from = fromWhere(compiled_);
-    if (!compiled_.isEmpty() && !keys_.isEmpty()) {
+    if (!compiled_.isEmpty() && keys_.size() >= 2000) {
         // The indexes do not hold the amounts: through an index every row costs a lookup in the table, which
         // reading the whole table in its own order beats once the view holds a tenth of the table or so.
         Statement last(database_->handle(), QStringLiteral("SELECT max(%1) FROM %2")
