@@ -127,17 +127,28 @@ public:
         result.params = params_;
         result.fields = fields_;
         // Joined by "and" alone, every comparison must hold: a field another comparison already denies the
-        // blank needs no blank branch in its "<" or "<=", which then bounds the same index range.
+        // blank needs no blank branch in its "<" or "<=", which then bounds the same index range. For the
+        // other fields the rows apart from the blanks are the same condition without those branches.
         bool conjunction = true;
         for (const Token& token : tokens_)
             if (isKeyword(token, "or") || isKeyword(token, "not")) conjunction = false;
-        for (int i = 0; i < blankBranches_.size(); ++i) {
-            const QString& field = blankBranches_[i];
-            const bool needed = !conjunction || !deniesBlank_.contains(field);
-            result.sql.replace(branchMark(i), needed ? QStringLiteral("%1 IS NULL OR ").arg(quoteIdentifier(field))
-                                                     : QString());
-            if (needed && !result.blankBelow.contains(field)) result.blankBelow << field;
-        }
+        const QString marked = result.sql;
+        auto resolved = [&](const QString& dropped) {
+            QString sql = marked;
+            for (int i = 0; i < blankBranches_.size(); ++i) {
+                const QString& field = blankBranches_[i];
+                const bool needed = field != dropped && !(conjunction && deniesBlank_.contains(field));
+                sql.replace(branchMark(i), needed ? QStringLiteral("%1 IS NULL OR ").arg(quoteIdentifier(field))
+                                                  : QString());
+            }
+            return sql;
+        };
+        result.sql = resolved(QString());
+        for (const QString& field : blankBranches_)
+            if (!(conjunction && deniesBlank_.contains(field)) && !result.blankBelow.contains(field)) {
+                result.blankBelow << field;
+                if (conjunction) result.withoutBlanks.insert(field, resolved(field));
+            }
         return result;
     }
 

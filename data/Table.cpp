@@ -89,12 +89,13 @@ QString Table::orderBy() const {
     QString column = quoteIdentifier(index_->field);
     // Walking an index whose entries lack a filtered field means one table lookup per row; reading the
     // table in its own order and sorting is several times faster then.
-    bool sortAfter = compiled_.blankBelow.contains(index_->field);
+    bool sortAfter =
+        compiled_.blankBelow.contains(index_->field) && !compiled_.withoutBlanks.contains(index_->field);
     for (const QString& field : compiled_.fields)
         if (field != index_->field && !index_->covering.contains(field)) sortAfter = true;
-    // Likewise when the filter lets blanks through below a bound on the index's own field: SQLite then finds
-    // the rows by two lookups in the index (blanks, and the range) and sorts them, where walking the index
-    // in order would read on from the range's start to the index's end.
+    // Likewise when the filter lets blanks through below a bound on the index's own field (and the rows can't
+    // be read as blanks, then the range: see reloadKeys): SQLite then finds the rows by two lookups in the
+    // index and sorts them, where walking the index in order would read on from the range's start to its end.
     if (sortAfter) column.prepend(QLatin1Char('+'));
     if (index_->caseInsensitive) column += QStringLiteral(" COLLATE NOCASE");
     return QStringLiteral(" ORDER BY %1, %2").arg(column, key);
@@ -188,14 +189,27 @@ void Table::close() {
 }
 
 void Table::reloadKeys() {
-    Statement statement(database_->handle(), QStringLiteral("SELECT ") +
-                                                 quoteIdentifier(def_->keyField().name) +
-                                                 fromWhere(compiled_) + orderBy());
-    statement.bindAll(compiled_.params);
+    const QString key = quoteIdentifier(def_->keyField().name);
     QVector<qint64> keys;
     keys.reserve(keys_.size());
-    while (statement.step())
-        keys.append(statement.int64(0));
+    auto read = [&](const QString& sql) {
+        Statement statement(database_->handle(), sql);
+        statement.bindAll(compiled_.params);
+        while (statement.step())
+            keys.append(statement.int64(0));
+    };
+    if (index_ && compiled_.withoutBlanks.contains(index_->field)) {
+        // Blanks come first in the index's order: they are read apart, then the rows with a value as one
+        // range of the index, which a single condition letting blanks through would not bound.
+        const QString column = quoteIdentifier(index_->field);
+        const QString table = quoteIdentifier(def_->name);
+        read(QStringLiteral("SELECT %1 FROM %2 WHERE %3 IS NULL AND (%4) ORDER BY %1")
+                 .arg(key, table, column, compiled_.sql));
+        read(QStringLiteral("SELECT %1 FROM %2 WHERE %3") .arg(key, table, compiled_.withoutBlanks.value(index_->field)) +
+             orderBy());
+    } else {
+        read(QStringLiteral("SELECT ") + key + fromWhere(compiled_) + orderBy());
+    }
     keys_ = std::move(keys);
     ahead_ = ReadAhead();
     probeStatement_.reset();
@@ -801,20 +815,41 @@ double Table::sum(const QString& fieldName) {
     checkBrowseMode();
     const int index = def_->fieldIndex(fieldName);
     if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
-    QString from = fromWhere(compiled_);
-    if (!compiled_.isEmpty() && keys_.size() >= 2000) {
-        // The indexes do not hold the amounts: through an index every row costs a lookup in the table, which
-        // reading the whole table in its own order beats once the view holds a tenth of the table or so.
-        Statement last(database_->handle(), QStringLiteral("SELECT max(%1) FROM %2")
-                                                .arg(quoteIdentifier(def_->keyField().name),
-                                                     quoteIdentifier(def_->name)));
-        if (last.step() && keys_.size() * qint64(10) >= last.int64(0))
-            from = QStringLiteral(" FROM %1 NOT INDEXED WHERE %2").arg(quoteIdentifier(def_->name), compiled_.sql);
+    const QString table = quoteIdentifier(def_->name);
+    auto total = [&](const QString& from) {
+        Statement statement(database_->handle(),
+                            QStringLiteral("SELECT total(%1)").arg(quoteIdentifier(def_->fields[index].name)) + from);
+        statement.bindAll(compiled_.params);
+        return statement.step() ? statement.real(0) : 0.0;
+    };
+    QStringList wanted = compiled_.fields;
+    wanted << def_->fields[index].name;
+    auto covers = [&](const IndexDef& candidate) {
+        for (const QString& field : wanted)
+            if (field != candidate.field && !candidate.covering.contains(field)) return false;
+        return true;
+    };
+    bool covered = false;
+    for (const IndexDef& candidate : def_->indexes) {
+        if (!covers(candidate)) continue;
+        covered = true;
+        // An index that holds every field, keyed on a field whose blanks the filter lets through: the blanks
+        // and the range are read apart, each from the index alone.
+        if (compiled_.withoutBlanks.contains(candidate.field)) {
+            const QString column = quoteIdentifier(candidate.field);
+            return total(QStringLiteral(" FROM %1 WHERE %2 IS NULL AND (%3)").arg(table, column, compiled_.sql)) +
+                   total(QStringLiteral(" FROM %1 WHERE %2").arg(table, compiled_.withoutBlanks.value(candidate.field)));
+        }
     }
-    Statement statement(database_->handle(),
-                        QStringLiteral("SELECT total(%1)").arg(quoteIdentifier(def_->fields[index].name)) + from);
-    statement.bindAll(compiled_.params);
-    return statement.step() ? statement.real(0) : 0.0;
+    if (!compiled_.isEmpty() && !covered && keys_.size() >= 2000) {
+        // No index holds every field needed: through an index every row costs a lookup in the table, which
+        // reading the whole table in its own order beats once the view holds a tenth of the table or so.
+        Statement last(database_->handle(),
+                       QStringLiteral("SELECT max(%1) FROM %2").arg(quoteIdentifier(def_->keyField().name), table));
+        if (last.step() && keys_.size() * qint64(10) >= last.int64(0))
+            return total(QStringLiteral(" FROM %1 NOT INDEXED WHERE %2").arg(table, compiled_.sql));
+    }
+    return total(fromWhere(compiled_));
 }
 
 QVector<QVariant> Table::rowValues(int row) {
