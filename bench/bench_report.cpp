@@ -114,6 +114,7 @@ int main(int argc, char** argv) {
         out << QStringLiteral("listagem de %L1 linhas, %2 páginas\n").arg(rows).arg(whole.pages.size());
         out << line("primeira página na prévia", firstPage, 300);
         out << QStringLiteral("    (a prévia contava então \"%1\")\n").arg(preview.pageText());
+        if (qEnvironmentVariableIsSet("BENCH_MOSTRAR")) preview.exec();  // to look at it
         preview.hide();
     }
     out << QStringLiteral("  todas as páginas antes da prévia        %1 ms\n").arg(filled, 8, 'f', 1);
