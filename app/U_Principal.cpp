@@ -372,7 +372,8 @@ void TFPrincipal::loginAceito(const QString& login, const QString& usuario) {
 
 void TFPrincipal::filterView(Table* view, const QString& filter) {
     // Switching the filter off and on again would read every row of the ledger in between; replacing the
-    // text of the active filter ends in the same state, as does opening the view on the filter the first time.
+    // text of the active filter ends in the same state, as does opening the view on the filter the first
+    // time.
     if (view->active() && view->filtered()) {
         view->setFilter(filter);
         return;

@@ -19,9 +19,9 @@
 #include <functional>
 
 #include "Database.h"
+#include "LedgerData.h"
 #include "Schema.h"
 #include "Sqlite.h"
-#include "LedgerData.h"
 #include "Table.h"
 
 namespace {
@@ -161,7 +161,8 @@ void bench(int rows) {
         all.open();
         Table overdue(kAliasVantejaVs2, "tbpagar.db");
         overdue.setIndexName("Bydataven");
-        overdue.setFilter(QStringLiteral("datavencimento <'%1' and Datapagamento < '01/01/1990'").arg(typedDay(today)));
+        overdue.setFilter(
+            QStringLiteral("datavencimento <'%1' and Datapagamento < '01/01/1990'").arg(typedDay(today)));
         overdue.setFiltered(true);
         overdue.open();
         overdue.sum("Valordocumento");
@@ -170,7 +171,8 @@ void bench(int rows) {
         all.sum("Valordocumento");
         for (all.first(); !all.eof(); all.next()) {
         }
-        out << QStringLiteral("  duas vistas abertas, filtradas, totalizadas e percorridas: %1\n").arg(memory());
+        out << QStringLiteral("  duas vistas abertas, filtradas, totalizadas e percorridas: %1\n")
+                   .arg(memory());
     }
     Plain plain(file);
 
@@ -210,37 +212,51 @@ void bench(int rows) {
          keys + "(DataVencimento IS NULL OR DataVencimento < ?) AND " + unpaid + byDue,
          {isoDay(today)}},
         {"mês antigo, todas", range(oldMonth), keys + rangeSql(oldMonth) + byDue, {}},
-        {"mês antigo, não pagas", range(oldMonth) + " and Datapagamento < '01/01/1990'",
-         keys + rangeSql(oldMonth) + " AND " + unpaid + byDue, {}},
-        {"mês antigo, pagas", range(oldMonth) + " and Datapagamento>'01/01/1990'",
-         keys + rangeSql(oldMonth) + " AND DataPagamento > '1990-01-01'" + byDue, {}},
-        {"mês atual, não pagas", range(recentMonth) + " and Datapagamento < '01/01/1990'",
-         keys + rangeSql(recentMonth) + " AND " + unpaid + byDue, {}},
+        {"mês antigo, não pagas",
+         range(oldMonth) + " and Datapagamento < '01/01/1990'",
+         keys + rangeSql(oldMonth) + " AND " + unpaid + byDue,
+         {}},
+        {"mês antigo, pagas",
+         range(oldMonth) + " and Datapagamento>'01/01/1990'",
+         keys + rangeSql(oldMonth) + " AND DataPagamento > '1990-01-01'" + byDue,
+         {}},
+        {"mês atual, não pagas",
+         range(recentMonth) + " and Datapagamento < '01/01/1990'",
+         keys + rangeSql(recentMonth) + " AND " + unpaid + byDue,
+         {}},
         {"mês atual, conta paga após 1930",
          range(recentMonth) + " and fantasia = 'LUZ 12' and datapagamento > '01/01/1930'",
          keys + rangeSql(recentMonth) + " AND Fantasia = 'LUZ 12' AND DataPagamento > '1930-01-01'" + byDue,
          {}},
         {"não pagas (todas)", "datapagamento <'01/01/1990'", keys + unpaid + byDue, {}},
         {"conta 'LUZ 12'", "fantasia = 'LUZ 12'", keys + "Fantasia = 'LUZ 12'" + byDue, {}},
-        {"conta 'LUZ 12', não paga antes de 1930", "fantasia = 'LUZ 12' and datapagamento < '01/01/1930'",
-         keys + "Fantasia = 'LUZ 12' AND (DataPagamento IS NULL OR DataPagamento < '1930-01-01')" + byDue, {}},
-        {"conta 'LUZ*' (prefixo)", "fantasia = 'LUZ*'", keys + "Fantasia >= 'LUZ' AND Fantasia < 'LUZ['" + byDue,
+        {"conta 'LUZ 12', não paga antes de 1930",
+         "fantasia = 'LUZ 12' and datapagamento < '01/01/1930'",
+         keys + "Fantasia = 'LUZ 12' AND (DataPagamento IS NULL OR DataPagamento < '1930-01-01')" + byDue,
          {}},
-        {"credor 'CREDOR 17', não pago antes de 1900", "Nome = 'CREDOR 17' and datapagamento < '01/01/1900'",
-         keys + "Nome = 'CREDOR 17' AND (DataPagamento IS NULL OR DataPagamento < '1900-01-01')" + byDue, {}},
+        {"conta 'LUZ*' (prefixo)",
+         "fantasia = 'LUZ*'",
+         keys + "Fantasia >= 'LUZ' AND Fantasia < 'LUZ['" + byDue,
+         {}},
+        {"credor 'CREDOR 17', não pago antes de 1900",
+         "Nome = 'CREDOR 17' and datapagamento < '01/01/1900'",
+         keys + "Nome = 'CREDOR 17' AND (DataPagamento IS NULL OR DataPagamento < '1900-01-01')" + byDue,
+         {}},
     };
     out << "  filtro aplicado à vista (chaves na ordem de Bydataven), contagem e total de Valordocumento:\n";
     for (const Case& c : cases) {
         view.setFilter(c.filter);
         view.setFiltered(true);
-        report(QStringLiteral("%1 (%L2)").arg(c.name).arg(view.recordCount()), [&] { view.setFilter(c.filter); },
-               plain.keys(c.sql, c.params));
+        report(
+            QStringLiteral("%1 (%L2)").arg(c.name).arg(view.recordCount()), [&] { view.setFilter(c.filter); },
+            plain.keys(c.sql, c.params));
         const QString where = c.sql.mid(keys.size(), c.sql.size() - keys.size() - byDue.size());
         // The better of SQLite's own plan and a plain read of the table.
-        report("    total", [&] { view.sum("Valordocumento"); },
-               quicker(plain.rows("SELECT total(Valordocumento) FROM tbpagar WHERE " + where, c.params),
-                       plain.rows("SELECT total(Valordocumento) FROM tbpagar NOT INDEXED WHERE " + where,
-                                  c.params)));
+        report(
+            "    total", [&] { view.sum("Valordocumento"); },
+            quicker(plain.rows("SELECT total(Valordocumento) FROM tbpagar WHERE " + where, c.params),
+                    plain.rows("SELECT total(Valordocumento) FROM tbpagar NOT INDEXED WHERE " + where,
+                               c.params)));
     }
 
     // Nearest-key search and locate, on the whole ledger and on the unpaid bills.
@@ -251,36 +267,44 @@ void bench(int rows) {
         view.setIndexName("byfantasia");
         const QString suffix = filtered ? ", não pagas" : ", todas";
         const QString row = "SELECT * FROM tbpagar WHERE Chave = (SELECT Chave FROM tbpagar WHERE ";
-        report("FindNearest 'MAN' em byfantasia" + suffix, [&] { view.findNearest("MAN"); },
-               plain.rows(row + where + "Fantasia >= 'MAN' ORDER BY Fantasia, Chave LIMIT 1)"));
-        report("Locate Nome 'CREDOR 150' em byfantasia" + suffix,
-               [&] { view.locate("Nome", "CREDOR 150"); },
-               plain.rows(row + where + "Nome = 'CREDOR 150' ORDER BY Fantasia, Chave LIMIT 1)"));
+        report(
+            "FindNearest 'MAN' em byfantasia" + suffix, [&] { view.findNearest("MAN"); },
+            plain.rows(row + where + "Fantasia >= 'MAN' ORDER BY Fantasia, Chave LIMIT 1)"));
+        report(
+            "Locate Nome 'CREDOR 150' em byfantasia" + suffix, [&] { view.locate("Nome", "CREDOR 150"); },
+            plain.rows(row + where + "Nome = 'CREDOR 150' ORDER BY Fantasia, Chave LIMIT 1)"));
         view.setIndexName("Bydataven");
         const QString day = isoDay(today.addDays(-400));
-        report("FindNearest data em Bydataven" + suffix, [&] { view.findNearest(today.addDays(-400)); },
-               plain.rows(row + where + QStringLiteral("DataVencimento >= '%1' ORDER BY DataVencimento, Chave "
-                                                      "LIMIT 1)")
-                                           .arg(day)));
+        report(
+            "FindNearest data em Bydataven" + suffix, [&] { view.findNearest(today.addDays(-400)); },
+            plain.rows(row + where +
+                       QStringLiteral("DataVencimento >= '%1' ORDER BY DataVencimento, Chave "
+                                      "LIMIT 1)")
+                           .arg(day)));
     }
 
     // Walking the unpaid bills in due-date order, one row at a time, every field read.
     view.setFilter("datapagamento <'01/01/1990'");
     view.setFiltered(true);
     view.setIndexName("Bydataven");
-    report("First + 1.000 x Next", [&] {
-               view.first();
-               for (int i = 0; i < 1000 && !view.eof(); ++i)
-                   view.next();
-           },
-           plain.rows("SELECT * FROM tbpagar WHERE " + unpaid + byDue + " LIMIT 1001"));
-    report("Last + 1.000 x Prior", [&] {
-               view.last();
-               for (int i = 0; i < 1000 && !view.bof(); ++i)
-                   view.prior();
-           },
-           plain.rows("SELECT * FROM tbpagar WHERE " + unpaid + " ORDER BY DataVencimento DESC, Chave DESC "
-                     "LIMIT 1001"));
+    report(
+        "First + 1.000 x Next",
+        [&] {
+            view.first();
+            for (int i = 0; i < 1000 && !view.eof(); ++i)
+                view.next();
+        },
+        plain.rows("SELECT * FROM tbpagar WHERE " + unpaid + byDue + " LIMIT 1001"));
+    report(
+        "Last + 1.000 x Prior",
+        [&] {
+            view.last();
+            for (int i = 0; i < 1000 && !view.bof(); ++i)
+                view.prior();
+        },
+        plain.rows("SELECT * FROM tbpagar WHERE " + unpaid +
+                   " ORDER BY DataVencimento DESC, Chave DESC "
+                   "LIMIT 1001"));
     out << QStringLiteral("  ao fim (com a conexão de referência): %1\n\n").arg(memory());
     view.close();
     Session::instance().clear();

@@ -1,7 +1,7 @@
 // Speed of a long listing: the payables listing (title with the logo, detail rows, summary, a page footer on
-// every page) over at least 400 pages of a ledger shaped as a shop keeps it. Prints the time to the first page
-// painted in the preview (filled as it is shown) and to the whole PDF written, each beside its goal and the
-// ratio to it, and the time to fill every page before showing any, as the preview did before.
+// every page) over at least 400 pages of a ledger shaped as a shop keeps it. Prints the time to the first
+// page painted in the preview (filled as it is shown) and to the whole PDF written, each beside its goal and
+// the ratio to it, and the time to fill every page before showing any, as the preview did before.
 //   bench_report [ROWS [PDF]]    (PDF: where to keep the file written)
 
 #include <sqlite3.h>
@@ -92,7 +92,8 @@ int main(int argc, char** argv) {
                      << sum(130, 2, "Valordocumento", "###,##0.00", Font().sized(14).withBold(), 60,
                             Qt::AlignRight);
     Band& footer = layout.addBand(BandKind::PageFooter, 12);
-    footer.elements << hline(0, 1, layout.contentWidth()) << text(0, 3, "Vanteja - Contas a Pagar", Font().sized(8))
+    footer.elements << hline(0, 1, layout.contentWidth())
+                    << text(0, 3, "Vanteja - Contas a Pagar", Font().sized(8))
                     << dateTime(150, 3, Font().sized(8));
 
     QTextStream out(stdout);

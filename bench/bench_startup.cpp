@@ -47,7 +47,8 @@ protected:
                 clock_.start();
                 form->BtnOkClick();
             });
-        } else if (watched->objectName() == QLatin1String("alertPanel") && clock_.isValid() && !alertPainted_) {
+        } else if (watched->objectName() == QLatin1String("alertPanel") && clock_.isValid() &&
+                   !alertPainted_) {
             alertPainted_ = true;
             QTimer::singleShot(0, [this] {
                 std::fprintf(stdout, "alert %.1f\n", clock_.nsecsElapsed() / 1e6);

@@ -138,8 +138,9 @@ public:
             for (int i = 0; i < blankBranches_.size(); ++i) {
                 const QString& field = blankBranches_[i];
                 const bool needed = field != dropped && !(conjunction && deniesBlank_.contains(field));
-                sql.replace(branchMark(i), needed ? QStringLiteral("%1 IS NULL OR ").arg(quoteIdentifier(field))
-                                                  : QString());
+                sql.replace(branchMark(i), needed
+                                               ? QStringLiteral("%1 IS NULL OR ").arg(quoteIdentifier(field))
+                                               : QString());
             }
             return sql;
         };
@@ -294,7 +295,8 @@ private:
         if (op == QLatin1String("<") || op == QLatin1String("<=")) {
             // The blank branch is decided once the whole expression is known (see parse).
             blankBranches_ << field.name;
-            return QStringLiteral("(%1%2 %3 %4)").arg(branchMark(blankBranches_.size() - 1), column, op, bound);
+            return QStringLiteral("(%1%2 %3 %4)")
+                .arg(branchMark(blankBranches_.size() - 1), column, op, bound);
         }
         if (!deniesBlank_.contains(field.name)) deniesBlank_ << field.name;
         return QStringLiteral("(%1 IS NOT NULL AND %1 %2 %3)").arg(column, op, bound);
@@ -312,7 +314,8 @@ private:
             const QString length = param(static_cast<int>(start.size()));
             const QString bound = param(start);
             if (op == QLatin1String("="))
-                return QStringLiteral("(%1 IS NOT NULL AND substr(%1, 1, %2) = %3)").arg(column, length, bound);
+                return QStringLiteral("(%1 IS NOT NULL AND substr(%1, 1, %2) = %3)")
+                    .arg(column, length, bound);
             return QStringLiteral("(%1 IS NULL OR substr(%1, 1, %2) <> %3)").arg(column, length, bound);
         }
         const QString low = param(start);

@@ -132,9 +132,10 @@ void Table::open() {
         for (int i = 0; i < kReadAhead; ++i)
             marks << QStringLiteral("?");
         batchStatement_ = std::make_unique<Statement>(
-            database.handle(), QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 IN (%4)")
-                                   .arg(quoteIdentifier(def_->keyField().name), columns.join(QStringLiteral(", ")),
-                                        quoteIdentifier(def_->name), marks.join(QStringLiteral(", "))));
+            database.handle(),
+            QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 IN (%4)")
+                .arg(quoteIdentifier(def_->keyField().name), columns.join(QStringLiteral(", ")),
+                     quoteIdentifier(def_->name), marks.join(QStringLiteral(", "))));
         index_ = index;
         compiled_ = compiled;
         reloadKeys();
@@ -205,7 +206,8 @@ void Table::reloadKeys() {
         const QString table = quoteIdentifier(def_->name);
         read(QStringLiteral("SELECT %1 FROM %2 WHERE %3 IS NULL AND (%4) ORDER BY %1")
                  .arg(key, table, column, compiled_.sql));
-        read(QStringLiteral("SELECT %1 FROM %2 WHERE %3") .arg(key, table, compiled_.withoutBlanks.value(index_->field)) +
+        read(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                 .arg(key, table, compiled_.withoutBlanks.value(index_->field)) +
              orderBy());
     } else {
         read(QStringLiteral("SELECT ") + key + fromWhere(compiled_) + orderBy());
@@ -303,7 +305,9 @@ void Table::repositionOn(qint64 key, int fallbackPos) {
 // collation decide. -1 when the row is not in the view.
 int Table::positionOf(qint64 key) {
     if (keys_.isEmpty() || key < 0) return -1;
-    const auto found = [&](int pos) { return pos >= 0 && pos < keys_.size() && keys_[pos] == key ? pos : -1; };
+    const auto found = [&](int pos) {
+        return pos >= 0 && pos < keys_.size() && keys_[pos] == key ? pos : -1;
+    };
     if (!index_) return found(int(std::lower_bound(keys_.begin(), keys_.end(), key) - keys_.begin()));
 
     const QString table = quoteIdentifier(def_->name);
@@ -312,8 +316,8 @@ int Table::positionOf(qint64 key) {
                            (index_->caseInsensitive ? QStringLiteral(" COLLATE NOCASE") : QString());
     if (!sortValueStatement_)
         sortValueStatement_ = std::make_unique<Statement>(
-            database_->handle(),
-            QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(quoteIdentifier(index_->field), table, rowKey));
+            database_->handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                     .arg(quoteIdentifier(index_->field), table, rowKey));
     if (!probeStatement_)
         probeStatement_ = std::make_unique<Statement>(
             database_->handle(), QStringLiteral("SELECT %1 IS NULL, %1 < ?1, %1 = ?1 FROM %2 WHERE %3 = ?2")
@@ -817,8 +821,9 @@ double Table::sum(const QString& fieldName) {
     if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
     const QString table = quoteIdentifier(def_->name);
     auto total = [&](const QString& from) {
-        Statement statement(database_->handle(),
-                            QStringLiteral("SELECT total(%1)").arg(quoteIdentifier(def_->fields[index].name)) + from);
+        Statement statement(
+            database_->handle(),
+            QStringLiteral("SELECT total(%1)").arg(quoteIdentifier(def_->fields[index].name)) + from);
         statement.bindAll(compiled_.params);
         return statement.step() ? statement.real(0) : 0.0;
     };
@@ -837,15 +842,18 @@ double Table::sum(const QString& fieldName) {
         // and the range are read apart, each from the index alone.
         if (compiled_.withoutBlanks.contains(candidate.field)) {
             const QString column = quoteIdentifier(candidate.field);
-            return total(QStringLiteral(" FROM %1 WHERE %2 IS NULL AND (%3)").arg(table, column, compiled_.sql)) +
-                   total(QStringLiteral(" FROM %1 WHERE %2").arg(table, compiled_.withoutBlanks.value(candidate.field)));
+            return total(QStringLiteral(" FROM %1 WHERE %2 IS NULL AND (%3)")
+                             .arg(table, column, compiled_.sql)) +
+                   total(QStringLiteral(" FROM %1 WHERE %2")
+                             .arg(table, compiled_.withoutBlanks.value(candidate.field)));
         }
     }
     if (!compiled_.isEmpty() && !covered && keys_.size() >= 2000) {
         // No index holds every field needed: through an index every row costs a lookup in the table, which
         // reading the whole table in its own order beats once the view holds a tenth of the table or so.
-        Statement last(database_->handle(),
-                       QStringLiteral("SELECT max(%1) FROM %2").arg(quoteIdentifier(def_->keyField().name), table));
+        Statement last(
+            database_->handle(),
+            QStringLiteral("SELECT max(%1) FROM %2").arg(quoteIdentifier(def_->keyField().name), table));
         if (last.step() && keys_.size() * qint64(10) >= last.int64(0))
             return total(QStringLiteral(" FROM %1 NOT INDEXED WHERE %2").arg(table, compiled_.sql));
     }

@@ -354,7 +354,6 @@ private:
     Bookmark mark_;
 };
 
-
 Document fill(const Layout& layout, const FillContext& context) {
     Filler filler(layout, context);
     filler.step(std::numeric_limits<int>::max() / 2);

@@ -103,7 +103,8 @@ void PreviewDialog::build() {
     pageLabel_->setAlignment(Qt::AlignCenter);
     buttons->addWidget(pageLabel_);
     add(QStringLiteral("▶"), QStringLiteral("nextPage"), [this] { setPage(page_ + 1); });
-    add(QStringLiteral("▶|"), QStringLiteral("lastPage"), [this] { setPage(std::numeric_limits<int>::max()); });
+    add(QStringLiteral("▶|"), QStringLiteral("lastPage"),
+        [this] { setPage(std::numeric_limits<int>::max()); });
     buttons->addSpacing(12);
     add(QStringLiteral("Imprimir"), QStringLiteral("print"), &PreviewDialog::printDocument);
     add(QStringLiteral("Salvar PDF..."), QStringLiteral("save"), &PreviewDialog::saveAs);

@@ -21,9 +21,9 @@ class PreviewDialog : public QDialog {
 public:
     explicit PreviewDialog(const Document& document, QWidget* parent = nullptr);
     // Fills the layout as it shows it: the first page at once, the others a few at a time while the event
-    // loop is idle. Until the last one is filled the page count reads "Página 1 de 12..." (the pages filled so
-    // far); going to the last page, printing or saving fills the rest first. Raises DataError when the first
-    // page can't be filled; a later failure stops the filling and is reported through failed().
+    // loop is idle. Until the last one is filled the page count reads "Página 1 de 12..." (the pages filled
+    // so far); going to the last page, printing or saving fills the rest first. Raises DataError when the
+    // first page can't be filled; a later failure stops the filling and is reported through failed().
     PreviewDialog(const Layout& layout, const FillContext& context, QWidget* parent = nullptr);
     ~PreviewDialog() override;
 

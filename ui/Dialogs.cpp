@@ -97,7 +97,8 @@ void Dialogs::preview(QWidget* parent, const Report::Layout& layout, const Repor
     preview(parent, Report::fill(layout, context));
 }
 
-void WidgetDialogs::preview(QWidget* parent, const Report::Layout& layout, const Report::FillContext& context) {
+void WidgetDialogs::preview(QWidget* parent, const Report::Layout& layout,
+                            const Report::FillContext& context) {
     Report::PreviewDialog dialog(layout, context, parent);
     QObject::connect(&dialog, &Report::PreviewDialog::failed, &dialog,
                      [&dialog](const QString& message) { Dialogs::current().error(&dialog, message); });

@@ -96,8 +96,9 @@ private slots:
         QTest::newRow("either side of a range")
             << "datavencimento >='01/04/2025' or datavencimento <='01/03/2025'"
             << "DEGH";
-        QTest::newRow("outside a range") << "not (datavencimento >='01/03/2025' and datavencimento <='31/03/2025')"
-                                         << "DGH";
+        QTest::newRow("outside a range")
+            << "not (datavencimento >='01/03/2025' and datavencimento <='31/03/2025')"
+            << "DGH";
         // Names: exact and case-sensitive, prefix with a trailing asterisk.
         QTest::newRow("exact name") << "fantasia = 'LUZ'"
                                     << "AF";

@@ -332,21 +332,28 @@ private slots:
     void searchesFollowTheViewOrder_data() {
         QTest::addColumn<QString>("index");
         QTest::addColumn<QString>("filter");
-        QTest::newRow("row key") << "" << "";
-        QTest::newRow("reference") << "byfantasia" << "";
-        QTest::newRow("reference, unpaid") << "byfantasia" << "datapagamento < '01/01/1990'";
-        QTest::newRow("due date, up to a day") << "Bydataven" << "datavencimento <= '20/01/2025'";
-        QTest::newRow("due date, a range") << "Bydataven" << "datavencimento >= '05/01/2025' and datavencimento <= '25/01/2025'";
+        QTest::newRow("row key") << ""
+                                 << "";
+        QTest::newRow("reference") << "byfantasia"
+                                   << "";
+        QTest::newRow("reference, unpaid") << "byfantasia"
+                                           << "datapagamento < '01/01/1990'";
+        QTest::newRow("due date, up to a day") << "Bydataven"
+                                               << "datavencimento <= '20/01/2025'";
+        QTest::newRow("due date, a range")
+            << "Bydataven"
+            << "datavencimento >= '05/01/2025' and datavencimento <= '25/01/2025'";
     }
     void searchesFollowTheViewOrder() {
         QFETCH(QString, index);
         QFETCH(QString, filter);
         const QStringList references = {"AGUA", "GAS", "LUZ", "", "ALUGUEL"};
         for (int i = 0; i < 150; ++i)
-            addRow("tbpagar", {{"Fantasia", references[(i * 7) % references.size()]},
-                               {"Nome", QStringLiteral("CREDOR %1").arg(i % 11)},
-                               {"DataVencimento", i % 13 == 0 ? QVariant() : QVariant(QDate(2025, 1, 1 + i % 30))},
-                               {"DataPagamento", i % 3 == 0 ? QVariant() : QVariant(QDate(2025, 2, 1))}});
+            addRow("tbpagar",
+                   {{"Fantasia", references[(i * 7) % references.size()]},
+                    {"Nome", QStringLiteral("CREDOR %1").arg(i % 11)},
+                    {"DataVencimento", i % 13 == 0 ? QVariant() : QVariant(QDate(2025, 1, 1 + i % 30))},
+                    {"DataPagamento", i % 3 == 0 ? QVariant() : QVariant(QDate(2025, 2, 1))}});
         Table view(kAliasVantejaVs2, "tbpagar");
         view.setIndexName(index);
         view.setFilter(filter);
@@ -378,7 +385,8 @@ private slots:
         if (index == "byfantasia") {
             for (const QString& typed : {"A", "AL", "GAS", "H", "LUZ"}) {
                 int expected = 0;
-                while (expected < references_.size() && (references_[expected].isEmpty() || references_[expected] < typed))
+                while (expected < references_.size() &&
+                       (references_[expected].isEmpty() || references_[expected] < typed))
                     ++expected;
                 QVERIFY(view.findNearest(typed));
                 QCOMPARE(view.recNo(), expected + 1);
