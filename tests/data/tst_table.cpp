@@ -378,12 +378,12 @@ private slots:
             QVERIFY(view.gotoBookmark(marks[i]));
             QCOMPARE(view.recNo(), i + 1);
         }
-        for (const QString& name : {"CREDOR 0", "CREDOR 7", "CREDOR 10"}) {
+        for (const QString& name : QStringList{"CREDOR 0", "CREDOR 7", "CREDOR 10"}) {
             QVERIFY(view.locate("Nome", name));
             QCOMPARE(view.recNo(), int(names.indexOf(name)) + 1);
         }
         if (index == "byfantasia") {
-            for (const QString& typed : {"A", "AL", "GAS", "H", "LUZ"}) {
+            for (const QString& typed : QStringList{"A", "AL", "GAS", "H", "LUZ"}) {
                 int expected = 0;
                 while (expected < references_.size() &&
                        (references_[expected].isEmpty() || references_[expected] < typed))
