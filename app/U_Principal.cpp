@@ -69,6 +69,8 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
     });
 
     // The five views stay open while the program runs; a missing folder, file or table stops the start here.
+    // The ledger views open on their first filter (the alerts after the login): opened unfiltered now, they
+    // would read every row of the ledgers before the login form shows.
     TPagarHoje = new Table(kAliasVantejaVs2, QStringLiteral("tbpagar.db"), this);
     TPagarVencidas = new Table(kAliasVantejaVs2, QStringLiteral("tbpagar.db"), this);
     TReceberHoje = new Table(kAliasVantejaVs2, QStringLiteral("tbreceber.DB"), this);
@@ -76,8 +78,9 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
     Tlogo = new Table(kAliasVantejaVs2, QStringLiteral("logo.db"), this);
     TPagarHoje->setIndexName(QStringLiteral("Bydataven"));
     TPagarVencidas->setIndexName(QStringLiteral("Bydataven"));
-    for (Table* table : {TPagarHoje, TPagarVencidas, TReceberHoje, TReceberVencidas, Tlogo})
-        table->open();
+    for (Table* table : {TPagarHoje, TPagarVencidas, TReceberHoje, TReceberVencidas})
+        table->checkStored();
+    Tlogo->open();
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
@@ -399,9 +402,17 @@ void TFPrincipal::loginAceito(const QString& login, const QString& usuario) {
 }
 
 void TFPrincipal::filterView(Table* view, const QString& filter) {
+    // Switching the filter off and on again would read every row of the ledger in between; replacing the
+    // text of the active filter ends in the same state, as does opening the view on the filter the first
+    // time.
+    if (view->active() && view->filtered()) {
+        view->setFilter(filter);
+        return;
+    }
     view->setFiltered(false);
     view->setFilter(filter);
     view->setFiltered(true);
+    view->open();
 }
 
 void TFPrincipal::sumInto(Table* view, int page, bool overdue) {

@@ -75,8 +75,9 @@ TableDef ledger(const QString& name, bool payables) {
     if (payables) t.fields << text("Checkbox", 3);
     if (payables) t.indexes << index("Bydataven", "DataVencimento");
     t.indexes << index("byfantasia", "Fantasia") << index("byCodigo", "Codigo");
-    // The ledger filters test the due date, the payment date, the reference and the name.
-    const QStringList filtered = {"DataVencimento", "DataPagamento", "Fantasia", "Nome"};
+    // The ledger filters test the due date, the payment date, the reference and the name; every total sums
+    // the amount, so that a total over a filtered view is read from the index alone.
+    const QStringList filtered = {"DataVencimento", "DataPagamento", "Fantasia", "Nome", "Valordocumento"};
     for (IndexDef& index : t.indexes)
         for (const QString& field : filtered)
             if (field != index.field) index.covering << field;

@@ -40,6 +40,14 @@ void keepOwnerOnly(const QString& file) {
         data.setPermissions(now & ownerOnly);
 }
 
+void applyConnectionSettings(sqlite3* db) {
+    // What was reported stored survives a power cut: each commit reaches the disk before it returns. The file
+    // is read through memory mapping, up to a size no shop's books reach: mapped pages take no room in the
+    // process's own memory, and the cache then holds little more than pages being written.
+    execSql(db, QStringLiteral("PRAGMA synchronous=FULL; PRAGMA cache_size=-65536; "
+                               "PRAGMA mmap_size=2147418112"));
+}
+
 QString dataFolderFor(const QString& programFolder) {
     QString folder = programFolder;
     if (!folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\'))) folder += QLatin1Char('/');
@@ -126,12 +134,10 @@ void Database::connect() {
     }
     handle_ = handle;
     try {
-        // What was reported stored survives a power cut: each commit reaches the disk before it returns.
-        // A ledger of a million rows fits in this cache; the file is read through memory mapping.
+        // Letter case folded for searches; then the settings every connection takes.
         sqlite3_create_function_v2(handle_, "vj_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                    foldCase, nullptr, nullptr, nullptr);
-        execSql(handle_, QStringLiteral("PRAGMA synchronous=FULL; PRAGMA cache_size=-65536; "
-                                        "PRAGMA mmap_size=268435456"));
+        applyConnectionSettings(handle_);
         knownTables_.clear();
         Statement tables(handle_, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"));
         while (tables.step())
@@ -145,6 +151,7 @@ void Database::connect() {
 void Database::disconnect() {
     if (!connected()) return;
     emit closing();
+    changesBefore_ += sqlite3_total_changes64(handle_);
     handle_ = nullptr;
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
@@ -161,6 +168,10 @@ sqlite3* Database::handle() {
 bool Database::tableExists(const QString& storedName) {
     connect();
     return knownTables_.contains(storedName.toLower());
+}
+
+qint64 Database::changeCount() const {
+    return changesBefore_ + (handle_ ? sqlite3_total_changes64(handle_) : 0);
 }
 
 Session& Session::instance() {
@@ -187,6 +198,13 @@ Database* Session::find(const QString& name) {
 
 void Session::remove(const QString& name) {
     delete databases_.take(name.toLower());
+}
+
+qint64 Session::changeCount() const {
+    qint64 changes = changesBefore_;
+    for (const Database* database : databases_)
+        changes += database->changeCount();
+    return changes;
 }
 
 void Session::clear() {

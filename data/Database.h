@@ -19,6 +19,9 @@ inline const QString kSessionPassword = QStringLiteral("4817");
 // Takes away every access to an existing file but its owner's reading and writing.
 void keepOwnerOnly(const QString& file);
 
+// The settings of every connection to the data file: cache, memory mapping, syncing.
+void applyConnectionSettings(sqlite3* db);
+
 // The folder "Dados" inside a program folder.
 QString dataFolderFor(const QString& programFolder);
 
@@ -44,6 +47,7 @@ public:
     bool connected() const { return handle_ != nullptr; }
     sqlite3* handle();  // connects on first use
     bool tableExists(const QString& storedName);
+    qint64 changeCount() const;  // rows changed through this database's connections so far
 
 signals:
     void closing();  // the connection is about to close: views opened through it close first
@@ -53,6 +57,7 @@ private:
     QStringList params_;
     QString connectionName_;
     sqlite3* handle_ = nullptr;
+    qint64 changesBefore_ = 0;  // by connections closed before
     QSet<QString> knownTables_;
 };
 
@@ -66,6 +71,9 @@ public:
     Database* find(const QString& name);
     void remove(const QString& name);
     void clear();  // forgets every database and password
+    // Rows changed so far through every connection of the session: rows read before are as stored while
+    // this stays the same.
+    qint64 changeCount() const;
 
     void addPassword(const QString& password) { passwords_.insert(password); }
     void removeAllPasswords() { passwords_.clear(); }
@@ -74,6 +82,7 @@ public:
 private:
     Session() = default;
     QMap<QString, Database*> databases_;  // by lower-case name
+    qint64 changesBefore_ = 0;            // by databases removed before
     QSet<QString> passwords_;
 };
 

@@ -126,6 +126,30 @@ public:
             throw DataError(invalid(QStringLiteral("texto inesperado '%1'").arg(peek().text)));
         result.params = params_;
         result.fields = fields_;
+        // Joined by "and" alone, every comparison must hold: a field another comparison already denies the
+        // blank needs no blank branch in its "<" or "<=", which then bounds the same index range. For the
+        // other fields the rows apart from the blanks are the same condition without those branches.
+        bool conjunction = true;
+        for (const Token& token : tokens_)
+            if (isKeyword(token, "or") || isKeyword(token, "not")) conjunction = false;
+        const QString marked = result.sql;
+        auto resolved = [&](const QString& dropped) {
+            QString sql = marked;
+            for (int i = 0; i < blankBranches_.size(); ++i) {
+                const QString& field = blankBranches_[i];
+                const bool needed = field != dropped && !(conjunction && deniesBlank_.contains(field));
+                sql.replace(branchMark(i), needed
+                                               ? QStringLiteral("%1 IS NULL OR ").arg(quoteIdentifier(field))
+                                               : QString());
+            }
+            return sql;
+        };
+        result.sql = resolved(QString());
+        for (const QString& field : blankBranches_)
+            if (!(conjunction && deniesBlank_.contains(field)) && !result.blankBelow.contains(field)) {
+                result.blankBelow << field;
+                if (conjunction) result.withoutBlanks.insert(field, resolved(field));
+            }
         return result;
     }
 
@@ -271,7 +295,9 @@ private:
     }
 
     // Every comparison yields true or false, never SQL's unknown: a blank value ranks below every value, so
-    // that "not" and "or" keep that order too.
+    // that "not" and "or" keep that order too. Each comparison is a plain range on its column, which SQLite
+    // answers from an index; the blanks a "<" or "<=" lets through are one more lookup (x IS NULL), left out
+    // where another comparison already shuts blanks out, so that a date range is one range of the index.
     QString compare(int fieldIndex, const QString& op, const Token& token) {
         const FieldDef& field = table_.fields[fieldIndex];
         const QString column = quoteIdentifier(field.name);
@@ -288,7 +314,30 @@ private:
         const bool prefix = field.isText() && text.size() >= 2 && text.endsWith(QLatin1Char('*')) &&
                             (op == QLatin1String("=") || op == QLatin1String("<>"));
         if (prefix) {
-            const QString start = text.left(text.size() - 1);
+            if (op == QLatin1String("=") && !deniesBlank_.contains(field.name)) deniesBlank_ << field.name;
+            return comparePrefix(column, op, text.left(text.size() - 1));
+        }
+        const QString bound = param(value);
+        if (op == QLatin1String("<>")) return QStringLiteral("(%1 IS NULL OR %1 <> %2)").arg(column, bound);
+        if (op == QLatin1String("<") || op == QLatin1String("<=")) {
+            // The blank branch is decided once the whole expression is known (see parse).
+            blankBranches_ << field.name;
+            return QStringLiteral("(%1%2 %3 %4)")
+                .arg(branchMark(blankBranches_.size() - 1), column, op, bound);
+        }
+        if (!deniesBlank_.contains(field.name)) deniesBlank_ << field.name;
+        return QStringLiteral("(%1 IS NOT NULL AND %1 %2 %3)").arg(column, op, bound);
+    }
+
+    // Stands in the SQL for the blank branch of a "<" or "<="; no SQL text contains control characters.
+    static QString branchMark(int index) { return QStringLiteral("\x01%1\x01").arg(index); }
+
+    // The values that begin with `start` are those from `start` up to, not including, `start` with its last
+    // character raised by one: an index range, where substr() would read every row.
+    QString comparePrefix(const QString& column, const QString& op, const QString& start) {
+        const QChar last = start.back();
+        const char16_t raised = char16_t(last.unicode() + 1);
+        if (last.isSurrogate() || QChar::isSurrogate(raised) || last.unicode() == 0xFFFF) {
             const QString length = param(static_cast<int>(start.size()));
             const QString bound = param(start);
             if (op == QLatin1String("="))
@@ -296,10 +345,11 @@ private:
                     .arg(column, length, bound);
             return QStringLiteral("(%1 IS NULL OR substr(%1, 1, %2) <> %3)").arg(column, length, bound);
         }
-        const QString bound = param(value);
-        if (op == QLatin1String("<>") || op == QLatin1String("<") || op == QLatin1String("<="))
-            return QStringLiteral("(%1 IS NULL OR %1 %2 %3)").arg(column, op, bound);
-        return QStringLiteral("(%1 IS NOT NULL AND %1 %2 %3)").arg(column, op, bound);
+        const QString low = param(start);
+        const QString high = param(QString(start.left(start.size() - 1)) + QChar(raised));
+        if (op == QLatin1String("="))
+            return QStringLiteral("(%1 IS NOT NULL AND %1 >= %2 AND %1 < %3)").arg(column, low, high);
+        return QStringLiteral("(%1 IS NULL OR %1 < %2 OR %1 >= %3)").arg(column, low, high);
     }
 
     // The engine's parser and expression depth stay well inside its limits with these.
@@ -313,6 +363,8 @@ private:
     int comparisons_ = 0;
     QVariantList params_;
     QStringList fields_;
+    QStringList blankBranches_;  // field of each "<" or "<=" with a value, in order
+    QStringList deniesBlank_;    // fields compared in a way no blank passes
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QVariantList>
 
@@ -11,6 +12,13 @@ struct CompiledFilter {
     QString sql;  // empty when the text holds no condition
     QVariantList params;
     QStringList fields;  // declared names of the fields the condition reads
+    // Fields compared with < or <=, which let blanks through below the bound: SQLite finds those rows by two
+    // index lookups (the blanks and the range) and cannot hand them over in the order of that index.
+    QStringList blankBelow;
+    // For a condition of comparisons joined by "and": per field of blankBelow, the condition its non-blank
+    // rows meet, where that field's comparisons are plain ranges. Its blank rows are those that meet the
+    // condition and have the field blank.
+    QMap<QString, QString> withoutBlanks;
     bool isEmpty() const { return sql.isEmpty(); }
 };
 

@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr int kReadAhead = 64;
+
 // A value searched for, converted to the field's type; texts are not cut to the field's size.
 QVariant searchValue(const FieldDef& field, const QVariant& value) {
     if (!field.isText()) return Values::toFieldValue(field, value);
@@ -16,6 +18,22 @@ QVariant searchValue(const FieldDef& field, const QVariant& value) {
     unlimited.type = FieldType::Memo;
     return Values::toFieldValue(unlimited, value);
 }
+
+// Several statements read in one transaction, rather than one each; nothing when a transaction is open.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(sqlite3* db) : db_(sqlite3_get_autocommit(db) ? db : nullptr) {
+        if (db_) execSql(db_, QStringLiteral("BEGIN"));
+    }
+    ~ReadTransaction() {
+        if (db_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    sqlite3* db_;
+};
 
 }  // namespace
 
@@ -71,11 +89,14 @@ QString Table::orderBy() const {
     QString column = quoteIdentifier(index_->field);
     // Walking an index whose entries lack a filtered field means one table lookup per row; reading the
     // table in its own order and sorting is several times faster then.
+    bool sortAfter =
+        compiled_.blankBelow.contains(index_->field) && !compiled_.withoutBlanks.contains(index_->field);
     for (const QString& field : compiled_.fields)
-        if (field != index_->field && !index_->covering.contains(field)) {
-            column.prepend(QLatin1Char('+'));
-            break;
-        }
+        if (field != index_->field && !index_->covering.contains(field)) sortAfter = true;
+    // Likewise when the filter lets blanks through below a bound on the index's own field (and the rows can't
+    // be read as blanks, then the range: see reloadKeys): SQLite then finds the rows by two lookups in the
+    // index and sorts them, where walking the index in order would read on from the range's start to its end.
+    if (sortAfter) column.prepend(QLatin1Char('+'));
     if (index_->caseInsensitive) column += QStringLiteral(" COLLATE NOCASE");
     return QStringLiteral(" ORDER BY %1, %2").arg(column, key);
 }
@@ -107,11 +128,20 @@ void Table::open() {
             database.handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
                                    .arg(columns.join(QStringLiteral(", ")), quoteIdentifier(def_->name),
                                         quoteIdentifier(def_->keyField().name)));
+        QStringList marks;
+        for (int i = 0; i < kReadAhead; ++i)
+            marks << QStringLiteral("?");
+        batchStatement_ = std::make_unique<Statement>(
+            database.handle(),
+            QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 IN (%4)")
+                .arg(quoteIdentifier(def_->keyField().name), columns.join(QStringLiteral(", ")),
+                     quoteIdentifier(def_->name), marks.join(QStringLiteral(", "))));
         index_ = index;
         compiled_ = compiled;
         reloadKeys();
     } catch (...) {
         readStatement_.reset();
+        batchStatement_.reset();
         state_ = State::Inactive;
         detachDatabase();
         throw;
@@ -129,6 +159,14 @@ void Table::open() {
     emit afterScroll();
 }
 
+void Table::checkStored() {
+    requireDefinition();
+    Database& database = Session::instance().database(databaseName());
+    if (!database.tableExists(def_->name))
+        throw DataError(
+            QStringLiteral("A tabela '%1' não existe nos dados (%2)").arg(def_->name, database.path()));
+}
+
 void Table::close() {
     if (!active()) return;
     emit beforeClose();
@@ -137,6 +175,11 @@ void Table::close() {
     changed_.clear();
     modified_ = false;
     readStatement_.reset();
+    batchStatement_.reset();
+    probeStatement_.reset();
+    sortValueStatement_.reset();
+    selectStatement_.reset();
+    ahead_ = ReadAhead();
     keys_.clear();
     clearCurrent();
     bof_ = eof_ = true;
@@ -147,15 +190,32 @@ void Table::close() {
 }
 
 void Table::reloadKeys() {
-    Statement statement(database_->handle(), QStringLiteral("SELECT ") +
-                                                 quoteIdentifier(def_->keyField().name) +
-                                                 fromWhere(compiled_) + orderBy());
-    statement.bindAll(compiled_.params);
+    const QString key = quoteIdentifier(def_->keyField().name);
     QVector<qint64> keys;
     keys.reserve(keys_.size());
-    while (statement.step())
-        keys.append(statement.int64(0));
+    auto read = [&](const QString& sql) {
+        Statement statement(database_->handle(), sql);
+        statement.bindAll(compiled_.params);
+        while (statement.step())
+            keys.append(statement.int64(0));
+    };
+    if (index_ && compiled_.withoutBlanks.contains(index_->field)) {
+        // Blanks come first in the index's order: they are read apart, then the rows with a value as one
+        // range of the index, which a single condition letting blanks through would not bound.
+        const QString column = quoteIdentifier(index_->field);
+        const QString table = quoteIdentifier(def_->name);
+        read(QStringLiteral("SELECT %1 FROM %2 WHERE %3 IS NULL AND (%4) ORDER BY %1")
+                 .arg(key, table, column, compiled_.sql));
+        read(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                 .arg(key, table, compiled_.withoutBlanks.value(index_->field)) +
+             orderBy());
+    } else {
+        read(QStringLiteral("SELECT ") + key + fromWhere(compiled_) + orderBy());
+    }
     keys_ = std::move(keys);
+    ahead_ = ReadAhead();
+    probeStatement_.reset();
+    sortValueStatement_.reset();
 }
 
 bool Table::readRow(qint64 key, QVector<QVariant>& values) {
@@ -175,13 +235,13 @@ void Table::clearCurrent() {
     current_ = QVector<QVariant>(fieldCount());
 }
 
-void Table::moveTo(int pos) {
+void Table::moveTo(int pos, int step) {
     if (keys_.isEmpty()) {
         clearCurrent();
         return;
     }
     pos_ = qBound(0, pos, int(keys_.size()) - 1);
-    if (readRow(keys_[pos_], current_)) return;
+    if (readAt(pos_, step)) return;
     // The row went away through another view: read the rows again and stand where it was.
     reloadKeys();
     notifyLayoutChanged();
@@ -193,9 +253,123 @@ void Table::moveTo(int pos) {
     if (!readRow(keys_[pos_], current_)) clearCurrent();
 }
 
+// A run of moves one way reads the rows ahead in one statement, so it costs about what stepping through the
+// same rows with one statement does; any other move reads its one row. Either way the row is read as stored
+// now: the rows read ahead are dropped as soon as anything is stored through any connection of the session.
+bool Table::readAt(int pos, int step) {
+    const qint64 changes = Session::instance().changeCount();
+    const int offset = pos - ahead_.first;
+    if (ahead_.changes == changes && offset >= 0 && offset < ahead_.keys.size() &&
+        ahead_.keys[offset] == keys_[pos] && !ahead_.rows[offset].isEmpty()) {
+        current_ = ahead_.rows[offset];
+        return true;
+    }
+    if (step == 0) return readRow(keys_[pos], current_);
+
+    const int first = step > 0 ? pos : qMax(0, pos - kReadAhead + 1);
+    const int count = qMin(kReadAhead, int(keys_.size()) - first);
+    ahead_ = ReadAhead();
+    ahead_.changes = changes;
+    ahead_.first = first;
+    ahead_.keys = keys_.mid(first, count);
+    ahead_.rows.resize(count);
+    QHash<qint64, int> slotOf;
+    slotOf.reserve(count);
+    for (int i = 0; i < kReadAhead; ++i) {
+        if (i < count) slotOf.insert(ahead_.keys[i], i);
+        batchStatement_->bind(i + 1, i < count ? QVariant(ahead_.keys[i]) : QVariant());
+    }
+    const int fields = int(def_->fields.size());
+    while (batchStatement_->step()) {
+        const int slot = slotOf.value(batchStatement_->int64(0), -1);
+        if (slot < 0) continue;
+        QVector<QVariant>& values = ahead_.rows[slot];
+        values.resize(fields);
+        for (int i = 0; i < fields; ++i)
+            values[i] = batchStatement_->fieldValue(i + 1, def_->fields[i].type);
+    }
+    batchStatement_->reset();
+    const QVector<QVariant>& row = ahead_.rows[pos - first];
+    if (row.isEmpty()) return false;
+    current_ = row;
+    return true;
+}
+
 void Table::repositionOn(qint64 key, int fallbackPos) {
-    const int pos = key >= 0 ? int(keys_.indexOf(key)) : -1;
+    const int pos = key >= 0 ? positionOf(key) : -1;
     moveTo(pos >= 0 ? pos : fallbackPos);
+}
+
+// Where a row stands in the view, by bisection on the view's order: the keys are ordered by the index's
+// field, then by row key, and SQLite compares the field with the row's own value, so that its order and
+// collation decide. -1 when the row is not in the view.
+int Table::positionOf(qint64 key) {
+    if (keys_.isEmpty() || key < 0) return -1;
+    const auto found = [&](int pos) {
+        return pos >= 0 && pos < keys_.size() && keys_[pos] == key ? pos : -1;
+    };
+    if (!index_) return found(int(std::lower_bound(keys_.begin(), keys_.end(), key) - keys_.begin()));
+
+    const QString table = quoteIdentifier(def_->name);
+    const QString rowKey = quoteIdentifier(def_->keyField().name);
+    const QString column = quoteIdentifier(index_->field) +
+                           (index_->caseInsensitive ? QStringLiteral(" COLLATE NOCASE") : QString());
+    if (!sortValueStatement_)
+        sortValueStatement_ = std::make_unique<Statement>(
+            database_->handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                     .arg(quoteIdentifier(index_->field), table, rowKey));
+    if (!probeStatement_)
+        probeStatement_ = std::make_unique<Statement>(
+            database_->handle(), QStringLiteral("SELECT %1 IS NULL, %1 < ?1, %1 = ?1 FROM %2 WHERE %3 = ?2")
+                                     .arg(column, table, rowKey));
+    ReadTransaction transaction(database_->handle());
+    sortValueStatement_->bind(1, key);
+    const bool exists = sortValueStatement_->step();
+    const QVariant value = exists ? sortValueStatement_->value(0) : QVariant();
+    sortValueStatement_->reset();
+    if (!exists) return -1;
+    const bool blank = value.isNull();
+
+    // Whether the row at `pos` comes before the one sought; -1 when that row is gone.
+    const auto before = [&](int pos) -> int {
+        probeStatement_->bind(1, value);
+        probeStatement_->bind(2, keys_[pos]);
+        int result = -1;
+        if (probeStatement_->step()) {
+            const bool rowBlank = probeStatement_->int64(0) != 0;
+            if (rowBlank || blank)
+                result = rowBlank && blank ? keys_[pos] < key : rowBlank;
+            else if (probeStatement_->int64(1) != 0)
+                result = 1;
+            else
+                result = probeStatement_->int64(2) != 0 && keys_[pos] < key;
+        }
+        probeStatement_->reset();
+        return result;
+    };
+    int low = 0;
+    int high = int(keys_.size());
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        const int earlier = before(middle);
+        if (earlier < 0) return int(keys_.indexOf(key));  // rows deleted under the view: search it all
+        if (earlier)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return found(low);
+}
+
+// positionOf, reading the rows again once when the row is not among those this view last read.
+int Table::findPosition(qint64 key) {
+    int pos = positionOf(key);
+    if (pos < 0) {
+        reloadKeys();
+        notifyLayoutChanged();
+        pos = positionOf(key);
+    }
+    return pos;
 }
 
 void Table::afterMove() {
@@ -234,7 +408,7 @@ void Table::next() {
     if (!eof_) {
         bof_ = false;
         if (pos_ + 1 < keys_.size())
-            moveTo(pos_ + 1);
+            moveTo(pos_ + 1, 1);
         else
             eof_ = true;
     }
@@ -246,7 +420,7 @@ void Table::prior() {
     if (!bof_) {
         eof_ = false;
         if (pos_ > 0)
-            moveTo(pos_ - 1);
+            moveTo(pos_ - 1, -1);
         else
             bof_ = true;
     }
@@ -370,23 +544,22 @@ void Table::positionOnSelected(const QString& condition, const QVariantList& par
     QVariantList all = compiled_.params;
     if (!compiled_.isEmpty()) where = QStringLiteral("(%1) AND (%2)").arg(compiled_.sql, condition);
     all << params;
-    Statement statement(database_->handle(),
-                        QStringLiteral("SELECT ") + quoteIdentifier(def_->keyField().name) +
-                            QStringLiteral(" FROM ") + quoteIdentifier(def_->name) +
-                            QStringLiteral(" WHERE ") + where + orderBy() + QStringLiteral(" LIMIT 1"));
+    const QString sql = QStringLiteral("SELECT ") + quoteIdentifier(def_->keyField().name) +
+                        QStringLiteral(" FROM ") + quoteIdentifier(def_->name) + QStringLiteral(" WHERE ") +
+                        where + orderBy() + QStringLiteral(" LIMIT 1");
+    if (!selectStatement_ || sql != selectSql_) {
+        selectStatement_.reset();
+        selectStatement_ = std::make_unique<Statement>(database_->handle(), sql);
+        selectSql_ = sql;
+    }
+    Statement& statement = *selectStatement_;
     statement.bindAll(all);
     *found = statement.step();
-    if (!*found) return;
-    const qint64 key = statement.int64(0);
+    const qint64 key = *found ? statement.int64(0) : -1;
     statement.reset();
-    int pos = int(keys_.indexOf(key));
-    if (pos < 0) {
-        // Stored through another view since this one last read its rows.
-        reloadKeys();
-        notifyLayoutChanged();
-        pos = int(keys_.indexOf(key));
-    }
-    moveTo(pos);
+    if (!*found) return;
+    // A row stored through another view since this one last read its rows makes it read them again.
+    moveTo(findPosition(key));
     bof_ = eof_ = false;
 }
 
@@ -468,13 +641,7 @@ bool Table::locateNearest(const QString& fieldName, const QVariant& value) {
         if (!last.step()) return false;
         target = last.int64(0);
     }
-    int pos = int(keys_.indexOf(target));
-    if (pos < 0) {
-        reloadKeys();
-        notifyLayoutChanged();
-        pos = int(keys_.indexOf(target));
-    }
-    moveTo(pos);
+    moveTo(findPosition(target));
     bof_ = eof_ = false;
     afterMove();
     return found;
@@ -487,7 +654,7 @@ Bookmark Table::bookmark() const {
 
 bool Table::gotoBookmark(const Bookmark& bookmark) {
     checkBrowseMode();
-    const int pos = bookmark.isValid() ? int(keys_.indexOf(bookmark.key)) : -1;
+    const int pos = bookmark.isValid() ? positionOf(bookmark.key) : -1;
     if (pos < 0) return false;
     // A row deleted through another view is gone: the view stays where it is.
     QVector<QVariant> values;
@@ -689,11 +856,45 @@ double Table::sum(const QString& fieldName) {
     checkBrowseMode();
     const int index = def_->fieldIndex(fieldName);
     if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
-    Statement statement(database_->handle(),
-                        QStringLiteral("SELECT total(%1)").arg(quoteIdentifier(def_->fields[index].name)) +
-                            fromWhere(compiled_));
-    statement.bindAll(compiled_.params);
-    return statement.step() ? statement.real(0) : 0.0;
+    const QString table = quoteIdentifier(def_->name);
+    auto total = [&](const QString& from) {
+        Statement statement(
+            database_->handle(),
+            QStringLiteral("SELECT total(%1)").arg(quoteIdentifier(def_->fields[index].name)) + from);
+        statement.bindAll(compiled_.params);
+        return statement.step() ? statement.real(0) : 0.0;
+    };
+    QStringList wanted = compiled_.fields;
+    wanted << def_->fields[index].name;
+    auto covers = [&](const IndexDef& candidate) {
+        for (const QString& field : wanted)
+            if (field != candidate.field && !candidate.covering.contains(field)) return false;
+        return true;
+    };
+    bool covered = false;
+    for (const IndexDef& candidate : def_->indexes) {
+        if (!covers(candidate)) continue;
+        covered = true;
+        // An index that holds every field, keyed on a field whose blanks the filter lets through: the blanks
+        // and the range are read apart, each from the index alone.
+        if (compiled_.withoutBlanks.contains(candidate.field)) {
+            const QString column = quoteIdentifier(candidate.field);
+            return total(QStringLiteral(" FROM %1 WHERE %2 IS NULL AND (%3)")
+                             .arg(table, column, compiled_.sql)) +
+                   total(QStringLiteral(" FROM %1 WHERE %2")
+                             .arg(table, compiled_.withoutBlanks.value(candidate.field)));
+        }
+    }
+    if (!compiled_.isEmpty() && !covered && keys_.size() >= 2000) {
+        // No index holds every field needed: through an index every row costs a lookup in the table, which
+        // reading the whole table in its own order beats once the view holds a tenth of the table or so.
+        Statement last(
+            database_->handle(),
+            QStringLiteral("SELECT max(%1) FROM %2").arg(quoteIdentifier(def_->keyField().name), table));
+        if (last.step() && keys_.size() * qint64(10) >= last.int64(0))
+            return total(QStringLiteral(" FROM %1 NOT INDEXED WHERE %2").arg(table, compiled_.sql));
+    }
+    return total(fromWhere(compiled_));
 }
 
 QVector<QVariant> Table::rowValues(int row) {

@@ -26,6 +26,8 @@ public:
     const TableDef& definition() const;
 
     void open() override;
+    // Raises what open() would for a missing data folder, file or table, without reading any row.
+    void checkStored();
     void close() override;
     void refresh();  // re-reads the rows, keeping the current one where possible
 
@@ -91,9 +93,12 @@ private:
     QString fromWhere(const CompiledFilter& filter) const;
     void reloadKeys();
     bool readRow(qint64 key, QVector<QVariant>& values);
-    void moveTo(int pos);
+    void moveTo(int pos, int step = 0);
+    bool readAt(int pos, int step);
     void clearCurrent();
     void repositionOn(qint64 key, int fallbackPos);
+    int positionOf(qint64 key);
+    int findPosition(qint64 key);
     void afterMove();
     void applyFilter(bool on);
     void positionOnSelected(const QString& condition, const QVariantList& params, bool* found);
@@ -113,4 +118,18 @@ private:
     QVector<bool> changed_;
     bool modified_ = false;
     std::unique_ptr<Statement> readStatement_;
+    std::unique_ptr<Statement> batchStatement_;  // several rows by key, for a run of moves one way
+    std::unique_ptr<Statement> probeStatement_;  // a row's place in the index order against a value
+    std::unique_ptr<Statement> sortValueStatement_;
+    std::unique_ptr<Statement> selectStatement_;  // the last search, kept for the next keystroke
+    QString selectSql_;
+
+    // Rows read ahead by a run of Next or Prior, at positions first.. of keys_, as long as nothing has been
+    // stored through any connection since.
+    struct ReadAhead {
+        qint64 changes = -1;
+        int first = 0;
+        QVector<qint64> keys;
+        QVector<QVector<QVariant>> rows;
+    } ahead_;
 };

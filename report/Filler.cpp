@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QImageReader>
+#include <limits>
 
 #include "DataError.h"
 #include "Dataset.h"
@@ -100,8 +101,6 @@ QStringList breakLines(const QString& text, const Font& font, double width, int 
     return lines;
 }
 
-namespace {
-
 class Filler {
 public:
     Filler(const Layout& layout, const FillContext& context) : layout_(layout), context_(context) {
@@ -118,43 +117,80 @@ public:
                 if (e.kind == ElementKind::Sum) sums_.insert(e.field, 0.0);
     }
 
-    Document run() {
+    ~Filler() {
+        // Abandoned halfway: the source goes back to its row all the same.
+        if (stage_ == Stage::Records) restore();
+    }
+
+    // Fills until `pages` more pages are complete or the report ends; returns whether it has ended. A source
+    // that can't be read raises DataError, and the source is returned to its row.
+    bool step(int pages) {
+        try {
+            if (stage_ == Stage::Start) begin();
+            // The page being filled is complete once the next one has begun.
+            const qsizetype target = document_.pages.size() + pages;
+            while (stage_ == Stage::Records && document_.pages.size() < target) {
+                Dataset* source = layout_.source;
+                if (source->eof()) {
+                    restore();
+                    stage_ = Stage::End;
+                    break;
+                }
+                addToSums(source);
+                placeRecordBands();
+                source->next();
+            }
+        } catch (...) {
+            if (stage_ == Stage::Records) restore();
+            stage_ = Stage::Done;
+            throw;
+        }
+        if (stage_ == Stage::End) end();
+        return stage_ == Stage::Done;
+    }
+
+    bool done() const { return stage_ == Stage::Done; }
+    const Document& document() const { return document_; }
+    int completePages() const { return int(document_.pages.size()) - (done() ? 0 : 1); }
+
+private:
+    enum class Stage { Start, Records, End, Done };
+
+    void begin() {
         newPage();
         for (const Element& element : layout_.pageElements)
             render(element, QPointF(0, 0));
         if (const Band* title = band(BandKind::Title)) place(*title);
         Dataset* source = layout_.source;
+        stage_ = Stage::End;
         if (source && source->active()) {
-            const Bookmark mark = source->bookmark();
+            mark_ = source->bookmark();
             source->disableControls();
-            // Whatever happens, the source goes back to its row and its controls are switched on again.
-            auto restore = [source, mark] {
-                try {
-                    source->gotoBookmark(mark);
-                } catch (...) {
-                }
-                source->enableControls();
-            };
-            try {
-                for (source->first(); !source->eof(); source->next()) {
-                    addToSums(source);
-                    placeRecordBands();
-                }
-            } catch (...) {
-                restore();
-                throw;
-            }
-            restore();
+            stage_ = Stage::Records;
+            source->first();
         } else if (!source) {
             placeRecordBands();
         }
+    }
+
+    void end() {
+        Dataset* source = layout_.source;
         if (const Band* summary = band(BandKind::Summary)) place(*summary);
         finishPage();
         if (!layout_.printIfEmpty && source && source->isEmpty()) document_.pages.clear();
-        return document_;
+        stage_ = Stage::Done;
     }
 
-private:
+    // The source goes back to its row and its controls are switched on again.
+    void restore() {
+        Dataset* source = layout_.source;
+        try {
+            source->gotoBookmark(mark_);
+        } catch (...) {
+        }
+        source->enableControls();
+    }
+
     const Band* band(BandKind kind) const {
         for (const Band& b : layout_.bands)
             if (b.kind == kind) return &b;
@@ -332,12 +368,30 @@ private:
     double footerHeight_ = 0;
     double y_ = 0;
     QMap<QString, double> sums_;
+    Stage stage_ = Stage::Start;
+    Bookmark mark_;
 };
 
-}  // namespace
-
 Document fill(const Layout& layout, const FillContext& context) {
-    return Filler(layout, context).run();
+    Filler filler(layout, context);
+    filler.step(std::numeric_limits<int>::max() / 2);
+    return filler.document();
+}
+
+FillJob::FillJob(const Layout& layout, const FillContext& context)
+    : filler_(std::make_unique<Filler>(layout, context)) {}
+FillJob::~FillJob() = default;
+bool FillJob::step(int pages) {
+    return filler_->step(pages);
+}
+bool FillJob::done() const {
+    return filler_->done();
+}
+const Document& FillJob::document() const {
+    return filler_->document();
+}
+int FillJob::completePages() const {
+    return filler_->completePages();
 }
 
 QStringList Page::texts() const {

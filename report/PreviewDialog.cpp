@@ -16,12 +16,60 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <limits>
+
+#include "DataError.h"
 #include "Painter.h"
 
 namespace Report {
 
 PreviewDialog::PreviewDialog(const Document& document, QWidget* parent)
     : QDialog(parent), document_(document), zoom_(document.zoom) {
+    build();
+}
+
+PreviewDialog::PreviewDialog(const Layout& layout, const FillContext& context, QWidget* parent)
+    : QDialog(parent), job_(std::make_unique<FillJob>(layout, context)), zoom_(layout.zoom) {
+    job_->step(1);
+    build();
+    filler_ = new QTimer(this);
+    filler_->setInterval(0);
+    connect(filler_, &QTimer::timeout, this, &PreviewDialog::fillMore);
+    if (!job_->done()) filler_->start();
+}
+
+PreviewDialog::~PreviewDialog() = default;
+
+int PreviewDialog::pageCount() const {
+    return job_ && !job_->done() ? job_->completePages() : int(document().pages.size());
+}
+
+bool PreviewDialog::filling() const {
+    return job_ && !job_->done();
+}
+
+// A few pages per turn of the event loop, so the dialog answers the user meanwhile.
+void PreviewDialog::fillMore() {
+    fillTo(job_->completePages() + 3);
+    pageLabel_->setText(pageText());
+}
+
+bool PreviewDialog::fillTo(int page) {
+    if (!filling()) return true;
+    try {
+        while (!job_->done() && job_->completePages() <= page)
+            job_->step(qMax(1, page + 1 - job_->completePages()));
+    } catch (const DataError& error) {
+        filler_->stop();
+        emit failed(error.message());
+        return false;
+    }
+    if (job_->done()) filler_->stop();
+    return true;
+}
+
+void PreviewDialog::build() {
+    const bool maximised = document().maximised;
     setWindowTitle(QStringLiteral("Visualização de impressão"));
     setObjectName(QStringLiteral("ReportPreview"));
     setModal(true);
@@ -56,7 +104,7 @@ PreviewDialog::PreviewDialog(const Document& document, QWidget* parent)
     buttons->addWidget(pageLabel_);
     add(QStringLiteral("▶"), QStringLiteral("nextPage"), [this] { setPage(page_ + 1); });
     add(QStringLiteral("▶|"), QStringLiteral("lastPage"),
-        [this] { setPage(int(document_.pages.size()) - 1); });
+        [this] { setPage(std::numeric_limits<int>::max()); });
     buttons->addSpacing(12);
     add(QStringLiteral("Imprimir"), QStringLiteral("print"), &PreviewDialog::printDocument);
     add(QStringLiteral("Salvar PDF..."), QStringLiteral("save"), &PreviewDialog::saveAs);
@@ -72,9 +120,9 @@ PreviewDialog::PreviewDialog(const Document& document, QWidget* parent)
     scroll_->setWidget(canvas_);
     layout->addWidget(scroll_, 1);
     resize(900, 700);
-    if (document_.maximised) {
+    if (maximised) {
         // Without a window manager maximising does nothing: the dialog takes the screen itself.
-        if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        if (QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen())
             setGeometry(screen->availableGeometry());
         setWindowState(windowState() | Qt::WindowMaximized);
     }
@@ -82,7 +130,8 @@ PreviewDialog::PreviewDialog(const Document& document, QWidget* parent)
 }
 
 void PreviewDialog::setPage(int page) {
-    const int last = qMax(0, int(document_.pages.size()) - 1);
+    fillTo(page);
+    const int last = qMax(0, pageCount() - 1);
     page_ = qBound(0, page, last);
     refresh();
 }
@@ -93,9 +142,10 @@ void PreviewDialog::setZoom(Zoom zoom) {
 }
 
 QString PreviewDialog::pageText() const {
-    return QStringLiteral("Página %1 de %2")
-        .arg(document_.pages.isEmpty() ? 0 : page_ + 1)
-        .arg(document_.pages.size());
+    return QStringLiteral("Página %1 de %2%3")
+        .arg(pageCount() == 0 ? 0 : page_ + 1)
+        .arg(pageCount())
+        .arg(filling() ? QStringLiteral("...") : QString());
 }
 
 void PreviewDialog::refresh() {
@@ -104,10 +154,10 @@ void PreviewDialog::refresh() {
     const int bar = scroll_->verticalScrollBar()->sizeHint().width();
     const QSize view =
         scroll_->size() - QSize(bar + 2 * scroll_->frameWidth() + 24, 2 * scroll_->frameWidth() + 24);
-    const double byWidth = view.width() / document_.pageSize.width();
-    const double byHeight = view.height() / document_.pageSize.height();
+    const double byWidth = view.width() / document().pageSize.width();
+    const double byHeight = view.height() / document().pageSize.height();
     const double dotsPerMm = qMax(0.5, zoom_ == Zoom::PageWidth ? byWidth : qMin(byWidth, byHeight));
-    shown_ = renderPage(document_, page_, dotsPerMm * devicePixelRatioF());
+    shown_ = renderPage(document(), page_, dotsPerMm * devicePixelRatioF());
     QPixmap pixmap = QPixmap::fromImage(shown_);
     pixmap.setDevicePixelRatio(devicePixelRatioF());
     canvas_->setPixmap(pixmap);
@@ -131,7 +181,7 @@ void PreviewDialog::keyPressEvent(QKeyEvent* event) {
             setPage(0);
             return;
         case Qt::Key_End:
-            setPage(int(document_.pages.size()) - 1);
+            setPage(std::numeric_limits<int>::max());
             return;
         default:
             QDialog::keyPressEvent(event);
@@ -139,19 +189,21 @@ void PreviewDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void PreviewDialog::printDocument() {
+    if (!fillTo(std::numeric_limits<int>::max())) return;
+    pageLabel_->setText(pageText());
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(document_.name);
-    printer.setFromTo(1, int(document_.pages.size()));
+    printer.setDocName(document().name);
+    printer.setFromTo(1, int(document().pages.size()));
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Imprimir"));
     if (dialog.exec() != QDialog::Accepted) return;
-    print(document_, printer);
+    print(document(), printer);
 }
 
 void PreviewDialog::saveAs() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString suggested = folder + QLatin1Char('/') +
-                              (document_.name.isEmpty() ? QStringLiteral("relatorio") : document_.name) +
+                              (document().name.isEmpty() ? QStringLiteral("relatorio") : document().name) +
                               QStringLiteral(".pdf");
     QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("Salvar como"), suggested,
                                                     QStringLiteral("Documento PDF (*.pdf)"));
@@ -162,7 +214,19 @@ void PreviewDialog::saveAs() {
 }
 
 bool PreviewDialog::saveTo(const QString& fileName, QString* error) {
-    return writePdf(document_, fileName, error);
+    if (filling()) {
+        try {
+            while (!job_->step(std::numeric_limits<int>::max() / 2)) {
+            }
+        } catch (const DataError& failure) {
+            filler_->stop();
+            if (error) *error = failure.message();
+            return false;
+        }
+        filler_->stop();
+        pageLabel_->setText(pageText());
+    }
+    return writePdf(document(), fileName, error);
 }
 
 }  // namespace Report

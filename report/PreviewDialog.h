@@ -2,10 +2,14 @@
 
 #include <QDialog>
 
+#include <memory>
+
 #include "Document.h"
+#include "Filler.h"
 
 class QLabel;
 class QScrollArea;
+class QTimer;
 class QToolButton;
 
 namespace Report {
@@ -16,6 +20,16 @@ class PreviewDialog : public QDialog {
     Q_OBJECT
 public:
     explicit PreviewDialog(const Document& document, QWidget* parent = nullptr);
+    // Fills the layout as it shows it: the first page at once, the others a few at a time while the event
+    // loop is idle. Until the last one is filled the page count reads "Página 1 de 12..." (the pages filled
+    // so far); going to the last page, printing or saving fills the rest first. Raises DataError when the
+    // first page can't be filled; a later failure stops the filling and is reported through failed().
+    PreviewDialog(const Layout& layout, const FillContext& context, QWidget* parent = nullptr);
+    ~PreviewDialog() override;
+
+    const Document& document() const { return job_ ? job_->document() : document_; }
+    int pageCount() const;  // pages that can be shown so far
+    bool filling() const;
 
     int page() const { return page_; }
     void setPage(int page);
@@ -36,9 +50,14 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void build();
     void refresh();
+    void fillMore();
+    bool fillTo(int page);  // fills until `page` is complete (or the report ends); false on a failure
 
     Document document_;
+    std::unique_ptr<FillJob> job_;
+    QTimer* filler_ = nullptr;
     int page_ = 0;
     Zoom zoom_;
     QScrollArea* scroll_;

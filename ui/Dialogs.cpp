@@ -97,6 +97,18 @@ bool guarded(QWidget* parent, const std::function<void()>& action) {
     }
 }
 
+void Dialogs::preview(QWidget* parent, const Report::Layout& layout, const Report::FillContext& context) {
+    preview(parent, Report::fill(layout, context));
+}
+
+void WidgetDialogs::preview(QWidget* parent, const Report::Layout& layout,
+                            const Report::FillContext& context) {
+    Report::PreviewDialog dialog(layout, context, parent);
+    QObject::connect(&dialog, &Report::PreviewDialog::failed, &dialog,
+                     [&dialog](const QString& message) { Dialogs::current().error(&dialog, message); });
+    dialog.exec();
+}
+
 void WidgetDialogs::preview(QWidget* parent, const Report::Document& document) {
     Report::PreviewDialog dialog(document, parent);
     QObject::connect(&dialog, &Report::PreviewDialog::failed, &dialog,

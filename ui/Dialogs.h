@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "Document.h"
+#include "Filler.h"
 
 class QWidget;
 
@@ -31,6 +32,8 @@ public:
     virtual void about(QWidget* parent, const QString& title, const QString& text) = 0;
     // The report preview, modal; returns when the user closes it.
     virtual void preview(QWidget* parent, const Report::Document& document) = 0;
+    // The preview of a layout filled as it is shown (long listings); by default filled whole first.
+    virtual void preview(QWidget* parent, const Report::Layout& layout, const Report::FillContext& context);
 
     static Dialogs& current();
     // Replaces the dialogs (tests); nullptr brings back the real ones. The caller keeps ownership.
@@ -50,6 +53,7 @@ public:
     bool confirmDelete(QWidget* parent) override;
     void about(QWidget* parent, const QString& title, const QString& text) override;
     void preview(QWidget* parent, const Report::Document& document) override;
+    void preview(QWidget* parent, const Report::Layout& layout, const Report::FillContext& context) override;
 };
 
 // Shows a data-layer error (or any other) in the standard error box.

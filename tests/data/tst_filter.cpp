@@ -79,6 +79,26 @@ private slots:
         QTest::newRow("range paid") << "datavencimento >='01/03/2025' and datavencimento <='31/03/2025' and "
                                        "Datapagamento>'01/01/1990'"
                                     << "B";
+        // Bounds of a range: a blank end, a start after the end, a blank due date only under a bound alone.
+        QTest::newRow("upper bound alone keeps blanks") << "datavencimento <='09/03/2025'"
+                                                        << "CDE";
+        QTest::newRow("range with a blank start") << "datavencimento >='' and datavencimento <='09/03/2025'"
+                                                  << "CDE";
+        QTest::newRow("range with a blank end") << "datavencimento >='01/03/2025' and datavencimento <=''"
+                                                << "";
+        QTest::newRow("range with both ends blank") << "datavencimento >='' and datavencimento <=''"
+                                                    << "D";
+        QTest::newRow("start after end") << "datavencimento >='31/03/2025' and datavencimento <='01/03/2025'"
+                                         << "";
+        QTest::newRow("range and an unpaid test on another field")
+            << "datavencimento >='01/03/2025' and datapagamento <='01/01/1990'"
+            << "ACEFH";
+        QTest::newRow("either side of a range")
+            << "datavencimento >='01/04/2025' or datavencimento <='01/03/2025'"
+            << "DEGH";
+        QTest::newRow("outside a range")
+            << "not (datavencimento >='01/03/2025' and datavencimento <='31/03/2025')"
+            << "DGH";
         // Names: exact and case-sensitive, prefix with a trailing asterisk.
         QTest::newRow("exact name") << "fantasia = 'LUZ'"
                                     << "AF";
@@ -88,6 +108,10 @@ private slots:
                                 << "ABF";
         QTest::newRow("accented capital") << QString::fromUtf8("fantasia = 'ÁGUA'") << "C";
         QTest::newRow("accent typed in lower case") << QString::fromUtf8("fantasia = 'áGUA'") << "";
+        QTest::newRow("not a prefix") << "fantasia <> 'LUZ*'"
+                                      << "CDEGH";
+        QTest::newRow("prefix of one letter") << "fantasia = 'L*'"
+                                              << "ABDF";
         QTest::newRow("a lone asterisk is literal") << "fantasia = '*'"
                                                     << "";
         QTest::newRow("name paid after 1930") << "fantasia = 'LUZ' and datapagamento > '01/01/1930'"
@@ -135,6 +159,19 @@ private slots:
         view.setFiltered(true);
         QCOMPARE(tagsOf(view), expected);
         QCOMPARE(view.recordCount(), expected.size());
+    }
+
+    // Under a bound that lets blanks through, the view still reads in the order of its index, blanks first.
+    void orderWithBlanksBelowABound() {
+        Table view(kAliasVantejaVs2, "tbpagar");
+        view.setIndexName("Bydataven");
+        view.setFilter("datavencimento <='31/03/2025'");
+        view.setFiltered(true);
+        view.open();
+        QString tags;
+        for (view.first(); !view.eof(); view.next())
+            tags += view.fieldByName("letra").asString();
+        QCOMPARE(tags, QString("DECABF"));
     }
 
     void totalFollowsFilter() {

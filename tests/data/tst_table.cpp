@@ -327,6 +327,115 @@ private slots:
         EXPECT_DATA_ERROR(view.locate("Nada", "X"), "Campo 'Nada' não encontrado");
     }
 
+    // Searches land where a walk through the view in its order says they should, with repeated and blank
+    // keys, on every kind of order and with or without a filter.
+    void searchesFollowTheViewOrder_data() {
+        QTest::addColumn<QString>("index");
+        QTest::addColumn<QString>("filter");
+        QTest::newRow("row key") << ""
+                                 << "";
+        QTest::newRow("reference") << "byfantasia"
+                                   << "";
+        QTest::newRow("reference, unpaid") << "byfantasia"
+                                           << "datapagamento < '01/01/1990'";
+        QTest::newRow("due date, up to a day") << "Bydataven"
+                                               << "datavencimento <= '20/01/2025'";
+        QTest::newRow("due date, a range")
+            << "Bydataven"
+            << "datavencimento >= '05/01/2025' and datavencimento <= '25/01/2025'";
+    }
+    void searchesFollowTheViewOrder() {
+        QFETCH(QString, index);
+        QFETCH(QString, filter);
+        const QStringList references = {"AGUA", "GAS", "LUZ", "", "ALUGUEL"};
+        for (int i = 0; i < 150; ++i)
+            addRow("tbpagar",
+                   {{"Fantasia", references[(i * 7) % references.size()]},
+                    {"Nome", QStringLiteral("CREDOR %1").arg(i % 11)},
+                    {"DataVencimento", i % 13 == 0 ? QVariant() : QVariant(QDate(2025, 1, 1 + i % 30))},
+                    {"DataPagamento", i % 3 == 0 ? QVariant() : QVariant(QDate(2025, 2, 1))}});
+        Table view(kAliasVantejaVs2, "tbpagar");
+        view.setIndexName(index);
+        view.setFilter(filter);
+        view.setFiltered(!filter.isEmpty());
+        view.open();
+        QVector<Bookmark> marks;
+        QStringList references_, names;
+        QVector<QDate> dues;
+        for (view.first(); !view.eof(); view.next()) {
+            marks << view.bookmark();
+            references_ << view.fieldByName("Fantasia").asString();
+            names << view.fieldByName("Nome").asString();
+            dues << view.fieldByName("DataVencimento").asDate();
+        }
+        QVERIFY(marks.size() > 20);
+        // Backwards the same rows come in the opposite order.
+        int back = int(marks.size());
+        for (view.last(); !view.bof(); view.prior())
+            QCOMPARE(view.bookmark(), marks[--back]);
+        QCOMPARE(back, 0);
+        for (int i = marks.size() - 1; i >= 0; i -= 7) {
+            QVERIFY(view.gotoBookmark(marks[i]));
+            QCOMPARE(view.recNo(), i + 1);
+        }
+        for (const QString& name : QStringList{"CREDOR 0", "CREDOR 7", "CREDOR 10"}) {
+            QVERIFY(view.locate("Nome", name));
+            QCOMPARE(view.recNo(), int(names.indexOf(name)) + 1);
+        }
+        if (index == "byfantasia") {
+            for (const QString& typed : QStringList{"A", "AL", "GAS", "H", "LUZ"}) {
+                int expected = 0;
+                while (expected < references_.size() &&
+                       (references_[expected].isEmpty() || references_[expected] < typed))
+                    ++expected;
+                QVERIFY(view.findNearest(typed));
+                QCOMPARE(view.recNo(), expected + 1);
+            }
+            QVERIFY(!view.findNearest("Z"));
+            QCOMPARE(view.recNo(), marks.size());
+        }
+        if (index == "Bydataven") {
+            const QDate typed(2025, 1, 12);
+            int expected = 0;
+            while (!dues[expected].isValid() || dues[expected] < typed)
+                ++expected;
+            QVERIFY(view.findNearest(typed));
+            QCOMPARE(view.recNo(), expected + 1);
+        }
+    }
+
+    // A run of moves reads rows ahead; a row stored meanwhile through another view is seen as stored.
+    void runOfMovesSeesRowsStoredMeanwhile() {
+        for (int i = 0; i < 10; ++i)
+            addRow("tbpagar", {{"Fantasia", QStringLiteral("CONTA %1").arg(i)}});
+        Table walker(kAliasVantejaVs2, "tbpagar");
+        walker.open();
+        walker.next();
+        walker.next();
+        Table other(kAliasVantejaVs2, "tbpagar");
+        other.open();
+        for (const int row : {5, 1}) {
+            other.setRecNo(row + 1);
+            other.edit();
+            other.fieldByName("Fantasia").setValue(QStringLiteral("MUDADA %1").arg(row));
+            other.post();
+        }
+        while (walker.recNo() < 6)
+            walker.next();
+        QCOMPARE(walker.fieldByName("Fantasia").asString(), QString("MUDADA 5"));
+        while (walker.recNo() > 2)
+            walker.prior();
+        QCOMPARE(walker.fieldByName("Fantasia").asString(), QString("MUDADA 1"));
+        other.setRecNo(4);
+        other.remove();
+        walker.first();
+        QStringList seen;
+        for (; !walker.eof(); walker.next())
+            seen << walker.fieldByName("Fantasia").asString();
+        QCOMPARE(seen.size(), 9);
+        QVERIFY(!seen.contains("CONTA 3"));
+    }
+
     void bookmarks() {
         addClients({{"ANA", 1}, {"BRUNO", 2}, {"CARLA", 3}});
         Table view(kAliasVantejaVs2, "c_cliente");

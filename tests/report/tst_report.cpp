@@ -332,6 +332,40 @@ private slots:
         QVERIFY(pdfToText(file).contains("CONTA 0130"));
     }
 
+    // Filled as it is shown: the first page at once, the count growing while idle, the same pages as a fill
+    // done first; going to the last page or abandoning the preview puts the source back on its row.
+    void previewFillsAsItShows() {
+        fillLedger(520);  // 11 pages
+        Table table(kAliasVantejaVs2, "tbpagar");
+        table.open();
+        table.setRecNo(7);
+        Layout layout = listing(&table);
+        layout.maximised = false;
+        const Document whole = fill(layout);
+        {
+            PreviewDialog preview(layout, FillContext());
+            QVERIFY(preview.filling());
+            QVERIFY(preview.pageCount() >= 1 && preview.pageCount() < whole.pages.size());
+            QVERIFY(preview.pageText().endsWith("..."));
+            QVERIFY(table.controlsDisabled());
+        }
+        QVERIFY(!table.controlsDisabled());
+        QCOMPARE(table.recNo(), 7);
+
+        PreviewDialog preview(layout, FillContext());
+        preview.resize(800, 600);
+        preview.show();
+        QTRY_VERIFY(!preview.filling());
+        QCOMPARE(preview.pageText(), QString("Página 1 de %1").arg(whole.pages.size()));
+        QCOMPARE(preview.document().texts(), whole.texts());
+        QCOMPARE(table.recNo(), 7);
+
+        PreviewDialog jumping(layout, FillContext());
+        QTest::keyClick(&jumping, Qt::Key_End);
+        QCOMPARE(jumping.pageText(), QString("Página %1 de %1").arg(whole.pages.size()));
+        QVERIFY(!table.controlsDisabled());
+    }
+
 private:
     std::unique_ptr<TempData> data_;
 };
