@@ -64,6 +64,8 @@ public:
     void ReciboClick();
     void PromissoriaClick();
     void FluxoCaixaClick();
+    void ContasPagarClick();
+    void ContasReceberClick();
     void closeRequest();
 
     // What tests and the pieces of the window look at.
