@@ -300,7 +300,7 @@ QWidget* LedgerWindow::buildRecordTab() {
 
 QWidget* LedgerWindow::buildSidePanel(QWidget* parent) {
     auto* side = new QWidget(parent);
-    side->setFixedWidth(330);
+    side->setFixedWidth(360);
     auto* layout = new QVBoxLayout(side);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new QLabel(QStringLiteral("Localizar"), side));

@@ -105,9 +105,11 @@ void Tfpagar::btngravarClick() {
                 control<QComboBox>(QString::fromUtf8(twin_.referenceBox))->currentText(),
                 ledger->fieldByName(QStringLiteral("Valordocumento")).asString(),
                 control<DBEdit>(QStringLiteral("EditData_Vencimento"))->maskedText()};
+    // Whether the bill is paid is read before the store: a filtered ledger may no longer show it after.
+    const bool paid = !fieldBlank(QStringLiteral("DataPagamento"));
     if (!store()) return;
     setEditing(false);
-    if (!fieldBlank(QStringLiteral("DataPagamento"))) {
+    if (paid) {
         Dialogs::current().confirmed(this, QString::fromUtf8(twin_.stored));
         AddMesSeguinte();
         return;
