@@ -357,14 +357,8 @@ QWidget* LedgerWindow::buildSidePanel(QWidget* parent) {
         grid->addWidget(radio, i / 3, i % 3);
     }
     auto dateBox = [&](const char* caption, const QString& captionName, const QString& boxName, int column) {
-        auto* label = new QLabel(u(caption), group);
-        name(label, captionName);
-        label->setCursor(Qt::PointingHandCursor);
-        label->installEventFilter(this);
-        auto* edit = new MaskEdit(group);
-        name(edit, boxName);
-        edit->setEditMask(QStringLiteral("!99/99/0000;1;_"));
-        edit->installEventFilter(this);
+        QLabel* label = nullptr;
+        MaskEdit* edit = this->dateBox(group, u(caption), captionName, boxName, &label);
         grid->addWidget(label, 2, column);
         grid->addWidget(edit, 2, column + 1);
         return edit;
@@ -380,6 +374,20 @@ QWidget* LedgerWindow::buildSidePanel(QWidget* parent) {
         overdue->hide();
     }
     return side;
+}
+
+MaskEdit* LedgerWindow::dateBox(QWidget* parent, const QString& caption, const QString& captionName,
+                                 const QString& boxName, QLabel** label) {
+    // Clicking the caption writes today's date into the box.
+    *label = new QLabel(caption, parent);
+    name(*label, captionName);
+    (*label)->setCursor(Qt::PointingHandCursor);
+    (*label)->installEventFilter(this);
+    auto* edit = new MaskEdit(parent);
+    name(edit, boxName);
+    edit->setEditMask(QStringLiteral("!99/99/0000;1;_"));
+    edit->installEventFilter(this);
+    return edit;
 }
 
 QWidget* LedgerWindow::buildReminder(QWidget* parent) {
@@ -453,14 +461,8 @@ QWidget* LedgerWindow::buildSearchTab() {
     auto* group = new QGroupBox(QStringLiteral("Filtros (Data Vencimento)"), page);
     auto* grid = new QHBoxLayout(group);
     auto dateBox = [&](const char* caption, const QString& captionName, const QString& boxName) {
-        auto* label = new QLabel(u(caption), group);
-        name(label, captionName);
-        label->setCursor(Qt::PointingHandCursor);
-        label->installEventFilter(this);
-        auto* edit = new MaskEdit(group);
-        name(edit, boxName);
-        edit->setEditMask(QStringLiteral("!99/99/0000;1;_"));
-        edit->installEventFilter(this);
+        QLabel* label = nullptr;
+        MaskEdit* edit = this->dateBox(group, u(caption), captionName, boxName, &label);
         grid->addWidget(label);
         grid->addWidget(edit);
         return edit;

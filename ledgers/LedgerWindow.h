@@ -179,6 +179,8 @@ private:
     QWidget* buildSearchTab();
     QGroupBox* buildBoxes(QWidget* parent, const char* title, const QList<Ledger::Box>& boxes);
     void name(QWidget* widget, const QString& objectName);
+    MaskEdit* dateBox(QWidget* parent, const QString& caption, const QString& captionName, const QString& boxName,
+                      QLabel** label);
     void connectChangeHandlers();
     void navigate(QWidget* from, bool forward);
     bool changeHandlersOn_ = false;

@@ -1,6 +1,7 @@
 // The payables and receivables windows through their controls, with scripted dialogs on a fixed day
 // (10/03/2025). Where the twins behave alike they are rows of the same test.
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -588,6 +589,45 @@ private slots:
         all.open();
         QCOMPARE(all.fieldByName("Valordocumento").asFloat(), 4.5);
         QCOMPARE(all.fieldByName("DataVencimento").asDate(), QDate(2025, 3, 10));
+    }
+
+    void keys() {
+        bill(true, 1, "LUZ", d("10/03/2025"), QVariant(), 3);
+        bill(true, 2, "GAS", d("11/03/2025"), QVariant(), 4);
+        LedgerWindow* w = open(true);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        auto focused = [] {
+            QWidget* widget = QApplication::focusWidget();
+            if (auto* combo = qobject_cast<QComboBox*>(widget->parentWidget())) return combo->objectName();
+            return widget->objectName();
+        };
+        w->control("EditData_Emissao")->setFocus();
+        QStringList order;
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            order << focused();
+        }
+        QCOMPARE(order, (QStringList{"EditCod_Cliente", "SaidaNome", "EditData_Vencimento", "DBEdit3",
+                                     "Combo_Credor"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE(focused(), QString("DBEdit3"));
+        QVERIFY(w->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        QCOMPARE(focused(), QString("Edit1"));
+        // F1 in the code box looks a code up; Ctrl+Delete in a grid deletes after the toolkit's question.
+        dialogs_->answer(QVariant());
+        QTest::keyClick(w->control("EditCod_Cliente"), Qt::Key_F1);
+        QCOMPARE(dialogs_->calls.last().caption, QString("Localizar Documento"));
+        dialogs_->answer(true);
+        QTest::keyClick(w->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(dialogs_->calls.last().kind, QString("confirmDelete"));
+        QCOMPARE(stored(true), 1);
+        // PgDn, then Insert numbers among what the ledger shows.
+        w->recordFilter(LedgerWindow::Todas);
+        QTest::keyClick(w->DBGrid1, Qt::Key_Insert);
+        QCOMPARE(w->ledger->state(), Dataset::State::Insert);
+        QCOMPARE(w->ledger->fieldByName("Codigo").asInteger(), 3);
     }
 
     void tabsAndCalendar() {
