@@ -566,8 +566,8 @@ bool LedgerWindow::eventFilter(QObject* watched, QEvent* event) {
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
     const bool esc = key->key() == Qt::Key_Escape;
     if (key->key() == Qt::Key_F1 &&
-        (watched == box(twin_.codeBox) || watched == DBGrid2 ||
-         (!twin_.payables && watched == controls_.value(QStringLiteral("DBEdit1"))))) {
+        (watched == box(twin_.codeBox) ||
+         (!twin_.payables && (watched == DBGrid2 || watched == controls_.value(QStringLiteral("DBEdit1")))))) {
         Label2Click();
         return true;
     }

@@ -18,6 +18,10 @@ public:
     void SpeedButton12Click() { settleClick(); }
     void CredorClick() { searchButton(QStringLiteral("Credor")); }
     void Label9Click() { mostrarLembrete(); }
+    void Label7Click() { writeToday(MaskEdit3); }
+    void Label8Click() { writeToday(MaskEdit5); }
+    void tbreceberAfterScroll() { afterScroll(); }
+    void FormClose() { close(); }
 
 protected:
     void onTabShown(int index) override;

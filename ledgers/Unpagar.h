@@ -25,6 +25,9 @@ public:
     void SpeedButton11Click() { searchButton(QStringLiteral("SpeedButton11")); }
     void SpeedButton12Click() { searchButton(QStringLiteral("SpeedButton12")); }
     void Label7Click() { mostrarLembrete(); }
+    void DeClick() { writeToday(MaskEdit3); }
+    void Label5Click() { writeToday(MaskEdit5); }
+    void tbpagarAfterScroll() { afterScroll(); }
 
     QPushButton* calendario;
     QWidget* Panel11;

@@ -209,6 +209,25 @@ private slots:
         QCOMPARE(w->totalLabel->text(), QString("Total: 1.234,50"));
     }
 
+    void closingLosesTyping_data() { twins(); }
+    void closingLosesTyping() {
+        QFETCH(bool, payables);
+        bill(payables, 1, "LUZ", d("10/03/2025"), QVariant(), 10);
+        LedgerWindow* w = open(payables);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        auto* value = w->control<DBEdit>(w->twin().valueBox);
+        value->setFocus();
+        value->typeText("");  // an emptied value is blank
+        w->btngravarClick();
+        QCOMPARE(dialogs_->lastText(), QString(w->twin().valueBlank));
+        value->typeText("99");
+        w->close();
+        Table all(kAliasVantejaVs2, tableOf(payables));
+        all.open();
+        QCOMPARE(all.fieldByName("Valordocumento").asFloat(), 10.0);
+    }
+
     void badTypingStaysInEditing_data() {
         QTest::addColumn<bool>("payables");
         QTest::addColumn<QString>("boxName");
