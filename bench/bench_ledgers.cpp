@@ -29,8 +29,8 @@
 #include "Sqlite.h"
 #include "Table.h"
 #include "UReceber.h"
-#include "Values.h"
 #include "Unpagar.h"
+#include "Values.h"
 
 namespace {
 
@@ -39,10 +39,11 @@ constexpr int kRuns = 5;
 const QDate kToday(2025, 3, 10);
 
 void fill(sqlite3* db, const QString& table, int rows, quint32 seed) {
-    Statement insert(db, "INSERT INTO " + table +
-                             " (Fantasia, Nome, Codigo, DataEmissao, DataVencimento, DataPagamento, Valordocumento)"
-                             " VALUES (?, ?, ?, ?, ?, ?, ?)");
-    const QStringList words = {"LUZ",    "AGUA",     "ALUGUEL", "TELEFONE", "INTERNET", "MATERIAL",
+    Statement insert(
+        db, "INSERT INTO " + table +
+                " (Fantasia, Nome, Codigo, DataEmissao, DataVencimento, DataPagamento, Valordocumento)"
+                " VALUES (?, ?, ?, ?, ?, ?, ?)");
+    const QStringList words = {"LUZ",     "AGUA",    "ALUGUEL", "TELEFONE", "INTERNET", "MATERIAL",
                                "SALARIO", "IMPOSTO", "GAS",     "SEGURO",   "CONTADOR", "MANUTENCAO"};
     QRandomGenerator random(seed);
     for (int i = 0; i < rows; ++i) {
@@ -99,7 +100,9 @@ double sqliteCli(const QString& file, const QStringList& statements) {
 void line(const QString& step, double ms, double cli) {
     out << QStringLiteral("  %1 %2 ms").arg(step, -46).arg(ms, 9, 'f', 1);
     if (cli >= 0)
-        out << QStringLiteral("   sqlite3 %1 ms   razão %2").arg(cli, 8, 'f', 1).arg(cli > 0 ? ms / cli : 0, 0, 'f', 1);
+        out << QStringLiteral("   sqlite3 %1 ms   razão %2")
+                   .arg(cli, 8, 'f', 1)
+                   .arg(cli > 0 ? ms / cli : 0, 0, 'f', 1);
     out << '\n';
     out.flush();
 }
@@ -133,8 +136,10 @@ void run(int rows) {
     Clock::set(QDateTime(kToday, QTime(9, 0)));
 
     const QString unpaid = "(DataPagamento IS NULL OR DataPagamento < '1990-01-01')";
-    const QString reminder = "SELECT Chave FROM %1 WHERE DataVencimento >= '2025-03-10' AND DataVencimento <= "
-                             "'2025-03-10' AND " + unpaid;
+    const QString reminder =
+        "SELECT Chave FROM %1 WHERE DataVencimento >= '2025-03-10' AND DataVencimento <= "
+        "'2025-03-10' AND " +
+        unpaid;
     std::unique_ptr<Tfpagar> pagar;
     std::unique_ptr<Tfreceber> receber;
 
@@ -145,8 +150,9 @@ void run(int rows) {
                      pagar->show();
                      QApplication::processEvents();
                  }),
-         sqliteCli(file, {reminder.arg("tbpagar"), "SELECT total(Valordocumento) FROM tbpagar WHERE Chave IN (" +
-                                                       reminder.arg("tbpagar") + ")",
+         sqliteCli(file, {reminder.arg("tbpagar"),
+                          "SELECT total(Valordocumento) FROM tbpagar WHERE Chave IN (" +
+                              reminder.arg("tbpagar") + ")",
                           "SELECT Chave FROM tbpagar WHERE " + unpaid + " ORDER BY DataVencimento, Chave",
                           "SELECT total(Valordocumento) FROM tbpagar WHERE " + unpaid}));
     line("abrir Entradas (lembrete, Todas, totais)",
@@ -161,14 +167,15 @@ void run(int rows) {
 
     line("botão Pago com totais",
          measure([&] { pagar->searchButton("SpeedButton8"); }, [&] { pagar->searchButton("SpeedButton1"); }),
-         sqliteCli(file, {"SELECT Chave FROM tbpagar WHERE DataPagamento > '1990-01-01' ORDER BY DataVencimento, "
-                          "Chave",
-                          "SELECT total(Valordocumento) FROM tbpagar WHERE DataPagamento > '1990-01-01'"}));
+         sqliteCli(file,
+                   {"SELECT Chave FROM tbpagar WHERE DataPagamento > '1990-01-01' ORDER BY DataVencimento, "
+                    "Chave",
+                    "SELECT total(Valordocumento) FROM tbpagar WHERE DataPagamento > '1990-01-01'"}));
 
     pagar->searchButton("SpeedButton2");
     pagar->Edit1->setText("MA");
-    line("busca incremental, uma tecla ('MAN')", measure([&] { pagar->Edit1->setText("MA"); },
-                                                         [&] { pagar->Edit1->setText("MAN"); }),
+    line("busca incremental, uma tecla ('MAN')",
+         measure([&] { pagar->Edit1->setText("MA"); }, [&] { pagar->Edit1->setText("MAN"); }),
          sqliteCli(file, {"SELECT Chave FROM tbpagar WHERE " + unpaid +
                           " AND Fantasia >= 'MAN' ORDER BY Fantasia, Chave LIMIT 1"}));
 
@@ -182,15 +189,20 @@ void run(int rows) {
                      bar->setValue(bar->value() + page);
                      pagar->DBGrid2->viewport()->repaint();
                  }),
-         sqliteCli(file, {QStringLiteral("SELECT * FROM tbpagar WHERE %1 ORDER BY Fantasia, Chave LIMIT %2 OFFSET %3")
+         sqliteCli(file, {QStringLiteral(
+                              "SELECT * FROM tbpagar WHERE %1 ORDER BY Fantasia, Chave LIMIT %2 OFFSET %3")
                               .arg(unpaid)
                               .arg(page)
                               .arg(rows / 6)}));
     pagar->PageControl1->setCurrentIndex(LedgerWindow::Cadastro);
 
     line("Nova Saída",
-         measure([&] { pagar->btncancelarClick(); pagar->searchButton("SpeedButton2"); },
-                 [&] { pagar->btnnovoClick(); }),
+         measure(
+             [&] {
+                 pagar->btncancelarClick();
+                 pagar->searchButton("SpeedButton2");
+             },
+             [&] { pagar->btnnovoClick(); }),
          sqliteCli(file, {"SELECT * FROM tbpagar ORDER BY Codigo DESC, Chave DESC LIMIT 1"}));
     pagar->btncancelarClick();
 

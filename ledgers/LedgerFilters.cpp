@@ -19,7 +19,8 @@ bool bothFilled(const QString& from, const QString& to) {
 }
 
 QString dueRange(const QString& from, const QString& to) {
-    return QStringLiteral("datavencimento >='") + from + QStringLiteral("' and datavencimento <='") + to + kQuote;
+    return QStringLiteral("datavencimento >='") + from + QStringLiteral("' and datavencimento <='") + to +
+           kQuote;
 }
 
 QString unpaid(const QString& from, const QString& to) {

@@ -28,7 +28,8 @@ QString overdueBefore(const QString& day);
 enum class NameTest { Any, PaidAfter1930, UnpaidBefore1930, UnpaidBefore1900 };
 // `field` ("fantasia" or "Nome") equal to the name, placed between the quotes as it is; a name ending in *
 // matches by prefix.
-QString byName(const QString& from, const QString& to, const QString& field, const QString& name, NameTest test);
+QString byName(const QString& from, const QString& to, const QString& field, const QString& name,
+               NameTest test);
 
 // A typed name as the name filters use it: a to z turned into capitals, everything else as typed.
 QString upperAsciiLetters(const QString& text);

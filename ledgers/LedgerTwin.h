@@ -3,8 +3,8 @@
 #include <QList>
 #include <QString>
 
-#include "LedgerFilters.h"
 #include "Layout.h"
+#include "LedgerFilters.h"
 
 // Everything in which the payables and the receivables windows differ, as data. The behaviour is the
 // LedgerWindow's; each twin is one constant of this shape.
@@ -61,7 +61,7 @@ struct Twin {
     const char* chequeGroup;
     QList<Box> dataBoxes;
     QList<Box> chequeBoxes;
-    const char* nameBox;   // "Nome (Credor)"
+    const char* nameBox;  // "Nome (Credor)"
     const char* referenceBox;
     const char* valueBox;
     const char* codeBox;
@@ -93,8 +93,8 @@ struct Twin {
     // Record-tab filter captions: not paid, paid, all, overdue, range ("" when the twin lacks it)
     const char* captionNames[5];
     const char* captionTexts[5];
-    const char* designCaption;  // the caption shown before any filter
-    bool hasOverdueAndMonth;    // "Vencidas" and "Mês Atual" on the record tab
+    const char* designCaption;      // the caption shown before any filter
+    bool hasOverdueAndMonth;        // "Vencidas" and "Mês Atual" on the record tab
     const char* deCaptionNames[2];  // record tab "De:" and "A:" caption handlers
     // Search tab
     QList<SearchButton> searchButtons;

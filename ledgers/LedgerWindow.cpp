@@ -377,7 +377,7 @@ QWidget* LedgerWindow::buildSidePanel(QWidget* parent) {
 }
 
 MaskEdit* LedgerWindow::dateBox(QWidget* parent, const QString& caption, const QString& captionName,
-                                 const QString& boxName, QLabel** label) {
+                                const QString& boxName, QLabel** label) {
     // Clicking the caption writes today's date into the box.
     *label = new QLabel(caption, parent);
     name(*label, captionName);
@@ -412,8 +412,8 @@ QWidget* LedgerWindow::buildReminder(QWidget* parent) {
         hidden->hide();
     }
     heading->addStretch(1);
-    SpeedButton5 = Skin::pushButton(QStringLiteral("Fechar Lembrete"), QStringLiteral("SpeedButton5"),
-                                    reminderPanel);
+    SpeedButton5 =
+        Skin::pushButton(QStringLiteral("Fechar Lembrete"), QStringLiteral("SpeedButton5"), reminderPanel);
     controls_.insert(QStringLiteral("SpeedButton5"), SpeedButton5);
     connect(SpeedButton5, &QPushButton::clicked, this, &LedgerWindow::fecharLembrete);
     heading->addWidget(SpeedButton5);
@@ -482,8 +482,8 @@ QWidget* LedgerWindow::buildSearchTab() {
     Panel9 = new QLabel(page);
     name(Panel9, QStringLiteral("Panel9"));
     Panel9->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Panel9->setStyleSheet(
-        QStringLiteral("font-size: 13pt; font-weight: bold; color: maroon; background: #f0f0f0; padding: 4px;"));
+    Panel9->setStyleSheet(QStringLiteral(
+        "font-size: 13pt; font-weight: bold; color: maroon; background: #f0f0f0; padding: 4px;"));
     layout->addWidget(Panel9);
     return page;
 }
@@ -544,16 +544,23 @@ void LedgerWindow::navigate(QWidget* from, bool forward) {
 bool LedgerWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {
         const QString n = watched->objectName();
-        if (n == QLatin1String("Label2")) Label2Click();
-        else if (n == QLatin1String("Label11")) Label11Click();
-        else if (n == u(twin_.showReminderName)) mostrarLembrete();
-        else if (n == u(twin_.deCaptionNames[0])) writeToday(MaskEdit3);
-        else if (n == u(twin_.deCaptionNames[1])) writeToday(MaskEdit5);
-        else if (n == QLatin1String("Label34")) writeToday(MaskEdit1);
+        if (n == QLatin1String("Label2"))
+            Label2Click();
+        else if (n == QLatin1String("Label11"))
+            Label11Click();
+        else if (n == u(twin_.showReminderName))
+            mostrarLembrete();
+        else if (n == u(twin_.deCaptionNames[0]))
+            writeToday(MaskEdit3);
+        else if (n == u(twin_.deCaptionNames[1]))
+            writeToday(MaskEdit5);
+        else if (n == QLatin1String("Label34"))
+            writeToday(MaskEdit1);
         else if (n == QLatin1String("Label35")) {
             writeToday(MaskEdit2);
             MaskEdit2->setFocus();
-        } else if (n == QLatin1String("Label17") && calendar_) calendar_->hide();
+        } else if (n == QLatin1String("Label17") && calendar_)
+            calendar_->hide();
         return QDialog::eventFilter(watched, event);
     }
     if (!twin_.payables && watched == MaskEdit3 && EditorKit::leftForAnotherControl(this, event) &&
@@ -567,13 +574,15 @@ bool LedgerWindow::eventFilter(QObject* watched, QEvent* event) {
     const bool esc = key->key() == Qt::Key_Escape;
     if (key->key() == Qt::Key_F1 &&
         (watched == box(twin_.codeBox) ||
-         (!twin_.payables && (watched == DBGrid2 || watched == controls_.value(QStringLiteral("DBEdit1")))))) {
+         (!twin_.payables &&
+          (watched == DBGrid2 || watched == controls_.value(QStringLiteral("DBEdit1")))))) {
         Label2Click();
         return true;
     }
     if (key->key() == Qt::Key_Delete && key->modifiers() & Qt::ControlModifier &&
         (watched == DBGrid1 || watched == DBGrid2)) {
-        if (!ledger->isEmpty() && Dialogs::current().confirmDelete(this)) guarded(this, [this] { ledger->remove(); });
+        if (!ledger->isEmpty() && Dialogs::current().confirmDelete(this))
+            guarded(this, [this] { ledger->remove(); });
         return true;
     }
     if (watched == MaskEdit5) {
@@ -591,7 +600,8 @@ bool LedgerWindow::eventFilter(QObject* watched, QEvent* event) {
             MaskEdit1->setFocus();
         return true;
     }
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return QDialog::eventFilter(watched, event);
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return QDialog::eventFilter(watched, event);
     if (keyPreview && (enter || esc) && qobject_cast<QWidget*>(watched) &&
         !qobject_cast<QAbstractItemView*>(watched)) {
         if (auto* combo = qobject_cast<QComboBox*>(watched); combo && combo->view()->isVisible())
@@ -728,8 +738,8 @@ void LedgerWindow::deleteClick() {
 
 void LedgerWindow::Label2Click() {
     QString text = inputText;
-    if (Dialogs::current().input(this, u(twin_.codeTitle), QStringLiteral("Digite aqui, o código a ser localizado:"),
-                                 text)) {
+    if (Dialogs::current().input(this, u(twin_.codeTitle),
+                                 QStringLiteral("Digite aqui, o código a ser localizado:"), text)) {
         bool found = false;
         const bool ran = guarded(this, [&] {
             const QVariant number = Values::parseNumber(text);
@@ -743,8 +753,8 @@ void LedgerWindow::Label2Click() {
 
 void LedgerWindow::Label11Click() {
     QString text = inputText;
-    if (Dialogs::current().input(this, u(twin_.nameTitle), QStringLiteral("Digite aqui, o nome a ser localizado:"),
-                                 text)) {
+    if (Dialogs::current().input(this, u(twin_.nameTitle),
+                                 QStringLiteral("Digite aqui, o nome a ser localizado:"), text)) {
         bool found = false;
         const bool ran = guarded(this, [&] { found = ledger->locate(kFantasia, text); });
         if (ran && !found) Dialogs::current().message(this, QStringLiteral("Nome não localizado !!!"));
@@ -807,7 +817,8 @@ void LedgerWindow::recordFilter(Choice choice) {
             done = true;
             break;
         case Vencidas:
-            done = applyFilter(LF::overdueBefore(control<MaskEdit>(QStringLiteral("atrazadas"))->maskedText()));
+            done =
+                applyFilter(LF::overdueBefore(control<MaskEdit>(QStringLiteral("atrazadas"))->maskedText()));
             break;
         case MesAtual:
             MaskEdit3->setMaskedText(Values::dateToText(LF::monthStart(Clock::today())));
@@ -959,14 +970,16 @@ Report::Layout LedgerWindow::QuickRep1() const {
                                  c.alignment);
     Band& summary = layout.addBand(BandKind::Summary, 10.6);
     const ListingColumn& value = twin_.listing.last();
-    summary.elements << hline(0, 0, width) << text(value.left - 35, 2, QStringLiteral("TOTAL"),
-                                                   Font().sized(14).withBold(), 30, Qt::AlignRight)
-                     << sum(value.left - 20, 2, kValor, QStringLiteral("###,##0.00"), Font().sized(14).withBold(),
-                            value.left + value.width - (value.left - 20), Qt::AlignRight);
+    summary.elements << hline(0, 0, width)
+                     << text(value.left - 35, 2, QStringLiteral("TOTAL"), Font().sized(14).withBold(), 30,
+                             Qt::AlignRight)
+                     << sum(value.left - 20, 2, kValor, QStringLiteral("###,##0.00"),
+                            Font().sized(14).withBold(), value.left + value.width - (value.left - 20),
+                            Qt::AlignRight);
     Band& footer = layout.addBand(BandKind::PageFooter, twin_.footerHeight);
     if (twin_.footerLogo)
         footer.elements << picture(QRectF((width - 40) / 2, 3, 40, 17),
-                                   Pictures::background(QSize(400, 170)).toImage());
+                                   Pictures::background(QSize(450, 192)).toImage());
     return layout;
 }
 

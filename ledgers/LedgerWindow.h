@@ -4,8 +4,8 @@
 #include <QDialog>
 #include <QMap>
 
-#include "LedgerTwin.h"
 #include "Layout.h"
+#include "LedgerTwin.h"
 
 class DBGrid;
 class DBText;
@@ -48,9 +48,9 @@ public:
     void novo();
     virtual void btngravarClick() = 0;
     void btncancelarClick();
-    void deleteClick();  // "Deletar" / "Apagar"
-    void Label2Click();  // look-up by code
-    void Label11Click(); // look-up by name
+    void deleteClick();   // "Deletar" / "Apagar"
+    void Label2Click();   // look-up by code
+    void Label11Click();  // look-up by name
     void Edit1Change(const QString& text);
     void foco();
     void PgNaoPg();
@@ -61,7 +61,7 @@ public:
     void recordFilter(Choice choice);  // the record tab's radio buttons
     void rangeKey(int key);            // a key pressed in the record tab's "A:"
     void searchButton(const QString& name);
-    void searchRangeEnter();            // Enter in the search tab's "A:"
+    void searchRangeEnter();  // Enter in the search tab's "A:"
     void totalizar();
     void Aviso();
     void Aviso_Total();
@@ -179,8 +179,8 @@ private:
     QWidget* buildSearchTab();
     QGroupBox* buildBoxes(QWidget* parent, const char* title, const QList<Ledger::Box>& boxes);
     void name(QWidget* widget, const QString& objectName);
-    MaskEdit* dateBox(QWidget* parent, const QString& caption, const QString& captionName, const QString& boxName,
-                      QLabel** label);
+    MaskEdit* dateBox(QWidget* parent, const QString& caption, const QString& captionName,
+                      const QString& boxName, QLabel** label);
     void connectChangeHandlers();
     void navigate(QWidget* from, bool forward);
     bool changeHandlersOn_ = false;

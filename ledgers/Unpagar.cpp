@@ -40,7 +40,8 @@ QWidget* Tfpagar::pictureArea(QWidget* parent) {
     stack->setStackingMode(QStackedLayout::StackAll);
     auto* Image1 = new QLabel(area);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(Pictures::background(QSize(180, 110)));
+    Image1->setPixmap(
+        Pictures::background().scaled(QSize(210, 135), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     Image1->setAlignment(Qt::AlignCenter);
     stack->addWidget(Image1);
     Panel11 = new QWidget(area);

@@ -14,14 +14,16 @@ private slots:
         QTest::addColumn<QString>("actual");
         QTest::addColumn<QString>("expected");
         const QString e = kEmptyDate;
-        QTest::newRow("unpaid, range") << unpaid("01/03/2025", "31/03/2025")
-                                       << "datavencimento >='01/03/2025' and datavencimento <='31/03/2025' and "
-                                          "Datapagamento < '01/01/1990'";
+        QTest::newRow("unpaid, range")
+            << unpaid("01/03/2025", "31/03/2025")
+            << "datavencimento >='01/03/2025' and datavencimento <='31/03/2025' and "
+               "Datapagamento < '01/01/1990'";
         QTest::newRow("unpaid, alone") << unpaid(e, e) << "datapagamento <'01/01/1990'";
         QTest::newRow("unpaid, one box") << unpaid("01/03/2025", e) << "datapagamento <'01/01/1990'";
         QTest::newRow("unpaid, partly typed counts as filled")
             << unpaid("01/03/2025", "3_/__/____")
-            << "datavencimento >='01/03/2025' and datavencimento <='3_/__/____' and Datapagamento < '01/01/1990'";
+            << "datavencimento >='01/03/2025' and datavencimento <='3_/__/____' and Datapagamento < "
+               "'01/01/1990'";
         QTest::newRow("paid, range") << paid("01/03/2025", "31/03/2025")
                                      << "datavencimento >='01/03/2025' and datavencimento <='31/03/2025' and "
                                         "Datapagamento>'01/01/1990'";
@@ -34,18 +36,18 @@ private slots:
         QTest::newRow("range") << dueRange("01/03/2025", "31/03/2025")
                                << "datavencimento >='01/03/2025' and datavencimento <='31/03/2025'";
         QTest::newRow("name, any") << byName(e, e, "fantasia", "LUZ*", NameTest::Any) << "fantasia = 'LUZ*'";
-        QTest::newRow("name, paid 1930")
-            << byName(e, e, "fantasia", "LUZ", NameTest::PaidAfter1930)
-            << "fantasia = 'LUZ' and datapagamento > '01/01/1930'";
+        QTest::newRow("name, paid 1930") << byName(e, e, "fantasia", "LUZ", NameTest::PaidAfter1930)
+                                         << "fantasia = 'LUZ' and datapagamento > '01/01/1930'";
         QTest::newRow("name, unpaid 1930, range")
             << byName("01/03/2025", "31/03/2025", "fantasia", "LUZ", NameTest::UnpaidBefore1930)
             << "datavencimento >='01/03/2025' and datavencimento <='31/03/2025' and fantasia = 'LUZ' and "
                "datapagamento < '01/01/1930'";
         QTest::newRow("creditor, unpaid 1900") << byName(e, e, "Nome", "JOSE", NameTest::UnpaidBefore1900)
                                                << "Nome = 'JOSE' and datapagamento < '01/01/1900'";
-        QTest::newRow("quote kept as typed") << byName(e, e, "Nome", "D'AVILA", NameTest::Any)
-                                             << "Nome = 'D'AVILA'";
-        QTest::newRow("a to z only") << upperAsciiLetters("água luz-ç 1") << QString::fromUtf8("áGUA LUZ-ç 1");
+        QTest::newRow("quote kept as typed")
+            << byName(e, e, "Nome", "D'AVILA", NameTest::Any) << "Nome = 'D'AVILA'";
+        QTest::newRow("a to z only") << upperAsciiLetters("água luz-ç 1")
+                                     << QString::fromUtf8("áGUA LUZ-ç 1");
     }
     void expressions() {
         QFETCH(QString, actual);
@@ -60,18 +62,18 @@ private slots:
         QTest::addColumn<QDate>("last");
         QTest::newRow("31/01/2025") << QDate(2025, 1, 31) << QDate(2025, 2, 28) << QDate(2025, 1, 1)
                                     << QDate(2025, 1, 31);
-        QTest::newRow("31/01/2024 leap") << QDate(2024, 1, 31) << QDate(2024, 2, 29) << QDate(2024, 1, 1)
-                                         << QDate(2024, 1, 31);
+        QTest::newRow("31/01/2024 leap")
+            << QDate(2024, 1, 31) << QDate(2024, 2, 29) << QDate(2024, 1, 1) << QDate(2024, 1, 31);
         QTest::newRow("15/12/2025") << QDate(2025, 12, 15) << QDate(2026, 1, 15) << QDate(2025, 12, 1)
                                     << QDate(2025, 12, 31);
         QTest::newRow("31/03/2025") << QDate(2025, 3, 31) << QDate(2025, 4, 30) << QDate(2025, 3, 1)
                                     << QDate(2025, 3, 31);
         QTest::newRow("30/01/2025") << QDate(2025, 1, 30) << QDate(2025, 2, 28) << QDate(2025, 1, 1)
                                     << QDate(2025, 1, 31);
-        QTest::newRow("February 2024") << QDate(2024, 2, 10) << QDate(2024, 3, 10) << QDate(2024, 2, 1)
-                                       << QDate(2024, 2, 29);
-        QTest::newRow("copy of a copy") << QDate(2025, 2, 28) << QDate(2025, 3, 28) << QDate(2025, 2, 1)
-                                        << QDate(2025, 2, 28);
+        QTest::newRow("February 2024")
+            << QDate(2024, 2, 10) << QDate(2024, 3, 10) << QDate(2024, 2, 1) << QDate(2024, 2, 29);
+        QTest::newRow("copy of a copy")
+            << QDate(2025, 2, 28) << QDate(2025, 3, 28) << QDate(2025, 2, 1) << QDate(2025, 2, 28);
     }
     void months() {
         QFETCH(QDate, next);

@@ -94,8 +94,12 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("filterCaption");
         QTest::addColumn<QString>("shownCodes");
-        QTest::newRow("pagar") << true << "Saídas do Caixa" << "Todas Não Pagas" << "000001,000002";
-        QTest::newRow("receber") << false << "Entradas do Caixa" << "Todas Cadastradas" << "000001,000002,000003";
+        QTest::newRow("pagar") << true << "Saídas do Caixa"
+                               << "Todas Não Pagas"
+                               << "000001,000002";
+        QTest::newRow("receber") << false << "Entradas do Caixa"
+                                 << "Todas Cadastradas"
+                                 << "000001,000002,000003";
     }
     void creation() {
         QFETCH(QString, caption);
@@ -131,7 +135,8 @@ private slots:
         QTest::addColumn<int>("expected");
         for (bool payables : {true, false}) {
             const char* twin = payables ? "pagar" : "receber";
-            QTest::addRow("%s: Nova, highest 41", twin) << payables << false << "Codigo = 3 or Codigo = 7" << 42;
+            QTest::addRow("%s: Nova, highest 41", twin)
+                << payables << false << "Codigo = 3 or Codigo = 7" << 42;
             QTest::addRow("%s: Insert, filter shows 3 and 7", twin)
                 << payables << true << "Codigo = 3 or Codigo = 7" << 8;
             QTest::addRow("%s: Insert, filter shows nothing", twin) << payables << true << "Codigo = 99" << 1;
@@ -164,10 +169,18 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("reference");
         QTest::addColumn<QString>("message");
-        QTest::newRow("pagar, both blank") << true << "" << "" << "Valor da saída em branco. Preencha!";
-        QTest::newRow("pagar, reference blank") << true << "12,5" << "" << "Preencha o Nome da Saída!";
-        QTest::newRow("receber, both blank") << false << "" << "" << "Preencha o nome da entrada!";
-        QTest::newRow("receber, value blank") << false << "" << "LUZ" << "Preencha o valor da entrada!";
+        QTest::newRow("pagar, both blank") << true << ""
+                                           << ""
+                                           << "Valor da saída em branco. Preencha!";
+        QTest::newRow("pagar, reference blank") << true << "12,5"
+                                                << ""
+                                                << "Preencha o Nome da Saída!";
+        QTest::newRow("receber, both blank") << false << ""
+                                             << ""
+                                             << "Preencha o nome da entrada!";
+        QTest::newRow("receber, value blank") << false << ""
+                                              << "LUZ"
+                                              << "Preencha o valor da entrada!";
     }
     void emptyLedgerStoreChecks() {
         QFETCH(QString, value);
@@ -234,8 +247,10 @@ private slots:
         QTest::addColumn<QString>("typed");
         for (bool payables : {true, false}) {
             const char* twin = payables ? "pagar" : "receber";
-            QTest::addRow("%s: impossible date", twin) << payables << "EditData_Vencimento" << "31/02/2025";
-            QTest::addRow("%s: partly typed date", twin) << payables << "EditData_Emissao" << "12/0";
+            QTest::addRow("%s: impossible date", twin) << payables << "EditData_Vencimento"
+                                                       << "31/02/2025";
+            QTest::addRow("%s: partly typed date", twin) << payables << "EditData_Emissao"
+                                                         << "12/0";
         }
     }
     void badTypingStaysInEditing() {
@@ -261,16 +276,24 @@ private slots:
         QTest::addColumn<QString>("message");
         for (bool payables : {true, false}) {
             const char* twin = payables ? "pagar" : "receber";
-            QTest::addRow("%s: code found", twin) << payables << true << "2" << "000002" << "";
+            QTest::addRow("%s: code found", twin) << payables << true << "2"
+                                                  << "000002"
+                                                  << "";
             QTest::addRow("%s: code missing", twin)
-                << payables << true << "9" << "000001"
-                << (payables ? "Documento não localizado !!!" : "Código não localizado !!!");
-            QTest::addRow("%s: code not a number", twin) << payables << true << "DOIS" << "000001" << "error";
-            QTest::addRow("%s: name exact", twin) << payables << false << "LUZ" << "000002" << "";
-            QTest::addRow("%s: luz against LUZ", twin)
-                << payables << false << "luz" << "000001" << "Nome não localizado !!!";
-            QTest::addRow("%s: quote in a name", twin)
-                << payables << false << "D'AGUA" << "000001" << "Nome não localizado !!!";
+                << payables << true << "9"
+                << "000001" << (payables ? "Documento não localizado !!!" : "Código não localizado !!!");
+            QTest::addRow("%s: code not a number", twin) << payables << true << "DOIS"
+                                                         << "000001"
+                                                         << "error";
+            QTest::addRow("%s: name exact", twin) << payables << false << "LUZ"
+                                                  << "000002"
+                                                  << "";
+            QTest::addRow("%s: luz against LUZ", twin) << payables << false << "luz"
+                                                       << "000001"
+                                                       << "Nome não localizado !!!";
+            QTest::addRow("%s: quote in a name", twin) << payables << false << "D'AGUA"
+                                                       << "000001"
+                                                       << "Nome não localizado !!!";
         }
     }
     void lookUps() {
@@ -335,23 +358,50 @@ private slots:
         // due 10/03; 6 unpaid, no due date; 7 unpaid due 10/03.
         for (bool payables : {true, false}) {
             const char* twin = payables ? "pagar" : "receber";
-            QTest::addRow("%s: Não Paga", twin) << payables << "radio0" << "" << "1,3,4,6,7" << "Total: 109,00";
-            QTest::addRow("%s: Paga", twin) << payables << "radio1" << "" << "5" << "Total: 16,00";
-            QTest::addRow("%s: Todas", twin) << payables << "radio2" << "" << "1,2,3,4,5,6,7" << "Total: 127,00";
-            QTest::addRow("%s: search Não Pago", twin) << payables << "SpeedButton2" << "" << "1,3,4,6,7"
-                                                        << "Total: 109,00";
-            QTest::addRow("%s: name, paid after 1930", twin)
-                << payables << "SpeedButton4" << "luz" << "2,3,5" << "Total: 22,00";
-            QTest::addRow("%s: name prefix", twin) << payables << "SpeedButton3" << "LU*" << "1,2,3,4,5,6,7"
-                                                    << "Total: 127,00";
+            QTest::addRow("%s: Não Paga", twin) << payables << "radio0"
+                                                << ""
+                                                << "1,3,4,6,7"
+                                                << "Total: 109,00";
+            QTest::addRow("%s: Paga", twin) << payables << "radio1"
+                                            << ""
+                                            << "5"
+                                            << "Total: 16,00";
+            QTest::addRow("%s: Todas", twin) << payables << "radio2"
+                                             << ""
+                                             << "1,2,3,4,5,6,7"
+                                             << "Total: 127,00";
+            QTest::addRow("%s: search Não Pago", twin) << payables << "SpeedButton2"
+                                                       << ""
+                                                       << "1,3,4,6,7"
+                                                       << "Total: 109,00";
+            QTest::addRow("%s: name, paid after 1930", twin) << payables << "SpeedButton4"
+                                                             << "luz"
+                                                             << "2,3,5"
+                                                             << "Total: 22,00";
+            QTest::addRow("%s: name prefix", twin) << payables << "SpeedButton3"
+                                                   << "LU*"
+                                                   << "1,2,3,4,5,6,7"
+                                                   << "Total: 127,00";
         }
-        QTest::newRow("pagar: Vencidas") << true << "radio3" << "" << "1,3,4,6" << "Total: 66,00";
-        QTest::newRow("pagar: Contas (Não Paga), 1930") << true << "SpeedButton6" << "LUZ" << "1,4,6,7"
+        QTest::newRow("pagar: Vencidas") << true << "radio3"
+                                         << ""
+                                         << "1,3,4,6"
+                                         << "Total: 66,00";
+        QTest::newRow("pagar: Contas (Não Paga), 1930") << true << "SpeedButton6"
+                                                        << "LUZ"
+                                                        << "1,4,6,7"
                                                         << "Total: 105,00";
-        QTest::newRow("receber: Entrada (Não Pago), 1900") << false << "SpeedButton6" << "LUZ" << "1,4,6,7"
+        QTest::newRow("receber: Entrada (Não Pago), 1900") << false << "SpeedButton6"
+                                                           << "LUZ"
+                                                           << "1,4,6,7"
                                                            << "Total: 105,00";
-        QTest::newRow("receber: Credor, 1900") << false << "Credor" << "ana" << "1,4,6,7" << "Total: 105,00";
-        QTest::newRow("pagar: Credor (Geral)") << true << "SpeedButton11" << "ana" << "1,2,3,4,5,6,7"
+        QTest::newRow("receber: Credor, 1900") << false << "Credor"
+                                               << "ana"
+                                               << "1,4,6,7"
+                                               << "Total: 105,00";
+        QTest::newRow("pagar: Credor (Geral)") << true << "SpeedButton11"
+                                               << "ana"
+                                               << "1,2,3,4,5,6,7"
                                                << "Total: 127,00";
     }
     void filters() {
