@@ -513,9 +513,10 @@ void LedgerWindow::FormActivate() {
     auto set = [this](const char* field, const QString& format, bool mask) {
         const int index = ledger->fieldIndex(u(field));
         if (index < 0) return;
-        if (mask)
+        // Set only when changed: a new format repaints every box, also the one being typed in.
+        if (mask && ledger->editMask(index) != format)
             ledger->setEditMask(index, format);
-        else
+        else if (!mask && ledger->displayFormat(index) != format)
             ledger->setDisplayFormat(index, format);
     };
     for (const char* field : {"Codigo", "NumeroPedido", "DocParcela"})
