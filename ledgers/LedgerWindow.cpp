@@ -137,7 +137,8 @@ QWidget* LedgerWindow::box(const char* objectName) const {
 
 // ---- Building
 
-QGroupBox* LedgerWindow::buildBoxes(QWidget* parent, const char* title, const QList<Box>& boxes) {
+QGroupBox* LedgerWindow::buildBoxes(QWidget* parent, const char* title, const QList<Box>& boxes,
+                                    bool beside) {
     auto* group = new QGroupBox(u(title), parent);
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(6, 4, 6, 4);
@@ -189,8 +190,17 @@ QGroupBox* LedgerWindow::buildBoxes(QWidget* parent, const char* title, const QL
             ++row;
             column = 0;
         }
-        grid->addWidget(caption, row * 2, column, 1, wide ? 2 : 1);
-        grid->addWidget(widget, row * 2 + 1, column, 1, wide ? 2 : 1);
+        if (beside && !wide) {
+            // Caption and box on one line, two pairs a line.
+            grid->addWidget(caption, row, column * 2);
+            grid->addWidget(widget, row, column * 2 + 1);
+        } else if (beside) {
+            grid->addWidget(caption, row++, 0, 1, 4);
+            grid->addWidget(widget, row, 0, 1, 4);
+        } else {
+            grid->addWidget(caption, row * 2, column, 1, wide ? 2 : 1);
+            grid->addWidget(widget, row * 2 + 1, column, 1, wide ? 2 : 1);
+        }
         if (wide || column == 1) {
             ++row;
             column = 0;
@@ -198,6 +208,7 @@ QGroupBox* LedgerWindow::buildBoxes(QWidget* parent, const char* title, const QL
             column = 1;
         }
     }
+    if (beside) grid->setRowStretch(row, 1);
     // Enter and Tab follow the order of the description.
     for (int i = 1; i < boxes.size(); ++i)
         setTabOrder(box(boxes[i - 1].name), box(boxes[i].name));
@@ -252,7 +263,7 @@ QWidget* LedgerWindow::buildRecordTab() {
     auto* body = new QHBoxLayout;
     auto* left = new QVBoxLayout;
     auto* top = new QHBoxLayout;
-    top->addWidget(buildBoxes(page, twin_.dataGroup, twin_.dataBoxes), 3);
+    top->addWidget(buildBoxes(page, twin_.dataGroup, twin_.dataBoxes, false), 3);
 
     auto* status = new QGroupBox(QStringLiteral("Status"), page);
     auto* statusLayout = new QVBoxLayout(status);
@@ -274,7 +285,7 @@ QWidget* LedgerWindow::buildRecordTab() {
     top->addWidget(status, 1);
     left->addLayout(top);
 
-    GroupBox2 = buildBoxes(page, twin_.chequeGroup, twin_.chequeBoxes);
+    GroupBox2 = buildBoxes(page, twin_.chequeGroup, twin_.chequeBoxes, true);
     controls_.insert(QStringLiteral("GroupBox2"), GroupBox2);
     auto* showReminder = new QLabel(QStringLiteral("M"), GroupBox2);
     name(showReminder, u(twin_.showReminderName));
@@ -282,7 +293,7 @@ QWidget* LedgerWindow::buildRecordTab() {
     showReminder->setCursor(Qt::PointingHandCursor);
     showReminder->setStyleSheet(QStringLiteral("font-weight: bold; color: navy;"));
     showReminder->installEventFilter(this);
-    static_cast<QGridLayout*>(GroupBox2->layout())->addWidget(showReminder, 0, 2, Qt::AlignRight);
+    static_cast<QGridLayout*>(GroupBox2->layout())->addWidget(showReminder, 2, 3, Qt::AlignRight);
     if (twin_.payables) {
         GroupBox2->setFixedHeight(256);
         MemoInstruc->setFixedHeight(33);

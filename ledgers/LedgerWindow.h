@@ -177,7 +177,7 @@ private:
     QWidget* buildSidePanel(QWidget* parent);
     QWidget* buildReminder(QWidget* parent);
     QWidget* buildSearchTab();
-    QGroupBox* buildBoxes(QWidget* parent, const char* title, const QList<Ledger::Box>& boxes);
+    QGroupBox* buildBoxes(QWidget* parent, const char* title, const QList<Ledger::Box>& boxes, bool beside);
     void name(QWidget* widget, const QString& objectName);
     MaskEdit* dateBox(QWidget* parent, const QString& caption, const QString& captionName,
                       const QString& boxName, QLabel** label);
