@@ -503,7 +503,6 @@ void LedgerWindow::connectChangeHandlers() {
     // Any change of these boxes' text enables "Gravar", also when another record comes up.
     for (const Box& b : twin_.dataBoxes) {
         QWidget* widget = box(b.name);
-        const bool salvar = b.kind == BoxKind::Combo && u(b.field) != QLatin1String("Nome");
         const bool status = twin_.payables && u(b.name) == u(twin_.nameBox);
         auto handler = [this, status] {
             btngravar->setEnabled(true);
@@ -513,7 +512,6 @@ void LedgerWindow::connectChangeHandlers() {
             connect(edit, &QLineEdit::textChanged, this, handler);
         else if (auto* combo = qobject_cast<QComboBox*>(widget))
             connect(combo, &QComboBox::currentTextChanged, this, handler);
-        Q_UNUSED(salvar);
     }
 }
 
@@ -546,11 +544,6 @@ void LedgerWindow::showEvent(QShowEvent* event) {
 void LedgerWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
     QDialog::changeEvent(event);
-}
-
-void LedgerWindow::navigate(QWidget* from, bool forward) {
-    Q_UNUSED(from);
-    focusNextPrevChild(forward);
 }
 
 bool LedgerWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -618,7 +611,7 @@ bool LedgerWindow::eventFilter(QObject* watched, QEvent* event) {
         !qobject_cast<QAbstractItemView*>(watched)) {
         if (auto* combo = qobject_cast<QComboBox*>(watched); combo && combo->view()->isVisible())
             return false;
-        navigate(static_cast<QWidget*>(watched), enter);
+        focusNextPrevChild(enter);
         return true;
     }
     return QDialog::eventFilter(watched, event);

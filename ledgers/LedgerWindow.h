@@ -182,6 +182,4 @@ private:
     MaskEdit* dateBox(QWidget* parent, const QString& caption, const QString& captionName,
                       const QString& boxName, QLabel** label);
     void connectChangeHandlers();
-    void navigate(QWidget* from, bool forward);
-    bool changeHandlersOn_ = false;
 };
