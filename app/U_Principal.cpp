@@ -23,6 +23,7 @@
 #include "DBGrid.h"
 #include "DataControls.h"
 #include "DataError.h"
+#include "LedgerFilters.h"
 #include "Database.h"
 #include "Dialogs.h"
 #include "Formats.h"
@@ -37,6 +38,8 @@
 #include "U_Login.h"
 #include "U_Usuarios.h"
 #include "UnitFornecedor.h"
+#include "UReceber.h"
+#include "Unpagar.h"
 #include "Unit1.h"
 #include "UnitFluxo.h"
 #include "Values.h"
@@ -210,6 +213,10 @@ void TFPrincipal::buildToolBar() {
             &TFPrincipal::PromissoriaClick);
     connect(toolButton(QStringLiteral("Fluxo Caixa")), &QToolButton::clicked, this,
             &TFPrincipal::FluxoCaixaClick);
+    connect(toolButton(QStringLiteral("Contas Pagar")), &QToolButton::clicked, this,
+            &TFPrincipal::ContasPagarClick);
+    connect(toolButton(QStringLiteral("Contas Receber")), &QToolButton::clicked, this,
+            &TFPrincipal::ContasReceberClick);
     auto* gap = new QWidget(bar);
     gap->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bar->addWidget(gap);
@@ -421,26 +428,19 @@ void TFPrincipal::sumInto(Table* view, int page, bool overdue) {
     totals_[page][overdue]->setText(Formats::money(sum));
 }
 
-namespace {
-QString dueToday(const QString& day) {
-    return QStringLiteral("datavencimento >='") + day + QStringLiteral("' and datavencimento <='") + day +
-           QStringLiteral("' and Datapagamento < '01/01/1990'");
-}
-QString overdueBefore(const QString& day) {
-    return QStringLiteral("datavencimento <'") + day + QStringLiteral("' and Datapagamento < '01/01/1990'");
-}
-}  // namespace
+using LedgerFilters::dueOn;
+using LedgerFilters::overdueBefore;
 
 void TFPrincipal::contaspagar() {
     guarded(this, [this] {
-        filterView(TPagarHoje, dueToday(startDate()));
+        filterView(TPagarHoje, dueOn(startDate()));
         TotalCPagas();
     });
 }
 
 void TFPrincipal::receberhoje() {
     guarded(this, [this] {
-        filterView(TReceberHoje, dueToday(startDate()));
+        filterView(TReceberHoje, dueOn(startDate()));
         Aviso_Total();
     });
 }
@@ -575,6 +575,14 @@ void TFPrincipal::ReciboClick() {
 
 void TFPrincipal::PromissoriaClick() {
     openModal<TForm1>(TForm1::PaginaPromissoria);
+}
+
+void TFPrincipal::ContasPagarClick() {
+    openModal<Tfpagar>();
+}
+
+void TFPrincipal::ContasReceberClick() {
+    openModal<Tfreceber>();
 }
 
 void TFPrincipal::FluxoCaixaClick() {

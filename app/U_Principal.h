@@ -72,6 +72,8 @@ public:
     void AlterarSenhaClick();
     void LogomarcaClick();
     void CarregarLogo();  // the stored logo file into the picture area
+    void ContasPagarClick();
+    void ContasReceberClick();
     void closeRequest();
 
     // What tests and the pieces of the window look at.

@@ -52,6 +52,10 @@ bool WidgetDialogs::confirmation(QWidget* parent, const QString& text) {
                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+void WidgetDialogs::confirmed(QWidget* parent, const QString& text) {
+    ask(parent, QMessageBox::Question, QStringLiteral("Confirmação"), text, QMessageBox::Ok);
+}
+
 void WidgetDialogs::message(QWidget* parent, const QString& text) {
     ask(parent, QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok);
 }

@@ -20,6 +20,8 @@ public:
     // An error box whose one button is "Não".
     virtual void errorNo(QWidget* parent, const QString& text) = 0;
     virtual bool confirmation(QWidget* parent, const QString& text) = 0;  // Yes / No
+    // A confirmation box that only reports: its one button is OK.
+    virtual void confirmed(QWidget* parent, const QString& text) = 0;
     // A plain message with the program's title.
     virtual void message(QWidget* parent, const QString& text) = 0;
     // A Yes/No question with a caption of its own ("Confirmação", "Exclusão", "Registro", "Erro").
@@ -47,6 +49,7 @@ public:
     void information(QWidget* parent, const QString& text) override;
     void errorNo(QWidget* parent, const QString& text) override;
     bool confirmation(QWidget* parent, const QString& text) override;
+    void confirmed(QWidget* parent, const QString& text) override;
     void message(QWidget* parent, const QString& text) override;
     bool question(QWidget* parent, const QString& text, const QString& caption) override;
     bool input(QWidget* parent, const QString& caption, const QString& prompt, QString& value) override;

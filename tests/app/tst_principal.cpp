@@ -33,6 +33,7 @@
 #include "Startup.h"
 #include "TempData.h"
 #include "WindowFixture.h"
+#include "LedgerWindow.h"
 #include "U_Cadastro.h"
 #include "U_Login.h"
 #include "U_Principal.h"
@@ -128,7 +129,8 @@ private slots:
         QVERIFY(dialogs_->lastText().startsWith("Vanteja"));
     }
 
-    // "Clientes" and the menu open the register on the right tab, modally, a new window each time.
+    // "Clientes" and the menu open the register on the right tab, modally, a new window each time; so do the
+    // ledgers.
     void registersOpenFromTheToolBarAndTheMenu() {
         start();
         QStringList seen;
@@ -159,6 +161,17 @@ private slots:
             principal_->toolButton(caption)->click();
         }
         QCOMPARE(tabs, QList<int>({TForm1::PaginaRecibo, TForm1::PaginaPromissoria}));
+
+        QStringList ledgers;
+        for (const char* caption : {"Contas Pagar", "Contas Receber"}) {
+            QTimer::singleShot(0, this, [&] {
+                auto* window = qobject_cast<LedgerWindow*>(QApplication::activeModalWidget());
+                ledgers << (window ? window->windowTitle() : QString("nothing"));
+                if (window) window->close();
+            });
+            principal_->toolButton(caption)->click();
+        }
+        QCOMPARE(ledgers, QStringList({QString::fromUtf8("Saídas do Caixa"), "Entradas do Caixa"}));
     }
 
     // The first activation points Senha at the data folder and writes the clock and the long date.

@@ -11,7 +11,7 @@
 class ScriptedDialogs : public Dialogs {
 public:
     struct Call {
-        QString kind;  // error, errorNo, information, confirmation, message, question, input, confirmDelete, about
+        QString kind;  // error, errorNo, information, confirmation, confirmed, message, question, input, confirmDelete, about
         QString caption;
         QString text;
     };
@@ -43,6 +43,9 @@ public:
     bool confirmation(QWidget*, const QString& text) override {
         calls << Call{QStringLiteral("confirmation"), QStringLiteral("Confirmação"), text};
         return next().toBool();
+    }
+    void confirmed(QWidget*, const QString& text) override {
+        calls << Call{QStringLiteral("confirmed"), QStringLiteral("Confirmação"), text};
     }
     void message(QWidget*, const QString& text) override {
         calls << Call{QStringLiteral("message"), QStringLiteral("Vanteja"), text};

@@ -1,0 +1,246 @@
+// Speed of the two ledger windows over generated ledgers (100,000 and 1,000,000 rows by default): creating
+// and showing a window, a filter button with its totals, one keystroke of the incremental search, a page of
+// the grid, "Nova Saída", and the listing of 20,000 filtered rows to its first preview page. Each figure is
+// the median of a few runs, beside the sqlite3 command line's time for the same SQL on the same file.
+//   bench_ledgers [ROWS...]
+
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <functional>
+
+#include "Clock.h"
+#include "DBGrid.h"
+#include "Database.h"
+#include "Dialogs.h"
+#include "Filler.h"
+#include "MaskEdit.h"
+#include "Painter.h"
+#include "Schema.h"
+#include "Sqlite.h"
+#include "Table.h"
+#include "UReceber.h"
+#include "Unpagar.h"
+#include "Values.h"
+
+namespace {
+
+QTextStream out(stdout);
+constexpr int kRuns = 5;
+const QDate kToday(2025, 3, 10);
+
+void fill(sqlite3* db, const QString& table, int rows, quint32 seed) {
+    Statement insert(
+        db, "INSERT INTO " + table +
+                " (Fantasia, Nome, Codigo, DataEmissao, DataVencimento, DataPagamento, Valordocumento)"
+                " VALUES (?, ?, ?, ?, ?, ?, ?)");
+    const QStringList words = {"LUZ",     "AGUA",    "ALUGUEL", "TELEFONE", "INTERNET", "MATERIAL",
+                               "SALARIO", "IMPOSTO", "GAS",     "SEGURO",   "CONTADOR", "MANUTENCAO"};
+    QRandomGenerator random(seed);
+    for (int i = 0; i < rows; ++i) {
+        const QDate due = QDate(2016, 1, 1).addDays(random.bounded(3650));
+        insert.bind(1, words[random.bounded(words.size())] + QStringLiteral(" %1").arg(random.bounded(500)));
+        insert.bind(2, QStringLiteral("CREDOR %1").arg(random.bounded(2000)));
+        insert.bind(3, i + 1);
+        insert.bind(4, Values::dateToIso(due.addDays(-random.bounded(30))));
+        insert.bind(5, Values::dateToIso(due));
+        insert.bind(6, random.bounded(3) == 0 ? QVariant() : QVariant(Values::dateToIso(due.addDays(3))));
+        insert.bind(7, random.bounded(1000000) / 100.0);
+        insert.run();
+        insert.reset();
+    }
+}
+
+double middle(QVector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double measure(const std::function<void()>& before, const std::function<void()>& step) {
+    QVector<double> times;
+    for (int run = 0; run < kRuns; ++run) {
+        before();
+        QElapsedTimer timer;
+        timer.start();
+        step();
+        times << timer.nsecsElapsed() / 1e6;
+    }
+    return middle(times);
+}
+
+// The sqlite3 command line's timer over the statements of one step, output thrown away.
+double sqliteCli(const QString& file, const QStringList& statements) {
+    const QString program = QStandardPaths::findExecutable("sqlite3");
+    if (program.isEmpty() || statements.isEmpty()) return -1;
+    QString script = ".output /dev/null\n.timer on\n";
+    for (int run = 0; run < kRuns; ++run)
+        script += statements.join(";\n") + ";\n";
+    QProcess cli;
+    cli.start(program, {file});
+    cli.write(script.toUtf8());
+    cli.closeWriteChannel();
+    cli.waitForFinished(-1);
+    static const QRegularExpression real("Run Time: real ([0-9.]+)");
+    QVector<double> runs(kRuns, 0);
+    int index = 0;
+    for (auto it = real.globalMatch(QString::fromUtf8(cli.readAllStandardOutput())); it.hasNext(); ++index)
+        runs[qMin(index / int(statements.size()), kRuns - 1)] += it.next().captured(1).toDouble() * 1000;
+    return index ? middle(runs) : -1;
+}
+
+void line(const QString& step, double ms, double cli) {
+    out << QStringLiteral("  %1 %2 ms").arg(step, -46).arg(ms, 9, 'f', 1);
+    if (cli >= 0)
+        out << QStringLiteral("   sqlite3 %1 ms   razão %2")
+                   .arg(cli, 8, 'f', 1)
+                   .arg(cli > 0 ? ms / cli : 0, 0, 'f', 1);
+    out << '\n';
+    out.flush();
+}
+
+// Answers nothing and shows nothing: the listing is filled and its first page drawn by the bench itself.
+class SilentDialogs : public WidgetDialogs {
+public:
+    void confirmed(QWidget*, const QString&) override {}
+    void preview(QWidget*, const Report::Document&) override {}
+};
+
+void run(int rows) {
+    QTemporaryDir dir;
+    const QString folder = dataFolderFor(dir.path());
+    writeDataFolder(folder);
+    const QString file = QDir(folder).filePath(kDataFileName);
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open(file.toUtf8().constData(), &db);
+        execSql(db, "BEGIN");
+        fill(db, "tbpagar", rows, 11);
+        fill(db, "tbreceber", rows, 12);
+        execSql(db, "COMMIT");
+        execSql(db, "ANALYZE");
+        sqlite3_close(db);
+    }
+    out << QStringLiteral("tbpagar e tbreceber com %L1 linhas cada\n").arg(rows);
+    Session::instance().clear();
+    defineStandardDatabases(dir.path());
+    ProgramFolder::set(dir.path());
+    Clock::set(QDateTime(kToday, QTime(9, 0)));
+
+    const QString unpaid = "(DataPagamento IS NULL OR DataPagamento < '1990-01-01')";
+    const QString reminder =
+        "SELECT Chave FROM %1 WHERE DataVencimento >= '2025-03-10' AND DataVencimento <= "
+        "'2025-03-10' AND " +
+        unpaid;
+    std::unique_ptr<Tfpagar> pagar;
+    std::unique_ptr<Tfreceber> receber;
+
+    line("abrir Saídas (lembrete, Não Paga, totais)",
+         measure([&] { pagar.reset(); },
+                 [&] {
+                     pagar = std::make_unique<Tfpagar>();
+                     pagar->show();
+                     QApplication::processEvents();
+                 }),
+         sqliteCli(file, {reminder.arg("tbpagar"),
+                          "SELECT total(Valordocumento) FROM tbpagar WHERE Chave IN (" +
+                              reminder.arg("tbpagar") + ")",
+                          "SELECT Chave FROM tbpagar WHERE " + unpaid + " ORDER BY DataVencimento, Chave",
+                          "SELECT total(Valordocumento) FROM tbpagar WHERE " + unpaid}));
+    line("abrir Entradas (lembrete, Todas, totais)",
+         measure([&] { receber.reset(); },
+                 [&] {
+                     receber = std::make_unique<Tfreceber>();
+                     receber->show();
+                     QApplication::processEvents();
+                 }),
+         sqliteCli(file, {reminder.arg("tbreceber"), "SELECT Chave FROM tbreceber ORDER BY Chave",
+                          "SELECT total(Valordocumento) FROM tbreceber"}));
+
+    line("botão Pago com totais",
+         measure([&] { pagar->searchButton("SpeedButton8"); }, [&] { pagar->searchButton("SpeedButton1"); }),
+         sqliteCli(file,
+                   {"SELECT Chave FROM tbpagar WHERE DataPagamento > '1990-01-01' ORDER BY DataVencimento, "
+                    "Chave",
+                    "SELECT total(Valordocumento) FROM tbpagar WHERE DataPagamento > '1990-01-01'"}));
+
+    pagar->searchButton("SpeedButton2");
+    pagar->Edit1->setText("MA");
+    line("busca incremental, uma tecla ('MAN')",
+         measure([&] { pagar->Edit1->setText("MA"); }, [&] { pagar->Edit1->setText("MAN"); }),
+         sqliteCli(file, {"SELECT Chave FROM tbpagar WHERE " + unpaid +
+                          " AND Fantasia >= 'MAN' ORDER BY Fantasia, Chave LIMIT 1"}));
+
+    pagar->PageControl1->setCurrentIndex(LedgerWindow::Pesquisa);
+    QApplication::processEvents();
+    QScrollBar* bar = pagar->DBGrid2->verticalScrollBar();
+    const int page = qMax(1, bar->pageStep());
+    line(QStringLiteral("grade: uma página (%1 linhas)").arg(page),
+         measure([&] { bar->setValue(bar->maximum() / 2); },
+                 [&] {
+                     bar->setValue(bar->value() + page);
+                     pagar->DBGrid2->viewport()->repaint();
+                 }),
+         sqliteCli(file, {QStringLiteral(
+                              "SELECT * FROM tbpagar WHERE %1 ORDER BY Fantasia, Chave LIMIT %2 OFFSET %3")
+                              .arg(unpaid)
+                              .arg(page)
+                              .arg(rows / 6)}));
+    pagar->PageControl1->setCurrentIndex(LedgerWindow::Cadastro);
+
+    line("Nova Saída",
+         measure(
+             [&] {
+                 pagar->btncancelarClick();
+                 pagar->searchButton("SpeedButton2");
+             },
+             [&] { pagar->btnnovoClick(); }),
+         sqliteCli(file, {"SELECT * FROM tbpagar ORDER BY Codigo DESC, Chave DESC LIMIT 1"}));
+    pagar->btncancelarClick();
+
+    // A due-date range holding about 20,000 rows.
+    const int days = qMax(1, int(3650.0 * 20000 / rows));
+    const QString to = Values::dateToText(QDate(2016, 1, 1).addDays(days - 1));
+    pagar->MaskEdit1->setMaskedText("01/01/2016");
+    pagar->MaskEdit2->setMaskedText(to);
+    pagar->searchRangeEnter();
+    const int listed = pagar->ledger->recordCount();
+    line(QStringLiteral("listagem de %L1 linhas até a 1ª página").arg(listed),
+         measure([] {},
+                 [&] {
+                     const Report::Document document = Report::fill(pagar->QuickRep1());
+                     Report::renderPage(document, 0, 96 / 25.4);
+                 }),
+         sqliteCli(file, {QStringLiteral("SELECT * FROM tbpagar WHERE DataVencimento >= '2016-01-01' AND "
+                                         "DataVencimento <= '%1' ORDER BY Codigo, Chave")
+                              .arg(Values::dateToIso(Values::parseDate(to)))}));
+    out << '\n';
+    pagar.reset();
+    receber.reset();
+    Session::instance().clear();
+    Clock::set(QDateTime());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    SilentDialogs dialogs;
+    Dialogs::install(&dialogs);
+    QList<int> sizes;
+    for (const QString& arg : app.arguments().mid(1))
+        sizes << arg.toInt();
+    if (sizes.isEmpty()) sizes = {100000, 1000000};
+    for (int rows : sizes)
+        run(rows);
+    Dialogs::install(nullptr);
+    return 0;
+}

@@ -1,0 +1,99 @@
+#include "LedgerFilters.h"
+
+#include <cmath>
+
+#include "Values.h"
+
+namespace LedgerFilters {
+
+namespace {
+const QString kQuote = QStringLiteral("'");
+}
+
+bool isEmptyBox(const QString& text) {
+    return text == kEmptyDate;
+}
+
+bool bothFilled(const QString& from, const QString& to) {
+    return !isEmptyBox(from) && !isEmptyBox(to);
+}
+
+QString dueRange(const QString& from, const QString& to) {
+    return QStringLiteral("datavencimento >='") + from + QStringLiteral("' and datavencimento <='") + to +
+           kQuote;
+}
+
+QString unpaid(const QString& from, const QString& to) {
+    if (!bothFilled(from, to)) return QStringLiteral("datapagamento <'01/01/1990'");
+    return dueRange(from, to) + QStringLiteral(" and Datapagamento < '01/01/1990'");
+}
+
+QString paid(const QString& from, const QString& to) {
+    if (!bothFilled(from, to)) return QStringLiteral("datapagamento>'01/01/1990'");
+    return dueRange(from, to) + QStringLiteral(" and Datapagamento>'01/01/1990'");
+}
+
+QString dueOn(const QString& day) {
+    return dueRange(day, day) + QStringLiteral(" and Datapagamento < '01/01/1990'");
+}
+
+QString overdueBefore(const QString& day) {
+    return QStringLiteral("datavencimento <'") + day + QStringLiteral("' and Datapagamento < '01/01/1990'");
+}
+
+QString byName(const QString& from, const QString& to, const QString& field, const QString& name,
+               NameTest test) {
+    QString text = field + QStringLiteral(" = '") + name + kQuote;
+    switch (test) {
+        case NameTest::Any:
+            break;
+        case NameTest::PaidAfter1930:
+            text += QStringLiteral(" and datapagamento > '01/01/1930'");
+            break;
+        case NameTest::UnpaidBefore1930:
+            text += QStringLiteral(" and datapagamento < '01/01/1930'");
+            break;
+        case NameTest::UnpaidBefore1900:
+            text += QStringLiteral(" and datapagamento < '01/01/1900'");
+            break;
+    }
+    if (!bothFilled(from, to)) return text;
+    return dueRange(from, to) + QStringLiteral(" and ") + text;
+}
+
+QString upperAsciiLetters(const QString& text) {
+    QString result = text;
+    for (QChar& c : result)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
+    return result;
+}
+
+QDate monthStart(const QDate& day) {
+    return QDate(day.year(), day.month(), 1);
+}
+
+QDate monthEnd(const QDate& day) {
+    return QDate(day.year(), day.month(), day.daysInMonth());
+}
+
+QDate nextMonth(const QDate& day) {
+    return day.addMonths(1);  // Qt keeps the day, or the last day of a shorter month
+}
+
+namespace {
+double toCentavos(double sum) {
+    return std::round(sum * 100.0) / 100.0 + 0.0;  // + 0.0 turns -0 into 0
+}
+}  // namespace
+
+QString totalText(double sum) {
+    double rounded = toCentavos(sum);
+    if (rounded == 0) rounded = 0;
+    return QStringLiteral("Total: ") + Values::formatNumber(rounded);
+}
+
+bool showsZero(double sum) {
+    return std::llround(sum * 100.0) == 0;
+}
+
+}  // namespace LedgerFilters

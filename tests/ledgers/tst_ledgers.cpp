@@ -1,0 +1,725 @@
+// The payables and receivables windows through their controls, with scripted dialogs on a fixed day
+// (10/03/2025). Where the twins behave alike they are rows of the same test.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "DBGrid.h"
+#include "DataControls.h"
+#include "UReceber.h"
+#include "Unpagar.h"
+#include "Values.h"
+#include "WindowFixture.h"
+
+namespace {
+
+using Row = QList<QPair<QString, QVariant>>;
+
+QDate d(const char* text) {
+    return QDate::fromString(QString::fromLatin1(text), QStringLiteral("dd/MM/yyyy"));
+}
+
+QString tableOf(bool payables) {
+    return payables ? QStringLiteral("tbpagar") : QStringLiteral("tbreceber");
+}
+
+void bill(bool payables, int code, const QString& reference, const QVariant& due, const QVariant& paid,
+          double value, const QString& name = QStringLiteral("CREDOR")) {
+    addRow(tableOf(payables), {{"Codigo", code},
+                               {"Fantasia", reference},
+                               {"Nome", name},
+                               {"DataVencimento", due},
+                               {"DataPagamento", paid},
+                               {"Valordocumento", value}});
+}
+
+int stored(bool payables) {
+    Table all(kAliasVantejaVs2, tableOf(payables));
+    all.open();
+    return all.recordCount();
+}
+
+QStringList codes(Table* table) {
+    QStringList list;
+    const Bookmark here = table->bookmark();
+    for (table->first(); !table->eof(); table->next())
+        list << table->fieldByName("Codigo").displayText();
+    table->gotoBookmark(here);
+    list.sort();
+    return list;
+}
+
+}  // namespace
+
+class LedgersTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<WindowFixture> fixture_;
+    std::unique_ptr<LedgerWindow> window_;
+    ScriptedDialogs* dialogs_ = nullptr;
+
+    LedgerWindow* open(bool payables) {
+        if (payables)
+            window_ = std::make_unique<Tfpagar>();
+        else
+            window_ = std::make_unique<Tfreceber>();
+        return window_.get();
+    }
+    Tfpagar* pagar() { return static_cast<Tfpagar*>(open(true)); }
+    static void twins() {
+        QTest::addColumn<bool>("payables");
+        QTest::newRow("pagar") << true;
+        QTest::newRow("receber") << false;
+    }
+    QStringList shown() { return codes(window_->ledger); }
+
+private slots:
+    void init() {
+        fixture_ = std::make_unique<WindowFixture>();
+        dialogs_ = &fixture_->dialogs;
+    }
+    void cleanup() {
+        window_.reset();
+        fixture_.reset();
+    }
+
+    void creation_data() {
+        QTest::addColumn<bool>("payables");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("filterCaption");
+        QTest::addColumn<QString>("shownCodes");
+        QTest::newRow("pagar") << true << "Saídas do Caixa"
+                               << "Todas Não Pagas"
+                               << "000001,000002";
+        QTest::newRow("receber") << false << "Entradas do Caixa"
+                                 << "Todas Cadastradas"
+                                 << "000001,000002,000003";
+    }
+    void creation() {
+        QFETCH(QString, caption);
+        QFETCH(QString, shownCodes);
+        QFETCH(QString, filterCaption);
+        QFETCH(bool, payables);
+        bill(payables, 1, "LUZ", d("10/03/2025"), QVariant(), 100.5);
+        bill(payables, 2, "AGUA", d("09/03/2025"), QVariant(), 20);
+        bill(payables, 3, "GAS", d("10/03/2025"), d("05/03/2025"), 7);
+        LedgerWindow* w = open(payables);
+        verifyAllBound(w);
+        QVERIFY(!w->btngravar->isEnabled());
+        QVERIFY(!w->btncancelar->isEnabled());
+        QVERIFY(!w->btnPrimeiro->isEnabled());
+        QVERIFY(w->btnAvancar->isEnabled());
+        QCOMPARE(w->windowTitle(), caption);
+        QCOMPARE(w->PageControl1->tabText(0), QString("Cadastro "));
+        QCOMPARE(shown().join(','), shownCodes);
+        QStringList visible;
+        for (const char* name : w->twin().captionNames)
+            if (*name && !w->control(name)->isHidden()) visible << w->control<QLabel>(name)->text();
+        QCOMPARE(visible, QStringList{filterCaption});
+        // The reminder: unpaid bills due on the day of opening.
+        QCOMPARE(codes(w->reminder), QStringList{"000001"});
+        QCOMPARE(w->Ltotal_aviso->text(), QString("Total: 100,50"));
+        QCOMPARE(w->Ldata_dia->text(), QString("10/03/2025"));
+    }
+
+    void numbering_data() {
+        QTest::addColumn<bool>("payables");
+        QTest::addColumn<bool>("insertKey");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<int>("expected");
+        for (bool payables : {true, false}) {
+            const char* twin = payables ? "pagar" : "receber";
+            QTest::addRow("%s: Nova, highest 41", twin)
+                << payables << false << "Codigo = 3 or Codigo = 7" << 42;
+            QTest::addRow("%s: Insert, filter shows 3 and 7", twin)
+                << payables << true << "Codigo = 3 or Codigo = 7" << 8;
+            QTest::addRow("%s: Insert, filter shows nothing", twin) << payables << true << "Codigo = 99" << 1;
+        }
+    }
+    void numbering() {
+        QFETCH(QString, filter);
+        QFETCH(bool, insertKey);
+        QFETCH(int, expected);
+        QFETCH(bool, payables);
+        for (int code : {3, 41, 7})
+            bill(payables, code, "LUZ", d("01/04/2025"), QVariant(), 1);
+        LedgerWindow* w = open(payables);
+        w->ledger->setFiltered(false);
+        w->ledger->setFilter(filter);
+        w->ledger->setFiltered(true);
+        if (insertKey)
+            w->novo();
+        else
+            w->btnnovoClick();
+        QCOMPARE(w->ledger->state(), Dataset::State::Insert);
+        QCOMPARE(w->ledger->fieldByName("Codigo").asInteger(), expected);
+        QCOMPARE(w->ledger->fieldByName("DataVencimento").asDate(), QDate(2025, 3, 10));
+        QCOMPARE(w->ledger->fieldByName("DocParcela").isNull(), payables);
+        QVERIFY(w->btngravar->isEnabled());
+    }
+
+    void emptyLedgerStoreChecks_data() {
+        QTest::addColumn<bool>("payables");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("reference");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("pagar, both blank") << true << ""
+                                           << ""
+                                           << "Valor da saída em branco. Preencha!";
+        QTest::newRow("pagar, reference blank") << true << "12,5"
+                                                << ""
+                                                << "Preencha o Nome da Saída!";
+        QTest::newRow("receber, both blank") << false << ""
+                                             << ""
+                                             << "Preencha o nome da entrada!";
+        QTest::newRow("receber, value blank") << false << ""
+                                              << "LUZ"
+                                              << "Preencha o valor da entrada!";
+    }
+    void emptyLedgerStoreChecks() {
+        QFETCH(QString, value);
+        QFETCH(QString, reference);
+        QFETCH(QString, message);
+        QFETCH(bool, payables);
+        LedgerWindow* w = open(payables);
+        w->btnnovoClick();
+        QCOMPARE(w->ledger->fieldByName("Codigo").displayText(), QString("000001"));
+        QCOMPARE(w->PgNpg->text(), QString("Não Paga"));
+        if (!value.isEmpty()) w->control<DBEdit>(w->twin().valueBox)->typeText(value);
+        if (!reference.isEmpty()) w->ledger->fieldByName("Fantasia").setAsString("LUZ");
+        w->btngravarClick();
+        QCOMPARE(dialogs_->kinds(), QStringList{"error"});
+        QCOMPARE(dialogs_->lastText(), message);
+        QCOMPARE(w->ledger->state(), Dataset::State::Insert);
+        QCOMPARE(stored(payables), 0);
+    }
+
+    void storeAndCancel_data() { twins(); }
+    void storeAndCancel() {
+        QFETCH(bool, payables);
+        LedgerWindow* w = open(payables);
+        w->btnnovoClick();
+        w->control<DBEdit>(w->twin().valueBox)->typeText("1.234,5");
+        w->ledger->fieldByName("Fantasia").setAsString("ALUGUEL");
+        w->btngravarClick();
+        QCOMPARE(dialogs_->kinds(), QStringList{"confirmed"});
+        QCOMPARE(dialogs_->lastText(), QString(w->twin().stored));
+        QCOMPARE(w->ledger->state(), Dataset::State::Browse);
+        QCOMPARE(w->ledger->fieldByName("Valordocumento").asFloat(), 1234.5);
+        QVERIFY(!w->btngravar->isEnabled());
+        QCOMPARE(w->Panel9->text(), QString("Total: 1.234,50"));
+        // A bill begun and cancelled leaves nothing behind and the totals as they were.
+        w->btnnovoClick();
+        w->ledger->fieldByName("Fantasia").setAsString("LUZ");
+        w->btncancelarClick();
+        QCOMPARE(w->ledger->recordCount(), 1);
+        QCOMPARE(w->totalLabel->text(), QString("Total: 1.234,50"));
+    }
+
+    void closingLosesTyping_data() { twins(); }
+    void closingLosesTyping() {
+        QFETCH(bool, payables);
+        bill(payables, 1, "LUZ", d("10/03/2025"), QVariant(), 10);
+        LedgerWindow* w = open(payables);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        auto* value = w->control<DBEdit>(w->twin().valueBox);
+        value->setFocus();
+        value->typeText("");  // an emptied value is blank
+        w->btngravarClick();
+        QCOMPARE(dialogs_->lastText(), QString(w->twin().valueBlank));
+        value->typeText("99");
+        w->close();
+        Table all(kAliasVantejaVs2, tableOf(payables));
+        all.open();
+        QCOMPARE(all.fieldByName("Valordocumento").asFloat(), 10.0);
+    }
+
+    void badTypingStaysInEditing_data() {
+        QTest::addColumn<bool>("payables");
+        QTest::addColumn<QString>("boxName");
+        QTest::addColumn<QString>("typed");
+        for (bool payables : {true, false}) {
+            const char* twin = payables ? "pagar" : "receber";
+            QTest::addRow("%s: impossible date", twin) << payables << "EditData_Vencimento"
+                                                       << "31/02/2025";
+            QTest::addRow("%s: partly typed date", twin) << payables << "EditData_Emissao"
+                                                         << "12/0";
+        }
+    }
+    void badTypingStaysInEditing() {
+        QFETCH(QString, boxName);
+        QFETCH(bool, payables);
+        bill(payables, 1, "LUZ", d("10/03/2025"), QVariant(), 10);
+        LedgerWindow* w = open(payables);
+        QFETCH(QString, typed);
+        auto* box = w->control<DBEdit>(boxName);
+        box->typeText(typed);
+        w->btngravarClick();
+        QCOMPARE(dialogs_->kinds(), QStringList{"error"});
+        QCOMPARE(w->ledger->state(), Dataset::State::Edit);
+        QCOMPARE(box->maskedText().left(typed.size()), typed);
+        QCOMPARE(stored(payables), 1);
+    }
+
+    void lookUps_data() {
+        QTest::addColumn<bool>("payables");
+        QTest::addColumn<bool>("byCode");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("code");  // where the ledger stands afterwards
+        QTest::addColumn<QString>("message");
+        for (bool payables : {true, false}) {
+            const char* twin = payables ? "pagar" : "receber";
+            QTest::addRow("%s: code found", twin) << payables << true << "2"
+                                                  << "000002"
+                                                  << "";
+            QTest::addRow("%s: code missing", twin)
+                << payables << true << "9"
+                << "000001" << (payables ? "Documento não localizado !!!" : "Código não localizado !!!");
+            QTest::addRow("%s: code not a number", twin) << payables << true << "DOIS"
+                                                         << "000001"
+                                                         << "error";
+            QTest::addRow("%s: name exact", twin) << payables << false << "LUZ"
+                                                  << "000002"
+                                                  << "";
+            QTest::addRow("%s: luz against LUZ", twin) << payables << false << "luz"
+                                                       << "000001"
+                                                       << "Nome não localizado !!!";
+            QTest::addRow("%s: quote in a name", twin) << payables << false << "D'AGUA"
+                                                       << "000001"
+                                                       << "Nome não localizado !!!";
+        }
+    }
+    void lookUps() {
+        QFETCH(QString, typed);
+        QFETCH(bool, byCode);
+        QFETCH(QString, code);
+        QFETCH(bool, payables);
+        bill(payables, 1, "AGUA", d("01/03/2025"), QVariant(), 1);
+        bill(payables, 2, "LUZ", d("02/03/2025"), QVariant(), 1);
+        LedgerWindow* w = open(payables);
+        w->inputText = "antes";
+        dialogs_->answer(typed);
+        if (byCode)
+            w->Label2Click();
+        else
+            w->Label11Click();
+        QCOMPARE(w->ledger->fieldByName("Codigo").displayText(), code);
+        QFETCH(QString, message);
+        if (message.isEmpty())
+            QCOMPARE(dialogs_->kinds(), QStringList{"input"});
+        else if (message == "error")
+            QCOMPARE(dialogs_->calls.last().kind, QString("error"));
+        else
+            QCOMPARE(dialogs_->lastText(), message);
+        QVERIFY(w->inputText.isEmpty());
+    }
+
+    void incrementalSearch_data() { twins(); }
+    void incrementalSearch() {
+        QFETCH(bool, payables);
+        bill(payables, 1, "ENERGIA", d("01/03/2025"), QVariant(), 1);
+        bill(payables, 2, "ALUGUEL", d("02/03/2025"), QVariant(), 1);
+        bill(payables, 3, "AGUA", d("03/03/2025"), QVariant(), 1);
+        LedgerWindow* w = open(payables);
+        w->Edit1->setText("AG");
+        QCOMPARE(w->ledger->fieldByName("Fantasia").asString(), QString("AGUA"));
+        w->Edit1->setText("AZ");
+        QCOMPARE(w->ledger->fieldByName("Fantasia").asString(), QString("ENERGIA"));
+        QCOMPARE(w->ledger->indexName(), QString("byfantasia"));
+    }
+
+    void movementButtons_data() { twins(); }
+    void movementButtons() {
+        QFETCH(bool, payables);
+        bill(payables, 1, "LUZ", d("01/04/2025"), QVariant(), 1);
+        LedgerWindow* w = open(payables);
+        QVERIFY(!w->btnPrimeiro->isEnabled() && !w->btnVoltar->isEnabled());
+        QVERIFY(w->btnAvancar->isEnabled() && w->btnUltimo->isEnabled());
+        w->btnAvancarClick();
+        QVERIFY(!w->btnAvancar->isEnabled() && !w->btnUltimo->isEnabled());
+        QCOMPARE(w->TotalRegistros->text(), QString("1"));
+    }
+
+    // The payment tests and their thresholds, through the record tab and the search tab.
+    void filters_data() {
+        QTest::addColumn<bool>("payables");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("name");  // typed in the name box
+        QTest::addColumn<QString>("expectedCodes");
+        QTest::addColumn<QString>("total");
+        // 1 unpaid due 05/03; 2 paid 01/01/1990; 3 paid 15/06/1950; 4 paid 15/06/1899; 5 paid 02/03/2025,
+        // due 10/03; 6 unpaid, no due date; 7 unpaid due 10/03.
+        for (bool payables : {true, false}) {
+            const char* twin = payables ? "pagar" : "receber";
+            QTest::addRow("%s: Não Paga", twin) << payables << "radio0"
+                                                << ""
+                                                << "1,3,4,6,7"
+                                                << "Total: 109,00";
+            QTest::addRow("%s: Paga", twin) << payables << "radio1"
+                                            << ""
+                                            << "5"
+                                            << "Total: 16,00";
+            QTest::addRow("%s: Todas", twin) << payables << "radio2"
+                                             << ""
+                                             << "1,2,3,4,5,6,7"
+                                             << "Total: 127,00";
+            QTest::addRow("%s: search Não Pago", twin) << payables << "SpeedButton2"
+                                                       << ""
+                                                       << "1,3,4,6,7"
+                                                       << "Total: 109,00";
+            QTest::addRow("%s: name, paid after 1930", twin) << payables << "SpeedButton4"
+                                                             << "luz"
+                                                             << "2,3,5"
+                                                             << "Total: 22,00";
+            QTest::addRow("%s: name prefix", twin) << payables << "SpeedButton3"
+                                                   << "LU*"
+                                                   << "1,2,3,4,5,6,7"
+                                                   << "Total: 127,00";
+        }
+        QTest::newRow("pagar: Vencidas") << true << "radio3"
+                                         << ""
+                                         << "1,3,4,6"
+                                         << "Total: 66,00";
+        QTest::newRow("pagar: Contas (Não Paga), 1930") << true << "SpeedButton6"
+                                                        << "LUZ"
+                                                        << "1,4,6,7"
+                                                        << "Total: 105,00";
+        QTest::newRow("receber: Entrada (Não Pago), 1900") << false << "SpeedButton6"
+                                                           << "LUZ"
+                                                           << "1,4,6,7"
+                                                           << "Total: 105,00";
+        QTest::newRow("receber: Credor, 1900") << false << "Credor"
+                                               << "ana"
+                                               << "1,4,6,7"
+                                               << "Total: 105,00";
+        QTest::newRow("pagar: Credor (Geral)") << true << "SpeedButton11"
+                                               << "ana"
+                                               << "1,2,3,4,5,6,7"
+                                               << "Total: 127,00";
+    }
+    void filters() {
+        QFETCH(QString, name);
+        QFETCH(QString, expectedCodes);
+        QFETCH(QString, total);
+        QFETCH(bool, payables);
+        bill(payables, 1, "LUZ", d("05/03/2025"), QVariant(), 1, "ANA");
+        bill(payables, 2, "LUZ", d("05/03/2025"), d("01/01/1990"), 2, "ANA");
+        bill(payables, 3, "LUZ", d("05/03/2025"), d("15/06/1950"), 4, "ANA");
+        bill(payables, 4, "LUZ", d("05/03/2025"), d("15/06/1899"), 60, "ANA");
+        bill(payables, 5, "LUZ", d("10/03/2025"), d("02/03/2025"), 16, "ANA");
+        bill(payables, 6, "LUZ", QVariant(), QVariant(), 1, "ANA");
+        bill(payables, 7, "LUZ", d("10/03/2025"), QVariant(), 43, "ANA");
+        LedgerWindow* w = open(payables);
+        QFETCH(QString, action);
+        if (!name.isEmpty()) dialogs_->answer(name);
+        if (action.startsWith("radio"))
+            w->recordFilter(LedgerWindow::Choice(action.mid(5).toInt()));
+        else
+            w->searchButton(action);
+        QStringList expected;
+        for (const QString& code : expectedCodes.split(','))
+            expected << Values::formatFloat(code.toInt(), "000000");
+        QCOMPARE(shown(), expected);
+        QCOMPARE(w->Panel9->text(), total);
+        QCOMPARE(w->totalLabel->text(), w->Panel9->text());
+        QCOMPARE(w->TotalRegistros->text(), QString::number(expected.size()));
+    }
+
+    void nameInput_data() { twins(); }
+    void nameInput() {
+        QFETCH(bool, payables);
+        bill(payables, 1, QString::fromUtf8("ÁGUA"), d("05/03/2025"), QVariant(), 5);
+        bill(payables, 2, "LUZ", d("05/03/2025"), QVariant(), 7);
+        LedgerWindow* w = open(payables);
+        w->searchButton("SpeedButton8");
+        const QString filter = w->ledger->filter();
+        // Cancel changes nothing; the box offered the current record's reference.
+        dialogs_->answer(QVariant());
+        w->searchButton("SpeedButton3");
+        QCOMPARE(dialogs_->calls.last().caption, QString("Filtrar"));
+        QCOMPARE(w->ledger->filter(), filter);
+        QCOMPARE(w->inputText, QString::fromUtf8("ÁGUA"));
+        // Only a to z become capitals: água finds nothing.
+        dialogs_->answer(QString::fromUtf8("água"));
+        w->searchButton("SpeedButton3");
+        QCOMPARE(w->ledger->recordCount(), 0);
+        QCOMPARE(w->Panel9->text(), QString("Total: 0,00"));
+        QCOMPARE(w->inputText, QString::fromUtf8("água"));
+    }
+
+    void refusedFilter_data() {
+        QTest::addColumn<bool>("payables");
+        QTest::addColumn<bool>("quote");
+        for (bool payables : {true, false}) {
+            QTest::addRow("%s: partly typed date", payables ? "pagar" : "receber") << payables << false;
+            QTest::addRow("%s: quote in the name", payables ? "pagar" : "receber") << payables << true;
+        }
+    }
+    void refusedFilter() {
+        QFETCH(bool, quote);
+        QFETCH(bool, payables);
+        bill(payables, 1, "LUZ", d("05/03/2025"), QVariant(), 5);
+        bill(payables, 2, "GAS", d("05/03/2025"), d("06/03/2025"), 7);
+        LedgerWindow* w = open(payables);
+        w->searchButton("SpeedButton1");  // paid: one bill, 7
+        QCOMPARE(w->Panel9->text(), QString("Total: 7,00"));
+        if (quote) {
+            dialogs_->answer("D'AGUA");
+            w->searchButton("SpeedButton3");
+        } else {
+            w->MaskEdit1->setMaskedText("01/03/2025");
+            w->MaskEdit2->setMaskedText("3");
+            w->searchButton("SpeedButton2");
+        }
+        QCOMPARE(dialogs_->calls.last().kind, QString("error"));
+        QVERIFY(!w->ledger->filtered());
+        QCOMPARE(w->ledger->recordCount(), 2);
+        QCOMPARE(w->Panel9->text(), QString("Total: 7,00"));
+    }
+
+    void monthAndRange() {
+        fixture_.reset();
+        fixture_ = std::make_unique<WindowFixture>(QDateTime(QDate(2024, 2, 12), QTime(9, 0)));
+        dialogs_ = &fixture_->dialogs;
+        bill(true, 1, "LUZ", d("29/02/2024"), QVariant(), 5);
+        bill(true, 2, "LUZ", d("01/02/2024"), d("01/02/2024"), 7);
+        bill(true, 3, "LUZ", d("01/03/2024"), QVariant(), 11);
+        LedgerWindow* w = open(true);
+        w->recordFilter(LedgerWindow::MesAtual);
+        QCOMPARE(w->MaskEdit3->maskedText(), QString("01/02/2024"));
+        QCOMPARE(w->MaskEdit5->maskedText(), QString("29/02/2024"));
+        QCOMPARE(shown(), QStringList{"000001"});
+        QCOMPARE(w->control<QLabel>("Label10")->isHidden(), false);
+        // Enter in the record tab's "A:" applies the range alone and keeps the previous total.
+        w->rangeKey(Qt::Key_Return);
+        QCOMPARE(shown(), (QStringList{"000001", "000002"}));
+        QCOMPARE(w->totalLabel->text(), QString("Total: 5,00"));
+        QVERIFY(w->control<QLabel>("Label10")->isHidden());
+        QVERIFY(!w->control<QLabel>("L_filtro")->isHidden());
+        // Both end dates of a search-tab range are included.
+        w->MaskEdit1->setMaskedText("01/02/2024");
+        w->MaskEdit2->setMaskedText("01/03/2024");
+        w->searchRangeEnter();
+        QCOMPARE(shown(), (QStringList{"000001", "000002", "000003"}));
+        QCOMPARE(w->Panel9->text(), QString("Total: 23,00"));
+    }
+
+    void settlePayable_data() {
+        QTest::addColumn<QDate>("due");
+        QTest::addColumn<QDate>("copyDue");
+        QTest::newRow("31/01/2025") << QDate(2025, 1, 31) << QDate(2025, 2, 28);
+        QTest::newRow("31/01/2024") << QDate(2024, 1, 31) << QDate(2024, 2, 29);
+        QTest::newRow("15/12/2025") << QDate(2025, 12, 15) << QDate(2026, 1, 15);
+    }
+    void settlePayable() {
+        QFETCH(QDate, due);
+        bill(true, 5, "LUZ", due, QVariant(), 80.25, "CEMIG");
+        bill(true, 41, "AGUA", QDate(2030, 1, 1), d("01/02/2025"), 3);
+        Tfpagar* w = pagar();
+        w->ledger->locate("Codigo", 5);
+        dialogs_->answer(true);  // settle
+        dialogs_->answer(true);  // copy
+        w->SpeedButton13Click();
+        QCOMPARE(dialogs_->kinds(), (QStringList{"question", "confirmed", "question", "message"}));
+        QCOMPARE(dialogs_->calls[0].text, QString("Deseja quitar essa conta? "));
+        QCOMPARE(dialogs_->calls[2].text, QString("Deseja Cadastrar Essa Conta para Mês Seguinte?"));
+        QFETCH(QDate, copyDue);
+        QCOMPARE(dialogs_->lastText(),
+                 "Conta cadastrada com sucesso! Vencimento para: " + Values::dateToText(copyDue) + "!");
+        Table all(kAliasVantejaVs2, "tbpagar");
+        all.open();
+        QVERIFY(all.locate("Codigo", 5));
+        QCOMPARE(all.fieldByName("DataPagamento").asDate(), QDate(2025, 3, 10));
+        QVERIFY(all.locate("Codigo", 42));
+        QCOMPARE(all.fieldByName("DataVencimento").asDate(), copyDue);
+        QCOMPARE(all.fieldByName("DataEmissao").asDate(), QDate(2025, 3, 10));
+        QCOMPARE(all.fieldByName("Fantasia").asString(), QString("LUZ"));
+        QCOMPARE(all.fieldByName("Nome").asString(), QString("CEMIG"));
+        QCOMPARE(all.fieldByName("Valordocumento").asFloat(), 80.25);
+        QVERIFY(all.fieldByName("DataPagamento").isNull());
+        // The window ends on "Mês Atual", the copy stored.
+        QCOMPARE(w->ledger->state(), Dataset::State::Browse);
+        QCOMPARE(w->MaskEdit3->maskedText(), QString("01/03/2025"));
+    }
+
+    void settleAnsweringNoThenUnsettle() {
+        bill(true, 5, "LUZ", d("31/01/2025"), QVariant(), 80, "CEMIG");
+        Tfpagar* w = pagar();
+        dialogs_->answer(true);
+        dialogs_->answer(false);
+        w->SpeedButton13Click();
+        QCOMPARE(stored(true), 1);
+        w->recordFilter(LedgerWindow::Todas);
+        QCOMPARE(w->PgNpg->text(), QString("Paga em"));
+        QCOMPARE(w->settleButton->text(), QString("Desfazer Pag."));
+        dialogs_->answer(true);
+        w->SpeedButton13Click();
+        QCOMPARE(dialogs_->lastText(), QString("Deseja Colocar essa conta como Não Paga? "));
+        QVERIFY(w->ledger->fieldByName("DataPagamento").isNull());
+        QCOMPARE(w->PgNpg->text(), QString("Não Paga"));
+        QCOMPARE(w->settleButton->text(), QString("Quitar Agora"));
+    }
+
+    void settleChecks() {
+        // Payables run "Gravar" with its checks; receivables store without them.
+        bill(true, 1, "LUZ", d("10/03/2025"), QVariant(), 0);
+        Table blank(kAliasVantejaVs2, "tbpagar");
+        blank.open();
+        blank.edit();
+        blank.fieldByName("Valordocumento").clear();
+        blank.post();
+        Tfpagar* p = pagar();
+        dialogs_->answer(true);
+        p->SpeedButton13Click();
+        QCOMPARE(dialogs_->lastText(), QString("Valor da saída em branco. Preencha!"));
+        QCOMPARE(p->ledger->state(), Dataset::State::Edit);
+        window_.reset();
+
+        bill(false, 1, QString(), d("10/03/2025"), QVariant(), 0);
+        auto* r = static_cast<Tfreceber*>(open(false));
+        dialogs_->answer(true);
+        r->SpeedButton12Click();
+        QCOMPARE(r->ledger->state(), Dataset::State::Browse);
+        QCOMPARE(r->PgNpg->text(), QString("Paga"));
+        dialogs_->answer(true);
+        r->SpeedButton12Click();
+        QCOMPARE(dialogs_->lastText(), QString("Deseja desfazer esse pagamento? "));
+        QVERIFY(r->ledger->fieldByName("DataPagamento").isNull());
+    }
+
+    void deleteAsks_data() { twins(); }
+    void deleteAsks() {
+        QFETCH(bool, payables);
+        bill(payables, 1, "LUZ", d("10/03/2025"), QVariant(), 3);
+        bill(payables, 2, "GAS", d("11/03/2025"), QVariant(), 4);
+        LedgerWindow* w = open(payables);
+        dialogs_->answer(false);
+        w->deleteClick();
+        QCOMPARE(w->ledger->recordCount(), 2);
+        dialogs_->answer(true);
+        w->deleteClick();
+        QCOMPARE(dialogs_->calls.last().caption, QString("Confirmação"));
+        QCOMPARE(dialogs_->lastText(), QString("Deseja apagar este cadastro? "));
+        QCOMPARE(shown(), QStringList{"000002"});
+        QCOMPARE(w->Ltotal_aviso->text(), QString("Total: 0,00"));
+        QCOMPARE(w->Panel9->text(), QString("Total: 4,00"));
+    }
+
+    void listing_data() {
+        QTest::addColumn<bool>("payables");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QSizeF>("page");
+        QTest::newRow("pagar") << true << "SAÍDAS" << QSizeF(210, 297);
+        QTest::newRow("receber") << false << "Entradas" << QSizeF(215.9, 279.4);
+    }
+    void listing() {
+        QFETCH(QSizeF, page);
+        QFETCH(QString, title);
+        QFETCH(bool, payables);
+        bill(payables, 7, "LUZ", d("10/03/2025"), QVariant(), 1234.5);
+        LedgerWindow* w = open(payables);
+        w->PageControl1->setCurrentIndex(LedgerWindow::Pesquisa);
+        w->searchButton("SpeedButton1");  // nothing paid: an empty listing
+        w->SpeedButton9Click();
+        QCOMPARE(dialogs_->previews.size(), 1);
+        Report::Document empty = dialogs_->previews.first();
+        QCOMPARE(empty.pages.size(), 1);
+        QCOMPARE(empty.pageSize.width(), page.width());
+        QStringList texts = empty.texts();
+        QCOMPARE(texts.first(), title);
+        QVERIFY(texts.contains("TOTAL"));
+        QCOMPARE(texts.last(), QString("0,00"));
+        QVERIFY(empty.maximised);
+        w->searchButton("SpeedButton2");
+        w->SpeedButton9Click();
+        texts = dialogs_->previews.last().texts();
+        QVERIFY(texts.contains("10/03/2025"));
+        QVERIFY(texts.contains("1.234,50"));
+        QCOMPARE(texts.contains("000007"), !payables);
+    }
+
+    void reminderGridRefusesBadCell() {
+        bill(true, 1, "LUZ", d("10/03/2025"), QVariant(), 3);
+        LedgerWindow* w = open(true);
+        TableModel* model = w->DBGrid3->tableModel();
+        QVERIFY(!model->setData(model->index(0, 2), "31/02/2025"));
+        QCOMPARE(dialogs_->calls.last().kind, QString("error"));
+        QVERIFY(!model->setData(model->index(0, 3), "abc"));
+        QVERIFY(model->setData(model->index(0, 3), "4,5"));
+        w->reminder->checkBrowseMode();
+        Table all(kAliasVantejaVs2, "tbpagar");
+        all.open();
+        QCOMPARE(all.fieldByName("Valordocumento").asFloat(), 4.5);
+        QCOMPARE(all.fieldByName("DataVencimento").asDate(), QDate(2025, 3, 10));
+    }
+
+    void keys() {
+        bill(true, 1, "LUZ", d("10/03/2025"), QVariant(), 3);
+        bill(true, 2, "GAS", d("11/03/2025"), QVariant(), 4);
+        LedgerWindow* w = open(true);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        auto focused = [] {
+            QWidget* widget = QApplication::focusWidget();
+            if (auto* combo = qobject_cast<QComboBox*>(widget->parentWidget())) return combo->objectName();
+            return widget->objectName();
+        };
+        w->control("EditData_Emissao")->setFocus();
+        QStringList order;
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            order << focused();
+        }
+        QCOMPARE(order, (QStringList{"EditCod_Cliente", "SaidaNome", "EditData_Vencimento", "DBEdit3",
+                                     "Combo_Credor"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE(focused(), QString("DBEdit3"));
+        QVERIFY(w->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        QCOMPARE(focused(), QString("Edit1"));
+        // F1 in the code box looks a code up; Ctrl+Delete in a grid deletes after the toolkit's question.
+        dialogs_->answer(QVariant());
+        QTest::keyClick(w->control("EditCod_Cliente"), Qt::Key_F1);
+        QCOMPARE(dialogs_->calls.last().caption, QString("Localizar Documento"));
+        dialogs_->answer(true);
+        QTest::keyClick(w->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(dialogs_->calls.last().kind, QString("confirmDelete"));
+        QCOMPARE(stored(true), 1);
+        // PgDn, then Insert numbers among what the ledger shows.
+        w->recordFilter(LedgerWindow::Todas);
+        QTest::keyClick(w->DBGrid1, Qt::Key_Insert);
+        QCOMPARE(w->ledger->state(), Dataset::State::Insert);
+        QCOMPARE(w->ledger->fieldByName("Codigo").asInteger(), 3);
+    }
+
+    void tabsAndCalendar() {
+        bill(true, 1, "LUZ", d("10/03/2025"), d("01/03/2025"), 3);
+        Tfpagar* w = pagar();
+        w->calendarioClick();
+        QVERIFY(!w->Panel11->isHidden());
+        QCOMPARE(w->calendario->toolTip(), QString("Desativar Calendário"));
+        w->Label17Click();
+        QVERIFY(w->Panel11->isHidden());
+        QCOMPARE(w->calendario->toolTip(), QString("Desativar Calendário"));
+        w->PageControl1->setCurrentIndex(LedgerWindow::Pesquisa);
+        w->PageControl1Change(LedgerWindow::Pesquisa);
+        QVERIFY(!w->keyPreview);
+        QCOMPARE(w->ledger->recordCount(), 0);  // "Não Pago"
+        w->SpeedButton7Click();
+        QCOMPARE(w->ledger->recordCount(), 1);  // "Todos"
+        w->fecharLembrete();
+        QCOMPARE(w->GroupBox2->height(), 257);
+        w->Label7Click();
+        QCOMPARE(w->GroupBox2->height(), 256);
+    }
+};
+
+QTEST_MAIN(LedgersTest)
+#include "tst_ledgers.moc"
