@@ -989,8 +989,9 @@ Report::Layout LedgerWindow::QuickRep1() const {
 }
 
 void LedgerWindow::imprimirClick() {
-    Report::Document document;
-    if (!guarded(this, [this, &document] { document = Report::fill(QuickRep1()); })) return;
-    document.name = u(twin_.listingTitle);
-    Dialogs::current().preview(this, document);
+    // A long listing is filled as the preview shows it: the first page comes at once.
+    Report::Layout layout;
+    if (!guarded(this, [this, &layout] { layout = QuickRep1(); })) return;
+    layout.name = u(twin_.listingTitle);
+    guarded(this, [this, &layout] { Dialogs::current().preview(this, layout, Report::FillContext()); });
 }
