@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 
 #include "Clock.h"
 #include "DataError.h"
@@ -72,12 +73,15 @@ QString openReason(const QFile& file) {
     return file.errorString();
 }
 
-QString writeReason(const QSaveFile& file) {
-    const QFileInfo info(file.fileName());
-    if (!QFileInfo(info.absolutePath()).isWritable()) return QStringLiteral("a pasta não aceita gravação");
-    if (info.exists() && !info.isWritable()) return QStringLiteral("o arquivo é somente leitura");
-    if (file.error() == QFileDevice::PermissionsError) return QStringLiteral("acesso negado");
-    return file.errorString();
+// Why a replacement failed, found by trying what it needs: the file open for writing, a new file in the folder.
+QString writeReason(const QString& path, const QString& systemReason) {
+    QFile existing(path);
+    if (existing.exists() && !existing.open(QIODevice::WriteOnly | QIODevice::Append))
+        return QStringLiteral("o arquivo é somente leitura");
+    existing.close();
+    QTemporaryFile probe(QFileInfo(path).absolutePath() + QStringLiteral("/XXXXXX.tmp"));
+    if (!probe.open()) return QStringLiteral("a pasta não aceita gravação");
+    return QStringLiteral("erro do sistema (%1)").arg(systemReason);
 }
 
 }  // namespace
@@ -142,11 +146,18 @@ void writeFile(const QString& path, const QStringList& entries) {
         for (const QString& entry : entries)
             if (!fitsWindows1252(entry)) encoding = Encoding::Utf8;
 
+    // Replacing renames over the old file, which a read-only file does not stop: ask the file itself first.
+    QFile existing(path);
+    if (existing.exists() && !existing.open(QIODevice::WriteOnly | QIODevice::Append))
+        throw DataError(QStringLiteral("Não foi possível gravar o arquivo \"%1\": o arquivo é somente leitura.")
+                            .arg(shownName(path)));
+    existing.close();
+
     QSaveFile file(path);
     const QByteArray bytes = serialize(entries, encoding);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw DataError(QStringLiteral("Não foi possível gravar o arquivo \"%1\": %2.")
-                            .arg(shownName(path), writeReason(file)));
+                            .arg(shownName(path), writeReason(path, file.errorString())));
 }
 
 QString pathOf(const QString& fileName) { return QDir(ProgramFolder::path()).filePath(fileName); }
