@@ -15,11 +15,13 @@
 
 #include "Clock.h"
 #include "DataError.h"
+#include "Database.h"
 #include "Dialogs.h"
 #include "EditorKit.h"
 #include "MaskEdit.h"
 #include "NameLists.h"
 #include "Skin.h"
+#include "Sqlite.h"
 #include "Table.h"
 #include "Values.h"
 
@@ -57,28 +59,57 @@ Converted convert(Table& ledger, const Plan& plan) {
     return c;
 }
 
-// One installment: a new record after the last by code, or the first one when the current record has no code.
-void addCarne(Table& ledger, const Converted& c, int k, Host& host) {
-    if (ledger.fieldByName(QStringLiteral("Codigo")).isNull()) {
-        ledger.insert();
+void setFields(Table& table, const Converted& c, int k) {
+    table.fieldByName(QStringLiteral("Codigo")).setValue(c.codigo);
+    table.fieldByName(QStringLiteral("Nome")).setValue(c.nome);
+    table.fieldByName(QStringLiteral("Fantasia")).setValue(c.fantasia);
+    table.fieldByName(QStringLiteral("DocParcela")).setValue(k);
+    table.fieldByName(QStringLiteral("DataEmissao")).setAsDate(Clock::today());
+    table.fieldByName(QStringLiteral("DataVencimento")).setAsDate(dueDate(c.base, k));
+    table.fieldByName(QStringLiteral("Valordocumento")).setValue(c.valor);
+    table.fieldByName(QStringLiteral("Observacoes")).setValue(c.observacoes);
+}
+
+// Every installment but the last, stored through a view that reads only the rows of this document: the
+// ledger's own view would read all its rows again after each one. One commit for all of them, so a failure
+// leaves none half of a plan.
+void storeAllButLast(Table& ledger, const Converted& c, int first, int last) {
+    if (first >= last) return;
+    ledger.checkBrowseMode();
+    Table batch(ledger.databaseName(), ledger.tableName());
+    batch.setFilter(QStringLiteral("Codigo = %1").arg(c.codigo.toDouble(), 0, 'f', 0));
+    batch.setFiltered(true);
+    batch.open();
+    sqlite3* db = Session::instance().database(ledger.databaseName()).handle();
+    execSql(db, QStringLiteral("SAVEPOINT vj_parcelas"));
+    try {
+        for (int k = first; k < last; ++k) {
+            batch.insert();
+            setFields(batch, c, k);
+            batch.post();
+        }
+        execSql(db, QStringLiteral("RELEASE vj_parcelas"));
+    } catch (...) {
+        execSql(db, QStringLiteral("ROLLBACK TO vj_parcelas"));
+        execSql(db, QStringLiteral("RELEASE vj_parcelas"));
+        throw;
+    }
+}
+
+// The last installment, begun on the ledger after its record with the highest code and left in editing: the
+// window's "Não Paga" stores it.
+void beginLast(Table& ledger, const Converted& c, int k, bool afterOthers, Host& host) {
+    if (!afterOthers && ledger.fieldByName(QStringLiteral("Codigo")).isNull()) {
+        ledger.insert();  // a record without a code is never written over
     } else {
-        // Switching to the index the ledger already has would only read the rows again: storing the previous
-        // installment is all the switch has to do then.
         if (ledger.indexName().compare(QStringLiteral("byCodigo"), Qt::CaseInsensitive) == 0)
-            ledger.checkBrowseMode();
+            ledger.refresh();
         else
             ledger.setIndexName(QStringLiteral("byCodigo"));
         ledger.last();
         ledger.insert();
     }
-    ledger.fieldByName(QStringLiteral("Codigo")).setValue(c.codigo);
-    ledger.fieldByName(QStringLiteral("Nome")).setValue(c.nome);
-    ledger.fieldByName(QStringLiteral("Fantasia")).setValue(c.fantasia);
-    ledger.fieldByName(QStringLiteral("DocParcela")).setValue(k);
-    ledger.fieldByName(QStringLiteral("DataEmissao")).setAsDate(Clock::today());
-    ledger.fieldByName(QStringLiteral("DataVencimento")).setAsDate(dueDate(c.base, k));
-    ledger.fieldByName(QStringLiteral("Valordocumento")).setValue(c.valor);
-    ledger.fieldByName(QStringLiteral("Observacoes")).setValue(c.observacoes);
+    setFields(ledger, c, k);
     host.setGravarEnabled(true);
     host.setCancelarEnabled(true);
 }
@@ -88,11 +119,10 @@ void addCarne(Table& ledger, const Converted& c, int k, Host& host) {
 int geraParcelas(QWidget* parent, Table& ledger, const Plan& plan, Host& host) {
     host.focusDateBox();
     const Converted c = convert(ledger, plan);
-    int written = 0;
-    for (int k = plan.first; k <= plan.count; ++k) {
-        addCarne(ledger, c, k, host);
-        ++written;
-    }
+    if (plan.first > plan.count) return 0;
+    storeAllButLast(ledger, c, plan.first, plan.count);
+    beginLast(ledger, c, plan.count, plan.first < plan.count, host);
+    const int written = plan.count - plan.first + 1;
     Dialogs::current().message(parent, kGenerated);
     host.aviso();
     host.setGravarEnabled(false);
