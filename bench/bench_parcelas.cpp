@@ -1,7 +1,7 @@
-// Speed of an installment plan and its booklet: 360 installments (no down payment) written into a receivables ledger of
-// 100,000 rows, then the booklet of those 360 coupons to its first preview page and to a whole PDF. The run
-// is printed beside the time the sqlite3 command line takes for the same statements with the same settings,
-// as a ratio. Figures only: nothing here fails.
+// Speed of an installment plan and its booklet: 360 installments (no down payment) written into a receivables
+// ledger of 100,000 rows, then the booklet of those 360 coupons to its first preview page and to a whole PDF.
+// The run is printed beside the time the sqlite3 command line takes for the same statements with the same
+// settings, as a ratio. Figures only: nothing here fails.
 //   bench_parcelas [ROWS [PDF]]    (PDF: where to keep the booklet written)
 
 #include <sqlite3.h>
@@ -36,11 +36,13 @@ void generateLedger(const QString& file, int rows) {
     sqlite3* db = nullptr;
     sqlite3_open(file.toUtf8().constData(), &db);
     execSql(db, "BEGIN");
-    Statement insert(db,
-                     "INSERT INTO tbreceber (Codigo, DocParcela, Nome, Fantasia, DataEmissao, DataVencimento, "
-                     "Valordocumento) VALUES (?, 1, ?, ?, '2025-01-10', ?, ?)");
+    Statement insert(
+        db,
+        "INSERT INTO tbreceber (Codigo, DocParcela, Nome, Fantasia, DataEmissao, DataVencimento, "
+        "Valordocumento) VALUES (?, 1, ?, ?, '2025-01-10', ?, ?)");
     for (int i = 0; i < rows; ++i) {
-        insert.bindAll({i + 1, QStringLiteral("CLIENTE %1").arg(i % 3000), QStringLiteral("VENDA %1").arg(i % 900),
+        insert.bindAll({i + 1, QStringLiteral("CLIENTE %1").arg(i % 3000),
+                        QStringLiteral("VENDA %1").arg(i % 900),
                         QDate(2020, 1, 1).addDays(i % 3650).toString(Qt::ISODate), (i % 100000) / 100.0});
         insert.run();
         insert.reset();
@@ -83,7 +85,8 @@ double runThroughCli(const QString& file) {
     const QString cli = QStandardPaths::findExecutable("sqlite3");
     if (cli.isEmpty()) return -1;
     const QString insert = QStringLiteral(
-        "INSERT INTO tbreceber (DocParcela, Fantasia, Nome, Codigo, DataEmissao, DataVencimento, Observacoes, "
+        "INSERT INTO tbreceber (DocParcela, Fantasia, Nome, Codigo, DataEmissao, DataVencimento, "
+        "Observacoes, "
         "Valordocumento) VALUES (%1, 'SOFA', 'MARIA', %2, '2026-12-09', date('2025-01-31', '+%1 months'), "
         "'ENTREGA', 150);\n");
     const QString reread = QStringLiteral("SELECT * FROM tbreceber WHERE Chave = last_insert_rowid();\n");
@@ -91,9 +94,10 @@ double runThroughCli(const QString& file) {
     // one after the ledger's rows are read in code order, and the ledger's rows read again once it is stored.
     QString script = QStringLiteral(".output /dev/null\nPRAGMA synchronous=FULL;\n.timer on\nSAVEPOINT p;\n");
     for (int k = 1; k < kInstallments; ++k)
-        script += QStringLiteral("SAVEPOINT vj_post;\n") + insert.arg(k).arg(kDocument) +
-                  QStringLiteral("SELECT Chave FROM tbreceber WHERE Codigo = %1 ORDER BY Chave;\n").arg(kDocument) +
-                  reread + QStringLiteral("RELEASE vj_post;\n");
+        script +=
+            QStringLiteral("SAVEPOINT vj_post;\n") + insert.arg(k).arg(kDocument) +
+            QStringLiteral("SELECT Chave FROM tbreceber WHERE Codigo = %1 ORDER BY Chave;\n").arg(kDocument) +
+            reread + QStringLiteral("RELEASE vj_post;\n");
     script += QStringLiteral("RELEASE p;\nSELECT Chave FROM tbreceber ORDER BY Codigo, Chave;\n");
     script += QStringLiteral("SAVEPOINT vj_post;\n") + insert.arg(kInstallments).arg(kDocument) +
               QStringLiteral("SELECT Chave FROM tbreceber ORDER BY Codigo, Chave;\n") + reread +
@@ -168,13 +172,16 @@ int main(int argc, char** argv) {
     const double cli = runThroughCli(file);
 
     out << QStringLiteral("tbreceber com %L1 linhas\n").arg(rows);
-    out << QStringLiteral("  %L1 parcelas sem entrada           %2 ms").arg(kInstallments).arg(run, 8, 'f', 1);
+    out << QStringLiteral("  %L1 parcelas sem entrada           %2 ms")
+               .arg(kInstallments)
+               .arg(run, 8, 'f', 1);
     if (cli < 0)
         out << "   (sqlite3 não encontrado)\n";
     else
         out << QStringLiteral("   sqlite3 %1 ms   razão %2\n").arg(cli, 8, 'f', 1).arg(run / cli, 0, 'f', 2);
     out << QStringLiteral("carnê de %1 cupons, %2 páginas\n").arg(coupons).arg(document.pages.size());
-    out << QStringLiteral("  primeira página na prévia          %1 ms (preencher incluído)\n").arg(firstPage, 8, 'f', 1);
+    out << QStringLiteral("  primeira página na prévia          %1 ms (preencher incluído)\n")
+               .arg(firstPage, 8, 'f', 1);
     out << QStringLiteral("  PDF inteiro                        %1 ms (%2 KiB)\n")
                .arg(pdf, 8, 'f', 1)
                .arg(QFileInfo(pdfFile).size() / 1024);

@@ -13,8 +13,12 @@ using namespace Report;
 const QString kSixDigits = QStringLiteral("000000");
 const QString kAmount = QStringLiteral("###,##0.00");
 
-Font caption() { return Font().sized(8).withBold(); }
-Font plain(double points = 8) { return Font().sized(points); }
+Font caption() {
+    return Font().sized(8).withBold();
+}
+Font plain(double points = 8) {
+    return Font().sized(points);
+}
 
 Element masked(Element e, const QString& mask) {
     e.mask = mask;
@@ -33,8 +37,8 @@ void addPaymentLines(QList<Element>& out, double left, double width, double top)
     }
 }
 
-constexpr double kTop = 2;           // rectangles' top in the band
-constexpr double kHeight = 68;       // both rectangles
+constexpr double kTop = 2;      // rectangles' top in the band
+constexpr double kHeight = 68;  // both rectangles
 constexpr double kStubWidth = 35;
 constexpr double kMainLeft = 37;
 constexpr double kMainWidth = 142;
@@ -82,13 +86,14 @@ QList<Element> mainPart() {
     const double docLeft = x + 34, parcelaLeft = x + 68, columnWidth = 30;
     e << text(x, kTop + 24, QStringLiteral("Data Compra"), caption());
     e << text(docLeft, kTop + 24, QStringLiteral("Nº Documento"), caption(), columnWidth, Qt::AlignHCenter);
-    e << text(parcelaLeft, kTop + 24, QStringLiteral("Parcela Nº:"), caption(), columnWidth, Qt::AlignHCenter);
+    e << text(parcelaLeft, kTop + 24, QStringLiteral("Parcela Nº:"), caption(), columnWidth,
+              Qt::AlignHCenter);
     e << field(x, kTop + 28, QStringLiteral("DataEmissao"), plain());
     e << masked(field(docLeft, kTop + 28, QStringLiteral("Codigo"), plain(), columnWidth, Qt::AlignHCenter),
                 kSixDigits);
-    e << masked(field(parcelaLeft, kTop + 28, QStringLiteral("DocParcela"), plain(), columnWidth,
-                      Qt::AlignHCenter),
-                kSixDigits);
+    e << masked(
+        field(parcelaLeft, kTop + 28, QStringLiteral("DocParcela"), plain(), columnWidth, Qt::AlignHCenter),
+        kSixDigits);
     const QString observacoes = QStringLiteral("Observações:");
     e << text(x, kDividerEnd + 0.5, observacoes, caption());
     const double ruleLeft = x + textWidth(observacoes, caption()) + 1;
@@ -131,7 +136,9 @@ Report::Layout quickRepCarne(Dataset* ledger) {
     return layout;
 }
 
-Report::Document fill(Dataset* ledger) { return Report::fill(quickRepCarne(ledger)); }
+Report::Document fill(Dataset* ledger) {
+    return Report::fill(quickRepCarne(ledger));
+}
 
 void preview(QWidget* parent, Dataset* ledger) {
     guarded(parent, [&] { Dialogs::current().preview(parent, fill(ledger)); });

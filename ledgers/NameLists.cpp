@@ -65,7 +65,9 @@ QString decode(QByteArray bytes, Encoding* encoding) {
     return text;
 }
 
-QString shownName(const QString& path) { return QDir::toNativeSeparators(path); }
+QString shownName(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
 QString openReason(const QFile& file) {
     if (!QFileInfo::exists(file.fileName())) return QStringLiteral("o arquivo não existe");
@@ -73,7 +75,8 @@ QString openReason(const QFile& file) {
     return file.errorString();
 }
 
-// Why a replacement failed, found by trying what it needs: the file open for writing, a new file in the folder.
+// Why a replacement failed, found by trying what it needs: the file open for writing, a new file in the
+// folder.
 QString writeReason(const QString& path, const QString& systemReason) {
     QFile existing(path);
     if (existing.exists() && !existing.open(QIODevice::WriteOnly | QIODevice::Append))
@@ -149,8 +152,9 @@ void writeFile(const QString& path, const QStringList& entries) {
     // Replacing renames over the old file, which a read-only file does not stop: ask the file itself first.
     QFile existing(path);
     if (existing.exists() && !existing.open(QIODevice::WriteOnly | QIODevice::Append))
-        throw DataError(QStringLiteral("Não foi possível gravar o arquivo \"%1\": o arquivo é somente leitura.")
-                            .arg(shownName(path)));
+        throw DataError(
+            QStringLiteral("Não foi possível gravar o arquivo \"%1\": o arquivo é somente leitura.")
+                .arg(shownName(path)));
     existing.close();
 
     QSaveFile file(path);
@@ -160,14 +164,20 @@ void writeFile(const QString& path, const QStringList& entries) {
                             .arg(shownName(path), writeReason(path, file.errorString())));
 }
 
-QString pathOf(const QString& fileName) { return QDir(ProgramFolder::path()).filePath(fileName); }
+QString pathOf(const QString& fileName) {
+    return QDir(ProgramFolder::path()).filePath(fileName);
+}
 
 QString fileOf(Box box) {
     switch (box) {
-        case Box::PayablesName: return kListaSaida;
-        case Box::PayablesReference: return kListaCredor;
-        case Box::ReceivablesName: return kListaReceber;
-        case Box::ReceivablesReference: return kRefEntrada;
+        case Box::PayablesName:
+            return kListaSaida;
+        case Box::PayablesReference:
+            return kListaCredor;
+        case Box::ReceivablesName:
+            return kListaReceber;
+        case Box::ReceivablesReference:
+            return kRefEntrada;
     }
     return {};
 }
@@ -176,9 +186,13 @@ QString switchFileOf(Box box) {
     return box == Box::PayablesName || box == Box::PayablesReference ? kListaSaida : kReceberCredor;
 }
 
-bool switchedOn(Box box) { return QFileInfo::exists(pathOf(switchFileOf(box))); }
+bool switchedOn(Box box) {
+    return QFileInfo::exists(pathOf(switchFileOf(box)));
+}
 
-QStringList designEntries(Box box) { return box == Box::PayablesName ? QStringList{QString()} : QStringList(); }
+QStringList designEntries(Box box) {
+    return box == Box::PayablesName ? QStringList{QString()} : QStringList();
+}
 
 QStringList asShown(const QStringList& lines) {
     QStringList shown;
@@ -228,7 +242,8 @@ QStringList clientNames() {
     return names;
 }
 
-Save save(QWidget* parent, Box box, const QString& text, const QString& selected, const QStringList& entries) {
+Save save(QWidget* parent, Box box, const QString& text, const QString& selected,
+          const QStringList& entries) {
     Save result;
     result.entries = entries;
     Dialogs& dialogs = Dialogs::current();
@@ -247,9 +262,11 @@ Save save(QWidget* parent, Box box, const QString& text, const QString& selected
 
     if (text == selected) {
         result.outcome = Save::AlreadyListed;
-        dialogs.information(parent, box == Box::PayablesName        ? QStringLiteral("Saída já está incluso na lista!")
-                                    : box == Box::PayablesReference ? QStringLiteral("Credor já está incluso na lista!")
-                                                                    : QStringLiteral("Esse credor já está incluso na lista!"));
+        dialogs.information(parent, box == Box::PayablesName
+                                        ? QStringLiteral("Saída já está incluso na lista!")
+                                    : box == Box::PayablesReference
+                                        ? QStringLiteral("Credor já está incluso na lista!")
+                                        : QStringLiteral("Esse credor já está incluso na lista!"));
         return result;
     }
     if (dialogs.question(parent, QStringLiteral("Deseja salvar essa saída para inclusão posterior?"),

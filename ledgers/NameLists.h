@@ -8,8 +8,8 @@
 class QWidget;
 
 // The quick-entry name lists behind the ledger windows' name boxes: plain text files in the program folder,
-// one name per line. The files come from the old program, so they are read and written in Windows-1252; a file
-// that is valid UTF-8 and holds non-ASCII characters (typed in a Linux editor) is kept in UTF-8 instead.
+// one name per line. The files come from the old program, so they are read and written in Windows-1252; a
+// file that is valid UTF-8 and holds non-ASCII characters (typed in a Linux editor) is kept in UTF-8 instead.
 namespace NameLists {
 
 inline const QString kListaSaida = QStringLiteral("lista_saida.txt");
@@ -54,12 +54,12 @@ QStringList designEntries(Box box);
 QStringList asShown(const QStringList& lines);
 
 // The load of one window's lists on activation. A list loaded before a failing file keeps its new entries;
-// an absent entry leaves its box as it was.
+// an absent entry leaves its box as it was. Replacing a box's entries keeps the text it shows.
 struct Load {
-    bool switchedOn = false;             // false: hide the window's "Salvar" buttons, keep the lists
-    std::optional<QStringList> name;     // new entries of "Nome (Credor)"
+    bool switchedOn = false;               // false: hide the window's "Salvar" buttons, keep the lists
+    std::optional<QStringList> name;       // new entries of "Nome (Credor)"
     std::optional<QStringList> reference;  // new entries of "Referência"
-    QString error;                       // the file that could not be read and why; empty when all went well
+    QString error;  // the file that could not be read and why; empty when all went well
 };
 Load loadPayables();
 Load loadReceivables();
@@ -72,10 +72,10 @@ QStringList clientNames();
 
 struct Save {
     enum Outcome {
-        HideButtons,   // the switch file is gone: hide the window's "Salvar" buttons, nothing else
-        AlreadyListed, // the box shows the selected entry: nothing written
-        Written,       // the list was written and read back
-        WriteFailed,   // the error was shown; an entry just added stays in the open list only
+        HideButtons,    // the switch file is gone: hide the window's "Salvar" buttons, nothing else
+        AlreadyListed,  // the box shows the selected entry: nothing written
+        Written,        // the list was written and read back
+        WriteFailed,    // the error was shown; an entry just added stays in the open list only
     } outcome = Written;
     bool disableButton = false;  // disable the clicked button
     QStringList entries;         // what the box's list holds afterwards (keep the box's text)

@@ -27,7 +27,9 @@
 
 namespace Parcelas {
 
-QDate dueDate(const QDate& base, int k) { return base.addMonths(k); }
+QDate dueDate(const QDate& base, int k) {
+    return base.addMonths(k);
+}
 
 namespace {
 
@@ -295,20 +297,22 @@ GerarParcelas::GerarParcelas(Table* ledger, Parcelas::Host* host, QWidget* paren
     Entrada->setObjectName(QStringLiteral("Entrada"));
     Entrada->hide();
 
-    SpeedButton11 = Skin::pushButton(QStringLiteral("Gerar Parcela Agora"), QStringLiteral("SpeedButton11"), this);
+    SpeedButton11 =
+        Skin::pushButton(QStringLiteral("Gerar Parcela Agora"), QStringLiteral("SpeedButton11"), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(titleRow);
     layout->addWidget(upper);
     layout->addWidget(lower);
     layout->addWidget(SpeedButton11);
+    layout->addStretch();
 
     // Pasted text must obey the same rule as typed keys.
     const QRegularExpression digits(QStringLiteral("[0-9]*"));
     Edit3->setValidator(new QRegularExpressionValidator(digits, Edit3));
     DBNumeroParcela->setValidator(new QRegularExpressionValidator(digits, DBNumeroParcela));
-    ValorParcela->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9,]*")),
-                                                               ValorParcela));
+    ValorParcela->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9,]*")), ValorParcela));
     for (QWidget* box : {static_cast<QWidget*>(Edit3), static_cast<QWidget*>(DBNumeroParcela),
                          static_cast<QWidget*>(ValorParcela), static_cast<QWidget*>(MaskEdit7)})
         box->installEventFilter(this);
@@ -330,7 +334,9 @@ void GerarParcelas::open() {
     Edit3->setFocus();
 }
 
-void GerarParcelas::Label17Click() { hide(); }
+void GerarParcelas::Label17Click() {
+    hide();
+}
 
 void GerarParcelas::RadioGroup1Click(bool withDownPayment) {
     Entrada->setText(withDownPayment ? QStringLiteral("0") : QStringLiteral("1"));

@@ -46,18 +46,19 @@ QDate dueDate(const QDate& base, int k);
 
 inline const QString kMissingInput =
     QStringLiteral("Campo Data, Nº Documento, Cliente(Credor), Referência Não pode ser nulo!");
-inline const QString kCountTooSmall =
-    QStringLiteral("So é possivel gerar parcelas ! se campo Nº Parcelas for Igual ou Maior que 2 ! \r\n"
-                   " Cadastre esse numero de parcela desejada manualmente!");
+inline const QString kCountTooSmall = QStringLiteral(
+    "So é possivel gerar parcelas ! se campo Nº Parcelas for Igual ou Maior que 2 ! \r\n"
+    " Cadastre esse numero de parcela desejada manualmente!");
 inline const QString kGenerated = QStringLiteral("Parcelas Geradas Com Sucesso!");
 
 // "Gerar Parcela Agora": "Todas" first, the required inputs and the count checked, then the run. Shows its
 // messages through the dialogs service; returns whether the installments were written.
 bool gerarParcelaAgora(QWidget* parent, Table& ledger, const Plan& plan, Host& host);
 
-// The run itself. The base date, the value and the document number are converted before the first record is
-// begun, so a bad one raises DataError and leaves the ledger as it was. Returns how many records were begun;
-// the last one is stored by the final "Não Paga".
+// The run itself. The base date, the value and the texts are converted before the first record is begun, so a
+// bad one raises DataError and leaves the ledger as it was. Every installment but the last is stored as it is
+// written, all in one commit; the last is left being edited on the ledger, after its record with the highest
+// code, for the final "Não Paga" to store. Returns how many installments were written.
 int geraParcelas(QWidget* parent, Table& ledger, const Plan& plan, Host& host);
 
 }  // namespace Parcelas
@@ -69,8 +70,8 @@ class GerarParcelas : public QFrame {
 public:
     GerarParcelas(Table* ledger, Parcelas::Host* host, QWidget* parent = nullptr);
 
-    void open();                 // "Gerar Parcelas": today in the date box, shown, focus to "Nº Documento"
-    void Label17Click();         // "X"
+    void open();          // "Gerar Parcelas": today in the date box, shown, focus to "Nº Documento"
+    void Label17Click();  // "X"
     void RadioGroup1Click(bool withDownPayment);
     void SpeedButton11Click();   // "Gerar Parcela Agora"
     void ComClientesDropDown();  // the list refilled from the clients register

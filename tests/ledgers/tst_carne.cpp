@@ -11,7 +11,9 @@ using namespace Report;
 
 namespace {
 
-int countOf(const QStringList& texts, const QString& text) { return int(texts.count(text)); }
+int countOf(const QStringList& texts, const QString& text) {
+    return int(texts.count(text));
+}
 
 }  // namespace
 
@@ -23,8 +25,9 @@ private slots:
         const Layout layout = Carne::quickRepCarne(nullptr);
         QCOMPARE(layout.name, QStringLiteral("QuickRepCarne"));
         QVERIFY(layout.page == PageSize::A4 && layout.zoom == Zoom::WholePage && layout.maximised);
-        QCOMPARE(QList<double>({layout.marginLeft, layout.marginTop, layout.marginRight, layout.marginBottom}),
-                 QList<double>({10, 10, 10, 10}));
+        QCOMPARE(
+            QList<double>({layout.marginLeft, layout.marginTop, layout.marginRight, layout.marginBottom}),
+            QList<double>({10, 10, 10, 10}));
         QCOMPARE(layout.bands.size(), 2);
         QVERIFY(layout.bands[0].kind == BandKind::Title && layout.bands[0].height == 10.6);
         QVERIFY(layout.bands[1].kind == BandKind::SubDetail && layout.bands[1].height == 72.8);

@@ -50,8 +50,9 @@ public:
     explicit ReadOnlyFile(const QString& path) : path_(path), folder_(QFileInfo(path).absolutePath()) {
         folderBefore_ = QFile::permissions(folder_);
         QFile::setPermissions(folder_, folderBefore_ | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                                          QFileDevice::WriteOther | QFileDevice::ExeOther);
-        QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+                                           QFileDevice::WriteOther | QFileDevice::ExeOther);
+        QFile::setPermissions(path_,
+                              QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
 #ifdef Q_OS_LINUX
         if (geteuid() == 0) {
             setfsuid(65534);
@@ -95,10 +96,9 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << QStringList{} << false;
         QTest::newRow("NUL ends the text")
             << QByteArray("A\r\nB\0C\r\nD", 10) << QStringList{"A", "B"} << false;
-        QTest::newRow("Windows-1252") << QByteArray("CAL\xC7\xC3O\r\n\x80 5\r\n")
-                                      << QStringList{"CALÇÃO", "€ 5"} << false;
-        QTest::newRow("UTF-8 typed in Linux") << QByteArray("ação\nÇ")
-                                              << QStringList{"ação", "Ç"} << true;
+        QTest::newRow("Windows-1252")
+            << QByteArray("CAL\xC7\xC3O\r\n\x80 5\r\n") << QStringList{"CALÇÃO", "€ 5"} << false;
+        QTest::newRow("UTF-8 typed in Linux") << QByteArray("ação\nÇ") << QStringList{"ação", "Ç"} << true;
         QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBFLUZ\n") << QStringList{"LUZ"} << true;
     }
     void parsing() {
@@ -116,8 +116,8 @@ private slots:
         QTest::addColumn<QByteArray>("after");
         QTest::newRow("LF and small letters")
             << QByteArray("aluguel\nagua\n\nluz") << QByteArray("ALUGUEL\r\nAGUA\r\n\r\nLUZ\r\n");
-        QTest::newRow("Windows-1252 byte for byte")
-            << QByteArray("CAL\xC7\xC3O\r\nS\xC3O JO\xC3O\r\n") << QByteArray("CAL\xC7\xC3O\r\nS\xC3O JO\xC3O\r\n");
+        QTest::newRow("Windows-1252 byte for byte") << QByteArray("CAL\xC7\xC3O\r\nS\xC3O JO\xC3O\r\n")
+                                                    << QByteArray("CAL\xC7\xC3O\r\nS\xC3O JO\xC3O\r\n");
         QTest::newRow("UTF-8 stays UTF-8") << QByteArray("ação\r\n") << QByteArray("AÇÃO\r\n");
     }
     void roundTrip() {
@@ -148,21 +148,24 @@ private slots:
 
     void unreadableAndUnwritable() {
         WindowFixture fixture;
-        QVERIFY(errorOf([] { readFile(pathOf(kListaCredor)); })
-                    .contains(QStringLiteral("lista_credor.txt\": o arquivo não existe")));
+        QVERIFY(errorOf([] {
+                    readFile(pathOf(kListaCredor));
+                }).contains(QStringLiteral("lista_credor.txt\": o arquivo não existe")));
 
         put(kListaSaida, "AGUA\r\n");
         {
             ReadOnlyFile readOnly(pathOf(kListaSaida));
-            QVERIFY(errorOf([] { writeFile(pathOf(kListaSaida), {"LUZ"}); })
-                        .contains(QStringLiteral("lista_saida.txt\": o arquivo é somente leitura")));
+            QVERIFY(errorOf([] {
+                        writeFile(pathOf(kListaSaida), {"LUZ"});
+                    }).contains(QStringLiteral("lista_saida.txt\": o arquivo é somente leitura")));
         }
         QCOMPARE(bytesOf(kListaSaida), QByteArray("AGUA\r\n"));
         share(kListaSaida);
         {
             UnwritableFolder folder(fixture.data.programFolder());
-            QVERIFY(errorOf([] { writeFile(pathOf(kListaSaida), {"LUZ"}); })
-                        .contains(QStringLiteral("a pasta não aceita gravação")));
+            QVERIFY(errorOf([] {
+                        writeFile(pathOf(kListaSaida), {"LUZ"});
+                    }).contains(QStringLiteral("a pasta não aceita gravação")));
         }
         QCOMPARE(bytesOf(kListaSaida), QByteArray("AGUA\r\n"));
     }
@@ -218,27 +221,33 @@ private slots:
                   recRef = int(Box::ReceivablesReference);
 
         QTest::newRow("payables, switch file gone")
-            << payRef << false << "NOVO" << "" << QVariant() << int(Save::HideButtons) << "" << untouched << false;
-        QTest::newRow("picked entry")
-            << payName << true << "LUZ" << "LUZ" << QVariant() << int(Save::AlreadyListed)
-            << "information:Saída já está incluso na lista!" << untouched << true;
+            << payRef << false << "NOVO"
+            << "" << QVariant() << int(Save::HideButtons) << "" << untouched << false;
+        QTest::newRow("picked entry") << payName << true << "LUZ"
+                                      << "LUZ" << QVariant() << int(Save::AlreadyListed)
+                                      << "information:Saída já está incluso na lista!" << untouched << true;
         QTest::newRow("empty box, nothing selected")
-            << payRef << true << "" << "" << QVariant() << int(Save::AlreadyListed)
-            << "information:Credor já está incluso na lista!" << untouched << true;
-        QTest::newRow("new name, yes")
-            << payName << true << "ALUGUEL SALA" << "" << QVariant(true) << int(Save::Written) << question
-            << QByteArray("AGUA\r\nLUZ\r\nALUGUEL SALA\r\n") << true;
-        QTest::newRow("new name, no") << payName << true << "ALUGUEL SALA" << "AGUA" << QVariant(false)
-                                      << int(Save::Written) << question << QByteArray("AGUA\r\nLUZ\r\n") << true;
+            << payRef << true << ""
+            << "" << QVariant() << int(Save::AlreadyListed) << "information:Credor já está incluso na lista!"
+            << untouched << true;
+        QTest::newRow("new name, yes") << payName << true << "ALUGUEL SALA"
+                                       << "" << QVariant(true) << int(Save::Written) << question
+                                       << QByteArray("AGUA\r\nLUZ\r\nALUGUEL SALA\r\n") << true;
+        QTest::newRow("new name, no") << payName << true << "ALUGUEL SALA"
+                                      << "AGUA" << QVariant(false) << int(Save::Written) << question
+                                      << QByteArray("AGUA\r\nLUZ\r\n") << true;
         QTest::newRow("typed name already listed is added again")
-            << payName << true << "LUZ" << "AGUA" << QVariant(true) << int(Save::Written) << question
+            << payName << true << "LUZ"
+            << "AGUA" << QVariant(true) << int(Save::Written) << question
             << QByteArray("AGUA\r\nLUZ\r\nLUZ\r\n") << true;
         QTest::newRow("receivables, switch file present")
-            << recRef << true << "LUZ" << "LUZ" << QVariant() << int(Save::AlreadyListed)
+            << recRef << true << "LUZ"
+            << "LUZ" << QVariant() << int(Save::AlreadyListed)
             << "information:Esse credor já está incluso na lista!" << untouched << true;
         QTest::newRow("receivables without switch file saves all the same")
-            << recRef << false << "GAS" << "" << QVariant(true) << int(Save::Written)
-            << "message:Arquivo inexistente|" + question << QByteArray("AGUA\r\nLUZ\r\nGAS\r\n") << false;
+            << recRef << false << "GAS"
+            << "" << QVariant(true) << int(Save::Written) << "message:Arquivo inexistente|" + question
+            << QByteArray("AGUA\r\nLUZ\r\nGAS\r\n") << false;
     }
     void salvar() {
         QFETCH(int, box);

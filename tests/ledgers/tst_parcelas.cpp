@@ -54,8 +54,8 @@ QList<Row> stored() {
     QList<Row> rows;
     for (view.first(); !view.eof(); view.next())
         rows << Row{view.fieldByName("Codigo").asInteger(),     view.fieldByName("DocParcela").asInteger(),
-                    view.fieldByName("Nome").asString(),         view.fieldByName("Fantasia").asString(),
-                    view.fieldByName("DataEmissao").asString(),  view.fieldByName("DataVencimento").asString(),
+                    view.fieldByName("Nome").asString(),        view.fieldByName("Fantasia").asString(),
+                    view.fieldByName("DataEmissao").asString(), view.fieldByName("DataVencimento").asString(),
                     view.fieldByName("Observacoes").asString(), view.fieldByName("Valordocumento").asFloat()};
     return rows;
 }
@@ -116,7 +116,8 @@ private slots:
             QCOMPARE(r.codigo, 77);
             QCOMPARE(r.emissao, QStringLiteral("10/03/2025"));
             QCOMPARE(r.valor, 150.0);
-            QCOMPARE(r.nome + "|" + r.fantasia + "|" + r.observacoes, QStringLiteral("MARIA|SOFA|ENTREGA EM CASA"));
+            QCOMPARE(r.nome + "|" + r.fantasia + "|" + r.observacoes,
+                     QStringLiteral("MARIA|SOFA|ENTREGA EM CASA"));
         }
     }
 
@@ -126,16 +127,40 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("text");
-        QTest::newRow("date untouched") << "baseDate" << "  /  /    " << "message" << kMissingInput;
-        QTest::newRow("no document") << "documento" << "" << "message" << kMissingInput;
-        QTest::newRow("no client") << "cliente" << "" << "message" << kMissingInput;
-        QTest::newRow("no reference") << "referencia" << "" << "message" << kMissingInput;
-        QTest::newRow("count 1") << "count" << "1" << "message" << kCountTooSmall;
-        QTest::newRow("count 0") << "count" << "0" << "message" << kCountTooSmall;
-        QTest::newRow("impossible date") << "baseDate" << "31/02/2025" << "error" << "não é uma data válida";
-        QTest::newRow("partly typed date") << "baseDate" << "12/0 /    " << "error" << "não é uma data válida";
-        QTest::newRow("empty value") << "valor" << "" << "error" << "não é um valor numérico válido";
-        QTest::newRow("two commas") << "valor" << "1,,5" << "error" << "não é um valor numérico válido";
+        QTest::newRow("date untouched") << "baseDate"
+                                        << "  /  /    "
+                                        << "message" << kMissingInput;
+        QTest::newRow("no document") << "documento"
+                                     << ""
+                                     << "message" << kMissingInput;
+        QTest::newRow("no client") << "cliente"
+                                   << ""
+                                   << "message" << kMissingInput;
+        QTest::newRow("no reference") << "referencia"
+                                      << ""
+                                      << "message" << kMissingInput;
+        QTest::newRow("count 1") << "count"
+                                 << "1"
+                                 << "message" << kCountTooSmall;
+        QTest::newRow("count 0") << "count"
+                                 << "0"
+                                 << "message" << kCountTooSmall;
+        QTest::newRow("impossible date") << "baseDate"
+                                         << "31/02/2025"
+                                         << "error"
+                                         << "não é uma data válida";
+        QTest::newRow("partly typed date") << "baseDate"
+                                           << "12/0 /    "
+                                           << "error"
+                                           << "não é uma data válida";
+        QTest::newRow("empty value") << "valor"
+                                     << ""
+                                     << "error"
+                                     << "não é um valor numérico válido";
+        QTest::newRow("two commas") << "valor"
+                                    << "1,,5"
+                                    << "error"
+                                    << "não é um valor numérico válido";
     }
     void refused() {
         QFETCH(QString, field);
@@ -214,8 +239,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&host));
 
         QVERIFY(panel->isHidden() && panel->GroupBox7->isHidden());
-        QCOMPARE(panel->DBNumeroParcela->text() + "|" + panel->ValorParcela->text() + "|" + panel->Entrada->text(),
-                 QStringLiteral("1|0,00|0"));
+        QCOMPARE(
+            panel->DBNumeroParcela->text() + "|" + panel->ValorParcela->text() + "|" + panel->Entrada->text(),
+            QStringLiteral("1|0,00|0"));
         panel->open();
         QVERIFY(panel->isVisible());
         QCOMPARE(panel->MaskEdit7->maskedText(), QStringLiteral("10/03/2025"));
@@ -227,8 +253,9 @@ private slots:
         QTest::keyClicks(panel->ValorParcela, "12,5x0");
         panel->DBNumeroParcela->clear();
         QTest::keyClicks(panel->DBNumeroParcela, "3b45");
-        QCOMPARE(panel->Edit3->text() + "|" + panel->ValorParcela->text() + "|" + panel->DBNumeroParcela->text(),
-                 QStringLiteral("12|12,50|345"));
+        QCOMPARE(
+            panel->Edit3->text() + "|" + panel->ValorParcela->text() + "|" + panel->DBNumeroParcela->text(),
+            QStringLiteral("12|12,50|345"));
 
         // An emptied count keeps the last one; the summary is written at the click only.
         panel->DBNumeroParcela->setText("3");
@@ -236,10 +263,12 @@ private slots:
         QCOMPARE(panel->count(), 3);
         panel->DBNumeroParcela->setText("3");
         QTest::mouseClick(panel->nao, Qt::LeftButton);
-        QCOMPARE(panel->Entrada->text() + "|" + panel->Label27->text(), QStringLiteral("1|Sem Entrada + 3 Parcela(s)"));
+        QCOMPARE(panel->Entrada->text() + "|" + panel->Label27->text(),
+                 QStringLiteral("1|Sem Entrada + 3 Parcela(s)"));
         QVERIFY(panel->GroupBox7->isVisible());
         QTest::mouseClick(panel->sim, Qt::LeftButton);
-        QCOMPARE(panel->Entrada->text() + "|" + panel->Label27->text(), QStringLiteral("0|Entrada + 3 Parcela(s)"));
+        QCOMPARE(panel->Entrada->text() + "|" + panel->Label27->text(),
+                 QStringLiteral("0|Entrada + 3 Parcela(s)"));
         QTest::mouseClick(panel->nao, Qt::LeftButton);
 
         // Leaving a bad date for another box of the panel.
