@@ -1,0 +1,294 @@
+// The name-list files: line ends, empty lines and NUL, Windows-1252 and UTF-8 kept byte for byte, a large
+// file, files that can't be read or written, the load of each window's lists and the "Salvar" buttons.
+
+#include <QFile>
+#include <QtTest>
+
+#include "NameLists.h"
+#include "UnwritableFolder.h"
+#include "WindowFixture.h"
+
+#ifdef Q_OS_LINUX
+#include <sys/fsuid.h>
+#include <unistd.h>
+#endif
+
+using namespace NameLists;
+
+namespace {
+
+QByteArray bytesOf(const QString& fileName) {
+    QFile file(pathOf(fileName));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void put(const QString& fileName, const QByteArray& bytes) {
+    QFile file(pathOf(fileName));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// Lets the ordinary user the tests act as in an unwritable folder write the file itself.
+void share(const QString& fileName) {
+    QFile::setPermissions(pathOf(fileName), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                QFileDevice::ReadOther | QFileDevice::WriteOther);
+}
+
+QString errorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const DataError& error) {
+        return error.message();
+    }
+    return QString();
+}
+
+// A file nobody may write, with this thread acting as an ordinary user when the tests run as root.
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const QString& path) : path_(path), folder_(QFileInfo(path).absolutePath()) {
+        folderBefore_ = QFile::permissions(folder_);
+        QFile::setPermissions(folder_, folderBefore_ | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                                           QFileDevice::WriteOther | QFileDevice::ExeOther);
+        QFile::setPermissions(path_,
+                              QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+#ifdef Q_OS_LINUX
+        if (geteuid() == 0) {
+            setfsuid(65534);
+            asRoot_ = true;
+        }
+#endif
+    }
+    ~ReadOnlyFile() {
+#ifdef Q_OS_LINUX
+        if (asRoot_) setfsuid(0);
+#endif
+        QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::setPermissions(folder_, folderBefore_);
+    }
+
+private:
+    QString path_, folder_;
+    QFileDevice::Permissions folderBefore_;
+    bool asRoot_ = false;
+};
+
+}  // namespace
+
+class TestNameLists : public QObject {
+    Q_OBJECT
+
+private slots:
+    void parsing_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("CR LF") << QByteArray("AGUA\r\nLUZ\r\n") << QStringList{"AGUA", "LUZ"} << false;
+        QTest::newRow("LF, last line without break")
+            << QByteArray("agua\nluz") << QStringList{"agua", "luz"} << false;
+        QTest::newRow("CR only") << QByteArray("A\rB\r") << QStringList{"A", "B"} << false;
+        QTest::newRow("mixed ends") << QByteArray("A\rB\nC\r\nD") << QStringList{"A", "B", "C", "D"} << false;
+        QTest::newRow("LF CR is two breaks") << QByteArray("A\n\rB") << QStringList{"A", "", "B"} << false;
+        QTest::newRow("empty line in the middle")
+            << QByteArray("A\r\n\r\nB\r\n") << QStringList{"A", "", "B"} << false;
+        QTest::newRow("only breaks") << QByteArray("\r\n\n") << QStringList{"", ""} << false;
+        QTest::newRow("empty file") << QByteArray() << QStringList{} << false;
+        QTest::newRow("NUL ends the text")
+            << QByteArray("A\r\nB\0C\r\nD", 10) << QStringList{"A", "B"} << false;
+        QTest::newRow("Windows-1252")
+            << QByteArray("CAL\xC7\xC3O\r\n\x80 5\r\n") << QStringList{"CALÇÃO", "€ 5"} << false;
+        QTest::newRow("UTF-8 typed in Linux") << QByteArray("ação\nÇ") << QStringList{"ação", "Ç"} << true;
+        QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBFLUZ\n") << QStringList{"LUZ"} << true;
+    }
+    void parsing() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, entries);
+        QFETCH(bool, utf8);
+        Encoding encoding;
+        QCOMPARE(parse(bytes, &encoding), entries);
+        QCOMPARE(encoding == Encoding::Utf8, utf8);
+    }
+
+    // A file loaded into a box and written back: capitals, CR LF, same order, same encoding.
+    void roundTrip_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("LF and small letters")
+            << QByteArray("aluguel\nagua\n\nluz") << QByteArray("ALUGUEL\r\nAGUA\r\n\r\nLUZ\r\n");
+        QTest::newRow("Windows-1252 byte for byte") << QByteArray("CAL\xC7\xC3O\r\nS\xC3O JO\xC3O\r\n")
+                                                    << QByteArray("CAL\xC7\xC3O\r\nS\xC3O JO\xC3O\r\n");
+        QTest::newRow("UTF-8 stays UTF-8") << QByteArray("ação\r\n") << QByteArray("AÇÃO\r\n");
+    }
+    void roundTrip() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        WindowFixture fixture;
+        put(kListaSaida, before);
+        writeFile(pathOf(kListaSaida), asShown(readFile(pathOf(kListaSaida))));
+        QCOMPARE(bytesOf(kListaSaida), after);
+    }
+
+    void nameOutsideWindows1252GoesUtf8() {
+        WindowFixture fixture;
+        put(kListaCredor, "AGUA\r\n");
+        writeFile(pathOf(kListaCredor), {"AGUA", "ŐRS"});
+        QCOMPARE(readFile(pathOf(kListaCredor)), QStringList({"AGUA", "ŐRS"}));
+    }
+
+    void largeFile() {
+        WindowFixture fixture;
+        QStringList names;
+        for (int i = 0; i < 100000; ++i)
+            names << QStringLiteral("NOME %1").arg(i);
+        writeFile(pathOf(kListaSaida), names);
+        QCOMPARE(bytesOf(kListaSaida).size(), qsizetype(names.join("\r\n").size() + 2));
+        QCOMPARE(readFile(pathOf(kListaSaida)), names);
+    }
+
+    void unreadableAndUnwritable() {
+        WindowFixture fixture;
+        QVERIFY(errorOf([] {
+                    readFile(pathOf(kListaCredor));
+                }).contains(QStringLiteral("lista_credor.txt\": o arquivo não existe")));
+
+        put(kListaSaida, "AGUA\r\n");
+        {
+            ReadOnlyFile readOnly(pathOf(kListaSaida));
+            QVERIFY(errorOf([] {
+                        writeFile(pathOf(kListaSaida), {"LUZ"});
+                    }).contains(QStringLiteral("lista_saida.txt\": o arquivo é somente leitura")));
+        }
+        QCOMPARE(bytesOf(kListaSaida), QByteArray("AGUA\r\n"));
+        share(kListaSaida);
+        {
+            UnwritableFolder folder(fixture.data.programFolder());
+            QVERIFY(errorOf([] {
+                        writeFile(pathOf(kListaSaida), {"LUZ"});
+                    }).contains(QStringLiteral("a pasta não aceita gravação")));
+        }
+        QCOMPARE(bytesOf(kListaSaida), QByteArray("AGUA\r\n"));
+    }
+
+    void loading() {
+        WindowFixture fixture;
+        Load payables = loadPayables();
+        QVERIFY(!payables.switchedOn && !payables.name && !payables.reference && payables.error.isEmpty());
+
+        put(kListaSaida, "agua\n");
+        payables = loadPayables();
+        QVERIFY(payables.switchedOn);
+        QCOMPARE(*payables.name, QStringList{"AGUA"});
+        QVERIFY(!payables.reference);
+        QVERIFY(payables.error.contains(kListaCredor));
+        put(kListaCredor, "luz\n");
+        QCOMPARE(*loadPayables().reference, QStringList{"LUZ"});
+
+        // Receivables: the switch file's content is never read; the reference list is loaded first.
+        put(kReceberCredor, "\xFF\xFE");
+        put(kRefEntrada, "aluguel");
+        Load receivables = loadReceivables();
+        QCOMPARE(*receivables.reference, QStringList{"ALUGUEL"});
+        QVERIFY(!receivables.name);
+        QVERIFY(receivables.error.contains(kListaReceber));
+    }
+
+    void clientNamesInQueryOrder() {
+        WindowFixture fixture;
+        addRow("c_cliente", {{"Codigo", 2}, {"Nome", "MARIA"}});
+        addRow("c_cliente", {{"Codigo", 1}});
+        addRow("c_cliente", {{"Codigo", 3}, {"Nome", "ANA"}});
+        QCOMPARE(clientNames(), QStringList({"MARIA", "", "ANA"}));
+    }
+
+    void salvar_data() {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<bool>("switchOn");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QVariant>("answer");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("shown");  // the dialogs, "kind:text" joined by "|"
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("disabled");
+        const QString question = "question:Deseja salvar essa saída para inclusão posterior?";
+        const QByteArray untouched("agua\nluz");
+        const int payName = int(Box::PayablesName), payRef = int(Box::PayablesReference),
+                  recRef = int(Box::ReceivablesReference);
+
+        QTest::newRow("payables, switch file gone")
+            << payRef << false << "NOVO"
+            << "" << QVariant() << int(Save::HideButtons) << "" << untouched << false;
+        QTest::newRow("picked entry") << payName << true << "LUZ"
+                                      << "LUZ" << QVariant() << int(Save::AlreadyListed)
+                                      << "information:Saída já está incluso na lista!" << untouched << true;
+        QTest::newRow("empty box, nothing selected")
+            << payRef << true << ""
+            << "" << QVariant() << int(Save::AlreadyListed) << "information:Credor já está incluso na lista!"
+            << untouched << true;
+        QTest::newRow("new name, yes") << payName << true << "ALUGUEL SALA"
+                                       << "" << QVariant(true) << int(Save::Written) << question
+                                       << QByteArray("AGUA\r\nLUZ\r\nALUGUEL SALA\r\n") << true;
+        QTest::newRow("new name, no") << payName << true << "ALUGUEL SALA"
+                                      << "AGUA" << QVariant(false) << int(Save::Written) << question
+                                      << QByteArray("AGUA\r\nLUZ\r\n") << true;
+        QTest::newRow("typed name already listed is added again")
+            << payName << true << "LUZ"
+            << "AGUA" << QVariant(true) << int(Save::Written) << question
+            << QByteArray("AGUA\r\nLUZ\r\nLUZ\r\n") << true;
+        QTest::newRow("receivables, switch file present")
+            << recRef << true << "LUZ"
+            << "LUZ" << QVariant() << int(Save::AlreadyListed)
+            << "information:Esse credor já está incluso na lista!" << untouched << true;
+        QTest::newRow("receivables without switch file saves all the same")
+            << recRef << false << "GAS"
+            << "" << QVariant(true) << int(Save::Written) << "message:Arquivo inexistente|" + question
+            << QByteArray("AGUA\r\nLUZ\r\nGAS\r\n") << false;
+    }
+    void salvar() {
+        QFETCH(int, box);
+        QFETCH(bool, switchOn);
+        QFETCH(QString, text);
+        QFETCH(QString, selected);
+        QFETCH(QVariant, answer);
+        QFETCH(int, outcome);
+        QFETCH(QString, shown);
+        QFETCH(QByteArray, file);
+        QFETCH(bool, disabled);
+        WindowFixture fixture;
+        const Box b = Box(box);
+        put(fileOf(b), "agua\nluz");
+        if (switchOn && switchFileOf(b) != fileOf(b)) put(switchFileOf(b), "");
+        if (answer.isValid()) fixture.dialogs.answer(answer);
+
+        const Save result = save(nullptr, b, text, selected, asShown(readFile(pathOf(fileOf(b)))));
+        QCOMPARE(int(result.outcome), outcome);
+        QCOMPARE(result.disableButton, disabled);
+        QStringList calls;
+        for (const auto& call : fixture.dialogs.calls)
+            calls << call.kind + ":" + call.text;
+        QCOMPARE(calls.join("|"), shown);
+        if (answer.isValid()) QCOMPARE(fixture.dialogs.calls.last().caption, QStringLiteral("Registro"));
+        QCOMPARE(bytesOf(fileOf(b)), file);
+        if (outcome == Save::Written) QCOMPARE(result.entries, parse(file));
+    }
+
+    void salvarWriteFailsKeepsName() {
+        WindowFixture fixture;
+        put(kListaSaida, "AGUA\r\n");
+        fixture.dialogs.answer(true);
+        share(kListaSaida);
+        Save result;
+        {
+            UnwritableFolder folder(fixture.data.programFolder());
+            result = save(nullptr, Box::PayablesName, "LUZ", "", {"AGUA"});
+        }
+        QCOMPARE(int(result.outcome), int(Save::WriteFailed));
+        QCOMPARE(result.entries, QStringList({"AGUA", "LUZ"}));
+        QCOMPARE(fixture.dialogs.calls.last().kind, QStringLiteral("error"));
+        QCOMPARE(bytesOf(kListaSaida), QByteArray("AGUA\r\n"));
+    }
+};
+
+QTEST_MAIN(TestNameLists)
+#include "tst_namelists.moc"
