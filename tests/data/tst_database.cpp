@@ -78,15 +78,6 @@ private:
     sqlite3* db_ = nullptr;
 };
 
-QString errorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const DataError& error) {
-        return error.message();
-    }
-    return QString();
-}
-
 int rowCount(const QString& database, const QString& table) {
     Table view(database, table);
     view.open();

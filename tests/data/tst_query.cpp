@@ -17,15 +17,6 @@ QString usDate(const QDate& date) {
     return date.toString(QStringLiteral("MM/dd/yyyy"));
 }
 
-QString errorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const DataError& error) {
-        return error.message();
-    }
-    return QString();
-}
-
 QStringList columnNames(const Query& query) {
     QStringList names;
     for (int i = 0; i < query.fieldCount(); ++i)

@@ -12,15 +12,6 @@
 
 namespace {
 
-QString errorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const DataError& error) {
-        return error.message();
-    }
-    return QString();
-}
-
 sqlite3* handle() {
     return Session::instance().database(kAliasVantejaVs2).handle();
 }

@@ -35,15 +35,6 @@ void share(const QString& fileName) {
                                                 QFileDevice::ReadOther | QFileDevice::WriteOther);
 }
 
-QString errorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const DataError& error) {
-        return error.message();
-    }
-    return QString();
-}
-
 // A file nobody may write, with this thread acting as an ordinary user when the tests run as root.
 class ReadOnlyFile {
 public:

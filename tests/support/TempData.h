@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 
 #include "DataError.h"
 #include "Database.h"
@@ -38,6 +39,16 @@ inline qint64 addRow(const QString& table, const QList<QPair<QString, QVariant>>
         view.fieldByName(name).setValue(value);
     view.post();
     return view.fieldByName(view.definition().keyField().name).value().toLongLong();
+}
+
+// The message of the DataError a call raises; a null text when it raises none.
+inline QString errorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const DataError& error) {
+        return error.message();
+    }
+    return QString();
 }
 
 // Runs a statement and expects a DataError whose message contains `fragment`.
