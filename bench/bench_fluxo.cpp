@@ -24,6 +24,7 @@
 #include "MaskEdit.h"
 #include "Query.h"
 #include "Schema.h"
+#include "SqliteCli.h"
 #include "Sqlite.h"
 #include "UnitFluxo.h"
 
@@ -98,30 +99,11 @@ QString plainSql(const QStringList& lines) {
 // The sqlite3 command line's own timer for some statements, with the program's settings, rows written to
 // /dev/null; median of several runs of all of them.
 double cliTime(const QString& file, const QStringList& statements) {
-    const QString cli = QStandardPaths::findExecutable("sqlite3");
-    if (cli.isEmpty()) return -1;
-    QString script = "PRAGMA cache_size=-65536;\nPRAGMA mmap_size=268435456;\n.output /dev/null\n.timer on\n";
+    QString script;
     for (int run = 0; run < kRuns; ++run)
         for (const QString& statement : statements)
             script += statement + ";\n";
-    QProcess process;
-    process.start(cli, {file});
-    process.write(script.toUtf8());
-    process.closeWriteChannel();
-    process.waitForFinished(-1);
-    static const QRegularExpression timing("Run Time: real ([0-9.]+)");
-    QVector<double> perRun;
-    double sum = 0;
-    int count = 0;
-    auto matches = timing.globalMatch(QString::fromUtf8(process.readAllStandardOutput()));
-    while (matches.hasNext()) {
-        sum += matches.next().captured(1).toDouble() * 1000;
-        if (++count == statements.size()) {
-            perRun << sum;
-            sum = 0;
-            count = 0;
-        }
-    }
+    const QVector<double> perRun = perGroup(sqliteCliTimes(file, script), int(statements.size()));
     return perRun.isEmpty() ? -1 : median(perRun);
 }
 

@@ -27,6 +27,7 @@
 #include "MaskEdit.h"
 #include "Painter.h"
 #include "Schema.h"
+#include "SqliteCli.h"
 #include "Sqlite.h"
 #include "Table.h"
 #include "UReceber.h"
@@ -80,22 +81,12 @@ double measure(const std::function<void()>& before, const std::function<void()>&
 
 // The sqlite3 command line's timer over the statements of one step, output thrown away.
 double sqliteCli(const QString& file, const QStringList& statements) {
-    const QString program = QStandardPaths::findExecutable("sqlite3");
-    if (program.isEmpty() || statements.isEmpty()) return -1;
-    QString script = ".output /dev/null\n.timer on\n";
+    if (statements.isEmpty()) return -1;
+    QString script;
     for (int run = 0; run < kRuns; ++run)
         script += statements.join(";\n") + ";\n";
-    QProcess cli;
-    cli.start(program, {file});
-    cli.write(script.toUtf8());
-    cli.closeWriteChannel();
-    cli.waitForFinished(-1);
-    static const QRegularExpression real("Run Time: real ([0-9.]+)");
-    QVector<double> runs(kRuns, 0);
-    int index = 0;
-    for (auto it = real.globalMatch(QString::fromUtf8(cli.readAllStandardOutput())); it.hasNext(); ++index)
-        runs[qMin(index / int(statements.size()), kRuns - 1)] += it.next().captured(1).toDouble() * 1000;
-    return index ? middle(runs) : -1;
+    const QVector<double> runs = perGroup(sqliteCliTimes(file, script), int(statements.size()));
+    return runs.isEmpty() ? -1 : middle(runs);
 }
 
 void line(const QString& step, double ms, double cli) {

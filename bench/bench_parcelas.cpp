@@ -10,9 +10,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -23,6 +20,7 @@
 #include "Parcelas.h"
 #include "PreviewDialog.h"
 #include "Schema.h"
+#include "SqliteCli.h"
 #include "Sqlite.h"
 #include "Table.h"
 
@@ -83,8 +81,6 @@ private:
 
 // What each installment sends to the engine, through the sqlite3 command line; whole run, milliseconds.
 double runThroughCli(const QString& file) {
-    const QString cli = QStandardPaths::findExecutable("sqlite3");
-    if (cli.isEmpty()) return -1;
     const QString insert = QStringLiteral(
         "INSERT INTO tbreceber (DocParcela, Fantasia, Nome, Codigo, DataEmissao, DataVencimento, "
         "Observacoes, "
@@ -93,7 +89,7 @@ double runThroughCli(const QString& file) {
     const QString reread = QStringLiteral("SELECT * FROM tbreceber WHERE Chave = last_insert_rowid();\n");
     // All installments but the last in one commit, each re-reading the rows of its document; then the last
     // one after the ledger's rows are read in code order, and the ledger's rows read again once it is stored.
-    QString script = QStringLiteral(".output /dev/null\nPRAGMA synchronous=FULL;\n.timer on\nSAVEPOINT p;\n");
+    QString script = QStringLiteral("SAVEPOINT p;\n");
     for (int k = 1; k < kInstallments; ++k)
         script +=
             QStringLiteral("SAVEPOINT vj_post;\n") + insert.arg(k).arg(kDocument) +
@@ -103,16 +99,11 @@ double runThroughCli(const QString& file) {
     script += QStringLiteral("SAVEPOINT vj_post;\n") + insert.arg(kInstallments).arg(kDocument) +
               QStringLiteral("SELECT Chave FROM tbreceber ORDER BY Codigo, Chave;\n") + reread +
               QStringLiteral("RELEASE vj_post;\n");
-    QProcess process;
-    process.start(cli, {file});
-    process.write(script.toUtf8());
-    process.closeWriteChannel();
-    process.waitForFinished(-1);
-    static const QRegularExpression timing("Run Time: real ([0-9.]+)");
+    const QVector<double> times = sqliteCliTimes(file, script);
+    if (times.isEmpty()) return -1;
     double sum = 0;
-    auto matches = timing.globalMatch(QString::fromUtf8(process.readAllStandardOutput()));
-    while (matches.hasNext())
-        sum += matches.next().captured(1).toDouble() * 1000;
+    for (double time : times)
+        sum += time;
     return sum;
 }
 

@@ -10,15 +10,13 @@
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <numeric>
 
 #include "Database.h"
 #include "Schema.h"
+#include "SqliteCli.h"
 #include "Sqlite.h"
 #include "Table.h"
 
@@ -70,38 +68,20 @@ double storeThroughView(const QString& synchronous) {
 
 // The same statements through the sqlite3 command line, its own timer; milliseconds per store, mean.
 double storeThroughCli(const QString& file, const QString& synchronous) {
-    const QString cli = QStandardPaths::findExecutable("sqlite3");
-    if (cli.isEmpty()) return -1;
     const QStringList statements = {"SAVEPOINT vj_post",
                                     "INSERT INTO tbpagar (Nome, DataVencimento, Valordocumento) VALUES "
                                     "('CREDOR NOVO', '2026-12-09', 123.45)",
                                     "SELECT Chave FROM tbpagar ORDER BY Chave",
                                     "SELECT * FROM tbpagar WHERE Chave = last_insert_rowid()",
                                     "RELEASE vj_post"};
-    QString script =
-        QStringLiteral(".output /dev/null\nPRAGMA synchronous=%1;\n.timer on\n").arg(synchronous);
+    QString script;
     for (int i = 0; i < kStores; ++i)
         for (const QString& statement : statements)
             script += statement + ";\n";
-    QProcess process;
-    process.start(cli, {file});
-    process.write(script.toUtf8());
-    process.closeWriteChannel();
-    process.waitForFinished(-1);
-    static const QRegularExpression timing("Run Time: real ([0-9.]+)");
-    QVector<double> perStore;
-    double sum = 0;
-    int count = 0;
-    auto matches = timing.globalMatch(QString::fromUtf8(process.readAllStandardOutput()));
-    while (matches.hasNext()) {
-        sum += matches.next().captured(1).toDouble() * 1000;
-        if (++count == statements.size()) {
-            perStore << sum;
-            sum = 0;
-            count = 0;
-        }
-    }
-    return mean(perStore);
+    const QVector<double> perStore = perGroup(
+        sqliteCliTimes(file, script, QStringLiteral("PRAGMA synchronous=%1;\n").arg(synchronous)),
+        int(statements.size()));
+    return perStore.isEmpty() ? -1 : mean(perStore);
 }
 
 void report(const QString& what, double ours, double cli) {
