@@ -118,7 +118,7 @@ QList<Element> mainPart() {
 
 Report::Layout quickRepCarne(Dataset* ledger) {
     Layout layout;
-    layout.name = QStringLiteral("QuickRepCarne");
+    layout.name = QStringLiteral("Carnê");  // the name a person gives the printed booklet
     layout.page = PageSize::A4;
     layout.zoom = Zoom::WholePage;
     layout.maximised = true;
