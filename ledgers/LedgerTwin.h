@@ -29,7 +29,7 @@ struct Box {
     bool clickable;  // the caption looks a record up
 };
 
-// What a search-tab button filters on.
+// What a search-tab button does: a filter, or the booklet over what the ledger shows.
 enum class SearchKind { Paid, Unpaid, Name, Overdue, All, Booklet };
 
 struct SearchButton {
