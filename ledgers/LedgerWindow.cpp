@@ -13,6 +13,7 @@
 #include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "Carne.h"
 #include "Clock.h"
@@ -631,10 +632,20 @@ void LedgerWindow::DBComNomeDropDown() {
 void LedgerWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     FormActivate();
+    skipActivation_ = true;  // the activation that follows the showing has been run
 }
 
 void LedgerWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow()) {
+            // Coming back from a box of its own is no new activation: a failing list would otherwise show its
+            // error again each time its error box is closed.
+            if (!std::exchange(skipActivation_, false)) FormActivate();
+        } else {
+            for (QWidget* w = QApplication::activeWindow(); w; w = w->parentWidget())
+                if (w == this) skipActivation_ = true;
+        }
+    }
     QDialog::changeEvent(event);
 }
 

@@ -180,6 +180,7 @@ protected:
     QMap<QString, QWidget*> controls_;
     QWidget* calendar_ = nullptr;
     QList<QLabel*> captions_;
+    bool skipActivation_ = false;
 
 private:
     QWidget* buildRecordTab();

@@ -769,6 +769,16 @@ private slots:
         const int errors = dialogs_->kinds().count("error");
         QCOMPARE(errors > 0, switchedOn && !missing.isEmpty());
         if (errors) QVERIFY(dialogs_->lastText().contains(missing));
+        // Shown and activated once: one load; coming back from a box of its own loads nothing again.
+        dialogs_->calls.clear();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QDialog own(w);
+        own.show();
+        QVERIFY(QTest::qWaitForWindowActive(&own));
+        own.close();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCOMPARE(dialogs_->kinds().count("error"), errors > 0 ? 1 : 0);
 
         // A changed file: payables reloads when editing begins, receivables at its next activation.
         if (switchedOn) writeList(nameFile, "gas\n");
