@@ -141,7 +141,9 @@ Report::Document fill(Dataset* ledger) {
 }
 
 void preview(QWidget* parent, Dataset* ledger) {
-    guarded(parent, [&] { Dialogs::current().preview(parent, fill(ledger)); });
+    // Filled as the preview shows it: a long booklet's first page comes at once.
+    guarded(parent,
+            [&] { Dialogs::current().preview(parent, quickRepCarne(ledger), Report::FillContext()); });
 }
 
 }  // namespace Carne

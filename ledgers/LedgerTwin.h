@@ -5,6 +5,7 @@
 
 #include "Layout.h"
 #include "LedgerFilters.h"
+#include "NameLists.h"
 
 // Everything in which the payables and the receivables windows differ, as data. The behaviour is the
 // LedgerWindow's; each twin is one constant of this shape.
@@ -28,8 +29,8 @@ struct Box {
     bool clickable;  // the caption looks a record up
 };
 
-// What a search-tab button filters on.
-enum class SearchKind { Paid, Unpaid, Name, Overdue, All };
+// What a search-tab button does: a filter, or the booklet over what the ledger shows.
+enum class SearchKind { Paid, Unpaid, Name, Overdue, All, Booklet };
 
 struct SearchButton {
     const char* name;
@@ -38,6 +39,13 @@ struct SearchButton {
     const char* field;  // of a name filter: "fantasia" or "Nome"
     const char* prompt;
     LedgerFilters::NameTest test;
+};
+
+// A "Salvar" beside a name box: appends the box's text to its list file.
+struct SaveButton {
+    const char* name;
+    const char* box;
+    NameLists::Box list;
 };
 
 // A column of the listing: heading, field, where (mm), font size, bold, alignment.
@@ -66,6 +74,13 @@ struct Twin {
     const char* valueBox;
     const char* codeBox;
     const char* memoField;
+    // Name lists: the load of both boxes' lists, the "Salvar" buttons, and whether "Nome (Credor)" offers the
+    // clients register whenever it drops down.
+    NameLists::Box nameList;
+    NameLists::Box referenceList;
+    NameLists::Load (*loadLists)();
+    QList<SaveButton> saveButtons;
+    bool nameListFromClients;
     // Tool bar
     const char* newCaption;
     const char* newHint;

@@ -7,12 +7,15 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <utility>
 
+#include "Carne.h"
 #include "Clock.h"
 #include "DBGrid.h"
 #include "DataControls.h"
@@ -21,6 +24,7 @@
 #include "Dialogs.h"
 #include "EditorKit.h"
 #include "Filler.h"
+#include "NameLists.h"
 #include "Numbering.h"
 #include "Pictures.h"
 #include "Skin.h"
@@ -91,6 +95,11 @@ void LedgerWindow::build() {
     shortcut(QKeySequence(Qt::Key_PageDown), &LedgerWindow::btnAvancarClick);
     shortcut(QKeySequence(Qt::Key_Insert), &LedgerWindow::novo);
     shortcut(QKeySequence(Qt::Key_F2), &LedgerWindow::foco);
+
+    replaceEntries(control<QComboBox>(u(twin_.nameBox)), NameLists::designEntries(twin_.nameList));
+    replaceEntries(control<QComboBox>(u(twin_.referenceBox)), NameLists::designEntries(twin_.referenceList));
+    // Opening the payables ledger ran the activation before the boxes were there.
+    if (twin_.payables) loadLists();
 
     connect(ledger, &Dataset::afterScroll, this, &LedgerWindow::afterScroll);
     connect(ledger, &Dataset::beforeEdit, this, [this] { setEditing(true); });
@@ -176,6 +185,29 @@ QGroupBox* LedgerWindow::buildBoxes(QWidget* parent, const char* title, const QL
         }
         name(widget, u(b.name));
         if (*b.hint) widget->setToolTip(u(b.hint));
+        QWidget* cell = widget;
+        for (const SaveButton& save : twin_.saveButtons) {
+            if (u(save.box) != u(b.name)) continue;
+            cell = new QWidget(group);
+            auto* row = new QHBoxLayout(cell);
+            row->setContentsMargins(0, 0, 0, 0);
+            row->setSpacing(2);
+            widget->setParent(cell);
+            row->addWidget(widget, 1);
+            QPushButton* button = Skin::pushButton(QStringLiteral("Salvar"), u(save.name), cell);
+            controls_.insert(u(save.name), button);
+            button->setToolTip(QStringLiteral("Salva nome saida para adição futuras"));
+            QFont small = button->font();
+            small.setPointSizeF(small.pointSizeF() * 0.8);
+            button->setFont(small);
+            button->setStyleSheet(QStringLiteral("color: gray;"));
+            button->setEnabled(false);
+            connect(button, &QPushButton::clicked, this, [this, &save] { saveClick(save); });
+            row->addWidget(button);
+        }
+        if (twin_.nameListFromClients && u(b.name) == u(twin_.nameBox))
+            connect(static_cast<DBComboBox*>(widget), &DBComboBox::dropDown, this,
+                    &LedgerWindow::DBComNomeDropDown);
         if (b.clickable) {
             QFont font = caption->font();
             font.setUnderline(true);
@@ -199,7 +231,7 @@ QGroupBox* LedgerWindow::buildBoxes(QWidget* parent, const char* title, const QL
             grid->addWidget(widget, row, 0, 1, 4);
         } else {
             grid->addWidget(caption, row * 2, column, 1, wide ? 2 : 1);
-            grid->addWidget(widget, row * 2 + 1, column, 1, wide ? 2 : 1);
+            grid->addWidget(cell, row * 2 + 1, column, 1, wide ? 2 : 1);
         }
         if (wide || column == 1) {
             ++row;
@@ -504,8 +536,12 @@ void LedgerWindow::connectChangeHandlers() {
     for (const Box& b : twin_.dataBoxes) {
         QWidget* widget = box(b.name);
         const bool status = twin_.payables && u(b.name) == u(twin_.nameBox);
-        auto handler = [this, status] {
+        QWidget* save = nullptr;
+        for (const SaveButton& s : twin_.saveButtons)
+            if (u(s.box) == u(b.name)) save = control(u(s.name));
+        auto handler = [this, status, save] {
             btngravar->setEnabled(true);
+            if (save) save->setEnabled(true);
             if (status) PgNaoPg();
         };
         if (auto* edit = qobject_cast<QLineEdit*>(widget))
@@ -534,15 +570,82 @@ void LedgerWindow::FormActivate() {
         set(field, QStringLiteral("###,##0.00"), false);
     for (const char* field : {"DataEmissao", "DataVencimento", "DataPagamento", "DataChequeTerc"})
         set(field, QStringLiteral("99/99/9999"), true);
+    loadLists();
+}
+
+// ---- Name lists
+
+void LedgerWindow::loadLists() {
+    if (!controls_.contains(u(twin_.nameBox))) return;  // the boxes are not built yet
+    const NameLists::Load load = twin_.loadLists();
+    if (!load.switchedOn)
+        for (const SaveButton& b : twin_.saveButtons)
+            control(u(b.name))->hide();
+    if (load.name) replaceEntries(control<QComboBox>(u(twin_.nameBox)), *load.name);
+    if (load.reference) replaceEntries(control<QComboBox>(u(twin_.referenceBox)), *load.reference);
+    if (!load.error.isEmpty()) showError(this, load.error);
+}
+
+QString LedgerWindow::selectedEntry(const QComboBox* box) {
+    return box->currentIndex() >= 0 ? box->itemText(box->currentIndex()) : QString();
+}
+
+void LedgerWindow::replaceEntries(QComboBox* box, const QStringList& entries) {
+    // Programmatic: neither "Gravar" nor "Salvar" take it for typing, and the record is not touched.
+    const QSignalBlocker blocker(box);
+    const QString text = box->currentText();
+    const int cursor = box->lineEdit() ? box->lineEdit()->cursorPosition() : 0;
+    const int selected = box->currentIndex();
+    const QString selectedText = selectedEntry(box);
+    box->clear();
+    box->addItems(entries);
+    box->setCurrentIndex(
+        selected >= 0 && selected < entries.size() && entries[selected] == selectedText ? selected : -1);
+    box->setEditText(text);
+    if (box->lineEdit()) box->lineEdit()->setCursorPosition(cursor);
+}
+
+void LedgerWindow::saveClick(const SaveButton& button) {
+    auto* box = control<QComboBox>(u(button.box));
+    const NameLists::Save result =
+        NameLists::save(this, button.list, box->currentText(), selectedEntry(box), [box] {
+            QStringList entries;
+            for (int i = 0; i < box->count(); ++i)
+                entries << box->itemText(i);
+            return entries;
+        }());
+    if (result.outcome == NameLists::Save::HideButtons) {
+        for (const SaveButton& b : twin_.saveButtons)
+            control(u(b.name))->hide();
+        return;
+    }
+    if (result.disableButton) control(u(button.name))->setEnabled(false);
+    if (result.outcome == NameLists::Save::Written || result.outcome == NameLists::Save::WriteFailed)
+        replaceEntries(box, result.entries);
+}
+
+void LedgerWindow::DBComNomeDropDown() {
+    auto* box = control<QComboBox>(u(twin_.nameBox));
+    guarded(this, [box] { replaceEntries(box, NameLists::clientNames()); });
 }
 
 void LedgerWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     FormActivate();
+    skipActivation_ = true;  // the activation that follows the showing has been run
 }
 
 void LedgerWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow()) {
+            // Coming back from a box of its own is no new activation: a failing list would otherwise show its
+            // error again each time its error box is closed.
+            if (!std::exchange(skipActivation_, false)) FormActivate();
+        } else {
+            for (QWidget* w = QApplication::activeWindow(); w; w = w->parentWidget())
+                if (w == this) skipActivation_ = true;
+        }
+    }
     QDialog::changeEvent(event);
 }
 
@@ -867,6 +970,9 @@ void LedgerWindow::searchButton(const QString& buttonName) {
             return;
         case SearchKind::All:
             removeFilter(MaskEdit1, MaskEdit2);
+            return;
+        case SearchKind::Booklet:
+            Carne::preview(this, ledger);
             return;
         case SearchKind::Name:
             break;

@@ -10,6 +10,7 @@
 class DBGrid;
 class DBText;
 class MaskEdit;
+class QComboBox;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
@@ -68,6 +69,14 @@ public:
     void fecharLembrete();
     void mostrarLembrete();
     void writeToday(MaskEdit* box);
+
+    // Name lists
+    void loadLists();
+    void saveClick(const Ledger::SaveButton& button);  // bt_salvarClick, BsalvarCredorClick
+    void DBComNomeDropDown();
+    // Replaces a box's entries keeping its text, and its selected entry where the same entry stands there.
+    static void replaceEntries(QComboBox* box, const QStringList& entries);
+    static QString selectedEntry(const QComboBox* box);
 
     // Listing
     Report::Layout QuickRep1() const;
@@ -171,6 +180,7 @@ protected:
     QMap<QString, QWidget*> controls_;
     QWidget* calendar_ = nullptr;
     QList<QLabel*> captions_;
+    bool skipActivation_ = false;
 
 private:
     QWidget* buildRecordTab();

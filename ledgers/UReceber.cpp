@@ -1,11 +1,14 @@
 #include "UReceber.h"
 
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 
 #include "Clock.h"
 #include "Dialogs.h"
+#include "Skin.h"
 #include "Table.h"
 
 Tfreceber::Tfreceber(QWidget* parent) : LedgerWindow(Ledger::kReceber, parent) {
@@ -13,18 +16,39 @@ Tfreceber::Tfreceber(QWidget* parent) : LedgerWindow(Ledger::kReceber, parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     build();
+    panel = new GerarParcelas(ledger, this, PageControl1->widget(Cadastro));
     createSteps();
     connect(ledger, &Dataset::afterCancel, this, &Tfreceber::tbreceberBeforeCancel);
     setFixedSize(1080, 720);
 }
 
-void Tfreceber::addToolButtons(QHBoxLayout*) {
-    // "Gerar Parcelas" joins the bar with the installment panel.
+void Tfreceber::addToolButtons(QHBoxLayout* bar) {
+    SpeedButton10 = Skin::pushButton(QStringLiteral("Gerar Parcelas"), QStringLiteral("SpeedButton10"), this);
+    controls_.insert(QStringLiteral("SpeedButton10"), SpeedButton10);
+    SpeedButton10->setToolTip(QStringLiteral("Gerar Contas Parceladas"));
+    connect(SpeedButton10, &QPushButton::clicked, this, &Tfreceber::SpeedButton10Click);
+    bar->addWidget(SpeedButton10);
 }
 
 QWidget* Tfreceber::pictureArea(QWidget* parent) {
-    // The place of the installment panel.
+    // No picture: the installment panel opens over this corner of the record tab.
     return new QWidget(parent);
+}
+
+void Tfreceber::SpeedButton10Click() {
+    // Over the record's boxes, below the tool bar, at the size its controls ask for.
+    const QWidget* boxes = control(QString::fromUtf8(twin_.codeBox))->parentWidget();
+    panel->resize(panel->sizeHint());
+    panel->move(boxes->mapTo(panel->parentWidget(), QPoint(0, 0)));
+    panel->open();
+}
+
+void Tfreceber::setGravarEnabled(bool on) {
+    btngravar->setEnabled(on);
+}
+
+void Tfreceber::setCancelarEnabled(bool on) {
+    btncancelar->setEnabled(on);
 }
 
 void Tfreceber::tbreceberBeforeCancel() {

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "LedgerWindow.h"
+#include "Parcelas.h"
 
 // "Entradas do Caixa": the receivables ledger.
-class Tfreceber : public LedgerWindow {
+class Tfreceber : public LedgerWindow, public Parcelas::Host {
     Q_OBJECT
 public:
     explicit Tfreceber(QWidget* parent = nullptr);
@@ -22,6 +23,21 @@ public:
     void Label8Click() { writeToday(MaskEdit5); }
     void tbreceberAfterScroll() { afterScroll(); }
     void FormClose() { close(); }
+    void SpeedButton10Click();                                                  // "Gerar Parcelas"
+    void SpeedButton7Click() { searchButton(QStringLiteral("SpeedButton7")); }  // "Gerar Carnê"
+
+    // What an installment run asks of the window.
+    void filterTodas() override { recordFilter(Todas); }
+    void filterNaoPaga() override { recordFilter(NaoPaga); }
+    void aviso() override {
+        Aviso();
+        Aviso_Total();
+    }
+    void setGravarEnabled(bool on) override;
+    void setCancelarEnabled(bool on) override;
+
+    QPushButton* SpeedButton10;
+    GerarParcelas* panel;  // the installment panel, over the record tab
 
 protected:
     void onTabShown(int index) override;

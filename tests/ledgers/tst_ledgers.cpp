@@ -3,8 +3,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -12,6 +14,7 @@
 
 #include "DBGrid.h"
 #include "DataControls.h"
+#include "NameLists.h"
 #include "UReceber.h"
 #include "Unpagar.h"
 #include "Values.h"
@@ -52,6 +55,24 @@ QStringList codes(Table* table) {
         list << table->fieldByName("Codigo").displayText();
     table->gotoBookmark(here);
     list.sort();
+    return list;
+}
+
+void writeList(const QString& fileName, const QByteArray& bytes) {
+    QFile file(NameLists::pathOf(fileName));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readList(const QString& fileName) {
+    QFile file(NameLists::pathOf(fileName));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+QStringList entries(const QComboBox* box) {
+    QStringList list;
+    for (int i = 0; i < box->count(); ++i)
+        list << box->itemText(i);
     return list;
 }
 
@@ -697,6 +718,205 @@ private slots:
         QTest::keyClick(w->DBGrid1, Qt::Key_Insert);
         QCOMPARE(w->ledger->state(), Dataset::State::Insert);
         QCOMPARE(w->ledger->fieldByName("Codigo").asInteger(), 3);
+    }
+
+    // The lists behind the name boxes: loaded on activation (payables also on every change of the editing
+    // state), switched on by one file, a failing file reported; receivables names from the clients register.
+    void nameLists_data() {
+        QTest::addColumn<bool>("payables");
+        QTest::addColumn<QString>("missing");  // list file absent ("" none)
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("references");
+        const QStringList listed{"LUZ", "", "AGUA"}, referenced{"CEMIG"};
+        QTest::newRow("pagar") << true << "" << listed << referenced;
+        QTest::newRow("pagar, switched off")
+            << true << NameLists::kListaSaida << QStringList{""} << QStringList();
+        QTest::newRow("pagar, reference list missing")
+            << true << NameLists::kListaCredor << listed << QStringList();
+        QTest::newRow("receber") << false << "" << listed << referenced;
+        QTest::newRow("receber, switched off")
+            << false << NameLists::kReceberCredor << QStringList() << QStringList();
+        QTest::newRow("receber, name list missing")
+            << false << NameLists::kListaReceber << QStringList() << referenced;
+    }
+    void nameLists() {
+        QFETCH(QString, missing);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, references);
+        QFETCH(bool, payables);
+        using namespace NameLists;
+        const QString nameFile = payables ? kListaSaida : kListaReceber;
+        const QString referenceFile = payables ? kListaCredor : kRefEntrada;
+        writeList(nameFile, "luz\n\nagua");
+        writeList(referenceFile, "cemig\r\n");
+        if (!payables) writeList(kReceberCredor, "");
+        if (!missing.isEmpty()) QFile::remove(pathOf(missing));
+        addRow("c_cliente", {{"Codigo", 2}, {"Nome", "MARIA"}});
+        addRow("c_cliente", {{"Codigo", 1}});
+        bill(payables, 1, "LUZ", d("10/03/2025"), QVariant(), 3, "TEXTO");
+        LedgerWindow* w = open(payables);
+        w->FormActivate();
+        auto* name = w->control<QComboBox>(w->twin().nameBox);
+        auto* reference = w->control<QComboBox>(w->twin().referenceBox);
+        QCOMPARE(entries(name), names);
+        QCOMPARE(entries(reference), references);
+        QCOMPARE(name->currentText(), QString("TEXTO"));
+        const bool switchedOn = missing != kListaSaida && missing != kReceberCredor;
+        for (const Ledger::SaveButton& b : w->twin().saveButtons) {
+            QCOMPARE(w->control(b.name)->isHidden(), !switchedOn);
+            QVERIFY(!w->control(b.name)->isEnabled());
+        }
+        const int errors = dialogs_->kinds().count("error");
+        QCOMPARE(errors > 0, switchedOn && !missing.isEmpty());
+        if (errors) QVERIFY(dialogs_->lastText().contains(missing));
+        // Shown and activated once: one load; coming back from a box of its own loads nothing again.
+        dialogs_->calls.clear();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QDialog own(w);
+        own.show();
+        QVERIFY(QTest::qWaitForWindowActive(&own));
+        own.close();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCOMPARE(dialogs_->kinds().count("error"), errors > 0 ? 1 : 0);
+
+        // A changed file: payables reloads when editing begins, receivables at its next activation.
+        if (switchedOn) writeList(nameFile, "gas\n");
+        dialogs_->calls.clear();
+        w->btnnovoClick();
+        const QStringList reloaded = switchedOn ? QStringList{"GAS"} : names;
+        QCOMPARE(entries(name), payables ? reloaded : names);
+        QCOMPARE(dialogs_->kinds().count("error") > 0, payables && errors > 0);
+        w->FormActivate();
+        QCOMPARE(entries(name), reloaded);
+        if (payables) return;
+        // Dropping the names down offers the clients register instead, keeping the typed name.
+        name->lineEdit()->setText("JOSE");
+        name->showPopup();
+        name->hidePopup();
+        QCOMPARE(entries(name), (QStringList{"MARIA", ""}));
+        QCOMPARE(name->currentText(), QString("JOSE"));
+    }
+
+    // "Salvar" beside "Referência": the selected entry is refused, a typed name asked about, the file
+    // written whatever the answer, with CR LF and capitals, and read back.
+    void saveButtons_data() {
+        QTest::addColumn<bool>("payables");
+        QTest::addColumn<QString>("typed");  // "" picks the first entry
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QByteArray>("file");
+        for (bool payables : {true, false}) {
+            const char* twin = payables ? "pagar" : "receber";
+            QTest::addRow("%s: typed, Sim", twin)
+                << payables << "aluguel sala" << true << QByteArray("CEMIG\r\n\r\nLUZ\r\nALUGUEL SALA\r\n");
+            QTest::addRow("%s: typed, Não", twin)
+                << payables << "aluguel sala" << false << QByteArray("CEMIG\r\n\r\nLUZ\r\n");
+            QTest::addRow("%s: typed, already listed", twin)
+                << payables << "cemig" << true << QByteArray("CEMIG\r\n\r\nLUZ\r\nCEMIG\r\n");
+            QTest::addRow("%s: picked", twin) << payables << "" << true << QByteArray("cemig\n\nluz");
+        }
+    }
+    void saveButtons() {
+        QFETCH(QString, typed);
+        QFETCH(bool, yes);
+        QFETCH(QByteArray, file);
+        QFETCH(bool, payables);
+        using namespace NameLists;
+        const QString referenceFile = payables ? kListaCredor : kRefEntrada;
+        writeList(payables ? kListaSaida : kListaReceber, "");
+        writeList(referenceFile, "cemig\n\nluz");
+        if (!payables) writeList(kReceberCredor, "");
+        bill(payables, 1, "GAS", d("10/03/2025"), QVariant(), 3);
+        LedgerWindow* w = open(payables);
+        w->FormActivate();
+        auto* box = w->control<QComboBox>(w->twin().referenceBox);
+        QWidget* save = w->control("BsalvarCredor");
+        if (typed.isEmpty()) {
+            // Picking starts editing, which reloads the payables lists: the pick must survive it.
+            box->setCurrentIndex(0);
+            emit box->activated(0);
+        } else {
+            box->lineEdit()->selectAll();
+            QTest::keyClicks(box->lineEdit(), typed);
+        }
+        QVERIFY(save->isEnabled());
+        QCOMPARE(w->ledger->state(), Dataset::State::Edit);
+        dialogs_->calls.clear();
+        dialogs_->answer(yes);
+        static_cast<QPushButton*>(save)->click();
+        QVERIFY(!save->isEnabled());
+        QCOMPARE(readList(referenceFile), file);
+        const QString shown = box->currentText();
+        QCOMPARE(shown, typed.isEmpty() ? QString("CEMIG") : typed.toUpper());
+        if (typed.isEmpty()) {
+            QCOMPARE(dialogs_->kinds(), QStringList{"information"});
+            QCOMPARE(dialogs_->lastText(), payables ? QString("Credor já está incluso na lista!")
+                                                    : QString("Esse credor já está incluso na lista!"));
+            return;
+        }
+        QCOMPARE(dialogs_->calls.last().caption, QString("Registro"));
+        QCOMPARE(entries(box), asShown(parse(file)));
+        emit w->ledger->updateRecord();  // the typing reaches the record as the box left it
+        QCOMPARE(w->ledger->fieldByName("Fantasia").asString(), shown);
+    }
+
+    // The installment panel opened from the receivables tool bar, run through the window.
+    void installments_data() {
+        QTest::addColumn<bool>("downPayment");
+        QTest::addColumn<int>("records");
+        QTest::newRow("Não, 3") << false << 3;
+        QTest::newRow("Sim, 3") << true << 4;
+    }
+    void installments() {
+        QFETCH(bool, downPayment);
+        QFETCH(int, records);
+        bill(false, 5, "LUZ", d("10/03/2025"), d("01/03/2025"), 3);
+        auto* w = static_cast<Tfreceber*>(open(false));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QVERIFY(w->panel->isHidden());
+        w->SpeedButton10->click();
+        QVERIFY(w->panel->isVisible());
+        QVERIFY(w->PageControl1->widget(LedgerWindow::Cadastro)->rect().contains(w->panel->geometry()));
+        QTest::keyClicks(w->panel->Edit3, "77");
+        w->panel->ComClientes->setEditText("MARIA");
+        w->panel->ParcelaRef->setText("CAMA");
+        w->panel->DBNumeroParcela->setText("3");
+        w->panel->ValorParcela->setText("150,00");
+        (downPayment ? w->panel->sim : w->panel->nao)->click();
+        w->panel->SpeedButton11->click();
+        QCOMPARE(dialogs_->lastText(), QString("Parcelas Geradas Com Sucesso!"));
+        QVERIFY(w->panel->isHidden());
+        QCOMPARE(w->ledger->state(), Dataset::State::Browse);
+        QVERIFY(w->radios[LedgerWindow::NaoPaga]->isChecked());
+        QCOMPARE(stored(false), 1 + records);
+        QCOMPARE(w->ledger->recordCount(), records);  // the unpaid ones
+        QCOMPARE(w->Ltotal_aviso->text(), QString("Total: %1").arg(downPayment ? "150,00" : "0,00"));
+    }
+
+    // "Gerar Carnê" prints one coupon per record the ledger shows; none shown, one blank coupon.
+    void booklet_data() {
+        QTest::addColumn<QString>("button");  // search-tab filter
+        QTest::addColumn<int>("coupons");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("Todas: 5") << "SpeedButton8" << 5 << 2;
+        QTest::newRow("Pagas: none") << "SpeedButton1" << 1 << 1;
+    }
+    void booklet() {
+        QFETCH(QString, button);
+        QFETCH(int, coupons);
+        QFETCH(int, pages);
+        for (int code = 1; code <= 5; ++code)
+            bill(false, code, "CAMA", d("10/04/2025").addMonths(code), QVariant(), 150);
+        auto* w = static_cast<Tfreceber*>(open(false));
+        w->searchAccountsClick();
+        w->searchButton(button);
+        w->control<QPushButton>("SpeedButton7")->click();
+        QCOMPARE(dialogs_->previews.size(), 1);
+        const Report::Document& document = dialogs_->previews.first();
+        QCOMPARE(document.pages.size(), pages);
+        QCOMPARE(document.texts().count("Carnê Pagamento"), coupons);
+        QCOMPARE(document.texts().count("150,00"), coupons > 1 ? 2 * coupons : 0);  // stub and main part
     }
 
     void tabsAndCalendar() {
