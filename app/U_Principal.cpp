@@ -23,26 +23,26 @@
 #include "DBGrid.h"
 #include "DataControls.h"
 #include "DataError.h"
-#include "LedgerFilters.h"
 #include "Database.h"
 #include "Dialogs.h"
 #include "Formats.h"
+#include "LedgerFilters.h"
 #include "PainelLogo.h"
 #include "Pictures.h"
-#include "Programs.h"
 #include "Platform.h"
+#include "Programs.h"
 #include "Skin.h"
 #include "Table.h"
+#include "UReceber.h"
 #include "U_Cadastro.h"
-#include "WindowHooks.h"
 #include "U_Login.h"
 #include "U_Usuarios.h"
-#include "UnitFornecedor.h"
-#include "UReceber.h"
-#include "Unpagar.h"
 #include "Unit1.h"
 #include "UnitFluxo.h"
+#include "UnitFornecedor.h"
+#include "Unpagar.h"
 #include "Values.h"
+#include "WindowHooks.h"
 
 namespace {
 
@@ -237,7 +237,8 @@ void TFPrincipal::buildMenu() {
     QMenu* cadastro = menuBar()->addMenu(QStringLiteral("&Cadastro"));
     cadastro->addAction(QStringLiteral("Cliente"), this, &TFPrincipal::ClientesClick);
     cadastro->addAction(QStringLiteral("Emitente"), this, &TFPrincipal::EmitenteClick);
-    menuBar()->addMenu(QStringLiteral("&Inserir logomarca"))
+    menuBar()
+        ->addMenu(QStringLiteral("&Inserir logomarca"))
         ->addAction(QStringLiteral("Logomarca"), this, &TFPrincipal::LogomarcaClick);
     QMenu* ferramentas = menuBar()->addMenu(QStringLiteral("Ferramentas"));
     ferramentas->addAction(QStringLiteral("Backup"), this, [] { Programs::start(QStringLiteral("Backup")); });
@@ -483,8 +484,8 @@ void TFPrincipal::ChecaContas() {
         page = 1;
     if (page < 0) return;
     showAlert(page);
-    // Every countdown closes the panel five ticks after it starts; its bars, labels and buttons are shown only
-    // until the first countdown has ended or been cancelled.
+    // Every countdown closes the panel five ticks after it starts; its bars, labels and buttons are shown
+    // only until the first countdown has ended or been cancelled.
     ticks_ = 0;
     for (QProgressBar* bar : bars_)
         bar->setValue(0);

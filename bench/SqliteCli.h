@@ -9,7 +9,8 @@
 // The sqlite3 command line's own timer over a script run on a data file with the program's connection
 // settings (then `settings`, untimed, which may change them), rows thrown away: the milliseconds of every
 // statement in order. Empty when there is no sqlite3 here.
-inline QVector<double> sqliteCliTimes(const QString& file, const QString& script, const QString& settings = {}) {
+inline QVector<double> sqliteCliTimes(const QString& file, const QString& script,
+                                      const QString& settings = {}) {
     QVector<double> times;
     const QString cli = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
     if (cli.isEmpty()) return times;

@@ -24,8 +24,8 @@
 #include "MaskEdit.h"
 #include "Query.h"
 #include "Schema.h"
-#include "SqliteCli.h"
 #include "Sqlite.h"
+#include "SqliteCli.h"
 #include "UnitFluxo.h"
 
 namespace {

@@ -20,8 +20,8 @@
 #include "Parcelas.h"
 #include "PreviewDialog.h"
 #include "Schema.h"
-#include "SqliteCli.h"
 #include "Sqlite.h"
+#include "SqliteCli.h"
 #include "Table.h"
 
 namespace {

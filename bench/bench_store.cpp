@@ -16,8 +16,8 @@
 
 #include "Database.h"
 #include "Schema.h"
-#include "SqliteCli.h"
 #include "Sqlite.h"
+#include "SqliteCli.h"
 #include "Table.h"
 
 namespace {
@@ -78,9 +78,9 @@ double storeThroughCli(const QString& file, const QString& synchronous) {
     for (int i = 0; i < kStores; ++i)
         for (const QString& statement : statements)
             script += statement + ";\n";
-    const QVector<double> perStore = perGroup(
-        sqliteCliTimes(file, script, QStringLiteral("PRAGMA synchronous=%1;\n").arg(synchronous)),
-        int(statements.size()));
+    const QVector<double> perStore =
+        perGroup(sqliteCliTimes(file, script, QStringLiteral("PRAGMA synchronous=%1;\n").arg(synchronous)),
+                 int(statements.size()));
     return perStore.isEmpty() ? -1 : mean(perStore);
 }
 

@@ -130,8 +130,9 @@ QDate parseDate(const QString& text) {
 
 namespace {
 
-// "1234,56", "1.234,56" or "-3": sign, integer digits (grouped by thousands points as the program writes them:
-// a first group of one to three digits not starting with 0, then groups of three), decimals after a comma.
+// "1234,56", "1.234,56" or "-3": sign, integer digits (grouped by thousands points as the program writes
+// them: a first group of one to three digits not starting with 0, then groups of three), decimals after a
+// comma.
 struct NumberText {
     QString sign, whole, fraction;
 };

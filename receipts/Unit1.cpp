@@ -17,9 +17,9 @@
 #include "DBGrid.h"
 #include "DataControls.h"
 #include "DataError.h"
-#include "EditorKit.h"
 #include "Database.h"
 #include "Dialogs.h"
+#include "EditorKit.h"
 #include "Extens.h"
 #include "Filler.h"
 #include "Formats.h"
@@ -435,7 +435,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
 // --- receipts ---
 
 void TForm1::BtnovoClick() {
-    if (guarded(this, [this] { numberNewRecord(*Trecibo); })) reciboBox(QStringLiteral("Codigo2"))->setFocus();
+    if (guarded(this, [this] { numberNewRecord(*Trecibo); }))
+        reciboBox(QStringLiteral("Codigo2"))->setFocus();
 }
 
 void TForm1::gravarClick() {
@@ -499,7 +500,8 @@ void TForm1::DBEdit1DropDown() {
 
 void TForm1::DBEdit1Click(const QString& name) {
     DBEdit1->link().setModified(false);
-    EditorKit::lookUpAndCopy(this, *ListaClientes, QStringLiteral("ByNome"), QStringLiteral("Nome"), name, *Trecibo,
+    EditorKit::lookUpAndCopy(this, *ListaClientes, QStringLiteral("ByNome"), QStringLiteral("Nome"), name,
+                             *Trecibo,
                              {{QStringLiteral("Nome"), QStringLiteral("Reci")},
                               {QStringLiteral("Endereço"), QStringLiteral("End")},
                               {QStringLiteral("Cpfpagador"), QStringLiteral("Cpfpagador")},
@@ -524,7 +526,8 @@ void TForm1::DBCombo_emitenteDropDown() {
 
 void TForm1::DBCombo_emitenteClick(const QString& name) {
     DBCombo_emitente->link().setModified(false);
-    EditorKit::lookUpAndCopy(this, *Tb_emitente, QStringLiteral("ByNome"), QStringLiteral("Nome"), name, *Trecibo,
+    EditorKit::lookUpAndCopy(this, *Tb_emitente, QStringLiteral("ByNome"), QStringLiteral("Nome"), name,
+                             *Trecibo,
                              {{QStringLiteral("Nome"), QStringLiteral("Emitente")},
                               {QStringLiteral("CPF"), QStringLiteral("Cpf")},
                               {QStringLiteral("RG"), QStringLiteral("Rgemitente")},
@@ -697,7 +700,8 @@ void TForm1::DBEdit18DropDown() {
 
 void TForm1::DBEdit18Click(const QString& name) {
     DBEdit18->link().setModified(false);
-    EditorKit::lookUpAndCopy(this, *ListaClientes, QStringLiteral("ByNome"), QStringLiteral("Nome"), name, *T_NP,
+    EditorKit::lookUpAndCopy(this, *ListaClientes, QStringLiteral("ByNome"), QStringLiteral("Nome"), name,
+                             *T_NP,
                              {{QStringLiteral("Nome"), QStringLiteral("Emitente")},
                               {QStringLiteral("Endereço"), QStringLiteral("End_emitente")},
                               {QStringLiteral("Cpfpagador"), QStringLiteral("Cpf_emitente")},
@@ -712,7 +716,8 @@ void TForm1::DBCombo_PagareiDropDown() {
 
 void TForm1::DBCombo_PagareiClick(const QString& name) {
     DBCombo_Pagarei->link().setModified(false);
-    EditorKit::lookUpAndCopy(this, *Tb_emitente, QStringLiteral("ByNome"), QStringLiteral("Nome"), name, *T_NP,
+    EditorKit::lookUpAndCopy(this, *Tb_emitente, QStringLiteral("ByNome"), QStringLiteral("Nome"), name,
+                             *T_NP,
                              {{QStringLiteral("Nome"), QStringLiteral("Pagarei")},
                               {QStringLiteral("CPF"), QStringLiteral("Cpf")}});
 }
@@ -754,7 +759,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // The leave rules run when the user leaves a box for another control, never on a button's click (the
     // buttons take no focus) nor when the program itself moves the focus.
     if (!EditorKit::leftForAnotherControl(this, event)) return QDialog::eventFilter(watched, event);
-    if (!inValueRule_ && (watched == reciboBox(QStringLiteral("Valor2")) || watched == notaBox(QStringLiteral("Valor")))) {
+    if (!inValueRule_ &&
+        (watched == reciboBox(QStringLiteral("Valor2")) || watched == notaBox(QStringLiteral("Valor")))) {
         inValueRule_ = true;
         const bool receipt = watched == reciboBox(QStringLiteral("Valor2"));
         QMetaObject::invokeMethod(
@@ -775,6 +781,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == reciboBox(QStringLiteral("Cpf"))) next = reciboBox(QStringLiteral("Rgemitente"));
     if (watched == reciboBox(QStringLiteral("Rgemitente"))) next = reciboBox(QStringLiteral("Obs_recibo"));
     if (watched == DBCombo_Pagarei) next = notaBox(QStringLiteral("Valor"));
-    if (next) QMetaObject::invokeMethod(next, [next] { next->setFocus(); }, Qt::QueuedConnection);
+    if (next)
+        QMetaObject::invokeMethod(
+            next, [next] { next->setFocus(); }, Qt::QueuedConnection);
     return QDialog::eventFilter(watched, event);
 }

@@ -17,9 +17,9 @@
 #include "DBGrid.h"
 #include "DataControls.h"
 #include "DataError.h"
-#include "EditorKit.h"
 #include "Database.h"
 #include "Dialogs.h"
+#include "EditorKit.h"
 #include "Filler.h"
 #include "KeyNavigation.h"
 #include "Numbering.h"
@@ -256,7 +256,8 @@ void TCadastro::SpeedButton1Click() {
 }
 
 void TCadastro::NovoEmitenteClick() {
-    if (guarded(this, [this] { numberNewRecord(*T_Emitente); })) issuerBox(QStringLiteral("Nome"))->setFocus();
+    if (guarded(this, [this] { numberNewRecord(*T_Emitente); }))
+        issuerBox(QStringLiteral("Nome"))->setFocus();
 }
 
 void TCadastro::SpeedButton2Click() {
@@ -337,7 +338,9 @@ Report::Layout TCadastro::QuickRep3() const {
 void TCadastro::SpeedButton5Click() {
     Report::Document document;
     if (!guarded(this, [this, &document] { document = Report::fill(QuickRep3()); })) return;
-    document.name = QStringLiteral("Cliente ") + Values::formatFloat(Tcliente->fieldByName(QStringLiteral("Codigo")).value().toDouble(), QStringLiteral("000000"));
+    document.name = QStringLiteral("Cliente ") +
+                    Values::formatFloat(Tcliente->fieldByName(QStringLiteral("Codigo")).value().toDouble(),
+                                        QStringLiteral("000000"));
     Dialogs::current().preview(this, document);
 }
 

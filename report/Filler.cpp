@@ -76,7 +76,9 @@ QStringList breakLines(const QString& text, const Font& font, double width, int 
     const double limit = width / kMmPerReferencePixel;
     const QFontMetricsF& fm = metrics(font);
     auto full = [&] { return maxLines >= 0 && lines.size() >= maxLines; };
-    auto fitting = [&](const QString& line) { return fittingLength(fm, line.left(line.size() - 1), limit, 1); };
+    auto fitting = [&](const QString& line) {
+        return fittingLength(fm, line.left(line.size() - 1), limit, 1);
+    };
     for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
         QString line;
         for (const QString& word : paragraph.split(QLatin1Char(' '))) {
@@ -332,8 +334,8 @@ private:
         const Qt::Alignment horizontal = element.alignment & Qt::AlignHorizontal_Mask;
         if (!element.wordWrap) {
             // One line, cut where its box ends; a box without a width ends at the right margin.
-            const double room = box.width() > 0 ? box.width()
-                                                : layout_.marginLeft + layout_.contentWidth() - box.left();
+            const double room =
+                box.width() > 0 ? box.width() : layout_.marginLeft + layout_.contentWidth() - box.left();
             Item item;
             item.kind = Item::Text;
             item.text = cutToWidth(text, element.font, room);

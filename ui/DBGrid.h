@@ -15,7 +15,7 @@ public:
     struct Column {
         QString field;
         QString title;
-        int width = 0;  // pixels; 0 for the default
+        int width = 0;                 // pixels; 0 for the default
         Qt::Alignment alignment = {};  // none: numbers right, texts left
     };
 

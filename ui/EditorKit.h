@@ -10,8 +10,8 @@ class QEvent;
 class QWidget;
 class Table;
 
-// The chores every data-entry window shares: storing, confirm-then-delete, looking a record up and copying its
-// fields, the leave rules of its boxes, and its bound boxes found by field name.
+// The chores every data-entry window shares: storing, confirm-then-delete, looking a record up and copying
+// its fields, the leave rules of its boxes, and its bound boxes found by field name.
 namespace EditorKit {
 
 enum class StoreResult { NothingToStore, Stored, Refused };
@@ -45,7 +45,8 @@ public:
     BoxSet(Dataset* dataset, const QString& namePrefix) : dataset_(dataset), prefix_(namePrefix) {}
 
     // A box bound to `field` (raising DataError when the table lacks it), named prefix + field.
-    DBEdit* add(QWidget* parent, const QString& field, MaskEdit::CharCase charCase = MaskEdit::CharCase::Normal);
+    DBEdit* add(QWidget* parent, const QString& field,
+                MaskEdit::CharCase charCase = MaskEdit::CharCase::Normal);
     DBEdit* box(const QString& field) const;
     const QList<DBEdit*>& boxes() const { return boxes_; }
 

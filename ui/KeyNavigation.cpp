@@ -4,9 +4,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QRadioButton>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QWidget>
 
 KeyNavigation::KeyNavigation(QWidget* window) : QObject(window), window_(window) {}

@@ -5,8 +5,8 @@
 class QWidget;
 
 // The data-entry rule: Enter moves the focus to the next control, Esc to the previous one. Installed on a
-// window, it acts on the line edits, combo boxes, masked boxes, options and check boxes inside it (not on multi-line memos, where
-// Enter breaks the line, nor on buttons, where Enter presses them).
+// window, it acts on the line edits, combo boxes, masked boxes, options and check boxes inside it (not on
+// multi-line memos, where Enter breaks the line, nor on buttons, where Enter presses them).
 class KeyNavigation : public QObject {
     Q_OBJECT
 public:

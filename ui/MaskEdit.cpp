@@ -15,7 +15,8 @@ QValidator::State InputRule::validate(QString& input, int&) const {
     // points and one decimal comma. Whether the whole is a number is checked when the value is handed over.
     static const QRegularExpression integer(QStringLiteral("^[+-]?\\d{0,10}$"));
     static const QRegularExpression decimal(QStringLiteral("^[+-]?[\\d.]*(,\\d*)?$"));
-    return (numeric_ == NumericInput::Integer ? integer : decimal).match(input).hasMatch() ? Acceptable : Invalid;
+    return (numeric_ == NumericInput::Integer ? integer : decimal).match(input).hasMatch() ? Acceptable
+                                                                                           : Invalid;
 }
 
 namespace {

@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <QLinearGradient>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyleFactory>
+#include <QTranslator>
 
 QString Skin::styleSheet() {
     return QStringLiteral(R"(
@@ -36,9 +36,11 @@ QLabel#loginHeading { font-weight: bold; }
 }
 
 bool Skin::loadTranslations(QCoreApplication& app) {
-    // The toolkit's own dialogs (file, print, standard buttons) speak Portuguese whatever the machine's locale.
+    // The toolkit's own dialogs (file, print, standard buttons) speak Portuguese whatever the machine's
+    // locale.
     auto* translator = new QTranslator(&app);
-    if (!translator->load(QStringLiteral("qtbase_pt_BR"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!translator->load(QStringLiteral("qtbase_pt_BR"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
     }

@@ -9,8 +9,8 @@
 #include "DataControls.h"
 #include "ScriptedDialogs.h"
 #include "TempData.h"
-#include "WindowFixture.h"
 #include "U_Cadastro.h"
+#include "WindowFixture.h"
 
 namespace {
 

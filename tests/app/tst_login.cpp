@@ -13,9 +13,9 @@
 #include "Clock.h"
 #include "ScriptedDialogs.h"
 #include "TempData.h"
-#include "WindowFixture.h"
 #include "U_Login.h"
 #include "U_Principal.h"
+#include "WindowFixture.h"
 
 namespace {
 

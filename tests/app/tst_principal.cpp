@@ -28,16 +28,16 @@
 #include "Clock.h"
 #include "DBGrid.h"
 #include "DataControls.h"
+#include "LedgerWindow.h"
 #include "Platform.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
 #include "TempData.h"
-#include "WindowFixture.h"
-#include "LedgerWindow.h"
 #include "U_Cadastro.h"
 #include "U_Login.h"
 #include "U_Principal.h"
 #include "Unit1.h"
+#include "WindowFixture.h"
 
 namespace {
 
@@ -321,8 +321,8 @@ private slots:
         QVERIFY(principal_->timerAviso()->isActive());
         QCOMPARE(principal_->countdownBar(0)->value(), 0);
         for (int page = 0; page < 2; ++page)
-            QVERIFY(principal_->countdownBar(page)->isHidden() && principal_->cancelButton(page)->isHidden() &&
-                    principal_->closingLabel(page)->isHidden());
+            QVERIFY(principal_->countdownBar(page)->isHidden() &&
+                    principal_->cancelButton(page)->isHidden() && principal_->closingLabel(page)->isHidden());
         for (int tick = 0; tick < 5; ++tick)
             principal_->TimerAvisoTimer();
         QVERIFY(principal_->alertPanel()->isHidden());

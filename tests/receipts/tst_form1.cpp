@@ -14,8 +14,8 @@
 #include "DataControls.h"
 #include "ScriptedDialogs.h"
 #include "TempData.h"
-#include "WindowFixture.h"
 #include "Unit1.h"
+#include "WindowFixture.h"
 
 namespace {
 
@@ -398,9 +398,13 @@ private:
         QTest::addColumn<QString>("words");
         for (int page : {0, 1}) {
             const char* tab = page == 0 ? "receipt" : "note";
-            QTest::addRow("%s 1,005", tab) << page << "1,005" << "1,01" << QString::fromUtf8("Um Real, e Um Centavo.");
-            QTest::addRow("%s 0.500", tab) << page << "0.500" << "" << "";
-            QTest::addRow("%s 2.000", tab) << page << "2.000" << "2.000,00" << QString::fromUtf8("Dois Mil Reais.");
+            QTest::addRow("%s 1,005", tab) << page << "1,005"
+                                           << "1,01" << QString::fromUtf8("Um Real, e Um Centavo.");
+            QTest::addRow("%s 0.500", tab) << page << "0.500"
+                                           << ""
+                                           << "";
+            QTest::addRow("%s 2.000", tab) << page << "2.000"
+                                           << "2.000,00" << QString::fromUtf8("Dois Mil Reais.");
         }
     }
     void amountsAreReadOnce() {

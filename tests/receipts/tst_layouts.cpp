@@ -269,8 +269,8 @@ private slots:
         expected.sort();
         QCOMPARE(names, expected);
 
-        // Each label set to a short mark of its own (a text wider than its box is cut), so that a label put in
-        // the other copy's place shows.
+        // Each label set to a short mark of its own (a text wider than its box is cut), so that a label put
+        // in the other copy's place shows.
         FillContext context;
         for (const QString& each : names)
             context.labels.insert(each, QStringLiteral("<%1>").arg(names.indexOf(each)));

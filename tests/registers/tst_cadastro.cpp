@@ -18,8 +18,8 @@
 #include "Painter.h"
 #include "ScriptedDialogs.h"
 #include "TempData.h"
-#include "WindowFixture.h"
 #include "U_Cadastro.h"
+#include "WindowFixture.h"
 
 namespace {
 
@@ -256,7 +256,8 @@ private slots:
         QApplication::setActiveWindow(window_.get());
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         window_->box("Cep")->setFocus();
-        QTest::keyClick(window_->box("Cep"), Qt::Key_Return);  // leaving the box sends the request, even unchanged
+        QTest::keyClick(window_->box("Cep"),
+                        Qt::Key_Return);  // leaving the box sends the request, even unchanged
         QTRY_COMPARE(server.requestCount(), 1);
         QCOMPARE(server.lastRequest().query, QString("cep=%20%20%20%20%20-%20%20%20&formato=query_string"));
         QCOMPARE(window_->Tcliente->state(), Dataset::State::Insert);  // an empty register gets a new client

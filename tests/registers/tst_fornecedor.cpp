@@ -107,9 +107,12 @@ private slots:
     void badNumbers_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("discount") << "Desconto" << "1.2.3";
-        QTest::newRow("discount sign only") << "Desconto" << "-";
-        QTest::newRow("delivery") << "EntregaDias" << "5..";
+        QTest::newRow("discount") << "Desconto"
+                                  << "1.2.3";
+        QTest::newRow("discount sign only") << "Desconto"
+                                            << "-";
+        QTest::newRow("delivery") << "EntregaDias"
+                                  << "5..";
     }
     void badNumbers() {
         QFETCH(QString, field);
@@ -120,7 +123,8 @@ private slots:
         QTest::keyClicks(window_->box(field), typed);
         QTest::mouseClick(window_->btnGravar, Qt::LeftButton);
         QCOMPARE(dialogs().kinds(), QStringList({"error"}));
-        QVERIFY2(dialogs().lastText().contains(QString::fromUtf8("numérico")), qPrintable(dialogs().lastText()));
+        QVERIFY2(dialogs().lastText().contains(QString::fromUtf8("numérico")),
+                 qPrintable(dialogs().lastText()));
         QCOMPARE(window_->TFornecedor->state(), Dataset::State::Edit);
         QVERIFY(window_->btnGravar->isEnabled());
         QCOMPARE(window_->box(field)->text(), typed);
@@ -244,7 +248,8 @@ private slots:
             dialog.reset(fornecedor);
         } else {
             const bool client = window == "cliente";
-            auto* cadastro = new TCadastro(nullptr, client ? TCadastro::PaginaCliente : TCadastro::PaginaEmitente);
+            auto* cadastro =
+                new TCadastro(nullptr, client ? TCadastro::PaginaCliente : TCadastro::PaginaEmitente);
             box = client ? cadastro->box("Cpfpagador") : cadastro->issuerBox("CPF");
             dialog.reset(cadastro);
         }

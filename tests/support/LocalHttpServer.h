@@ -26,8 +26,8 @@ public:
         QByteArray reason;  // empty: the usual phrase for the status
         Headers headers;    // Content-Length and Connection are added when missing
         QByteArray body;
-        int delayMs = 0;  // wait this long before answering
-        QByteArray raw;   // when set, sent as it is instead of the above
+        int delayMs = 0;        // wait this long before answering
+        QByteArray raw;         // when set, sent as it is instead of the above
         bool keepOpen = false;  // leave the connection open after sending (a server that stalls)
 
         QByteArray header(const QByteArray& name) const { return find(headers, name); }

@@ -11,7 +11,8 @@
 class ScriptedDialogs : public Dialogs {
 public:
     struct Call {
-        QString kind;  // error, errorNo, information, confirmation, confirmed, message, question, input, confirmDelete, about
+        QString kind;  // error, errorNo, information, confirmation, confirmed, message, question, input,
+                       // confirmDelete, about
         QString caption;
         QString text;
     };
