@@ -23,6 +23,7 @@
 #include "GraficoFluxo.h"
 #include "MaskEdit.h"
 #include "Query.h"
+#include "RowCounts.h"
 #include "Schema.h"
 #include "Sqlite.h"
 #include "SqliteCli.h"
@@ -218,11 +219,7 @@ void bench(int rows) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QList<int> sizes;
-    for (const QString& arg : app.arguments().mid(1))
-        sizes << arg.toInt();
-    if (sizes.isEmpty()) sizes = {100000, 1000000};
-    for (int rows : sizes)
+    for (int rows : rowCounts({100000, 1000000}))
         bench(rows);
     return 0;
 }

@@ -20,6 +20,7 @@
 
 #include "Database.h"
 #include "LedgerData.h"
+#include "RowCounts.h"
 #include "Schema.h"
 #include "Sqlite.h"
 #include "Table.h"
@@ -314,11 +315,7 @@ void bench(int rows) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QList<int> sizes;
-    for (const QString& arg : app.arguments().mid(1))
-        sizes << arg.toInt();
-    if (sizes.isEmpty()) sizes = {100000, 1000000};
-    for (int rows : sizes)
+    for (int rows : rowCounts({100000, 1000000}))
         bench(rows);
     return 0;
 }

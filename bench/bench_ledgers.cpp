@@ -26,6 +26,7 @@
 #include "MaskEdit.h"
 #include "Painter.h"
 #include "PreviewDialog.h"
+#include "RowCounts.h"
 #include "Schema.h"
 #include "Sqlite.h"
 #include "SqliteCli.h"
@@ -227,11 +228,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     SilentDialogs dialogs;
     Dialogs::install(&dialogs);
-    QList<int> sizes;
-    for (const QString& arg : app.arguments().mid(1))
-        sizes << arg.toInt();
-    if (sizes.isEmpty()) sizes = {100000, 1000000};
-    for (int rows : sizes)
+    for (int rows : rowCounts({100000, 1000000}))
         run(rows);
     Dialogs::install(nullptr);
     return 0;

@@ -15,6 +15,7 @@
 #include <numeric>
 
 #include "Database.h"
+#include "RowCounts.h"
 #include "Schema.h"
 #include "Sqlite.h"
 #include "SqliteCli.h"
@@ -120,11 +121,7 @@ void bench(int rows) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QList<int> sizes;
-    for (const QString& arg : app.arguments().mid(1))
-        sizes << arg.toInt();
-    if (sizes.isEmpty()) sizes = {1000, 100000};
-    for (int rows : sizes)
+    for (int rows : rowCounts({1000, 100000}))
         bench(rows);
     return 0;
 }
