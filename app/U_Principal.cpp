@@ -282,7 +282,7 @@ QWidget* TFPrincipal::buildAlertPage(int page) {
     heading->setObjectName(QStringLiteral("alertHeading"));
     stripLayout->addWidget(heading);
     stripLayout->addStretch();
-    totals_[page][0] = new QLabel(Formats::money(0), strip);
+    totals_[page][0] = new QLabel(Formats::money(Money()), strip);
     totals_[page][0]->setObjectName(payables ? QStringLiteral("alertTotalPagar")
                                              : QStringLiteral("alertTotalReceber"));
     totals_[page][0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -330,7 +330,7 @@ QWidget* TFPrincipal::buildAlertPage(int page) {
     connect(cancelButtons_[page], &QPushButton::clicked, this, &TFPrincipal::CancelarAvisoClick);
     countdownLayout->addWidget(cancelButtons_[page]);
     countdownLayout->addStretch();
-    totals_[page][1] = new QLabel(Formats::money(0), countdown);
+    totals_[page][1] = new QLabel(Formats::money(Money()), countdown);
     totals_[page][1]->setObjectName(payables ? QStringLiteral("alertTotalPagarVencidas")
                                              : QStringLiteral("alertTotalReceberVencidas"));
     totals_[page][1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -424,7 +424,7 @@ void TFPrincipal::filterView(Table* view, const QString& filter) {
 }
 
 void TFPrincipal::sumInto(Table* view, int page, bool overdue) {
-    const double sum = view->sum(QStringLiteral("Valordocumento"));
+    const Money sum = view->sum(QStringLiteral("Valordocumento"));
     sums_[page][overdue] = sum;
     totals_[page][overdue]->setText(Formats::money(sum));
 }
@@ -474,9 +474,8 @@ void TFPrincipal::TotReceberVenc() {
 }
 
 void TFPrincipal::ChecaContas() {
-    // Decided on the sums in cents, as shown, not on their texts: a total that shows 0,00 is empty whatever
-    // the machine's number format.
-    auto nonZero = [this](int page, bool overdue) { return std::llround(sums_[page][overdue] * 100) != 0; };
+    // Decided on the sums in centavos, as shown: a total that shows 0,00 is empty.
+    auto nonZero = [this](int page, bool overdue) { return !sums_[page][overdue].isZero(); };
     int page = -1;
     if (nonZero(0, false) || nonZero(0, true))
         page = 0;
@@ -678,7 +677,7 @@ QLabel* TFPrincipal::totalLabel(int page, bool overdue) const {
     return totals_[page][overdue];
 }
 
-double TFPrincipal::total(int page, bool overdue) const {
+Money TFPrincipal::total(int page, bool overdue) const {
     return sums_[page][overdue];
 }
 

@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include "MaskEdit.h"
+#include "Money.h"
 
 class DBGrid;
 class QAction;
@@ -92,7 +93,7 @@ public:
     Table* view(int page, bool overdue) const;
     DBGrid* grid(int page, bool overdue) const;
     QString startDate() const { return MaskEdit1->maskedText(); }
-    double total(int page, bool overdue) const;
+    Money total(int page, bool overdue) const;
     TFUsuarios* usuarios() const { return FUsuarios; }
     TPainelLogo* painelLogo() const { return PainelLogo; }
     QWidget* pictureArea() const { return pictureArea_; }
@@ -137,7 +138,7 @@ private:
     QTabWidget* subPages_[2] = {};
     DBGrid* grids_[2][2] = {};
     QLabel* totals_[2][2] = {};
-    double sums_[2][2] = {};
+    Money sums_[2][2];
     QProgressBar* bars_[2] = {};
     QPushButton* cancelButtons_[2] = {};
     QLabel* closingLabels_[2] = {};

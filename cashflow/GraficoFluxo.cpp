@@ -11,10 +11,10 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
-#include <cmath>
 
 #include "Database.h"
 #include "Formats.h"
+#include "Money.h"
 #include "Query.h"
 #include "Skin.h"
 #include "UnitFluxo.h"
@@ -40,14 +40,17 @@ void addByMonth(QVector<GraficoFluxo::Month>& list, FluxoSql::Which which, bool 
     for (const QString& line : FluxoSql::lines(which, start, end))
         query.addSql(line);
     query.open();
+    QVector<MoneySum> sums(list.size());
     for (int row = 0; row < query.recordCount(); ++row) {
         const QDate date = query.valueAt(row, dateColumn).toDate();
         const QVariant value = query.valueAt(row, 2);
         if (!date.isValid() || value.isNull()) continue;
         const int index = (date.year() - start.year()) * 12 + date.month() - start.month();
         if (index < 0 || index >= list.size()) continue;
-        (income ? list[index].income : list[index].expenses) += std::llround(value.toDouble() * 100);
+        sums[index].add(value);
     }
+    for (int index = 0; index < list.size(); ++index)
+        (income ? list[index].income : list[index].expenses) = sums[index].total().centavos();
 }
 
 QString monthLabel(const QDate& first) {

@@ -10,7 +10,6 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <cmath>
 
 #include "Clock.h"
 #include "DataError.h"
@@ -20,6 +19,7 @@
 #include "Formats.h"
 #include "GraficoFluxo.h"
 #include "MaskEdit.h"
+#include "Money.h"
 #include "Query.h"
 #include "QueryGrid.h"
 #include "Skin.h"
@@ -95,15 +95,13 @@ Layout listLayout(const QString& title, Query* source, const QString& dateField,
     return layout;
 }
 
-// The amounts of the third column, "Valor", in whole centavos: a blank one counts 0.
-qint64 centavos(const Query* query) {
-    qint64 total = 0;
-    if (!query->active()) return 0;
-    for (int row = 0; row < query->recordCount(); ++row) {
-        const QVariant value = query->valueAt(row, 2);
-        if (!value.isNull()) total += std::llround(value.toDouble() * 100);
-    }
-    return total;
+// The total of the third column, "Valor": a blank amount counts 0.
+Money total(const Query* query) {
+    MoneySum sum;
+    if (!query->active()) return {};
+    for (int row = 0; row < query->recordCount(); ++row)
+        sum.add(query->valueAt(row, 2));
+    return sum.total();
 }
 
 QDate periodDate(const MaskEdit* box) {
@@ -113,10 +111,6 @@ QDate periodDate(const MaskEdit* box) {
         throw DataError(error.message() +
                         QStringLiteral(". Informe o período com datas no formato dd/mm/aaaa."));
     }
-}
-
-QString amount(qint64 centavos) {
-    return Formats::number(centavos / 100.0);
 }
 
 }  // namespace
@@ -361,7 +355,7 @@ QWidget* TFFluxo::buildPage(Tab& tab) {
 
     auto* totals = new QHBoxLayout;
     auto total = [&](QLabel** label, const QString& caption, Qt::Alignment alignment, int i) {
-        *label = new QLabel(caption + amount(0), page);
+        *label = new QLabel(caption + Money().text(), page);
         (*label)->setObjectName(name(i));
         (*label)->setProperty("role", QStringLiteral("total"));
         (*label)->setAlignment(alignment | Qt::AlignVCenter);
@@ -488,12 +482,12 @@ void TFFluxo::fanaliticoNpagas() {
 
 void TFFluxo::showTotals(Query* income, Query* expense, QLabel* incomeLabel, QLabel* expenseLabel,
                          QLabel* balanceLabel) {
-    // Summed in whole centavos, so the balance is exactly the difference of the totals shown.
-    const qint64 in = centavos(income);
-    const qint64 out = centavos(expense);
-    incomeLabel->setText(QStringLiteral("Total das Entradas: ") + amount(in));
-    expenseLabel->setText(QStringLiteral("Total das Saídas: ") + amount(out));
-    balanceLabel->setText(QStringLiteral("Saldo: ") + amount(in - out));
+    // The balance is exactly the difference of the totals shown.
+    const Money in = total(income);
+    const Money out = total(expense);
+    incomeLabel->setText(QStringLiteral("Total das Entradas: ") + in.text());
+    expenseLabel->setText(QStringLiteral("Total das Saídas: ") + out.text());
+    balanceLabel->setText(QStringLiteral("Saldo: ") + (in - out).text());
 }
 
 void TFFluxo::totalizar() {

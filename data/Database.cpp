@@ -10,6 +10,7 @@
 #include <QSqlError>
 
 #include "DataError.h"
+#include "Money.h"
 #include "Sqlite.h"
 
 namespace {
@@ -137,6 +138,7 @@ void Database::connect() {
         // Letter case folded for searches; then the settings every connection takes.
         sqlite3_create_function_v2(handle_, "vj_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                    foldCase, nullptr, nullptr, nullptr);
+        registerMoneyFunctions(handle_);
         applyConnectionSettings(handle_);
         knownTables_.clear();
         Statement tables(handle_, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"));

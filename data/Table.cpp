@@ -852,17 +852,21 @@ void Table::setFieldValue(int index, const QVariant& value) {
     notifyFieldChanged(index);
 }
 
-double Table::sum(const QString& fieldName) {
+Money Table::sum(const QString& fieldName) {
     checkBrowseMode();
     const int index = def_->fieldIndex(fieldName);
     if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
     const QString table = quoteIdentifier(def_->name);
+    // Partial sums are exact millionths, added before the one rounding to the centavo.
+    MoneySum sum;
     auto total = [&](const QString& from) {
         Statement statement(
             database_->handle(),
-            QStringLiteral("SELECT total(%1)").arg(quoteIdentifier(def_->fields[index].name)) + from);
+            QStringLiteral("SELECT money_millionths(%1)").arg(quoteIdentifier(def_->fields[index].name)) +
+                from);
         statement.bindAll(compiled_.params);
-        return statement.step() ? statement.real(0) : 0.0;
+        if (statement.step()) sum.addMillionths(statement.int64(0));
+        return sum.total();
     };
     QStringList wanted = compiled_.fields;
     wanted << def_->fields[index].name;
@@ -879,9 +883,8 @@ double Table::sum(const QString& fieldName) {
         // and the range are read apart, each from the index alone.
         if (compiled_.withoutBlanks.contains(candidate.field)) {
             const QString column = quoteIdentifier(candidate.field);
-            return total(QStringLiteral(" FROM %1 WHERE %2 IS NULL AND (%3)")
-                             .arg(table, column, compiled_.sql)) +
-                   total(QStringLiteral(" FROM %1 WHERE %2")
+            total(QStringLiteral(" FROM %1 WHERE %2 IS NULL AND (%3)").arg(table, column, compiled_.sql));
+            return total(QStringLiteral(" FROM %1 WHERE %2")
                              .arg(table, compiled_.withoutBlanks.value(candidate.field)));
         }
     }

@@ -5,6 +5,7 @@
 
 #include "Dataset.h"
 #include "Filter.h"
+#include "Money.h"
 
 class Statement;
 
@@ -78,9 +79,9 @@ public:
     QVariant fieldValue(int index) const override;
     void setFieldValue(int index, const QVariant& value) override;
 
-    // Sum of a field over the rows that pass the filter (blank counts 0). A changed record is stored first,
-    // as walking the rows would do.
-    double sum(const QString& fieldName);
+    // Sum of a field over the rows that pass the filter (blank counts 0), by the one rule for totals
+    // (MoneySum). A changed record is stored first, as walking the rows would do.
+    Money sum(const QString& fieldName);
 
     // Rows by position, without moving: for grids.
     qint64 keyAt(int row) const { return keys_.value(row, -1); }

@@ -80,20 +80,8 @@ QDate nextMonth(const QDate& day) {
     return day.addMonths(1);  // Qt keeps the day, or the last day of a shorter month
 }
 
-namespace {
-double toCentavos(double sum) {
-    return std::round(sum * 100.0) / 100.0 + 0.0;  // + 0.0 turns -0 into 0
-}
-}  // namespace
-
-QString totalText(double sum) {
-    double rounded = toCentavos(sum);
-    if (rounded == 0) rounded = 0;
-    return QStringLiteral("Total: ") + Values::formatNumber(rounded);
-}
-
-bool showsZero(double sum) {
-    return std::llround(sum * 100.0) == 0;
+QString totalText(Money sum) {
+    return QStringLiteral("Total: ") + sum.text();
 }
 
 }  // namespace LedgerFilters

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Money.h"
+
 #include <QDate>
 #include <QString>
 
@@ -40,9 +42,7 @@ QDate monthEnd(const QDate& day);
 // One calendar month later; a day the next month lacks becomes its last day.
 QDate nextMonth(const QDate& day);
 
-// A sum shown as "Total: " and the "%n" number, rounded to the centavo (never "-0,00").
-QString totalText(double sum);
-// Whether a sum shows as zero.
-bool showsZero(double sum);
+// A total shown as "Total: " and the "%n" number ("Total: 1.234,50").
+QString totalText(Money sum);
 
 }  // namespace LedgerFilters

@@ -141,7 +141,7 @@ public:
     QPushButton* SpeedButton9;    // "Imprimir"
     bool keyPreview = true;
     QString inputText;  // shared by the window's input boxes
-    double accumulator = 0;
+    Money accumulator;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -6,6 +6,7 @@
 
 #include "DataError.h"
 #include "Dataset.h"
+#include "Money.h"
 #include "Values.h"
 
 namespace Report {
@@ -116,7 +117,7 @@ public:
         footerHeight_ = footer ? footer->height : 0;
         for (const Band& b : layout.bands)
             for (const Element& e : b.elements)
-                if (e.kind == ElementKind::Sum) sums_.insert(e.field, 0.0);
+                if (e.kind == ElementKind::Sum) sums_.insert(e.field, MoneySum());
     }
 
     ~Filler() {
@@ -209,7 +210,7 @@ private:
             const int index = source->fieldIndex(it.key());
             if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(it.key()));
             const QVariant value = source->fieldValue(index);
-            if (!value.isNull()) it.value() += value.toDouble();
+            it.value().add(value);
         }
     }
 
@@ -260,7 +261,7 @@ private:
             case ElementKind::DateTime:
                 return context_.printTime.toString(element.format);
             case ElementKind::Sum:
-                return Values::formatFloat(sums_.value(element.field), element.mask);
+                return Values::formatFloat(sums_.value(element.field).total().toDouble(), element.mask);
             case ElementKind::Field: {
                 Dataset* dataset = element.dataset ? element.dataset : layout_.source;
                 if (!dataset)
@@ -369,7 +370,7 @@ private:
     Document document_;
     double footerHeight_ = 0;
     double y_ = 0;
-    QMap<QString, double> sums_;
+    QMap<QString, MoneySum> sums_;  // printed totals follow the one rule for money
     Stage stage_ = Stage::Start;
     Bookmark mark_;
 };

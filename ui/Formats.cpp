@@ -32,3 +32,7 @@ QString Formats::number(double value) {
 QString Formats::money(double value) {
     return QStringLiteral("R$ ") + number(value);
 }
+
+QString Formats::money(Money total) {
+    return QStringLiteral("R$ ") + total.text();
+}

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTime>
 
+#include "Money.h"
+
 // Brazilian formats, whatever the machine's locale.
 namespace Formats {
 const QLocale& brazil();
@@ -14,4 +16,5 @@ QString longDate(const QDate& date);  // "quarta-feira, 09 de dezembro de 2026"
 QString monthName(int month);         // "março"
 QString number(double value);         // the "%n" format: "2.500,75"
 QString money(double value);          // "R$ 2.500,75"
+QString money(Money total);           // a total, "R$ 2.500,75"
 }  // namespace Formats

@@ -257,6 +257,11 @@ private slots:
         QVERIFY(!principal_->alertPanel()->isHidden());
         QCOMPARE(principal_->alertPages()->currentIndex(), 1);
         QCOMPARE(principal_->totalLabel(1, true)->text(), QString("R$ -10,00"));
+        // The one rule for totals: amounts adding to 61.040,715 show 61.040,72.
+        bill("tbpagar", kStart, QVariant(), 61000.5);
+        bill("tbpagar", kStart, QVariant(), 40.215);
+        login();
+        QCOMPARE(principal_->totalLabel(0, false)->text(), QString("R$ 61.040,72"));
     }
 
     // Neither the decision nor the totals depend on the machine's number format.

@@ -180,8 +180,8 @@ private slots:
                                  << QStringList{"15/03/2025|R ABERTA|2.345,50", "31/03/2025|R CENT|0,13",
                                                 "31/03/2025|R CENT|0,13"}
                                  << QStringList{"20/03/2025|P ABERTA|0,13"}
-                                 << QStringList{"Total das Entradas: 2.345,76", "Total das Saídas: 0,13",
-                                                "Saldo: 2.345,63"};
+                                 << QStringList{"Total das Entradas: 2.345,75", "Total das Saídas: 0,13",
+                                                "Saldo: 2.345,62"};
         QTest::newRow("pagas, end before start")
             << 0 << e << p << QStringList() << QStringList()
             << QStringList{"Total das Entradas: 0,00", "Total das Saídas: 0,00", "Saldo: 0,00"};
@@ -202,7 +202,8 @@ private slots:
         bill("tbreceber", "R ANTES", QDate(2025, 2, 1), QDate(2025, 2, 28), 1);
         bill("tbreceber", "R DEPOIS", QDate(2025, 3, 31), QDate(2025, 4, 1), 1);
         bill("tbpagar", "P A", QDate(2025, 3, 31), QDate(2025, 3, 15), 200);
-        // Open: never on the first tab; an amount of half a centavo counts as shown, 0,13.
+        // Open: never on the first tab. An amount of half a centavo shows as 0,13, but the total is the exact
+        // sum rounded once: 2.345,5 + 0,125 + 0,125 is 2.345,75.
         bill("tbpagar", "P ABERTA", QDate(2025, 3, 20), QVariant(), 0.125);
         bill("tbreceber", "R ABERTA", QDate(2025, 3, 15), QVariant(), 2345.5);
         bill("tbreceber", "R CENT", QDate(2025, 3, 31), QVariant(), 0.125);
@@ -457,6 +458,35 @@ private slots:
         QTest::mouseClick(buttons[button], Qt::LeftButton);
         QCOMPARE(dialogs_->previews[1].texts()[2], QString("01/01/2025"));
         QCOMPARE(dialogs_->previews[1].texts().mid(9), texts.mid(9));
+    }
+
+    // The labels and the printed lists give one total: three amounts of 100/3 are 100,00 on both, amounts
+    // adding to 13.178,475 are 13.178,48, and the balance is the difference of the two shown.
+    void totalOnScreenIsTotalOnPaper() {
+        for (int i = 0; i < 3; ++i) {
+            bill("tbreceber", "PAGA", kToday, kToday, 100.0 / 3);
+            bill("tbreceber", "ABERTA", kToday, QVariant(), 100.0 / 3);
+        }
+        bill("tbpagar", "PAGA", kToday, kToday, 13000.4);
+        bill("tbpagar", "PAGA", kToday, kToday, 178.075);
+        bill("tbpagar", "ABERTA", kToday, QVariant(), 13178.475);
+        open();
+        const QStringList totals = {"Total das Entradas: 100,00", "Total das Saídas: 13.178,48",
+                                    "Saldo: -13.078,48"};
+        struct Tab {
+            QRadioButton* today;
+            QPushButton *income, *expenses;
+        } tabs[] = {{window_->RadioButton2, window_->SpeedButton2, window_->SpeedButton3},
+                    {window_->RadioButton4, window_->SpeedButton1, window_->SpeedButton4}};
+        for (int page : {0, 1}) {
+            window_->PageControl1->setCurrentIndex(page);
+            QTest::mouseClick(tabs[page].today, Qt::LeftButton);
+            QCOMPARE(totalTexts(page), totals);
+            QTest::mouseClick(tabs[page].income, Qt::LeftButton);
+            QCOMPARE(dialogs_->previews.last().texts().last(), QString("100,00"));
+            QTest::mouseClick(tabs[page].expenses, Qt::LeftButton);
+            QCOMPARE(dialogs_->previews.last().texts().last(), totals[1]);
+        }
     }
 
     // Each month of the chart holds what the lists show for that month.

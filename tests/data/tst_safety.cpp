@@ -128,7 +128,7 @@ private slots:
         QVERIFY(!view.filtered());
         QCOMPARE(view.recordCount(), 2);
         view.refresh();
-        QCOMPARE(view.sum("Codigo"), 3.0);
+        QCOMPARE(view.sum("Codigo").toDouble(), 3.0);
         view.append();
         view.fieldByName("Nome").setValue("CARLA");
         view.post();

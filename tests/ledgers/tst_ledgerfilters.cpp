@@ -84,25 +84,6 @@ private slots:
         QCOMPARE(monthStart(day), first);
         QCOMPARE(monthEnd(day), last);
     }
-
-    void totals_data() {
-        QTest::addColumn<double>("sum");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("zero");
-        QTest::newRow("grouped") << 1234.5 << "Total: 1.234,50" << false;
-        QTest::newRow("float noise") << 0.1 + 0.2 - 0.3 << "Total: 0,00" << true;
-        QTest::newRow("negative noise") << -0.004 << "Total: 0,00" << true;
-        QTest::newRow("negative") << -49.5 << "Total: -49,50" << false;
-        QTest::newRow("sum of cents") << 0.1 * 3 << "Total: 0,30" << false;
-        QTest::newRow("half a centavo") << 0.005 << "Total: 0,01" << false;
-    }
-    void totals() {
-        QFETCH(QString, text);
-        QFETCH(bool, zero);
-        QFETCH(double, sum);
-        QCOMPARE(totalText(sum), text);
-        QCOMPARE(showsZero(sum), zero);
-    }
 };
 
 QTEST_GUILESS_MAIN(LedgerFiltersTest)
