@@ -72,11 +72,10 @@ void setFields(Table& table, const Converted& c, int k) {
     table.fieldByName(QStringLiteral("Observacoes")).setValue(c.observacoes);
 }
 
-// Every installment but the last, stored through a view that reads only the rows of this document: the
-// ledger's own view would read all its rows again after each one. One commit for all of them, so a failure
-// leaves none half of a plan.
-void storeAllButLast(Table& ledger, const Converted& c, int first, int last) {
-    if (first >= last) return;
+// Every installment of the plan, stored through a view that reads only the rows of this document (the
+// ledger's own view would read all its rows again after each one), in one commit: the books hold the whole
+// plan or none of it, whatever happens after. Returns the last installment's row.
+Bookmark storePlan(Table& ledger, const Converted& c, int first, int last) {
     ledger.checkBrowseMode();
     Table batch(ledger.databaseName(), ledger.tableName());
     batch.setFilter(QStringLiteral("Codigo = %1").arg(c.codigo.toDouble(), 0, 'f', 0));
@@ -85,33 +84,28 @@ void storeAllButLast(Table& ledger, const Converted& c, int first, int last) {
     sqlite3* db = Session::instance().database(ledger.databaseName()).handle();
     execSql(db, QStringLiteral("SAVEPOINT vj_parcelas"));
     try {
-        for (int k = first; k < last; ++k) {
+        for (int k = first; k <= last; ++k) {
             batch.insert();
             setFields(batch, c, k);
             batch.post();
         }
         execSql(db, QStringLiteral("RELEASE vj_parcelas"));
     } catch (...) {
+        batch.cancel();
         execSql(db, QStringLiteral("ROLLBACK TO vj_parcelas"));
         execSql(db, QStringLiteral("RELEASE vj_parcelas"));
         throw;
     }
+    return batch.bookmark();
 }
 
-// The last installment, begun on the ledger after its record with the highest code and left in editing: the
-// window's "Não Paga" stores it.
-void beginLast(Table& ledger, const Converted& c, int k, bool afterOthers, Host& host) {
-    if (!afterOthers && ledger.fieldByName(QStringLiteral("Codigo")).isNull()) {
-        ledger.insert();  // a record without a code is never written over
-    } else {
-        if (ledger.indexName().compare(QStringLiteral("byCodigo"), Qt::CaseInsensitive) == 0)
-            ledger.refresh();
-        else
-            ledger.setIndexName(QStringLiteral("byCodigo"));
-        ledger.last();
-        ledger.insert();
-    }
-    setFields(ledger, c, k);
+// The ledger on its code order from now on, with the last installment current, as if it had been typed.
+void showLast(Table& ledger, const Bookmark& last, Host& host) {
+    if (ledger.indexName().compare(QStringLiteral("byCodigo"), Qt::CaseInsensitive) == 0)
+        ledger.refresh();
+    else
+        ledger.setIndexName(QStringLiteral("byCodigo"));
+    if (!ledger.gotoBookmark(last)) ledger.last();
     host.setGravarEnabled(true);
     host.setCancelarEnabled(true);
 }
@@ -122,8 +116,7 @@ int geraParcelas(QWidget* parent, Table& ledger, const Plan& plan, Host& host) {
     host.focusDateBox();
     const Converted c = convert(ledger, plan);
     if (plan.first > plan.count) return 0;
-    storeAllButLast(ledger, c, plan.first, plan.count);
-    beginLast(ledger, c, plan.count, plan.first < plan.count, host);
+    showLast(ledger, storePlan(ledger, c, plan.first, plan.count), host);
     const int written = plan.count - plan.first + 1;
     Dialogs::current().message(parent, kGenerated);
     host.aviso();

@@ -56,9 +56,9 @@ inline const QString kGenerated = QStringLiteral("Parcelas Geradas Com Sucesso!"
 bool gerarParcelaAgora(QWidget* parent, Table& ledger, const Plan& plan, Host& host);
 
 // The run itself. The base date, the value and the texts are converted before the first record is begun, so a
-// bad one raises DataError and leaves the ledger as it was. Every installment but the last is stored as it is
-// written, all in one commit; the last is left being edited on the ledger, after its record with the highest
-// code, for the final "Não Paga" to store. Returns how many installments were written.
+// bad one raises DataError and leaves the ledger as it was. Every installment is stored in one commit before
+// the success message, so nothing that ends the program while it is up can leave half a plan; the ledger
+// then shows the last installment, on its code order. Returns how many installments were written.
 int geraParcelas(QWidget* parent, Table& ledger, const Plan& plan, Host& host);
 
 }  // namespace Parcelas

@@ -14,6 +14,7 @@
 
 #include "DBGrid.h"
 #include "DataControls.h"
+#include "FailingReRead.h"
 #include "NameLists.h"
 #include "UReceber.h"
 #include "Unpagar.h"
@@ -241,6 +242,38 @@ private slots:
         w->btncancelarClick();
         QCOMPARE(w->ledger->recordCount(), 1);
         QCOMPARE(w->totalLabel->text(), QString("Total: 1.234,50"));
+    }
+
+    // A store whose re-read fails is undone and the record stays as typed: two failed "Gravar", then one
+    // that succeeds, store the bill once.
+    void failedStoreMakesNoDuplicate_data() {
+        QTest::addColumn<bool>("payables");
+        QTest::addColumn<int>("way");
+        for (const auto& [twin, payables] : {std::pair{"pagar", true}, std::pair{"receber", false}}) {
+            QTest::addRow("%s, refused", twin) << payables << int(FailingReRead::Refused);
+            QTest::addRow("%s, interrupted", twin) << payables << int(FailingReRead::Interrupted);
+        }
+    }
+    void failedStoreMakesNoDuplicate() {
+        QFETCH(bool, payables);
+        QFETCH(int, way);
+        LedgerWindow* w = open(payables);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::mouseClick(w->btnnovo, Qt::LeftButton);
+        w->control<DBEdit>(w->twin().valueBox)->typeText("75,5");
+        w->ledger->fieldByName("Fantasia").setAsString("ALUGUEL");
+        {
+            FailingReRead failing(FailingReRead::Way(way), 2);
+            QTest::mouseClick(w->btngravar, Qt::LeftButton);
+            QTest::mouseClick(w->btngravar, Qt::LeftButton);
+        }
+        QCOMPARE(dialogs_->kinds(), QStringList({"error", "error"}));
+        QCOMPARE(w->ledger->state(), Dataset::State::Insert);
+        QCOMPARE(stored(payables), 0);
+        QTest::mouseClick(w->btngravar, Qt::LeftButton);
+        QCOMPARE(dialogs_->kinds(), QStringList({"error", "error", "confirmed"}));
+        QCOMPARE(stored(payables), 1);
     }
 
     void closingLosesTyping_data() { twins(); }
@@ -473,6 +506,30 @@ private slots:
         QCOMPARE(w->ledger->recordCount(), 0);
         QCOMPARE(w->Panel9->text(), QString("Total: 0,00"));
         QCOMPARE(w->inputText, QString::fromUtf8("água"));
+    }
+
+    // What the labels show is what the listing prints: amounts adding to 2.853,335 are 2.853,34 on both, and
+    // the reminder of amounts adding to 77,875 shows 77,88.
+    void totalOnScreenIsTotalOnPaper_data() { twins(); }
+    void totalOnScreenIsTotalOnPaper() {
+        QFETCH(bool, payables);
+        bill(payables, 1, "AGUA", d("10/03/2025"), QVariant(), 70.5);
+        bill(payables, 2, "AGUA", d("10/03/2025"), QVariant(), 7.375);
+        bill(payables, 3, "AGUA", d("11/03/2025"), QVariant(), 1922.35);
+        bill(payables, 4, "AGUA", d("12/03/2025"), QVariant(), 853.11);
+        bill(payables, 5, "LUZ", d("12/03/2025"), QVariant(), 0.001);
+        LedgerWindow* w = open(payables);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QCOMPARE(w->Ltotal_aviso->text(), QString("Total: 77,88"));
+        w->PageControl1->setCurrentIndex(LedgerWindow::Pesquisa);
+        dialogs_->answer(QString("AGUA"));
+        QTest::mouseClick(w->findChild<QPushButton*>("SpeedButton3"), Qt::LeftButton);
+        QCOMPARE(w->Panel9->text(), QString("Total: 2.853,34"));
+        QCOMPARE(w->totalLabel->text(), QString("Total: 2.853,34"));
+        QTest::mouseClick(w->findChild<QPushButton*>("SpeedButton9"), Qt::LeftButton);
+        QCOMPARE(dialogs_->previews.size(), 1);
+        QCOMPARE(dialogs_->previews.first().texts().last(), QString("2.853,34"));
     }
 
     void refusedFilter_data() {

@@ -6,12 +6,16 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThread>
 #include <QtTest>
+#include <cstdio>
 
 #include "MaskEdit.h"
 #include "Parcelas.h"
+#include "Sqlite.h"
 #include "WindowFixture.h"
 
 using namespace Parcelas;
@@ -71,6 +75,29 @@ Plan planFor(const QString& base, int first, int count, const QString& valor = "
     plan.first = first;
     plan.count = count;
     return plan;
+}
+
+// Dialogs of a run that is killed while its success message is up: the message never returns.
+class MessageNeverAnswered : public ScriptedDialogs {
+public:
+    void message(QWidget*, const QString& text) override {
+        std::printf("%s\n", qPrintable(text));
+        std::fflush(stdout);
+        for (;;)
+            QThread::sleep(1);
+    }
+};
+
+// The child of installmentsStoredBeforeTheMessage: a run of 12 installments on the data folder given.
+int runUntilKilled(const QString& programFolder) {
+    defineStandardDatabases(programFolder);
+    Session::instance().addPassword(kSessionPassword);
+    MessageNeverAnswered dialogs;
+    Table ledger(kAliasVantejaVs2, "tbreceber");
+    ledger.open();
+    FakeWindow window(ledger);
+    gerarParcelaAgora(nullptr, ledger, planFor("10/01/2025", 1, 12), window);
+    return 1;
 }
 
 }  // namespace
@@ -184,6 +211,38 @@ private slots:
         QCOMPARE(window.calls, QStringList{"Todas"});
         QCOMPARE(fixture.dialogs.kinds(), QStringList{kind});
         QVERIFY2(fixture.dialogs.lastText().contains(text), qPrintable(fixture.dialogs.lastText()));
+        QCOMPARE(ledger.state(), Dataset::State::Browse);
+        QCOMPARE(stored().size(), 1);
+    }
+
+    // The plan is in the books, whole, before "Parcelas Geradas Com Sucesso!" is shown: a program ended while
+    // the message is up loses no installment.
+    void installmentsStoredBeforeTheMessage() {
+        TempData data;
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {"--run", data.programFolder()});
+        QVERIFY(child.waitForReadyRead(20000));
+        QCOMPARE(child.readAllStandardOutput().trimmed(), kGenerated.toUtf8());
+        child.kill();
+        QVERIFY(child.waitForFinished(10000));
+        const QList<Row> rows = stored();
+        QCOMPARE(rows.size(), 12);
+        QCOMPARE(rows.last().parcela, 12);
+    }
+
+    // A store that fails halfway leaves none of the plan, and the error is shown once.
+    void failedRunLeavesNothing() {
+        WindowFixture fixture;
+        addRow("tbreceber", {{"Codigo", 5}, {"Fantasia", "MESA"}});
+        execSql(Session::instance().database(kAliasVantejaVs2).handle(),
+                "CREATE TRIGGER falha BEFORE INSERT ON tbreceber WHEN NEW.DocParcela = 4 "
+                "BEGIN SELECT RAISE(ABORT, 'disco cheio'); END");
+        Table ledger(kAliasVantejaVs2, "tbreceber");
+        ledger.open();
+        FakeWindow window(ledger);
+        QVERIFY(!gerarParcelaAgora(nullptr, ledger, planFor("10/01/2025", 1, 6), window));
+        QCOMPARE(fixture.dialogs.kinds(), QStringList{"error"});
+        QVERIFY2(fixture.dialogs.lastText().contains("disco cheio"), qPrintable(fixture.dialogs.lastText()));
         QCOMPARE(ledger.state(), Dataset::State::Browse);
         QCOMPARE(stored().size(), 1);
     }
@@ -304,5 +363,10 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestParcelas)
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--run") == 0) return runUntilKilled(QString::fromLocal8Bit(argv[2]));
+    TestParcelas test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_parcelas.moc"
