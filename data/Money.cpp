@@ -2,15 +2,59 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
-#include <new>
+#include <type_traits>
 
 #include "DataError.h"
 
 namespace {
 
 constexpr qint64 kMillion = 1000000;
+// One amount may be up to a trillion reais: its millionths, a quarter of what 64 bits hold, can be added to a
+// running sum kept under kSpill without overflow.
+constexpr double kLargestAmount = 1e12;
+constexpr qint64 kSpill = 4000000000000000000;
+
+// Below 2^33 a double is finer than a millionth, so the nearest millionth is the one that was typed.
+constexpr double kExactBelow = 8589934592.0;
+
+qint64 millionthsOf(double amount) {
+    // The whole part and the fraction apart: both exact in a double, so the fraction is read to the
+    // millionth without the error a product of a large amount would carry.
+    const double whole = std::trunc(amount);
+    return qint64(whole) * kMillion + std::llround((amount - whole) * double(kMillion));
+}
+
+// Larger amounts are coarser than a millionth: read as their shortest decimal text, the text that was typed,
+// rounded to the millionth half away from zero.
+qint64 millionthsOfText(double amount) {
+    char text[64];
+    const auto [end, failed] =
+        std::to_chars(text, text + sizeof text, std::abs(amount), std::chars_format::fixed);
+    if (failed != std::errc()) throw DataError(QStringLiteral("O valor %1 não pode ser somado").arg(amount));
+    qint64 whole = 0, fraction = 0;
+    int decimals = -1;
+    bool roundUp = false;
+    for (const char* c = text; c != end; ++c) {
+        if (*c == '.') {
+            decimals = 0;
+        } else if (decimals < 0) {
+            whole = whole * 10 + (*c - '0');
+        } else if (decimals < 6) {
+            fraction = fraction * 10 + (*c - '0');
+            ++decimals;
+        } else {
+            if (decimals++ == 6) roundUp = *c >= '5';
+        }
+    }
+    for (int i = std::max(decimals, 0); i < 6; ++i)
+        fraction *= 10;
+    const qint64 magnitude = whole * kMillion + fraction + (roundUp ? 1 : 0);
+    return amount < 0 ? -magnitude : magnitude;
+}
 
 }  // namespace
 
@@ -30,34 +74,29 @@ QString Money::text() const {
 }
 
 void MoneySum::add(double amount) {
-    if (!std::isfinite(amount) || std::abs(amount) >= 9.0e15)
+    if (!(std::abs(amount) < kLargestAmount))
         throw DataError(QStringLiteral("O valor %1 não pode ser somado").arg(amount, 0, 'g', 17));
-    // The whole part and the fraction apart: both exact in a double, so the fraction is read to the
-    // millionth without the error a product of a large amount would carry.
-    const double whole = std::trunc(amount);
-    const qint64 fraction = std::llround((amount - whole) * double(kMillion));
-    const qint64 reais = qint64(whole);
-    if ((reais > 0 && reais_ > std::numeric_limits<qint64>::max() / 2) ||
-        (reais < 0 && reais_ < std::numeric_limits<qint64>::min() / 2))
-        throw DataError(QStringLiteral("A soma dos valores é grande demais"));
-    reais_ += reais;
-    millionths_ += fraction;
-    reais_ += millionths_ / kMillion;
-    millionths_ %= kMillion;
+    millionths_ += std::abs(amount) < kExactBelow ? millionthsOf(amount) : millionthsOfText(amount);
+    if (millionths_ > kSpill || millionths_ < -kSpill) spill();
 }
 
 void MoneySum::addMillionths(qint64 millionths) {
     reais_ += millionths / kMillion;
     millionths_ += millionths % kMillion;
+    if (millionths_ > kSpill || millionths_ < -kSpill) spill();
+}
+
+void MoneySum::spill() {
     reais_ += millionths_ / kMillion;
     millionths_ %= kMillion;
 }
 
 qint64 MoneySum::millionths() const {
-    if (reais_ > std::numeric_limits<qint64>::max() / kMillion - 1 ||
-        reais_ < std::numeric_limits<qint64>::min() / kMillion + 1)
+    const qint64 reais = reais_ + millionths_ / kMillion;
+    if (reais > std::numeric_limits<qint64>::max() / kMillion - 1 ||
+        reais < std::numeric_limits<qint64>::min() / kMillion + 1)
         throw DataError(QStringLiteral("A soma dos valores é grande demais"));
-    return reais_ * kMillion + millionths_;
+    return reais * kMillion + millionths_ % kMillion;
 }
 
 void MoneySum::add(const QVariant& amount) {
@@ -68,7 +107,7 @@ void MoneySum::add(const QVariant& amount) {
 Money MoneySum::total() const {
     // reais_ and millionths_ may have opposite signs; bring them to one sign, then round the millionths
     // to centavos, half away from zero.
-    qint64 reais = reais_, millionths = millionths_;
+    qint64 reais = reais_ + millionths_ / kMillion, millionths = millionths_ % kMillion;
     if (reais > 0 && millionths < 0) {
         --reais;
         millionths += kMillion;
@@ -84,34 +123,33 @@ Money MoneySum::total() const {
 namespace {
 
 void moneyStep(sqlite3_context* context, int, sqlite3_value** values) {
-    auto* sum = static_cast<MoneySum**>(sqlite3_aggregate_context(context, sizeof(MoneySum*)));
+    // The engine's context memory starts zeroed, which is an empty sum.
+    auto* sum = static_cast<MoneySum*>(sqlite3_aggregate_context(context, sizeof(MoneySum)));
     if (!sum) {
         sqlite3_result_error_nomem(context);
         return;
     }
     if (sqlite3_value_type(values[0]) == SQLITE_NULL) return;
     try {
-        if (!*sum) *sum = new MoneySum;
-        (*sum)->add(sqlite3_value_double(values[0]));
+        sum->add(sqlite3_value_double(values[0]));
     } catch (const DataError& error) {
         sqlite3_result_error(context, error.message().toUtf8().constData(), -1);
-    } catch (const std::bad_alloc&) {
-        sqlite3_result_error_nomem(context);
     }
 }
 
 void moneyFinal(sqlite3_context* context) {
-    auto* sum = static_cast<MoneySum**>(sqlite3_aggregate_context(context, 0));
-    MoneySum* owned = sum ? *sum : nullptr;
+    const auto* sum = static_cast<const MoneySum*>(sqlite3_aggregate_context(context, 0));
     try {
-        sqlite3_result_int64(context, owned ? owned->millionths() : 0);
+        sqlite3_result_int64(context, sum ? sum->millionths() : 0);
     } catch (const DataError& error) {
         sqlite3_result_error(context, error.message().toUtf8().constData(), -1);
     }
-    delete owned;
 }
 
 }  // namespace
+
+static_assert(std::is_trivially_copyable_v<MoneySum> && std::is_standard_layout_v<MoneySum>,
+              "the engine keeps a MoneySum in zeroed memory of its own");
 
 void registerMoneyFunctions(sqlite3* db) {
     const int rc = sqlite3_create_function_v2(db, "money_millionths", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,

@@ -44,8 +44,9 @@ public:
     qint64 millionths() const;
 
 private:
-    qint64 reais_ = 0;       // whole units
-    qint64 millionths_ = 0;  // the rest, kept within ±1,000,000
+    void spill();
+    qint64 reais_ = 0;       // whole units moved out of millionths_ when it grows large
+    qint64 millionths_ = 0;  // the running sum, in millionths
 };
 
 // Registers the aggregate money_millionths(x) on a connection: the same exact sum, in SQL, as an integer of

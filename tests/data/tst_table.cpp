@@ -594,6 +594,10 @@ private slots:
         QTest::newRow("three thirds of 100") << QList<double>{100.0 / 3, 100.0 / 3, 100.0 / 3} << "100,00";
         QTest::newRow("largest listing total") << QList<double>{999999999.99} << "999.999.999,99";
         QTest::newRow("blank only") << QList<double>{} << "0,00";
+        QTest::newRow("amounts coarser than a millionth")
+            << QList<double>(5, 999999999999.99) << "4.999.999.999.999,95";
+        QTest::newRow("a large amount's half centavo")
+            << QList<double>{12345678901.005} << "12.345.678.901,01";
     }
     void totalsFollowOneRule() {
         QFETCH(QList<double>, amounts);
