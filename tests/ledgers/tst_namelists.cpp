@@ -224,19 +224,20 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QString, reason);
         WindowFixture fixture;
-        put(kListaSaida, "AGUA\r\n");
-        const QString path = pathOf(kListaCredor);
+        const QString path = pathOf(kListaSaida);
         if (kind == "fifo") QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         if (kind == "device") QVERIFY(QFile::link("/dev/null", path));
         if (kind == "folder") QVERIFY(QDir().mkdir(path));
 
         const QString read = bounded(path, [&] { readFile(path); });
-        QVERIFY2(read.contains("lista_credor.txt\": " + reason), qPrintable(read));
-        QString loaded;
-        bounded(path, [&] { loaded = loadPayables().error; });
-        QCOMPARE(loaded, read);
+        QVERIFY2(read.contains("lista_saida.txt\": " + reason), qPrintable(read));
+        // The payables window's lists are switched on by this very file, and its load reports it.
+        Load loaded;
+        bounded(path, [&] { loaded = loadPayables(); });
+        QVERIFY(loaded.switchedOn && !loaded.name);
+        QCOMPARE(loaded.error, read);
         const QString written = bounded(path, [&] { writeFile(path, {"LUZ"}); });
-        QVERIFY2(written.contains("lista_credor.txt\": " + reason), qPrintable(written));
+        QVERIFY2(written.contains("lista_saida.txt\": " + reason), qPrintable(written));
         QVERIFY(!QFileInfo(path).isFile());
     }
 #endif
