@@ -13,6 +13,10 @@
 #include "PreviewDialog.h"
 #include "TempData.h"
 
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+#endif
+
 using namespace Report;
 
 namespace {
@@ -304,6 +308,37 @@ private slots:
         QString error;
         QVERIFY(!writePdf(document, "/sem/permissao/listagem.pdf", &error));
         QVERIFY(error.contains("Não foi possível gravar"));
+    }
+
+    // A PDF made here is its owner's alone, whatever the umask; one written over keeps its mode.
+    void pdfMode_data() {
+        QTest::addColumn<int>("before");  // permissions of the file as it is; 0: no file
+        QTest::addColumn<int>("after");
+        const int owner = int(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        const int all = owner | int(QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        QTest::newRow("new file") << 0 << owner;
+        QTest::newRow("existing, readable by all") << all << all;
+    }
+    void pdfMode() {
+        QFETCH(int, before);
+        QFETCH(int, after);
+        const QString file = QDir(data_->programFolder()).filePath("vazio.pdf");
+        if (before) {
+            QFile existing(file);
+            QVERIFY(existing.open(QIODevice::WriteOnly));
+            existing.close();
+            QFile::setPermissions(file, QFileDevice::Permissions(before));
+        }
+#ifdef Q_OS_LINUX
+        const mode_t umaskBefore = umask(022);
+#endif
+        const bool written = writePdf(fill(Layout()), file);
+#ifdef Q_OS_LINUX
+        umask(umaskBefore);
+#endif
+        QVERIFY(written);
+        QCOMPARE(int(QFile::permissions(file) & 0x7077), after);
+        QVERIFY(QFileInfo(file).size() > 0);
     }
 
     void previewPagesAndZoom() {
