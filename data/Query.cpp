@@ -232,8 +232,7 @@ TranslatedSql translateLocalSql(const QString& text) {
                 comparison = Comparison::AfterOperator;
                 between = true;
             } else if (comparison == Comparison::AfterFirstBound && is("and")) {
-                comparison = Comparison::AfterOperator;
-                between = true;
+                comparison = Comparison::AfterOperator;  // the second bound ends the comparison
             } else if (!(comparison == Comparison::AfterField && is("not"))) {
                 comparison = Comparison::None;
             }
