@@ -5,9 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QMap>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStorageInfo>
+#include <cerrno>
 #include <filesystem>
+#include <system_error>
 
 #include "Database.h"
 #include "Programs.h"
@@ -19,6 +24,9 @@ namespace {
 constexpr int kPagesPerStep = 256;
 constexpr int kBusyRetries = 200;  // of 50 ms: ten seconds of a writer holding the file
 const QString kDamagedSuffix = QStringLiteral("-danificado");
+const QString kPartialSuffix = QStringLiteral(".parcial");
+// Beside a partial copy while a copy writes it; one whose program has ended is stale.
+const QString kLockSuffix = QStringLiteral(".lock");
 
 const QRegularExpression& namePattern() {
     static const QRegularExpression pattern(QStringLiteral(
@@ -46,13 +54,56 @@ struct Connection {
     }
 };
 
+// A cause and, in brackets, the system's own words for it.
+QString withWords(const QString& cause, const QString& words) {
+    return words.isEmpty() || words == cause ? cause : QStringLiteral("%1 (%2)").arg(cause, words);
+}
+
+// The cause a system error names, or nothing when it names none of these.
+QString systemCause(const std::error_code& code) {
+    if (!code) return {};
+    if (code == std::errc::no_space_on_device) return QStringLiteral("o disco está cheio");
+    if (code == std::errc::read_only_file_system) return QStringLiteral("o disco só permite leitura");
+    if (code == std::errc::file_too_large)
+        return QStringLiteral("o arquivo ficou maior do que o sistema permite");
+    if (code == std::errc::permission_denied || code == std::errc::operation_not_permitted)
+        return QStringLiteral("sem permissão de acesso");
+    if (code == std::errc::io_error) return QStringLiteral("erro de leitura ou gravação no disco");
+    if (code == std::errc::not_enough_memory) return QStringLiteral("falta memória");
+    return {};
+}
+
+// Why a file could not be made in `folder`, when the system's error is not known: what the disk says.
+QString folderCause(const QString& folder, int systemError) {
+    if (const QString cause = systemCause(std::error_code(systemError, std::generic_category()));
+        !cause.isEmpty())
+        return cause;
+    const QStorageInfo storage(folder);
+    if (storage.isValid() && storage.isReady()) {
+        if (storage.isReadOnly()) return QStringLiteral("o disco só permite leitura");
+        if (storage.bytesAvailable() == 0) return QStringLiteral("o disco está cheio");
+    }
+    return QStringLiteral("a pasta não aceita gravação");
+}
+
+// What went wrong on a connection: the cause in Portuguese, the engine's words in brackets.
+QString failureOf(sqlite3* db, int code) {
+    const bool recorded = db && sqlite3_errcode(db) != SQLITE_OK;
+    const QString words =
+        recorded ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(code));
+    return withWords(causeOf(recorded ? sqlite3_errcode(db) : code, db ? sqlite3_system_errno(db) : 0),
+                     words);
+}
+
 int reportProgress(void* context) {
     const auto* progress = static_cast<const Progress*>(context);
     if (*progress) (*progress)(QStringLiteral("Conferindo a cópia..."), 0, 0);
     return 0;
 }
 
-QString checkIntegrity(sqlite3* db, const Progress& progress) {
+// The check's findings, "ok" when there are none. A check that could not run for another reason than damage
+// (a full disk, a failing read) sets `failure` to why, in Portuguese, and that is no finding.
+QString checkIntegrity(sqlite3* db, const Progress& progress, QString* failure = nullptr) {
     sqlite3_progress_handler(db, 50000, reportProgress, const_cast<Progress*>(&progress));
     sqlite3_stmt* statement = nullptr;
     QStringList problems;
@@ -60,7 +111,11 @@ QString checkIntegrity(sqlite3* db, const Progress& progress) {
     if (rc == SQLITE_OK)
         while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
             problems << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    if (rc != SQLITE_DONE) problems << QString::fromUtf8(sqlite3_errmsg(db));
+    if (rc != SQLITE_DONE) {
+        const int code = sqlite3_errcode(db) & 0xff;
+        if (failure && code != SQLITE_CORRUPT && code != SQLITE_NOTADB) *failure = failureOf(db, code);
+        problems << QString::fromUtf8(sqlite3_errmsg(db));
+    }
     sqlite3_finalize(statement);
     sqlite3_progress_handler(db, 0, nullptr, nullptr);
     if (problems == QStringList{QStringLiteral("ok")}) return QStringLiteral("ok");
@@ -72,9 +127,10 @@ QString checkIntegrity(sqlite3* db, const Progress& progress) {
 bool createPrivate(const QString& path, QString* error) {
     QFile::remove(path);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
         !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        *error = file.errorString();
+        *error = withWords(folderCause(QFileInfo(path).absolutePath(), errno), file.errorString());
         file.remove();
         return false;
     }
@@ -85,7 +141,11 @@ bool renameOver(const QString& from, const QString& to, QString* error) {
     std::error_code code;
     std::filesystem::rename(std::filesystem::path(from.toStdU16String()),
                             std::filesystem::path(to.toStdU16String()), code);
-    if (code) *error = QString::fromLocal8Bit(code.message());
+    if (code) {
+        const QString cause = systemCause(code);
+        *error = withWords(cause.isEmpty() ? QStringLiteral("erro do sistema") : cause,
+                           QString::fromLocal8Bit(code.message()));
+    }
     return !code;
 }
 
@@ -100,7 +160,9 @@ QString uniqueName(const QString& folder, const QDateTime& now, bool damaged) {
     const QString suffix = damaged ? kDamagedSuffix : QString();
     QDir dir(folder);
     QString name = base + suffix + QStringLiteral(".sqlite");
-    for (int n = 2; dir.exists(name) || dir.exists(name + QStringLiteral(".parcial")); ++n)
+    for (int n = 2; dir.exists(name) || dir.exists(name + kPartialSuffix) ||
+                    dir.exists(name + kPartialSuffix + kLockSuffix);
+         ++n)
         name = base + QStringLiteral("-%1").arg(n) + suffix + QStringLiteral(".sqlite");
     return dir.filePath(name);
 }
@@ -111,9 +173,9 @@ QString copyDatabase(sqlite3* source, const QString& target, const char* journal
                      const Progress& progress, bool* damaged) {
     *damaged = false;
     Connection destination;
-    if (!destination.open(target, SQLITE_OPEN_READWRITE)) return destination.error();
+    if (!destination.open(target, SQLITE_OPEN_READWRITE)) return failureOf(destination.db, SQLITE_CANTOPEN);
     sqlite3_backup* backup = sqlite3_backup_init(destination.db, "main", source, "main");
-    if (!backup) return destination.error();
+    if (!backup) return failureOf(destination.db, SQLITE_ERROR);
     int rc = SQLITE_OK;
     int busy = 0;
     while (true) {
@@ -138,8 +200,10 @@ QString copyDatabase(sqlite3* source, const QString& target, const char* journal
                  ? SQLITE_DONE
                  : sqlite3_errcode(destination.db);
     if (rc == SQLITE_DONE) {
-        const QString check = checkIntegrity(destination.db, progress);
+        QString failure;
+        const QString check = checkIntegrity(destination.db, progress, &failure);
         if (check == QLatin1String("ok")) return QString();
+        if (!failure.isEmpty()) return failure;
         *damaged = true;
         return QStringLiteral("o arquivo de dados está danificado (%1)").arg(check);
     }
@@ -150,11 +214,10 @@ QString copyDatabase(sqlite3* source, const QString& target, const char* journal
     }
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
         return QStringLiteral("o arquivo de dados ficou ocupado por tempo demais");
-    const QString engine = sqlite3_errcode(destination.db) != SQLITE_OK
-                               ? destination.error()
-                               : QString::fromUtf8(sqlite3_errstr(rc));
-    if (rc == SQLITE_FULL) return QStringLiteral("não há espaço na pasta das cópias (%1)").arg(engine);
-    return engine;
+    // The step's failure is recorded on the copy's connection, also when reading the data failed.
+    if (sqlite3_system_errno(destination.db) == 0 && sqlite3_system_errno(source) != 0)
+        return failureOf(source, rc);
+    return failureOf(destination.db, rc);
 }
 
 void prune(const QString& folder) {
@@ -163,7 +226,73 @@ void prune(const QString& folder) {
         QFile::remove(copies[i].path);
 }
 
+// Holds a partial copy for as long as it lives, so that a clean-up by another copy leaves it alone.
+class PartialHold {
+public:
+    explicit PartialHold(const QString& partial) : lock_(partial + kLockSuffix) { lock_.setStaleLockTime(0); }
+    bool hold() { return lock_.tryLock(0); }
+    // After a failed hold: whether a running copy holds it (rather than the folder refusing the lock).
+    bool heldElsewhere() const { return lock_.error() == QLockFile::LockFailedError; }
+
+private:
+    QLockFile lock_;
+};
+
 }  // namespace
+
+QString causeOf(int sqliteCode, int systemError) {
+    if (const QString cause = systemCause(std::error_code(systemError, std::system_category()));
+        !cause.isEmpty())
+        return cause;
+    switch (sqliteCode & 0xff) {
+        case SQLITE_FULL:
+            return QStringLiteral("o disco está cheio");
+        case SQLITE_READONLY:
+            return QStringLiteral("o arquivo não aceita gravação");
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            return QStringLiteral("sem permissão de acesso");
+        case SQLITE_IOERR:
+            return QStringLiteral("erro de leitura ou gravação no disco");
+        case SQLITE_CANTOPEN:
+            return QStringLiteral("não foi possível abrir o arquivo");
+        case SQLITE_NOMEM:
+            return QStringLiteral("falta memória");
+        case SQLITE_TOOBIG:
+        case SQLITE_NOLFS:
+            return QStringLiteral("o arquivo ficou maior do que o sistema permite");
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return QStringLiteral("o arquivo está ocupado por outro programa");
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return QStringLiteral("o arquivo está danificado");
+        default:
+            return QStringLiteral("erro do banco de dados");
+    }
+}
+
+void removeStalePartials(const QString& folder, const QDateTime& before) {
+    static const QRegularExpression partialName(
+        QStringLiteral("^(Vanteja-.*\\.sqlite\\.parcial)(-journal|-wal|-shm|\\.lock)?$"));
+    QMap<QString, QFileInfoList> partials;  // by the partial copy's name: it and what lies beside it
+    const QDir dir(folder);
+    for (const QFileInfo& info :
+         dir.entryInfoList({QStringLiteral("Vanteja-*.sqlite.parcial*")}, QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch match = partialName.match(info.fileName());
+        if (match.hasMatch()) partials[match.captured(1)] << info;
+    }
+    for (auto partial = partials.cbegin(); partial != partials.cend(); ++partial) {
+        PartialHold hold(dir.filePath(partial.key()));
+        if (!hold.hold()) continue;  // a running copy writes it
+        bool older = true;
+        for (const QFileInfo& file : partial.value())
+            if (!file.fileName().endsWith(kLockSuffix) && file.lastModified() >= before) older = false;
+        if (!older) continue;
+        QFile::remove(dir.filePath(partial.key()));
+        removeSidecars(dir.filePath(partial.key()));
+    }
+}
 
 QString dataFile(const QString& programFolder) {
     return QDir(dataFolderFor(programFolder)).filePath(kDataFileName);
@@ -232,6 +361,7 @@ QString integrity(const QString& file, const Progress& progress) {
 
 Result make(const QString& dataFile, const QString& folder, const QDateTime& now, const Progress& progress,
             const Options& options) {
+    const QDateTime started = QDateTime::currentDateTime();
     Result result;
     if (!QFileInfo(dataFile).isFile()) {
         result.error = QStringLiteral("o arquivo de dados %1 não existe").arg(native(dataFile));
@@ -239,13 +369,20 @@ Result make(const QString& dataFile, const QString& folder, const QDateTime& now
     }
     QDir dir(folder);
     if (!dir.exists()) {
+        errno = 0;
         if (!QDir().mkpath(folder)) {
-            result.error = QStringLiteral("não foi possível criar a pasta %1").arg(native(folder));
+            const int systemError = errno;
+            QString existing = folder;
+            while (!QFileInfo::exists(existing) && QFileInfo(existing).absolutePath() != existing)
+                existing = QFileInfo(existing).absolutePath();
+            result.error = QStringLiteral("não foi possível criar a pasta %1: %2")
+                               .arg(native(folder), folderCause(existing, systemError));
             return result;
         }
         QFile::setPermissions(folder,
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
+    removeStalePartials(folder, started);
 
     Connection source;
     // Read-write, so that a journal left by a program that stopped half-way is rolled back first.
@@ -253,17 +390,22 @@ Result make(const QString& dataFile, const QString& folder, const QDateTime& now
         sqlite3_close_v2(source.db);
         source.db = nullptr;
         if (!source.open(dataFile, SQLITE_OPEN_READONLY)) {
-            result.error =
-                QStringLiteral("não foi possível abrir o arquivo de dados (%1)").arg(source.error());
+            result.error = QStringLiteral("não foi possível abrir o arquivo de dados: %1")
+                               .arg(failureOf(source.db, SQLITE_CANTOPEN));
             return result;
         }
     }
 
     const QString final = uniqueName(folder, now, false);
-    const QString partial = final + QStringLiteral(".parcial");
+    const QString partial = final + kPartialSuffix;
     QString error;
+    PartialHold hold(partial);
+    if (!hold.hold() && hold.heldElsewhere()) {
+        result.error = QStringLiteral("outra cópia está sendo feita na mesma pasta; tente de novo");
+        return result;
+    }
     if (!createPrivate(partial, &error)) {
-        result.error = QStringLiteral("não é possível gravar na pasta %1 (%2)").arg(native(folder), error);
+        result.error = QStringLiteral("não é possível gravar na pasta %1: %2").arg(native(folder), error);
         return result;
     }
     bool damaged = false;
@@ -276,13 +418,14 @@ Result make(const QString& dataFile, const QString& folder, const QDateTime& now
             // What is there is kept as it is: a restore must never lose the data it replaces.
             const QString raw = uniqueName(folder, now, true);
             QString copyError;
-            if (QFile::copy(dataFile, raw + QStringLiteral(".parcial")) &&
-                QFile::setPermissions(raw + QStringLiteral(".parcial"),
+            PartialHold rawHold(raw + kPartialSuffix);
+            if (rawHold.hold() && QFile::copy(dataFile, raw + kPartialSuffix) &&
+                QFile::setPermissions(raw + kPartialSuffix,
                                       QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
-                renameOver(raw + QStringLiteral(".parcial"), raw, &copyError)) {
+                renameOver(raw + kPartialSuffix, raw, &copyError)) {
                 result.path = raw;
             } else {
-                QFile::remove(raw + QStringLiteral(".parcial"));
+                QFile::remove(raw + kPartialSuffix);
             }
         }
         result.error = error;
@@ -290,7 +433,7 @@ Result make(const QString& dataFile, const QString& folder, const QDateTime& now
     }
     if (!renameOver(partial, final, &error)) {
         QFile::remove(partial);
-        result.error = QStringLiteral("não foi possível dar o nome final à cópia (%1)").arg(error);
+        result.error = QStringLiteral("não foi possível dar o nome final à cópia: %1").arg(error);
         return result;
     }
     if (options.prune) prune(folder);
@@ -333,7 +476,7 @@ Result restore(const QString& copy, const QString& dataFile, const QString& fold
     const QString incoming = dataFile + QStringLiteral(".restaurando");
     QString error;
     if (!createPrivate(incoming, &error)) {
-        result.error = QStringLiteral("não é possível gravar na pasta de dados (%1)").arg(error);
+        result.error = QStringLiteral("não é possível gravar na pasta de dados: %1").arg(error);
         return result;
     }
     {
@@ -350,7 +493,7 @@ Result restore(const QString& copy, const QString& dataFile, const QString& fold
         // damage it.
         removeSidecars(dataFile);
         if (!renameOver(incoming, dataFile, &error))
-            error = QStringLiteral("não foi possível substituir o arquivo de dados (%1)").arg(error);
+            error = QStringLiteral("não foi possível substituir o arquivo de dados: %1").arg(error);
     }
     if (!error.isEmpty()) {
         QFile::remove(incoming);

@@ -52,4 +52,13 @@ Result restore(const QString& copy, const QString& dataFile, const QString& fold
 // "ok", or what SQLite's integrity check found wrong in the file.
 QString integrity(const QString& file, const Progress& progress = {});
 
+// Removes what copies stopped half-way left in a folder ("….sqlite.parcial" and its journal): every partial
+// copy that no running copy holds and that was last written before `before`. Partial copies are never
+// listed, so they never count among the copies kept.
+void removeStalePartials(const QString& folder, const QDateTime& before);
+
+// Why a read or a write failed, in Portuguese: from the system's error (errno, or the Windows error) when it
+// names a cause, else from SQLite's result code.
+QString causeOf(int sqliteCode, int systemError = 0);
+
 }  // namespace Backups

@@ -109,6 +109,8 @@ void TFBackup::atualizarLista() {
     const QString folder = Backups::folder(ProgramFolder::path());
     EditPasta->setText(QDir::toNativeSeparators(folder));
     ListaCopias->clear();
+    // What a copy stopped half-way left is no copy and only takes room; a copy still running keeps its own.
+    if (!busy_) Backups::removeStalePartials(folder, QDateTime::currentDateTime());
     const QList<Backups::Copy> copies = Backups::list(folder);
     for (const Backups::Copy& copy : copies) {
         QString when = Formats::date(copy.made.date()) + u' ' + Formats::time(copy.made.time());

@@ -1,5 +1,8 @@
 #include "CpfCnpj.h"
 
+#include <QList>
+#include <iterator>
+
 namespace {
 
 QString withoutPunctuation(const QString& text) {
@@ -25,6 +28,16 @@ bool isCapitalOrDigit(QChar c) {
     return isDigit(c) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
 }
 
+// Where each character begins, in UTF-16 units; a surrogate pair is one character, a lone surrogate too.
+QList<qsizetype> characterStarts(const QString& text) {
+    QList<qsizetype> starts;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        starts << i;
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
+    }
+    return starts;
+}
+
 bool allAlike(const QString& text) {
     return text.count(text.front()) == text.size();
 }
@@ -32,17 +45,24 @@ bool allAlike(const QString& text) {
 }  // namespace
 
 QString FormataCpfCnpj(const QString& text) {
-    QString bare = withoutPunctuation(text);
-    if (bare.size() == 11) {
-        bare.insert(9, QLatin1Char('-'));
-        bare.insert(6, QLatin1Char('.'));
-        bare.insert(3, QLatin1Char('.'));
-    } else if (bare.size() == 14) {
-        bare.insert(12, QLatin1Char('-'));
-        bare.insert(8, QLatin1Char('/'));
-        bare.insert(5, QLatin1Char('.'));
-        bare.insert(2, QLatin1Char('.'));
-    }
+    const QString bare = withoutPunctuation(text);
+    // Lengths and positions count characters: a character outside the BMP is two UTF-16 units and must
+    // neither count twice nor be split by a punctuation mark.
+    const QList<qsizetype> starts = characterStarts(bare);
+    struct Mark {
+        int after;  // characters before the mark
+        QChar mark;
+    };
+    static const Mark cpf[] = {{3, u'.'}, {6, u'.'}, {9, u'-'}};
+    static const Mark cnpj[] = {{2, u'.'}, {5, u'.'}, {8, u'/'}, {12, u'-'}};
+    const auto punctuate = [&](const auto& marks) {
+        QString result = bare;
+        for (auto mark = std::rbegin(marks); mark != std::rend(marks); ++mark)
+            result.insert(starts[mark->after], mark->mark);
+        return result;
+    };
+    if (starts.size() == 11) return punctuate(cpf);
+    if (starts.size() == 14) return punctuate(cnpj);
     return bare;
 }
 
@@ -52,8 +72,9 @@ CpfCnpjCheck checkCpfCnpj(const QString& text) {
     static const int cpf2[] = {11, 10, 9, 8, 7, 6, 5, 4, 3, 2};
     static const int cnpj1[] = {5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
     static const int cnpj2[] = {6, 5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
-    const qsizetype size = bare.size();
+    const qsizetype size = characterStarts(bare).size();
     if (size != 11 && size != 14) return CpfCnpjCheck::NotANumber;
+    if (bare.size() != size) return CpfCnpjCheck::Invalid;  // a character beyond digits and letters
     const QStringView body = QStringView(bare).left(size - 2);
     for (QChar c : body)
         if (size == 11 ? !isDigit(c) : !isCapitalOrDigit(c)) return CpfCnpjCheck::Invalid;

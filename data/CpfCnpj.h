@@ -6,7 +6,8 @@
 
 // Punctuates a CPF or CNPJ by its length alone: ".", "-" and "/" are removed, then 11 characters become
 // XXX.XXX.XXX-XX and 14 become XX.XXX.XXX/XXXX-XX; any other length comes back unpunctuated. Letters and
-// blanks are kept, so an already punctuated text comes back unchanged.
+// blanks are kept, so an already punctuated text comes back unchanged. Lengths count characters (code
+// points), not UTF-16 units.
 QString FormataCpfCnpj(const QString& text);
 
 // Whether a CPF or CNPJ, punctuated or not, carries the right check digits. A CPF is 11 digits; a CNPJ is 12

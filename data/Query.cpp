@@ -6,6 +6,7 @@
 #include "DataError.h"
 #include "Database.h"
 #include "Sqlite.h"
+#include "Values.h"
 
 namespace {
 
@@ -31,15 +32,108 @@ QString declaredFieldName(const QString& name) {
     return {};
 }
 
+bool isDateField(const QString& name) {
+    for (const TableDef& table : Catalogue::tables()) {
+        const int index = table.fieldIndex(name);
+        if (index >= 0) return table.fields[index].type == FieldType::Date;
+    }
+    return false;
+}
+
+// A date written "mm/dd/yyyy" (one or two digits for month and day, four for the year): an invalid date when
+// the text is not one.
+QDate usDateOf(const QString& text) {
+    static const QRegularExpression form(QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{4})\\s*$"));
+    const QRegularExpressionMatch match = form.match(text);
+    return match.hasMatch()
+               ? QDate(match.captured(3).toInt(), match.captured(1).toInt(), match.captured(2).toInt())
+               : QDate();
+}
+
+// A date written "yyyy-mm-dd", as dates are stored: an invalid date when the text is not one.
+QDate isoDateOf(const QString& text) {
+    static const QRegularExpression form(QStringLiteral("^\\s*\\d{4}-\\d\\d-\\d\\d\\s*$"));
+    return form.match(text).hasMatch() ? QDate::fromString(text.trimmed(), Qt::ISODate) : QDate();
+}
+
+// A text that can only have been meant as a date, typed in part or not at all: "12/3 /2025", "  /  /    ".
+bool meantAsDate(const QString& text) {
+    for (QChar c : text)
+        if (!c.isDigit() && !c.isSpace() && c != u'/' && c != u'-' && c != u'.' && c != u'_') return false;
+    return true;
+}
+
+DataError notADate(const QString& text) {
+    if (Values::isBlankDateText(text))
+        return DataError(QStringLiteral("A data está em branco: informe uma data completa"));
+    return DataError(QStringLiteral("'%1' não é uma data válida").arg(text));
+}
+
+// A constant compared with a date field: a whole date, written "mm/dd/yyyy" as the program writes them, or
+// "yyyy-mm-dd" as they are stored. Anything else would be compared as text with the stored dates.
+QDate wholeDate(const QString& text) {
+    QDate date = usDateOf(text);
+    if (!date.isValid()) date = isoDateOf(text);
+    if (!date.isValid()) throw notADate(text);
+    return date;
+}
+
 }  // namespace
 
+QVariant dateParameter(const QString& name, const QVariant& value) {
+    if (!value.isValid() || value.isNull()) return {};
+    QDate date;
+    switch (value.typeId()) {
+        case QMetaType::QDate:
+            date = value.toDate();
+            break;
+        case QMetaType::QDateTime:
+            date = value.toDateTime().date();
+            break;
+        case QMetaType::QString: {
+            const QString text = value.toString();
+            try {
+                date = isoDateOf(text);
+                if (!date.isValid()) date = Values::parseDate(text);
+                if (!date.isValid()) throw notADate(text);
+            } catch (const DataError& error) {
+                throw DataError(QStringLiteral("Parâmetro '%1': %2").arg(name, error.message()));
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    if (!date.isValid())
+        throw DataError(
+            QStringLiteral("Parâmetro '%1': '%2' não é uma data válida").arg(name, value.toString()));
+    return date;
+}
+
 TranslatedSql translateLocalSql(const QString& text) {
-    static const QRegularExpression usDate(QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{4})\\s*$"));
     TranslatedSql out;
     const int n = text.size();
     int i = 0;
     QString previousWord;  // the last keyword or name seen, to know an alias after AS
     bool ordered = false;
+    // Whether the constant or parameter coming next is compared with a date field: the field, then an
+    // operator or BETWEEN (and, for its second bound, AND).
+    enum class Comparison { None, AfterField, AfterOperator, AfterFirstBound } comparison = Comparison::None;
+    bool dateField = false;
+    bool between = false;
+    auto sawField = [&](const QString& name) {
+        comparison = Comparison::AfterField;
+        dateField = isDateField(name);
+        between = false;
+    };
+    // A constant or parameter just read; returns whether it is compared with a date field.
+    auto sawValue = [&] {
+        const bool date = comparison == Comparison::AfterOperator && dateField;
+        comparison = comparison == Comparison::AfterOperator && between ? Comparison::AfterFirstBound
+                                                                        : Comparison::None;
+        between = false;
+        return date;
+    };
     QList<int> scannedTables;  // where a table read by FROM or JOIN ends in the SQL
     auto addTable = [&](const TableDef* table) {
         if (!out.tables.contains(table->name)) out.tables << table->name;
@@ -64,26 +158,37 @@ TranslatedSql translateLocalSql(const QString& text) {
                 ++end;
             }
             if (end >= n) throw DataError(QStringLiteral("Erro de sintaxe no SQL: aspas não fechadas"));
-            out.sql += text.mid(i, end - i + 1);
+            if (sawValue()) {
+                out.sql += QStringLiteral("?");
+                out.bindings.append({QString(), wholeDate(text.mid(i + 1, end - i - 1))});
+            } else {
+                out.sql += text.mid(i, end - i + 1);
+            }
             i = end + 1;
             previousWord.clear();
         } else if (c == QLatin1Char('"')) {
             const int end = text.indexOf(QLatin1Char('"'), i + 1);
             if (end < 0) throw DataError(QStringLiteral("Erro de sintaxe no SQL: aspas duplas não fechadas"));
             const QString inner = text.mid(i + 1, end - i - 1);
-            const QRegularExpressionMatch date = usDate.match(inner);
-            if (date.hasMatch()) {
-                const QDate value(date.captured(3).toInt(), date.captured(1).toInt(),
-                                  date.captured(2).toInt());
-                if (!value.isValid())
-                    throw DataError(QStringLiteral("'%1' não é uma data válida").arg(inner));
-                out.sql += QStringLiteral("?");
-                out.bindings.append({QString(), value});
-            } else if (const TableDef* table = Catalogue::find(inner)) {
+            const QString field = declaredFieldName(inner);
+            if (const TableDef* table = Catalogue::find(inner)) {
                 addTable(table);
+                comparison = Comparison::None;
+            } else if (!field.isEmpty()) {
+                out.sql += quoteIdentifier(field);
+                sawField(field);
             } else {
-                const QString field = declaredFieldName(inner);
-                out.sql += quoteIdentifier(field.isEmpty() ? inner : field);
+                const bool comparedWithDate = sawValue();
+                const QDate date = usDateOf(inner);
+                if (date.isValid() || comparedWithDate || meantAsDate(inner)) {
+                    // Only a whole date: SQLite would take any other text in double quotes that names nothing
+                    // for a text constant, and compare it with the stored dates as text.
+                    if (!date.isValid()) throw notADate(inner);
+                    out.sql += QStringLiteral("?");
+                    out.bindings.append({QString(), date});
+                } else {
+                    out.sql += quoteIdentifier(inner);
+                }
             }
             i = end + 1;
             previousWord.clear();
@@ -93,7 +198,7 @@ TranslatedSql translateLocalSql(const QString& text) {
             while (end < n && isNameChar(text[end]))
                 ++end;
             out.sql += QStringLiteral("?");
-            out.bindings.append({text.mid(i + 1, end - i - 1), QVariant()});
+            out.bindings.append({text.mid(i + 1, end - i - 1), QVariant(), sawValue()});
             i = end;
             previousWord.clear();
         } else if (isNameStart(c)) {
@@ -109,20 +214,40 @@ TranslatedSql translateLocalSql(const QString& text) {
                 (i + 3 >= n || !isNameChar(text[i + 3])))
                 i += 3;
             const bool alias = previousWord.compare(QLatin1String("as"), Qt::CaseInsensitive) == 0;
+            const QString field = alias || table ? QString() : declaredFieldName(word);
             if (table && !alias) {
                 addTable(table);
             } else if (!isAscii(word)) {
                 // SQLite folds only ASCII letters: a non-ASCII name goes quoted, spelled as declared.
-                const QString field = alias ? QString() : declaredFieldName(word);
                 out.sql += quoteIdentifier(field.isEmpty() ? word : field);
             } else {
                 out.sql += word;
+            }
+            const auto is = [&word](const char* keyword) {
+                return word.compare(QLatin1String(keyword), Qt::CaseInsensitive) == 0;
+            };
+            if (!field.isEmpty()) {
+                sawField(field);
+            } else if (comparison == Comparison::AfterField && is("between")) {
+                comparison = Comparison::AfterOperator;
+                between = true;
+            } else if (comparison == Comparison::AfterFirstBound && is("and")) {
+                comparison = Comparison::AfterOperator;  // the second bound ends the comparison
+            } else if (!(comparison == Comparison::AfterField && is("not"))) {
+                comparison = Comparison::None;
             }
             if (word.compare(QLatin1String("order"), Qt::CaseInsensitive) == 0) ordered = true;
             previousWord = word;
         } else {
             out.sql += c;
-            if (!c.isSpace()) previousWord.clear();
+            if (!c.isSpace()) {
+                previousWord.clear();
+                const bool comparisonOperator = c == u'=' || c == u'<' || c == u'>' || c == u'!';
+                comparison = comparisonOperator && (comparison == Comparison::AfterField ||
+                                                    comparison == Comparison::AfterOperator)
+                                 ? Comparison::AfterOperator
+                                 : Comparison::None;
+            }
             ++i;
         }
     }
@@ -190,9 +315,12 @@ void Query::open() {
             if (!params_.contains(binding.param.toLower()))
                 throw DataError(QStringLiteral("Nenhum valor para o parâmetro '%1'").arg(binding.param));
             const QVariant value = params_.value(binding.param.toLower());
-            statement.bind(b + 1, value.typeId() == QMetaType::QString && value.toString().isEmpty()
-                                      ? QVariant()
-                                      : value);
+            if (binding.date)
+                statement.bind(b + 1, dateParameter(binding.param, value));
+            else
+                statement.bind(b + 1, value.typeId() == QMetaType::QString && value.toString().isEmpty()
+                                          ? QVariant()
+                                          : value);
         }
         columns_.clear();
         for (int c = 0; c < statement.columnCount(); ++c)

@@ -9,8 +9,9 @@
 // One statement of the program's local SQL as SQLite runs it, with what must be bound to each "?".
 struct TranslatedSql {
     struct Binding {
-        QString param;   // a named parameter (":vNome" gives "vNome"), or empty for a constant
-        QVariant value;  // the constant: a date written "mm/dd/yyyy" in double quotes
+        QString param;      // a named parameter (":vNome" gives "vNome"), or empty for a constant
+        QVariant value;     // the constant: a date written "mm/dd/yyyy" in double quotes
+        bool date = false;  // the parameter is compared with a date field
     };
     QString sql;
     QVector<Binding> bindings;
@@ -19,8 +20,14 @@ struct TranslatedSql {
 
 // Translates the local SQL the program writes: table names with or without extension ("tbpagar",
 // "tbpagar.db"), field names in any case, dates as "mm/dd/yyyy" in double quotes, aliases with accents,
-// named parameters. Raises DataError for an impossible date.
+// named parameters. A date is bound whole or not at all: raises DataError for an impossible, partly typed or
+// blank date in double quotes, and for a constant compared with a date field (the field, then an operator or
+// BETWEEN) that is not a whole "mm/dd/yyyy" or "yyyy-mm-dd" date.
 TranslatedSql translateLocalSql(const QString& text);
+
+// The value bound to a parameter compared with a date field: a valid date, a whole date typed "dd/mm/yyyy"
+// (or "yyyy-mm-dd"), or null. Raises DataError naming the parameter for anything else, a blank text included.
+QVariant dateParameter(const QString& name, const QVariant& value);
 
 // A read-only query: the statement is run on open and its rows are kept, so no lock stays on the data file.
 class Query : public Dataset {

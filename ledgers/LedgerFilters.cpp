@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "DataError.h"
+#include "Filter.h"
 #include "Values.h"
 
 namespace LedgerFilters {
@@ -66,6 +68,11 @@ QString upperAsciiLetters(const QString& text) {
     for (QChar& c : result)
         if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
     return result;
+}
+
+void checkTypedName(const QString& name) {
+    if (name.contains(kQuote))
+        throw DataError(kInvalidFilter + QStringLiteral(": um nome não pode conter aspas (')"));
 }
 
 QDate monthStart(const QDate& day) {

@@ -35,6 +35,10 @@ QString byName(const QString& from, const QString& to, const QString& field, con
 
 // A typed name as the name filters use it: a to z turned into capitals, everything else as typed.
 QString upperAsciiLetters(const QString& text);
+// A typed name is a value, never filter syntax: since byName places it between the quotes as it is, a quote
+// in it would end the constant and let the rest become conditions ("X' or Nome > '" lets every record
+// through). Raises DataError with the invalid-expression message for any name that holds a quote.
+void checkTypedName(const QString& name);
 
 // First and last day of the month of `day`.
 QDate monthStart(const QDate& day);

@@ -887,9 +887,10 @@ void LedgerWindow::PageControl1Change(int index) {
 
 // ---- Filters and totals
 
-bool LedgerWindow::applyFilter(const QString& expression, bool totals) {
-    const bool applied = guarded(this, [this, &expression] {
+bool LedgerWindow::applyFilter(const QString& expression, bool totals, const QString& typedName) {
+    const bool applied = guarded(this, [this, &expression, &typedName] {
         ledger->setFiltered(false);
+        LF::checkTypedName(typedName);
         ledger->setFilter(expression);
         ledger->setFiltered(true);
     });
@@ -985,7 +986,8 @@ void LedgerWindow::searchButton(const QString& buttonName) {
     QString typed = inputText;
     if (!Dialogs::current().input(this, QStringLiteral("Filtrar"), u(button->prompt), typed)) return;
     inputText = typed;
-    applyFilter(LF::byName(from, to, field, LF::upperAsciiLetters(typed), button->test));
+    const QString name = LF::upperAsciiLetters(typed);
+    applyFilter(LF::byName(from, to, field, name, button->test), true, name);
 }
 
 void LedgerWindow::searchRangeEnter() {

@@ -155,8 +155,9 @@ protected:
 
     // Creation steps, the twin's order.
     void createSteps();
-    // Applies one filter: off (storing pending changes), the expression, on; false when refused.
-    bool applyFilter(const QString& expression, bool totals = true);
+    // Applies one filter: off (storing pending changes), the expression, on; false when refused. A name the
+    // user typed into the expression is refused, after the filter is off, when it holds filter syntax.
+    bool applyFilter(const QString& expression, bool totals = true, const QString& typedName = QString());
     void removeFilter(MaskEdit* from, MaskEdit* to);
     void showCaption(int which);  // -1 hides all
     // Checks of "Gravar" in the twin's order; false (with the error shown and the focus moved) on the first

@@ -69,6 +69,15 @@ QString shownName(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+// Only regular files are lists: opening a FIFO waits for a writer that never comes, and a device or a
+// folder holds no names.
+QString notARegularFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() || info.isFile()) return {};
+    return info.isDir() ? QStringLiteral("é uma pasta, não um arquivo")
+                        : QStringLiteral("não é um arquivo comum");
+}
+
 QString openReason(const QFile& file) {
     if (!QFileInfo::exists(file.fileName())) return QStringLiteral("o arquivo não existe");
     if (file.error() == QFileDevice::PermissionsError) return QStringLiteral("acesso negado");
@@ -129,6 +138,9 @@ QByteArray serialize(const QStringList& entries, Encoding encoding) {
 }
 
 QStringList readFile(const QString& path, Encoding* encoding) {
+    if (const QString reason = notARegularFile(path); !reason.isEmpty())
+        throw DataError(
+            QStringLiteral("Não foi possível abrir o arquivo \"%1\": %2.").arg(shownName(path), reason));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw DataError(QStringLiteral("Não foi possível abrir o arquivo \"%1\": %2.")
@@ -141,13 +153,22 @@ QStringList readFile(const QString& path, Encoding* encoding) {
 }
 
 void writeFile(const QString& path, const QStringList& entries) {
+    if (const QString reason = notARegularFile(path); !reason.isEmpty())
+        throw DataError(
+            QStringLiteral("Não foi possível gravar o arquivo \"%1\": %2.").arg(shownName(path), reason));
     Encoding encoding = Encoding::Windows1252;
     QFile current(path);
+    const bool existed = current.exists();
     if (current.open(QIODevice::ReadOnly)) parse(current.readAll(), &encoding);
     current.close();
     if (encoding == Encoding::Windows1252)
         for (const QString& entry : entries)
             if (!fitsWindows1252(entry)) encoding = Encoding::Utf8;
+    QByteArray bytes = serialize(entries, encoding);
+    // Windows-1252 bytes may happen to form UTF-8 ("Â©" is C2 A9, which UTF-8 reads as "©"), and the reading
+    // takes such a file for UTF-8: what would not read back as written goes in UTF-8 behind a byte-order
+    // mark.
+    if (parse(bytes) != entries) bytes = QByteArray("\xEF\xBB\xBF") + serialize(entries, Encoding::Utf8);
 
     // Replacing renames over the old file, which a read-only file does not stop: ask the file itself first.
     QFile existing(path);
@@ -158,8 +179,10 @@ void writeFile(const QString& path, const QStringList& entries) {
     existing.close();
 
     QSaveFile file(path);
-    const QByteArray bytes = serialize(entries, encoding);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // A list made here is its owner's alone; one that exists keeps its mode, which the replacement copies.
+    if (!file.open(QIODevice::WriteOnly) ||
+        (!existed && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) ||
+        file.write(bytes) != bytes.size() || !file.commit())
         throw DataError(QStringLiteral("Não foi possível gravar o arquivo \"%1\": %2.")
                             .arg(shownName(path), writeReason(path, file.errorString())));
 }

@@ -34,11 +34,14 @@ QByteArray serialize(const QStringList& entries, Encoding encoding);
 // Whether every character of the text has a Windows-1252 byte.
 bool fitsWindows1252(const QString& text);
 
-// Reads a whole file. Raises DataError naming the file and the reason when it can't be opened or read.
+// Reads a whole regular file (a FIFO, a device or a folder is refused, never opened). Raises DataError naming
+// the file and the reason when it can't be opened or read.
 QStringList readFile(const QString& path, Encoding* encoding = nullptr);
 // Replaces a file by the entries, through a temporary file, so a failed write leaves the old file whole. The
 // encoding is the one the file has now (Windows-1252 for a new file), or UTF-8 when an entry has a character
-// Windows-1252 lacks. Raises DataError naming the file and the reason when it can't be written.
+// Windows-1252 lacks; UTF-8 behind a byte-order mark when the bytes would otherwise read back as other
+// names. A new file is its owner's alone; an existing one keeps its mode. Raises DataError naming the file
+// and the reason when it can't be written.
 void writeFile(const QString& path, const QStringList& entries);
 
 // ---- Where the lists live and when they are on ----

@@ -73,7 +73,8 @@ QImage renderPage(const Document& document, int page, double dotsPerMm) {
 
 bool writePdf(const Document& document, const QString& fileName, QString* error) {
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // A new PDF is its owner's alone, as the data it prints; a file written over keeps its mode.
+    if (!file.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         if (error)
             *error = QStringLiteral("Não foi possível gravar %1: %2").arg(fileName, file.errorString());
         return false;

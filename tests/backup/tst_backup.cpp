@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocalServer>
+#include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -270,16 +271,11 @@ private slots:
 
     // The copy without a window, for a scheduled task: the program in a folder of its own.
     void copyNowWithoutWindow() {
-        const QString program = QDir(data_->programFolder()).filePath("Backup");
-        QVERIFY(QFile::copy(QStringLiteral(BACKUP_PROGRAM), program));
+        const QString program = copyProgram();
+        QVERIFY(QFileInfo::exists(program));
         Session::instance().clear();
         QProcess backup;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", data_->programFolder());
-        environment.insert("XDG_CONFIG_HOME", data_->programFolder());
-        environment.remove("DISPLAY");
-        environment.remove("QT_QPA_PLATFORM");
-        backup.setProcessEnvironment(environment);
+        backup.setProcessEnvironment(programEnvironment());
 
         backup.start(program, {"--agora"});
         QVERIFY(backup.waitForFinished(30000));
@@ -300,7 +296,164 @@ private slots:
         QCOMPARE(Backups::list(backups()).size(), 1);
     }
 
+    // What copies stopped half-way left is removed when a copy starts and when the window lists the copies,
+    // unless a running copy holds it or it was written after the start; it never counts among the copies.
+    void stalePartialCopies_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("byWindow");
+        QTest::addColumn<bool>("removed");
+        for (bool byWindow : {false, true}) {
+            const char* who = byWindow ? "window" : "copy";
+            QTest::addRow("%s: left behind", who) << "old" << byWindow << true;
+            QTest::addRow("%s: held by a running copy", who) << "held" << byWindow << false;
+            QTest::addRow("%s: written after the start", who) << "new" << byWindow << false;
+        }
+    }
+    void stalePartialCopies() {
+        QFETCH(QString, kind);
+        QFETCH(bool, byWindow);
+        QFETCH(bool, removed);
+        Session::instance().clear();
+        const QString partial = QDir(backups()).filePath("Vanteja-2026-12-08_10-00-00.sqlite.parcial");
+        const QStringList leftovers{partial, partial + "-journal"};
+        const QDateTime written = QDateTime::currentDateTime().addSecs(kind == "new" ? 3600 : -3600);
+        for (const QString& file : leftovers) {
+            writeFile(file);
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(written, QFileDevice::FileModificationTime));
+        }
+        QLockFile running(partial + ".lock");
+        if (kind == "held") QVERIFY(running.tryLock(0));
+        QStringList copies;
+        if (byWindow) {
+            TFBackup window;
+            QCOMPARE(window.ListaCopias->topLevelItemCount(), 0);
+        } else {
+            const Backups::Result result = Backups::make(data_->dataFile(), backups(), kNow);
+            QVERIFY2(result.ok, qPrintable(result.error));
+            copies << QFileInfo(result.path).fileName();
+            QCOMPARE(Backups::list(backups()).size(), 1);
+        }
+        QStringList expected = copies;
+        if (!removed) expected << QFileInfo(partial).fileName() << QFileInfo(partial).fileName() + "-journal";
+        if (kind == "held") expected << QFileInfo(partial).fileName() + ".lock";
+        expected.sort();
+        QCOMPARE(QDir(backups()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+    }
+
+    void causes_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("systemError");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("full") << SQLITE_FULL << 0 << QString::fromUtf8("o disco está cheio");
+        QTest::newRow("unknown") << SQLITE_ERROR << 0 << QString::fromUtf8("erro do banco de dados");
+#ifndef Q_OS_WIN
+        QTest::newRow("no space left")
+            << SQLITE_IOERR_WRITE << ENOSPC << QString::fromUtf8("o disco está cheio");
+        QTest::newRow("read-only file system")
+            << SQLITE_IOERR_WRITE << EROFS << QString::fromUtf8("o disco só permite leitura");
+        QTest::newRow("no access") << SQLITE_CANTOPEN << EACCES << QString::fromUtf8("sem permissão");
+        QTest::newRow("system error without a cause of its own")
+            << SQLITE_IOERR_READ << EBADF << QString::fromUtf8("erro de leitura ou gravação");
+#endif
+    }
+    void causes() {
+        QFETCH(int, code);
+        QFETCH(int, systemError);
+        QFETCH(QString, cause);
+        QVERIFY2(Backups::causeOf(code, systemError).contains(cause),
+                 qPrintable(Backups::causeOf(code, systemError)));
+    }
+
+#ifdef Q_OS_LINUX
+    // A real "Backup --agora" killed half-way leaves its partial copy, which the next copy clears away.
+    void killedCopyIsCleared() {
+        const QString program = copyProgram();
+        Session::instance().clear();
+        QString partial;
+        for (int attempt = 0, megabytes = 64; attempt < 3 && partial.isEmpty(); ++attempt, megabytes *= 2) {
+            grow(megabytes);
+            QProcess backup;
+            backup.setProcessEnvironment(programEnvironment());
+            backup.start(program, {"--agora"});
+            QVERIFY(backup.waitForStarted(30000));
+            while (backup.state() != QProcess::NotRunning) {
+                const QFileInfoList found =
+                    QDir(backups()).entryInfoList({"*.parcial"}, QDir::Files, QDir::Size);
+                if (!found.isEmpty() && found.first().size() > 0) {
+                    backup.kill();
+                    partial = found.first().absoluteFilePath();
+                    break;
+                }
+                backup.waitForFinished(1);
+            }
+            QVERIFY(backup.waitForFinished(30000));
+            if (backup.exitStatus() != QProcess::CrashExit) partial.clear();  // it ended before the kill
+        }
+        if (partial.isEmpty()) QSKIP("every copy ended before it could be stopped");
+        QVERIFY(QFileInfo::exists(partial));
+        const Backups::Result next = Backups::make(data_->dataFile(), backups(), kNow);
+        QVERIFY2(next.ok, qPrintable(next.error));
+        QCOMPARE(QDir(backups()).entryList({"*.parcial*"}, QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(Backups::list(backups()).size(),
+                 QDir(backups()).entryList(QDir::Files | QDir::Hidden).size());
+    }
+
+    // "Backup --agora" says why a copy failed in Portuguese, the system's words only in brackets.
+    void copyNowSaysWhyInPortuguese() {
+        const QString program = copyProgram();
+        Session::instance().clear();
+        QProcess backup;
+        backup.setProcessEnvironment(programEnvironment());
+        // The copy may not grow past 16 KB: the system refuses the write as a file too large.
+        rlimit before{};
+        getrlimit(RLIMIT_FSIZE, &before);
+        rlimit small = before;
+        small.rlim_cur = 16384;
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        backup.start(program, {"--agora"});
+        const bool started = backup.waitForStarted(30000);
+        setrlimit(RLIMIT_FSIZE, &before);
+        QVERIFY(started);
+        QVERIFY(backup.waitForFinished(30000));
+        QCOMPARE(backup.exitCode(), 1);
+        const QString said = QString::fromUtf8(backup.readAllStandardError());
+        static const QRegularExpression sentence(QString::fromUtf8(
+            "^Backup: não foi possível fazer a cópia de segurança: o arquivo ficou maior do que o sistema "
+            "permite \\([^()]+\\)\\.\\n$"));
+        QVERIFY2(sentence.match(said).hasMatch(), qPrintable(said));
+    }
+#endif
+
 private:
+    QString copyProgram() const {
+        const QString program = QDir(data_->programFolder()).filePath("Backup");
+        if (!QFileInfo::exists(program)) QFile::copy(QStringLiteral(BACKUP_PROGRAM), program);
+        return program;
+    }
+    QProcessEnvironment programEnvironment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", data_->programFolder());
+        environment.insert("XDG_CONFIG_HOME", data_->programFolder());
+        environment.remove("DISPLAY");
+        environment.remove("QT_QPA_PLATFORM");
+        return environment;
+    }
+    // Adds this many megabytes to the data file, in one picture of the logo table.
+    void grow(int megabytes) const {
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open_v2(data_->dataFile().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
+                 SQLITE_OK);
+        const QByteArray sql = "INSERT INTO logo (Logo) VALUES (zeroblob(" +
+                               QByteArray::number(qint64(megabytes) << 20) +
+                               ")); PRAGMA wal_checkpoint(TRUNCATE);";
+        const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        QCOMPARE(rc, SQLITE_OK);
+    }
+
     static void writeFile(const QString& path) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);

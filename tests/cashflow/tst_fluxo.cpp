@@ -163,6 +163,27 @@ private slots:
                      open);
     }
 
+    // The statements run outside the window refuse a date that is not one, rather than compare text.
+    void statementsRefuseBlankDates_data() {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<bool>("blankStart");
+        for (int which : {FluxoSql::Entradas, FluxoSql::Saidas, FluxoSql::NEntradas, FluxoSql::NSaidas})
+            for (bool blankStart : {true, false})
+                QTest::addRow("%d, blank %s", which, blankStart ? "start" : "end") << which << blankStart;
+    }
+    void statementsRefuseBlankDates() {
+        QFETCH(int, which);
+        QFETCH(bool, blankStart);
+        const QDate day(2025, 3, 1);
+        Query query;
+        query.setDatabaseName(kAliasVantejaVs2);
+        for (const QString& line :
+             FluxoSql::lines(FluxoSql::Which(which), blankStart ? QDate() : day, blankStart ? day : QDate()))
+            query.addSql(line);
+        QVERIFY(errorOf([&] { query.open(); }).contains(QString::fromUtf8("em branco")));
+        QVERIFY(!query.active());
+    }
+
     // Totals, lists and the closed interval, on both tabs.
     void analysis_data() {
         QTest::addColumn<int>("page");

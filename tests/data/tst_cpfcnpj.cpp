@@ -39,6 +39,17 @@ private slots:
                                           << "";
         QTest::newRow("letters by length") << "ABCDEFGHIJK"
                                            << "ABC.DEF.GHI-JK";
+        // Characters are counted, not UTF-16 units: an emoji is one character and is never split.
+        QTest::newRow("ten characters, an emoji among them")
+            << QString::fromUtf8("12😀4567890") << QString::fromUtf8("12😀4567890");
+        QTest::newRow("eleven characters with an emoji")
+            << QString::fromUtf8("1234567890😀") << QString::fromUtf8("123.456.789-0😀");
+        QTest::newRow("fourteen characters with an emoji")
+            << QString::fromUtf8("😀1222333000181") << QString::fromUtf8("😀1.222.333/0001-81");
+        QTest::newRow("ten characters with an emoji")
+            << QString::fromUtf8("123456789😀") << QString::fromUtf8("123456789😀");
+        QTest::newRow("lone surrogate counts one")
+            << QString("1234567890") + QChar(0xD800) << QString("123.456.789-0") + QChar(0xD800);
     }
     void punctuation() {
         QFETCH(QString, typed);
@@ -76,6 +87,8 @@ private slots:
         QTest::newRow("ten digits") << "5299822472" << none;
         QTest::newRow("empty") << "" << none;
         QTest::newRow("surrounding blanks") << " 52998224725 " << valid;
+        QTest::newRow("emoji making eleven") << QString::fromUtf8("5299822472😀") << invalid;
+        QTest::newRow("emoji making twelve units") << QString::fromUtf8("529982247😀") << none;
     }
     void checkDigits() {
         QFETCH(QString, number);

@@ -363,6 +363,60 @@ private slots:
         QVERIFY(!q.active());
     }
 
+    // Whoever writes the statement, a date is bound whole or refused: text compared with the stored dates
+    // as text would let rows through by their spelling.
+    void datesMustBeWhole_data() {
+        QTest::addColumn<QString>("condition");  // on tbpagar, read with March 2025 paid in the entries
+        QTest::addColumn<QVariant>("d1");        // the value of :d1, when the condition has it
+        QTest::addColumn<QString>("error");      // a fragment of the refusal; empty: the three March rows
+        const QString rest = " and \"03/31/2025\"";
+        const QString between = "DataPagamento between ";
+        const QVariant none;
+        QTest::newRow("partly typed") << between + "\"12/3 /2025\"" + rest << none << "'12/3 /2025' não é";
+        QTest::newRow("empty mask") << between + "\"  /  /    \"" + rest << none << "em branco";
+        QTest::newRow("blank") << between + "\"\"" + rest << none << "em branco";
+        QTest::newRow("short year") << between + "\"03/01/20\"" + rest << none << "'03/01/20' não é";
+        QTest::newRow("second bound") << between + "\"03/01/2025\" and \"03/3_/2025\"" << none << "não é";
+        QTest::newRow("not between") << "not " + between + "\"3//2025\"" + rest << none << "não é";
+        QTest::newRow("operator") << "DataPagamento >= \"12/3 /2025\"" << none << "não é";
+        QTest::newRow("single quotes, partly typed")
+            << between + "'12/3 /2025' and '03/31/2025'" << none << "não é";
+        QTest::newRow("single quotes, whole") << between + "'03/01/2025' and '03/31/2025'" << none << "";
+        QTest::newRow("single quotes, as stored") << between + "'2025-03-01' and '2025-03-31'" << none << "";
+        QTest::newRow("parameter, partly typed")
+            << between + ":d1" + rest << QVariant("12/3 /2025") << "Parâmetro 'd1': '12/3 /2025' não é";
+        QTest::newRow("parameter, blank") << between + ":d1" + rest << QVariant("") << "em branco";
+        QTest::newRow("parameter, empty mask")
+            << between + ":d1" + rest << QVariant("  /  /    ") << "em branco";
+        QTest::newRow("parameter, invalid date") << between + ":d1" + rest << QVariant(QDate()) << "não é";
+        QTest::newRow("parameter, not a date") << between + ":d1" + rest << QVariant(3.5) << "não é";
+        QTest::newRow("parameter, date") << between + ":d1" + rest << QVariant(QDate(2025, 3, 1)) << "";
+        QTest::newRow("parameter, typed date") << between + ":d1" + rest << QVariant("01/03/2025") << "";
+        QTest::newRow("parameter, stored form") << between + ":d1" + rest << QVariant("2025-03-01") << "";
+        QTest::newRow("text field keeps its text")
+            << "DataPagamento is not null and Fantasia <> '12/3 /2025' and Fantasia = :d1 or Fantasia in "
+               "('P Inicio', 'P Fim')"
+            << QVariant("P Meio") << "";
+    }
+    void datesMustBeWhole() {
+        QFETCH(QString, condition);
+        QFETCH(QVariant, d1);
+        QFETCH(QString, error);
+        addLedgers();
+        Query q;
+        q.setDatabaseName(kAliasVantejaVs2);
+        q.setSql("select Fantasia from tbpagar where " + condition + " order by DataPagamento");
+        if (d1.isValid()) q.setParam("d1", d1);
+        const QString raised = errorOf([&] { q.open(); });
+        if (!error.isEmpty()) {
+            QVERIFY2(raised.contains(error), qPrintable(raised));
+            QVERIFY(!q.active());
+            return;
+        }
+        QVERIFY2(raised.isNull(), qPrintable(raised));
+        QCOMPARE(valuesOf(q, "Fantasia"), (QStringList{"P Inicio", "P Meio", "P Fim"}));
+    }
+
     void tableSpellings_data() {
         QTest::addColumn<QString>("sql");
         QTest::newRow("plain") << "select nome from c_cliente";

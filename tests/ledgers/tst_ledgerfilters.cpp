@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include "DataError.h"
+#include "Filter.h"
 #include "LedgerFilters.h"
 
 using namespace LedgerFilters;
@@ -53,6 +55,32 @@ private slots:
         QFETCH(QString, actual);
         QFETCH(QString, expected);
         QCOMPARE(actual, expected);
+    }
+
+    // Names are values: one with a quote is refused with the invalid-expression message, however harmless.
+    void typedNames_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("plain") << "LUZ" << false;
+        QTest::newRow("prefix") << "LUZ*" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("double quote and operators") << "A\"B <> C = 1 or" << false;
+        QTest::newRow("apostrophe") << "O'BRIEN" << true;
+        QTest::newRow("closes the constant") << "X' or Nome > '" << true;
+        QTest::newRow("doubled quote") << "D''AVILA" << true;
+        QTest::newRow("only a quote") << "'" << true;
+    }
+    void typedNames() {
+        QFETCH(QString, name);
+        QFETCH(bool, refused);
+        QString error;
+        try {
+            checkTypedName(name);
+        } catch (const DataError& e) {
+            error = e.message();
+        }
+        QCOMPARE(error.startsWith(kInvalidFilter), refused);
+        QCOMPARE(error.isEmpty(), !refused);
     }
 
     void months_data() {

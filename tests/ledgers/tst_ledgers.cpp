@@ -534,23 +534,34 @@ private slots:
 
     void refusedFilter_data() {
         QTest::addColumn<bool>("payables");
-        QTest::addColumn<bool>("quote");
+        QTest::addColumn<QString>("name");  // typed into a name filter; empty: a partly typed date instead
+        QTest::addColumn<QString>("button");
         for (bool payables : {true, false}) {
-            QTest::addRow("%s: partly typed date", payables ? "pagar" : "receber") << payables << false;
-            QTest::addRow("%s: quote in the name", payables ? "pagar" : "receber") << payables << true;
+            const char* twin = payables ? "pagar" : "receber";
+            QTest::addRow("%s: partly typed date", twin) << payables << QString() << QString();
+            QTest::addRow("%s: quote in the name", twin) << payables << "D'AGUA"
+                                                         << "SpeedButton3";
+            // A name that closes its constant would otherwise filter with an "or" of its own.
+            QTest::addRow("%s: name ending the constant", twin)
+                << payables << "X' or Nome > '" << (payables ? "SpeedButton11" : "Credor");
+            QTest::addRow("%s: doubled quote", twin) << payables << "L''UZ"
+                                                     << "SpeedButton4";
         }
     }
     void refusedFilter() {
-        QFETCH(bool, quote);
+        QFETCH(QString, name);
+        QFETCH(QString, button);
         QFETCH(bool, payables);
         bill(payables, 1, "LUZ", d("05/03/2025"), QVariant(), 5);
         bill(payables, 2, "GAS", d("05/03/2025"), d("06/03/2025"), 7);
         LedgerWindow* w = open(payables);
         w->searchButton("SpeedButton1");  // paid: one bill, 7
         QCOMPARE(w->Panel9->text(), QString("Total: 7,00"));
-        if (quote) {
-            dialogs_->answer("D'AGUA");
-            w->searchButton("SpeedButton3");
+        if (!name.isEmpty()) {
+            dialogs_->answer(name);
+            w->searchButton(button);
+            QVERIFY(
+                dialogs_->calls.last().text.startsWith(QString::fromUtf8("Expressão de filtro inválida")));
         } else {
             w->MaskEdit1->setMaskedText("01/03/2025");
             w->MaskEdit2->setMaskedText("3");

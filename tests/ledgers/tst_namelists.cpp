@@ -8,8 +8,13 @@
 #include "UnwritableFolder.h"
 #include "WindowFixture.h"
 
+#include <future>
+#include <thread>
+
 #ifdef Q_OS_LINUX
+#include <fcntl.h>
 #include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -64,6 +69,23 @@ private:
     QFileDevice::Permissions folderBefore_;
     bool asRoot_ = false;
 };
+
+#ifdef Q_OS_LINUX
+// The error a call raises, run on its own thread with a generous bound. A call still blocked after it is
+// released by opening the FIFO at `path` from both ends, and the test fails.
+QString bounded(const QString& path, const std::function<void()>& call) {
+    std::packaged_task<QString()> task([call] { return errorOf(call); });
+    std::future<QString> result = task.get_future();
+    std::thread worker(std::move(task));
+    const bool blocked = result.wait_for(std::chrono::seconds(30)) != std::future_status::ready;
+    while (result.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
+        for (int flags : {O_RDONLY | O_NONBLOCK, O_WRONLY | O_NONBLOCK})
+            if (const int fd = ::open(QFile::encodeName(path).constData(), flags); fd >= 0) ::close(fd);
+    worker.join();
+    if (blocked) qWarning("the call blocked on %s", qPrintable(path));
+    return blocked ? QStringLiteral("<blocked>") : result.get();
+}
+#endif
 
 }  // namespace
 
@@ -126,6 +148,89 @@ private slots:
         writeFile(pathOf(kListaCredor), {"AGUA", "ŐRS"});
         QCOMPARE(readFile(pathOf(kListaCredor)), QStringList({"AGUA", "ŐRS"}));
     }
+
+    // What is written reads back as written, also when its Windows-1252 bytes would make valid UTF-8.
+    void writtenReadsBack_data() {
+        QTest::addColumn<QByteArray>("before");  // the file as it is; "<none>": no file
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray none("<none>"), bom("\xEF\xBB\xBF");
+        QTest::newRow("Windows-1252 that is not UTF-8")
+            << none << QStringList{"ÁGUA", "CALÇÃO"} << QByteArray("\xC1GUA\r\nCAL\xC7\xC3O\r\n");
+        QTest::newRow("Â© would read ©") << none << QStringList{"Â©"} << bom + "Â©\r\n";
+        QTest::newRow("CAFÉ” would read CAFɔ")
+            << QByteArray("AGUA\r\n") << QStringList{"AGUA", "CAFÉ”"} << bom + "AGUA\r\nCAFÉ”\r\n";
+        QTest::newRow("Â© among names that are not UTF-8")
+            << QByteArray("CAL\xC7\xC3O\r\n") << QStringList{"CALÇÃO", "Â©"}
+            << QByteArray("CAL\xC7\xC3O\r\n\xC2\xA9\r\n");
+        QTest::newRow("UTF-8 file needs no mark")
+            << QByteArray("AÇÃO\r\n") << QStringList{"AÇÃO", "Â©"} << QByteArray("AÇÃO\r\nÂ©\r\n");
+        QTest::newRow("marked file with plain names") << bom + "Â©\r\n"
+                                                      << QStringList{"AGUA"} << QByteArray("AGUA\r\n");
+    }
+    void writtenReadsBack() {
+        QFETCH(QByteArray, before);
+        QFETCH(QStringList, entries);
+        QFETCH(QByteArray, bytes);
+        WindowFixture fixture;
+        if (before != "<none>") put(kListaSaida, before);
+        writeFile(pathOf(kListaSaida), entries);
+        QCOMPARE(bytesOf(kListaSaida), bytes);
+        QCOMPARE(readFile(pathOf(kListaSaida)), entries);
+        QCOMPARE(asShown(readFile(pathOf(kListaSaida))), asShown(entries));
+    }
+
+    // A list made here is its owner's alone, whatever the umask; one that exists keeps its mode.
+    void modeOfWrittenFiles() {
+        WindowFixture fixture;
+        const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        const auto shared = owner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        put(kListaSaida, "AGUA\r\n");
+        QFile::setPermissions(pathOf(kListaSaida), shared);
+#ifdef Q_OS_LINUX
+        const mode_t umaskBefore = umask(022);
+#endif
+        writeFile(pathOf(kListaSaida), {"AGUA", "LUZ"});
+        writeFile(pathOf(kListaCredor), {"LUZ"});
+#ifdef Q_OS_LINUX
+        umask(umaskBefore);
+#endif
+        QCOMPARE(QFile::permissions(pathOf(kListaSaida)) & 0x7077, shared);
+        QCOMPARE(QFile::permissions(pathOf(kListaCredor)) & 0x7077, owner);
+    }
+
+#ifdef Q_OS_LINUX
+    // A FIFO, a device or a folder under a list's name is refused like a missing file, never opened: opening
+    // a FIFO would wait for a writer for ever. Each call runs on a thread of its own, so a call that blocks
+    // all the same fails the test instead of hanging it.
+    void notARegularFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("FIFO") << "fifo" << QString::fromUtf8("não é um arquivo comum");
+        QTest::newRow("device") << "device" << QString::fromUtf8("não é um arquivo comum");
+        QTest::newRow("folder") << "folder" << QString::fromUtf8("é uma pasta");
+    }
+    void notARegularFile() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        WindowFixture fixture;
+        const QString path = pathOf(kListaSaida);
+        if (kind == "fifo") QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        if (kind == "device") QVERIFY(QFile::link("/dev/null", path));
+        if (kind == "folder") QVERIFY(QDir().mkdir(path));
+
+        const QString read = bounded(path, [&] { readFile(path); });
+        QVERIFY2(read.contains("lista_saida.txt\": " + reason), qPrintable(read));
+        // The payables window's lists are switched on by this very file, and its load reports it.
+        Load loaded;
+        bounded(path, [&] { loaded = loadPayables(); });
+        QVERIFY(loaded.switchedOn && !loaded.name);
+        QCOMPARE(loaded.error, read);
+        const QString written = bounded(path, [&] { writeFile(path, {"LUZ"}); });
+        QVERIFY2(written.contains("lista_saida.txt\": " + reason), qPrintable(written));
+        QVERIFY(!QFileInfo(path).isFile());
+    }
+#endif
 
     void largeFile() {
         WindowFixture fixture;

@@ -13,6 +13,10 @@
 #include "PreviewDialog.h"
 #include "TempData.h"
 
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+#endif
+
 using namespace Report;
 
 namespace {
@@ -304,6 +308,27 @@ private slots:
         QString error;
         QVERIFY(!writePdf(document, "/sem/permissao/listagem.pdf", &error));
         QVERIFY(error.contains("Não foi possível gravar"));
+    }
+
+    // A PDF made here is its owner's alone, whatever the umask; one written over keeps its mode.
+    void pdfMode() {
+        const QString made = QDir(data_->programFolder()).filePath("nova.pdf");
+        const QString over = QDir(data_->programFolder()).filePath("antiga.pdf");
+        const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        const auto shared = owner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        QFile(over).open(QIODevice::WriteOnly);
+        QFile::setPermissions(over, shared);
+#ifdef Q_OS_LINUX
+        const mode_t umaskBefore = umask(022);
+#endif
+        const bool written = writePdf(fill(Layout()), made) && writePdf(fill(Layout()), over);
+#ifdef Q_OS_LINUX
+        umask(umaskBefore);
+#endif
+        QVERIFY(written);
+        QCOMPARE(QFile::permissions(made) & 0x7077, owner);
+        QCOMPARE(QFile::permissions(over) & 0x7077, shared);
+        QVERIFY(QFileInfo(over).size() > 0);
     }
 
     void previewPagesAndZoom() {
