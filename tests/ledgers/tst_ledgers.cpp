@@ -894,6 +894,47 @@ private slots:
         QCOMPARE(w->Ltotal_aviso->text(), QString("Total: %1").arg(downPayment ? "150,00" : "0,00"));
     }
 
+    // A plan whose last installment would fall after 31/12/9999 is refused, saying so; one ending on that day
+    // is written.
+    void installmentsUpToYear9999_data() {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<bool>("downPayment");
+        QTest::addColumn<int>("records");  // 0: refused
+        QTest::newRow("15/06/9990, 360") << "15/06/9990"
+                                         << "360" << false << 0;
+        QTest::newRow("31/12/9999, 2 and a down payment") << "31/12/9999"
+                                                          << "2" << true << 0;
+        QTest::newRow("31/01/9999, 11: the last on 31/12/9999") << "31/01/9999"
+                                                                << "11" << false << 11;
+    }
+    void installmentsUpToYear9999() {
+        QFETCH(QString, base);
+        QFETCH(QString, count);
+        QFETCH(bool, downPayment);
+        QFETCH(int, records);
+        auto* w = static_cast<Tfreceber*>(open(false));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->SpeedButton10->click();
+        w->panel->MaskEdit7->setMaskedText(base);
+        QTest::keyClicks(w->panel->Edit3, "77");
+        w->panel->ComClientes->setEditText("MARIA");
+        w->panel->ParcelaRef->setText("CAMA");
+        w->panel->DBNumeroParcela->setText(count);
+        w->panel->ValorParcela->setText("150,00");
+        (downPayment ? w->panel->sim : w->panel->nao)->click();
+        w->panel->SpeedButton11->click();
+        QCOMPARE(stored(false), records);
+        if (records) {
+            QCOMPARE(dialogs_->lastText(), QString("Parcelas Geradas Com Sucesso!"));
+            return;
+        }
+        QCOMPARE(dialogs_->kinds(), QStringList{"error"});
+        QCOMPARE(dialogs_->lastText(), QString::fromUtf8("A última parcela cairia depois de 31/12/9999."));
+        QVERIFY(w->panel->isVisible());
+    }
+
     // "Gerar Carnê" prints one coupon per record the ledger shows; none shown, one blank coupon.
     void booklet_data() {
         QTest::addColumn<QString>("button");  // search-tab filter
