@@ -10,9 +10,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <cmath>
 #include <utility>
 
 #include "Carne.h"
@@ -1081,11 +1084,15 @@ Report::Layout LedgerWindow::QuickRep1() const {
                                  c.alignment);
     Band& summary = layout.addBand(BandKind::Summary, 10.6);
     const ListingColumn& value = twin_.listing.last();
+    // The sum ends where the value column ends and has room for the largest total, 999.999.999,99; "TOTAL"
+    // stands to the left of that room, so the two never print over each other.
+    const Font totalFont = Font().sized(14).withBold();
+    const double sumRight = value.left + value.width;
+    const double sumWidth = std::ceil(textWidth(QStringLiteral("999.999.999,99"), totalFont)) + 1;
+    const double totalRight = sumRight - sumWidth - 2;
     summary.elements << hline(0, 0, width)
-                     << text(value.left - 35, 2, QStringLiteral("TOTAL"), Font().sized(14).withBold(), 30,
-                             Qt::AlignRight)
-                     << sum(value.left - 20, 2, kValor, QStringLiteral("###,##0.00"),
-                            Font().sized(14).withBold(), value.left + value.width - (value.left - 20),
+                     << text(totalRight - 30, 2, QStringLiteral("TOTAL"), totalFont, 30, Qt::AlignRight)
+                     << sum(sumRight - sumWidth, 2, kValor, QStringLiteral("###,##0.00"), totalFont, sumWidth,
                             Qt::AlignRight);
     Band& footer = layout.addBand(BandKind::PageFooter, twin_.footerHeight);
     if (twin_.footerLogo)

@@ -14,6 +14,7 @@
 
 #include "DBGrid.h"
 #include "DataControls.h"
+#include "Filler.h"
 #include "NameLists.h"
 #include "UReceber.h"
 #include "Unpagar.h"
@@ -664,6 +665,31 @@ private slots:
         QVERIFY(texts.contains("10/03/2025"));
         QVERIFY(texts.contains("1.234,50"));
         QCOMPARE(texts.contains("000007"), !payables);
+    }
+
+    // "TOTAL" and the largest sum the listing prints stand apart; the sum ends where the value column ends.
+    void listingTotalBesideSum_data() { twins(); }
+    void listingTotalBesideSum() {
+        QFETCH(bool, payables);
+        bill(payables, 1, "LUZ", d("10/03/2025"), QVariant(), 999999999.99);
+        LedgerWindow* w = open(payables);
+        w->SpeedButton9Click();
+        QCOMPARE(dialogs_->previews.size(), 1);
+        const Report::Item *total = nullptr, *sum = nullptr, *column = nullptr;
+        for (const Report::Item& item : dialogs_->previews.first().pages.last().items) {
+            if (item.text == "TOTAL") total = &item;
+            if (item.text == "999.999.999,99") sum = &item;
+            if (item.text == "Valor") column = &item;  // the value column's heading
+        }
+        QVERIFY(total && sum && column);
+        QCOMPARE(total->alignment & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        QCOMPARE(sum->alignment & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        const double sumStart = sum->rect.right() - Report::textWidth(sum->text, sum->font);
+        QVERIFY2(
+            total->rect.right() < sumStart,
+            qPrintable(
+                QString("TOTAL ends at %1, the sum starts at %2").arg(total->rect.right()).arg(sumStart)));
+        QCOMPARE(sum->rect.right(), column->rect.right());
     }
 
     void reminderGridRefusesBadCell() {
