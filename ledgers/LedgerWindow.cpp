@@ -799,15 +799,17 @@ bool LedgerWindow::fieldBlank(const QString& field) const {
     return ledger->fieldByName(field).isNull();
 }
 
-void LedgerWindow::handOverTyping() {
+bool LedgerWindow::handOverTyping() {
+    // What is being typed goes into the record before the focus moves on: a box holding what its field
+    // refuses says so once, with the data layer's message, and keeps the focus. Leaving it first would say
+    // it a second time.
+    if (ledger->state() == Dataset::State::Edit || ledger->state() == Dataset::State::Insert)
+        if (!guarded(this, [this] { emit ledger->updateRecord(); })) return false;
     box(twin_.nameBox)->setFocus();
+    return true;
 }
 
 bool LedgerWindow::storeChecks() {
-    // What is being typed is in the record before it is checked; a box holding what its field refuses
-    // stops here with the data layer's message.
-    if (ledger->state() == Dataset::State::Edit || ledger->state() == Dataset::State::Insert)
-        if (!guarded(this, [this] { emit ledger->updateRecord(); })) return false;
     auto valueCheck = [this] {
         if (!fieldBlank(kValor)) return true;
         Dialogs::current().error(this, u(twin_.valueBlank));

@@ -69,8 +69,7 @@ void Tfreceber::searchAccountsClick() {
 }
 
 void Tfreceber::btngravarClick() {
-    handOverTyping();
-    if (!storeChecks()) return;
+    if (!handOverTyping() || !storeChecks()) return;
     if (!store()) return;
     Aviso();
     Aviso_Total();

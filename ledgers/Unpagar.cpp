@@ -100,8 +100,7 @@ void Tfpagar::searchAccountsClick() {
 }
 
 void Tfpagar::btngravarClick() {
-    handOverTyping();
-    if (!storeChecks()) return;
+    if (!handOverTyping() || !storeChecks()) return;
     snapshot = {control<QComboBox>(QString::fromUtf8(twin_.nameBox))->currentText(),
                 control<QComboBox>(QString::fromUtf8(twin_.referenceBox))->currentText(),
                 ledger->fieldByName(QStringLiteral("Valordocumento")).asString(),

@@ -263,16 +263,27 @@ private slots:
         QCOMPARE(all.fieldByName("Valordocumento").asFloat(), 10.0);
     }
 
+    // A date its field refuses, typed into the shown window: one error box per "Gravar", the record still
+    // being edited with what was typed and the focus back in the box.
     void badTypingStaysInEditing_data() {
         QTest::addColumn<bool>("payables");
         QTest::addColumn<QString>("boxName");
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
         for (bool payables : {true, false}) {
             const char* twin = payables ? "pagar" : "receber";
             QTest::addRow("%s: impossible date", twin) << payables << "EditData_Vencimento"
-                                                       << "31/02/2025";
+                                                       << "31/02/2026"
+                                                       << "'31/02/2026' não é uma data válida";
             QTest::addRow("%s: partly typed date", twin) << payables << "EditData_Emissao"
-                                                         << "12/0";
+                                                         << "12/0"
+                                                         << "'12/0 /    ' não é uma data válida";
+            QTest::addRow("%s: partly typed due date", twin) << payables << "EditData_Vencimento"
+                                                             << "12/0"
+                                                             << "'12/0 /    ' não é uma data válida";
+            QTest::addRow("%s: impossible emission", twin) << payables << "EditData_Emissao"
+                                                           << "99/99/9999"
+                                                           << "'99/99/9999' não é uma data válida";
         }
     }
     void badTypingStaysInEditing() {
@@ -280,12 +291,20 @@ private slots:
         QFETCH(bool, payables);
         bill(payables, 1, "LUZ", d("10/03/2025"), QVariant(), 10);
         LedgerWindow* w = open(payables);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
         QFETCH(QString, typed);
         auto* box = w->control<DBEdit>(boxName);
-        box->typeText(typed);
-        w->btngravarClick();
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClick(box, Qt::Key_Home);
+        QTest::keyClicks(box, typed);
+        QTest::mouseClick(w->btngravar, Qt::LeftButton);
         QCOMPARE(dialogs_->kinds(), QStringList{"error"});
+        QTEST(dialogs_->lastText(), "message");
         QCOMPARE(w->ledger->state(), Dataset::State::Edit);
+        QVERIFY(box->hasFocus());
         QCOMPARE(box->maskedText().left(typed.size()), typed);
         QCOMPARE(stored(payables), 1);
     }
