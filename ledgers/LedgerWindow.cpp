@@ -309,12 +309,20 @@ QWidget* LedgerWindow::buildRecordTab() {
     name(DBText1, QStringLiteral("DBText1"));
     DBText1->setDataSource(ledger, kPagamento);
     DBText1->setToolTip(QStringLiteral("Data do Pagamento!"));
+    // The date keeps its place while hidden: the group and everything beside and below it stay still.
+    QSizePolicy keepPlace = DBText1->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    DBText1->setSizePolicy(keepPlace);
     settleButton = Skin::pushButton(QStringLiteral("Quitar Agora"), u(twin_.settleName), status);
     controls_.insert(u(twin_.settleName), settleButton);
     settleButton->setToolTip(QStringLiteral("Clique aqui para mudar Status desta conta!"));
     connect(settleButton, &QPushButton::clicked, this, &LedgerWindow::settleClick);
-    statusLayout->addWidget(PgNpg);
-    statusLayout->addWidget(DBText1);
+    statusLayout->setSpacing(4);
+    // "Paga em" and its date read as one line.
+    auto* statusLine = new QHBoxLayout;
+    statusLine->addWidget(PgNpg);
+    statusLine->addWidget(DBText1, 1);
+    statusLayout->addLayout(statusLine);
     statusLayout->addWidget(settleButton);
     statusLayout->addWidget(pictureArea(status), 1);
     top->addWidget(status, 1);

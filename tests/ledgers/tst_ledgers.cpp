@@ -388,6 +388,35 @@ private slots:
         QCOMPARE(w->TotalRegistros->text(), QString("1"));
     }
 
+    // Settled or not, every control of the record tab stays where it is: the payment date shows and hides
+    // inside the status group.
+    void recordTabStaysStill_data() { twins(); }
+    void recordTabStaysStill() {
+        QFETCH(bool, payables);
+        bill(payables, 1, "LUZ", d("10/03/2025"), d("09/03/2025"), 10);
+        bill(payables, 2, "AGUA", d("10/03/2025"), QVariant(), 20);
+        LedgerWindow* w = open(payables);
+        w->recordFilter(LedgerWindow::Todas);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        auto places = [w] {
+            QApplication::processEvents();  // the layouts settle
+            QMap<QString, QPoint> map;
+            for (QWidget* c : w->PageControl1->widget(LedgerWindow::Cadastro)->findChildren<QWidget*>())
+                if (c->isVisible() && !c->objectName().isEmpty())
+                    map.insert(c->objectName(), c->mapTo(w, QPoint()));
+            return map;
+        };
+        QVERIFY(w->ledger->locate("Codigo", 1));
+        const QMap<QString, QPoint> paid = places();
+        QVERIFY(paid.contains("DBText1"));
+        QVERIFY(w->ledger->locate("Codigo", 2));
+        const QMap<QString, QPoint> unpaid = places();
+        QVERIFY(!unpaid.contains("DBText1"));
+        for (auto it = unpaid.begin(); it != unpaid.end(); ++it)
+            QVERIFY2(paid.value(it.key()) == it.value(), qPrintable(it.key()));
+    }
+
     // The payment tests and their thresholds, through the record tab and the search tab.
     void filters_data() {
         QTest::addColumn<bool>("payables");
