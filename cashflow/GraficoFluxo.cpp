@@ -16,6 +16,7 @@
 #include "Database.h"
 #include "Formats.h"
 #include "Query.h"
+#include "ScreenFit.h"
 #include "Skin.h"
 #include "UnitFluxo.h"
 
@@ -172,5 +173,5 @@ GraficoFluxo::GraficoFluxo(const Figures& figures, QWidget* parent) : QDialog(pa
     buttons->addStretch();
     buttons->addWidget(close);
     layout->addLayout(buttons);
-    resize(900, 680);
+    ScreenFit::fit(this, QSize(900, 680));
 }

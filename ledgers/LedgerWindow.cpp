@@ -30,6 +30,7 @@
 #include "NameLists.h"
 #include "Numbering.h"
 #include "Pictures.h"
+#include "ScreenFit.h"
 #include "Skin.h"
 #include "Table.h"
 #include "Values.h"
@@ -77,12 +78,16 @@ LedgerWindow::LedgerWindow(const Twin& twin, QWidget* parent) : QDialog(parent),
 void LedgerWindow::build() {
     FormActivate();  // the masks the boxes take when they are bound
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    PageControl1 = new QTabWidget(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* content = new QWidget;
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(4, 4, 4, 4);
+    PageControl1 = new QTabWidget(content);
     name(PageControl1, QStringLiteral("PageControl1"));
     PageControl1->addTab(buildRecordTab(), QStringLiteral("Cadastro "));
     PageControl1->addTab(buildSearchTab(), QStringLiteral("Pesquisa"));
-    layout->addWidget(PageControl1);
+    contentLayout->addWidget(PageControl1);
+    layout->addWidget(ScreenFit::scrolling(content, this));
     connect(PageControl1, &QTabWidget::tabBarClicked, this, [this](int index) {
         if (index != PageControl1->currentIndex()) {
             PageControl1->setCurrentIndex(index);
@@ -481,7 +486,7 @@ QWidget* LedgerWindow::buildReminder(QWidget* parent) {
                          {QStringLiteral("DataVencimento"), QStringLiteral("Vencimento"), 100},
                          {kValor, QStringLiteral("Valor"), 100}});
     DBGrid3->setReadOnly(false);
-    DBGrid3->setFixedHeight(120);
+    DBGrid3->setFixedHeight(100);
     layout->addWidget(DBGrid3, 1);
     Ltotal_aviso = new QLabel(reminderPanel);
     name(Ltotal_aviso, QStringLiteral("Ltotal_aviso"));
