@@ -647,8 +647,10 @@ void LedgerWindow::DBComNomeDropDown() {
 
 void LedgerWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormActivate();
-    skipActivation_ = true;  // the activation that follows the showing has been run
+    // Run once the window stands whole on the screen: a list's error box opened while the window is still
+    // being shown would leave it at a stub's size.
+    QTimer::singleShot(0, this, &LedgerWindow::FormActivate);
+    skipActivation_ = true;  // the activation that follows the showing is that one
 }
 
 void LedgerWindow::changeEvent(QEvent* event) {

@@ -9,7 +9,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include "DBGrid.h"
@@ -76,6 +79,21 @@ QStringList entries(const QComboBox* box) {
         list << box->itemText(i);
     return list;
 }
+
+// Error boxes that wait in an event loop of their own, as the real ones do, and record what they said and
+// whether one came while its window was still being shown (which leaves a window at a stub's size).
+class ModalErrors : public ScriptedDialogs {
+public:
+    bool duringShow = false;
+    void error(QWidget* parent, const QString& text, const QString& title) override {
+        ScriptedDialogs::error(parent, text, title);
+        if (QWidget* window = parent ? parent->window() : nullptr; window && window->isVisible())
+            duringShow |= !window->windowHandle() || !window->windowHandle()->isVisible();
+        QDialog box(parent);
+        QTimer::singleShot(0, &box, &QDialog::accept);
+        box.exec();
+    }
+};
 
 }  // namespace
 
@@ -870,6 +888,58 @@ private slots:
         name->hidePopup();
         QCOMPARE(entries(name), (QStringList{"MARIA", ""}));
         QCOMPARE(name->currentText(), QString("JOSE"));
+    }
+
+    // Whichever list files are missing, each window opens whole once its errors are shown (error boxes that
+    // wait, as the real ones do), and stores a record.
+    void missingListFiles_data() {
+        QTest::addColumn<int>("missing");  // bit i: the i-th file of kListFiles absent
+        for (int missing = 0; missing < 32; ++missing)
+            QTest::addRow("%02x", missing) << missing;
+    }
+    void missingListFiles() {
+        QFETCH(int, missing);
+        using namespace NameLists;
+        const QStringList files{kListaSaida, kListaCredor, kReceberCredor, kRefEntrada, kListaReceber};
+        QStringList absent;
+        for (int i = 0; i < files.size(); ++i) {
+            if (missing & (1 << i))
+                absent << files[i];
+            else
+                writeList(files[i], "luz\r\n");
+        }
+        ModalErrors modal;
+        const QSize screen = QApplication::primaryScreen()->availableGeometry().size();
+        for (bool payables : {true, false}) {
+            modal.calls.clear();
+            std::unique_ptr<LedgerWindow> w;
+            if (payables)
+                w = std::make_unique<Tfpagar>();
+            else
+                w = std::make_unique<Tfreceber>();
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            QTRY_COMPARE(w->size(), QSize(1080, 720).boundedTo(screen));
+            QVERIFY(w->PageControl1->isVisible() && w->btngravar->isVisible());
+            w->btnnovoClick();
+            w->control<DBEdit>(w->twin().valueBox)->typeText("12,5");
+            w->ledger->fieldByName("Fantasia").setAsString("LUZ");
+            w->btngravarClick();
+            QCOMPARE(stored(payables), 1);
+            QVERIFY(modal.kinds().contains("confirmed"));
+            const bool failing = payables
+                                     ? !absent.contains(kListaSaida) && absent.contains(kListaCredor)
+                                     : !absent.contains(kReceberCredor) &&
+                                           (absent.contains(kRefEntrada) || absent.contains(kListaReceber));
+            QCOMPARE(modal.kinds().contains("error"), failing);
+            QVERIFY(!modal.duringShow);
+            for (const ScriptedDialogs::Call& call : modal.calls)
+                if (call.kind == "error")
+                    QVERIFY2(std::any_of(absent.begin(), absent.end(),
+                                         [&](const QString& f) { return call.text.contains(f); }),
+                             qPrintable(call.text));
+        }
+        Dialogs::install(dialogs_);
     }
 
     // "Salvar" beside "Referência": the selected entry is refused, a typed name asked about, the file
