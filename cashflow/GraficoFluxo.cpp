@@ -16,6 +16,7 @@
 #include "Formats.h"
 #include "Money.h"
 #include "Query.h"
+#include "ScreenFit.h"
 #include "Skin.h"
 #include "UnitFluxo.h"
 
@@ -175,5 +176,5 @@ GraficoFluxo::GraficoFluxo(const Figures& figures, QWidget* parent) : QDialog(pa
     buttons->addStretch();
     buttons->addWidget(close);
     layout->addLayout(buttons);
-    resize(900, 680);
+    ScreenFit::fit(this, QSize(900, 680));
 }

@@ -22,6 +22,7 @@
 #include "Money.h"
 #include "Query.h"
 #include "QueryGrid.h"
+#include "ScreenFit.h"
 #include "Skin.h"
 #include "Values.h"
 
@@ -272,7 +273,7 @@ TFFluxo::TFFluxo(QWidget* parent) : QDialog(parent) {
     for (MaskEdit* box : {MaskEdit5, MaskEdit6, MaskEdit2, MaskEdit3})
         setToday(box);
     PegaMesAtual();
-    resize(940, 600);
+    ScreenFit::fit(this, QSize(940, 600));
 }
 
 TFFluxo::~TFFluxo() = default;

@@ -10,9 +10,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <cmath>
 #include <utility>
 
 #include "Carne.h"
@@ -27,6 +30,7 @@
 #include "NameLists.h"
 #include "Numbering.h"
 #include "Pictures.h"
+#include "ScreenFit.h"
 #include "Skin.h"
 #include "Table.h"
 #include "Values.h"
@@ -74,12 +78,16 @@ LedgerWindow::LedgerWindow(const Twin& twin, QWidget* parent) : QDialog(parent),
 void LedgerWindow::build() {
     FormActivate();  // the masks the boxes take when they are bound
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    PageControl1 = new QTabWidget(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* content = new QWidget;
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(4, 4, 4, 4);
+    PageControl1 = new QTabWidget(content);
     name(PageControl1, QStringLiteral("PageControl1"));
     PageControl1->addTab(buildRecordTab(), QStringLiteral("Cadastro "));
     PageControl1->addTab(buildSearchTab(), QStringLiteral("Pesquisa"));
-    layout->addWidget(PageControl1);
+    contentLayout->addWidget(PageControl1);
+    layout->addWidget(ScreenFit::scrolling(content, this));
     connect(PageControl1, &QTabWidget::tabBarClicked, this, [this](int index) {
         if (index != PageControl1->currentIndex()) {
             PageControl1->setCurrentIndex(index);
@@ -306,12 +314,20 @@ QWidget* LedgerWindow::buildRecordTab() {
     name(DBText1, QStringLiteral("DBText1"));
     DBText1->setDataSource(ledger, kPagamento);
     DBText1->setToolTip(QStringLiteral("Data do Pagamento!"));
+    // The date keeps its place while hidden: the group and everything beside and below it stay still.
+    QSizePolicy keepPlace = DBText1->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    DBText1->setSizePolicy(keepPlace);
     settleButton = Skin::pushButton(QStringLiteral("Quitar Agora"), u(twin_.settleName), status);
     controls_.insert(u(twin_.settleName), settleButton);
     settleButton->setToolTip(QStringLiteral("Clique aqui para mudar Status desta conta!"));
     connect(settleButton, &QPushButton::clicked, this, &LedgerWindow::settleClick);
-    statusLayout->addWidget(PgNpg);
-    statusLayout->addWidget(DBText1);
+    statusLayout->setSpacing(4);
+    // "Paga em" and its date read as one line.
+    auto* statusLine = new QHBoxLayout;
+    statusLine->addWidget(PgNpg);
+    statusLine->addWidget(DBText1, 1);
+    statusLayout->addLayout(statusLine);
     statusLayout->addWidget(settleButton);
     statusLayout->addWidget(pictureArea(status), 1);
     top->addWidget(status, 1);
@@ -470,7 +486,7 @@ QWidget* LedgerWindow::buildReminder(QWidget* parent) {
                          {QStringLiteral("DataVencimento"), QStringLiteral("Vencimento"), 100},
                          {kValor, QStringLiteral("Valor"), 100}});
     DBGrid3->setReadOnly(false);
-    DBGrid3->setFixedHeight(120);
+    DBGrid3->setFixedHeight(100);
     layout->addWidget(DBGrid3, 1);
     Ltotal_aviso = new QLabel(reminderPanel);
     name(Ltotal_aviso, QStringLiteral("Ltotal_aviso"));
@@ -631,8 +647,10 @@ void LedgerWindow::DBComNomeDropDown() {
 
 void LedgerWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormActivate();
-    skipActivation_ = true;  // the activation that follows the showing has been run
+    // Run once the window stands whole on the screen: a list's error box opened while the window is still
+    // being shown would leave it at a stub's size.
+    QTimer::singleShot(0, this, &LedgerWindow::FormActivate);
+    skipActivation_ = true;  // the activation that follows the showing is that one
 }
 
 void LedgerWindow::changeEvent(QEvent* event) {
@@ -796,15 +814,17 @@ bool LedgerWindow::fieldBlank(const QString& field) const {
     return ledger->fieldByName(field).isNull();
 }
 
-void LedgerWindow::handOverTyping() {
+bool LedgerWindow::handOverTyping() {
+    // What is being typed goes into the record before the focus moves on: a box holding what its field
+    // refuses says so once, with the data layer's message, and keeps the focus. Leaving it first would say
+    // it a second time.
+    if (ledger->state() == Dataset::State::Edit || ledger->state() == Dataset::State::Insert)
+        if (!guarded(this, [this] { emit ledger->updateRecord(); })) return false;
     box(twin_.nameBox)->setFocus();
+    return true;
 }
 
 bool LedgerWindow::storeChecks() {
-    // What is being typed is in the record before it is checked; a box holding what its field refuses
-    // stops here with the data layer's message.
-    if (ledger->state() == Dataset::State::Edit || ledger->state() == Dataset::State::Insert)
-        if (!guarded(this, [this] { emit ledger->updateRecord(); })) return false;
     auto valueCheck = [this] {
         if (!fieldBlank(kValor)) return true;
         Dialogs::current().error(this, u(twin_.valueBlank));
@@ -1083,11 +1103,15 @@ Report::Layout LedgerWindow::QuickRep1() const {
                                  c.alignment);
     Band& summary = layout.addBand(BandKind::Summary, 10.6);
     const ListingColumn& value = twin_.listing.last();
+    // The sum ends where the value column ends and has room for the largest total, 999.999.999,99; "TOTAL"
+    // stands to the left of that room, so the two never print over each other.
+    const Font totalFont = Font().sized(14).withBold();
+    const double sumRight = value.left + value.width;
+    const double sumWidth = std::ceil(textWidth(QStringLiteral("999.999.999,99"), totalFont)) + 1;
+    const double totalRight = sumRight - sumWidth - 2;
     summary.elements << hline(0, 0, width)
-                     << text(value.left - 35, 2, QStringLiteral("TOTAL"), Font().sized(14).withBold(), 30,
-                             Qt::AlignRight)
-                     << sum(value.left - 20, 2, kValor, QStringLiteral("###,##0.00"),
-                            Font().sized(14).withBold(), value.left + value.width - (value.left - 20),
+                     << text(totalRight - 30, 2, QStringLiteral("TOTAL"), totalFont, 30, Qt::AlignRight)
+                     << sum(sumRight - sumWidth, 2, kValor, QStringLiteral("###,##0.00"), totalFont, sumWidth,
                             Qt::AlignRight);
     Band& footer = layout.addBand(BandKind::PageFooter, twin_.footerHeight);
     if (twin_.footerLogo)

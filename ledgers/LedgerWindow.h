@@ -163,7 +163,9 @@ protected:
     // Checks of "Gravar" in the twin's order; false (with the error shown and the focus moved) on the first
     // that fails.
     bool storeChecks();
-    void handOverTyping();
+    // Hands what is being typed to the record and moves the focus to "Nome (Credor)"; false (the error shown)
+    // when a box holds what its field refuses.
+    bool handOverTyping();
     bool store();  // the record, also unchanged; false when refused
     void setEditing(bool on);
     QWidget* box(const char* name) const;

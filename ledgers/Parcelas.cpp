@@ -56,8 +56,9 @@ Converted convert(Table& ledger, const Plan& plan) {
     c.valor = fieldValue(ledger, QStringLiteral("Valordocumento"), valor);
     c.observacoes = fieldValue(ledger, QStringLiteral("Observacoes"), plan.observacoes);
     // The last due date must exist too; a year past 9999 would fail halfway through.
-    if (!dueDate(c.base, plan.count).isValid() || dueDate(c.base, plan.count).year() > 9999)
-        throw DataError(QStringLiteral("'%1' não é uma data válida").arg(plan.baseDate));
+    const QDate last = dueDate(c.base, plan.count);
+    if (!last.isValid() || last.year() > 9999)
+        throw DataError(QStringLiteral("A última parcela cairia depois de 31/12/9999."));
     return c;
 }
 

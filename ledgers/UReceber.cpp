@@ -8,6 +8,7 @@
 
 #include "Clock.h"
 #include "Dialogs.h"
+#include "ScreenFit.h"
 #include "Skin.h"
 #include "Table.h"
 
@@ -19,7 +20,7 @@ Tfreceber::Tfreceber(QWidget* parent) : LedgerWindow(Ledger::kReceber, parent) {
     panel = new GerarParcelas(ledger, this, PageControl1->widget(Cadastro));
     createSteps();
     connect(ledger, &Dataset::afterCancel, this, &Tfreceber::tbreceberBeforeCancel);
-    setFixedSize(1080, 720);
+    ScreenFit::fit(this, QSize(1080, 720), true);
 }
 
 void Tfreceber::addToolButtons(QHBoxLayout* bar) {
@@ -69,8 +70,7 @@ void Tfreceber::searchAccountsClick() {
 }
 
 void Tfreceber::btngravarClick() {
-    handOverTyping();
-    if (!storeChecks()) return;
+    if (!handOverTyping() || !storeChecks()) return;
     if (!store()) return;
     Aviso();
     Aviso_Total();

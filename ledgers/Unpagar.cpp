@@ -13,6 +13,7 @@
 #include "DataError.h"
 #include "Dialogs.h"
 #include "Pictures.h"
+#include "ScreenFit.h"
 #include "Skin.h"
 #include "Table.h"
 #include "Values.h"
@@ -22,7 +23,7 @@ Tfpagar::Tfpagar(QWidget* parent) : LedgerWindow(Ledger::kPagar, parent) {
     setSizeGripEnabled(true);
     build();
     createSteps();
-    resize(1080, 720);
+    ScreenFit::fit(this, QSize(1080, 720));
 }
 
 void Tfpagar::addToolButtons(QHBoxLayout* bar) {
@@ -62,7 +63,7 @@ QWidget* Tfpagar::pictureArea(QWidget* parent) {
     stack->addWidget(Panel11);
     Panel11->hide();
     calendar_ = Panel11;
-    area->setMinimumSize(200, 190);
+    area->setMinimumSize(200, 170);  // room for the calendar panel
     return area;
 }
 
@@ -100,8 +101,7 @@ void Tfpagar::searchAccountsClick() {
 }
 
 void Tfpagar::btngravarClick() {
-    handOverTyping();
-    if (!storeChecks()) return;
+    if (!handOverTyping() || !storeChecks()) return;
     snapshot = {control<QComboBox>(QString::fromUtf8(twin_.nameBox))->currentText(),
                 control<QComboBox>(QString::fromUtf8(twin_.referenceBox))->currentText(),
                 ledger->fieldByName(QStringLiteral("Valordocumento")).asString(),

@@ -25,6 +25,7 @@
 #include "Formats.h"
 #include "KeyNavigation.h"
 #include "Numbering.h"
+#include "ScreenFit.h"
 #include "Skin.h"
 #include "Table.h"
 #include "Unit2.h"
@@ -85,7 +86,7 @@ TForm1::TForm1(QWidget* parent, Page page) : QDialog(parent) {
     KeyNavigation::install(this);
     // Enter in "Codigo Cliente" looks the client up before the Enter rule moves on.
     reciboBox(QStringLiteral("Codigo2"))->installEventFilter(this);
-    resize(980, 640);
+    ScreenFit::fit(this, QSize(980, 640));
 }
 
 TForm1::~TForm1() = default;

@@ -23,6 +23,7 @@
 #include "Filler.h"
 #include "KeyNavigation.h"
 #include "Numbering.h"
+#include "ScreenFit.h"
 #include "Skin.h"
 #include "Table.h"
 #include "Values.h"
@@ -77,7 +78,7 @@ TCadastro::TCadastro(QWidget* parent, Page page) : QDialog(parent) {
     auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
     connect(f5, &QShortcut::activated, this, &TCadastro::SpeedButton6Click);
     CadastroTituloExecute();
-    resize(860, 560);
+    ScreenFit::fit(this, QSize(860, 560));
 }
 
 TCadastro::~TCadastro() = default;

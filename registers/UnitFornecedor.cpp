@@ -19,6 +19,7 @@
 #include "Filler.h"
 #include "KeyNavigation.h"
 #include "Numbering.h"
+#include "ScreenFit.h"
 #include "Skin.h"
 #include "Table.h"
 #include "Values.h"
@@ -89,7 +90,7 @@ TF_Fornecedor::TF_Fornecedor(QWidget* parent) : QDialog(parent) {
     connect(TFornecedor, &Dataset::afterCancel, this, disable);
 
     KeyNavigation::install(this);
-    resize(900, 600);
+    ScreenFit::fit(this, QSize(900, 600));
 }
 
 TF_Fornecedor::~TF_Fornecedor() = default;

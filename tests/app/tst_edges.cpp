@@ -10,6 +10,7 @@
 #include "ScriptedDialogs.h"
 #include "TempData.h"
 #include "U_Cadastro.h"
+#include "Unit1.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -76,6 +77,45 @@ private slots:
         stored.open();
         // The box takes no more than its field holds, so what it showed is what is stored.
         QCOMPARE(stored.fieldByName("Telefone").asString(), shown);
+    }
+
+    // A number its field refuses, then "Gravar": one error box, the record kept as typed, the focus in the
+    // box.
+    void refusedNumberIsOneError_data() {
+        QTest::addColumn<bool>("receipt");
+        QTest::newRow("recibo") << true;
+        QTest::newRow("cliente") << false;
+    }
+    void refusedNumberIsOneError() {
+        QFETCH(bool, receipt);
+        ScriptedDialogs& dialogs = fixture_->dialogs;
+        std::unique_ptr<QDialog> window;
+        DBEdit* box = nullptr;
+        QPushButton* gravar = nullptr;
+        if (receipt) {
+            auto* form = new TForm1;
+            window.reset(form);
+            show(form);
+            QTest::mouseClick(form->Btnovo, Qt::LeftButton);
+            QTest::keyClicks(form->reciboBox("Referente"), "ALUGUEL");
+            box = form->reciboBox("Codigo2");
+            gravar = form->gravar;
+        } else {
+            auto* cadastro = new TCadastro(nullptr, TCadastro::PaginaCliente);
+            window.reset(cadastro);
+            show(cadastro);
+            QTest::mouseClick(cadastro->SpeedButton1, Qt::LeftButton);
+            QTest::keyClicks(cadastro->box("Nome"), "ANA");
+            box = cadastro->box("Codigo");
+            gravar = cadastro->SpeedButton4;
+        }
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, QString(400, QLatin1Char('9')));
+        QTest::mouseClick(gravar, Qt::LeftButton);
+        QCOMPARE(dialogs.kinds(), QStringList{"error"});
+        QVERIFY(box->hasFocus());
+        QCOMPARE(storedRows(receipt ? "cadastro" : "c_cliente"), 0);
     }
 
 private:

@@ -9,12 +9,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include "DBGrid.h"
 #include "DataControls.h"
 #include "FailingReRead.h"
+#include "Filler.h"
 #include "NameLists.h"
 #include "UReceber.h"
 #include "Unpagar.h"
@@ -76,6 +80,21 @@ QStringList entries(const QComboBox* box) {
         list << box->itemText(i);
     return list;
 }
+
+// Error boxes that wait in an event loop of their own, as the real ones do, and record what they said and
+// whether one came while its window was still being shown (which leaves a window at a stub's size).
+class ModalErrors : public ScriptedDialogs {
+public:
+    bool duringShow = false;
+    void error(QWidget* parent, const QString& text, const QString& title) override {
+        ScriptedDialogs::error(parent, text, title);
+        if (QWidget* window = parent ? parent->window() : nullptr; window && window->isVisible())
+            duringShow |= !window->windowHandle() || !window->windowHandle()->isVisible();
+        QDialog box(parent);
+        QTimer::singleShot(0, &box, &QDialog::accept);
+        box.exec();
+    }
+};
 
 }  // namespace
 
@@ -295,16 +314,27 @@ private slots:
         QCOMPARE(all.fieldByName("Valordocumento").asFloat(), 10.0);
     }
 
+    // A date its field refuses, typed into the shown window: one error box per "Gravar", the record still
+    // being edited with what was typed and the focus back in the box.
     void badTypingStaysInEditing_data() {
         QTest::addColumn<bool>("payables");
         QTest::addColumn<QString>("boxName");
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
         for (bool payables : {true, false}) {
             const char* twin = payables ? "pagar" : "receber";
             QTest::addRow("%s: impossible date", twin) << payables << "EditData_Vencimento"
-                                                       << "31/02/2025";
+                                                       << "31/02/2026"
+                                                       << "'31/02/2026' não é uma data válida";
             QTest::addRow("%s: partly typed date", twin) << payables << "EditData_Emissao"
-                                                         << "12/0";
+                                                         << "12/0"
+                                                         << "'12/0 /    ' não é uma data válida";
+            QTest::addRow("%s: partly typed due date", twin) << payables << "EditData_Vencimento"
+                                                             << "12/0"
+                                                             << "'12/0 /    ' não é uma data válida";
+            QTest::addRow("%s: impossible emission", twin) << payables << "EditData_Emissao"
+                                                           << "99/99/9999"
+                                                           << "'99/99/9999' não é uma data válida";
         }
     }
     void badTypingStaysInEditing() {
@@ -312,12 +342,20 @@ private slots:
         QFETCH(bool, payables);
         bill(payables, 1, "LUZ", d("10/03/2025"), QVariant(), 10);
         LedgerWindow* w = open(payables);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
         QFETCH(QString, typed);
         auto* box = w->control<DBEdit>(boxName);
-        box->typeText(typed);
-        w->btngravarClick();
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClick(box, Qt::Key_Home);
+        QTest::keyClicks(box, typed);
+        QTest::mouseClick(w->btngravar, Qt::LeftButton);
         QCOMPARE(dialogs_->kinds(), QStringList{"error"});
+        QTEST(dialogs_->lastText(), "message");
         QCOMPARE(w->ledger->state(), Dataset::State::Edit);
+        QVERIFY(box->hasFocus());
         QCOMPARE(box->maskedText().left(typed.size()), typed);
         QCOMPARE(stored(payables), 1);
     }
@@ -399,6 +437,35 @@ private slots:
         w->btnAvancarClick();
         QVERIFY(!w->btnAvancar->isEnabled() && !w->btnUltimo->isEnabled());
         QCOMPARE(w->TotalRegistros->text(), QString("1"));
+    }
+
+    // Settled or not, every control of the record tab stays where it is: the payment date shows and hides
+    // inside the status group.
+    void recordTabStaysStill_data() { twins(); }
+    void recordTabStaysStill() {
+        QFETCH(bool, payables);
+        bill(payables, 1, "LUZ", d("10/03/2025"), d("09/03/2025"), 10);
+        bill(payables, 2, "AGUA", d("10/03/2025"), QVariant(), 20);
+        LedgerWindow* w = open(payables);
+        w->recordFilter(LedgerWindow::Todas);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        auto places = [w] {
+            QApplication::processEvents();  // the layouts settle
+            QMap<QString, QPoint> map;
+            for (QWidget* c : w->PageControl1->widget(LedgerWindow::Cadastro)->findChildren<QWidget*>())
+                if (c->isVisible() && !c->objectName().isEmpty())
+                    map.insert(c->objectName(), c->mapTo(w, QPoint()));
+            return map;
+        };
+        QVERIFY(w->ledger->locate("Codigo", 1));
+        const QMap<QString, QPoint> paid = places();
+        QVERIFY(paid.contains("DBText1"));
+        QVERIFY(w->ledger->locate("Codigo", 2));
+        const QMap<QString, QPoint> unpaid = places();
+        QVERIFY(!unpaid.contains("DBText1"));
+        for (auto it = unpaid.begin(); it != unpaid.end(); ++it)
+            QVERIFY2(paid.value(it.key()) == it.value(), qPrintable(it.key()));
     }
 
     // The payment tests and their thresholds, through the record tab and the search tab.
@@ -734,6 +801,31 @@ private slots:
         QCOMPARE(texts.contains("000007"), !payables);
     }
 
+    // "TOTAL" and the largest sum the listing prints stand apart; the sum ends where the value column ends.
+    void listingTotalBesideSum_data() { twins(); }
+    void listingTotalBesideSum() {
+        QFETCH(bool, payables);
+        bill(payables, 1, "LUZ", d("10/03/2025"), QVariant(), 999999999.99);
+        LedgerWindow* w = open(payables);
+        w->SpeedButton9Click();
+        QCOMPARE(dialogs_->previews.size(), 1);
+        const Report::Item *total = nullptr, *sum = nullptr, *column = nullptr;
+        for (const Report::Item& item : dialogs_->previews.first().pages.last().items) {
+            if (item.text == "TOTAL") total = &item;
+            if (item.text == "999.999.999,99") sum = &item;
+            if (item.text == "Valor") column = &item;  // the value column's heading
+        }
+        QVERIFY(total && sum && column);
+        QCOMPARE(total->alignment & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        QCOMPARE(sum->alignment & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        const double sumStart = sum->rect.right() - Report::textWidth(sum->text, sum->font);
+        QVERIFY2(
+            total->rect.right() < sumStart,
+            qPrintable(
+                QString("TOTAL ends at %1, the sum starts at %2").arg(total->rect.right()).arg(sumStart)));
+        QCOMPARE(sum->rect.right(), column->rect.right());
+    }
+
     void reminderGridRefusesBadCell() {
         bill(true, 1, "LUZ", d("10/03/2025"), QVariant(), 3);
         LedgerWindow* w = open(true);
@@ -866,6 +958,58 @@ private slots:
         QCOMPARE(name->currentText(), QString("JOSE"));
     }
 
+    // Whichever list files are missing, each window opens whole once its errors are shown (error boxes that
+    // wait, as the real ones do), and stores a record.
+    void missingListFiles_data() {
+        QTest::addColumn<int>("missing");  // bit i: the i-th file of kListFiles absent
+        for (int missing = 0; missing < 32; ++missing)
+            QTest::addRow("%02x", missing) << missing;
+    }
+    void missingListFiles() {
+        QFETCH(int, missing);
+        using namespace NameLists;
+        const QStringList files{kListaSaida, kListaCredor, kReceberCredor, kRefEntrada, kListaReceber};
+        QStringList absent;
+        for (int i = 0; i < files.size(); ++i) {
+            if (missing & (1 << i))
+                absent << files[i];
+            else
+                writeList(files[i], "luz\r\n");
+        }
+        ModalErrors modal;
+        const QSize screen = QApplication::primaryScreen()->availableGeometry().size();
+        for (bool payables : {true, false}) {
+            modal.calls.clear();
+            std::unique_ptr<LedgerWindow> w;
+            if (payables)
+                w = std::make_unique<Tfpagar>();
+            else
+                w = std::make_unique<Tfreceber>();
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            QTRY_COMPARE(w->size(), QSize(1080, 720).boundedTo(screen));
+            QVERIFY(w->PageControl1->isVisible() && w->btngravar->isVisible());
+            w->btnnovoClick();
+            w->control<DBEdit>(w->twin().valueBox)->typeText("12,5");
+            w->ledger->fieldByName("Fantasia").setAsString("LUZ");
+            w->btngravarClick();
+            QCOMPARE(stored(payables), 1);
+            QVERIFY(modal.kinds().contains("confirmed"));
+            const bool failing = payables
+                                     ? !absent.contains(kListaSaida) && absent.contains(kListaCredor)
+                                     : !absent.contains(kReceberCredor) &&
+                                           (absent.contains(kRefEntrada) || absent.contains(kListaReceber));
+            QCOMPARE(modal.kinds().contains("error"), failing);
+            QVERIFY(!modal.duringShow);
+            for (const ScriptedDialogs::Call& call : modal.calls)
+                if (call.kind == "error")
+                    QVERIFY2(std::any_of(absent.begin(), absent.end(),
+                                         [&](const QString& f) { return call.text.contains(f); }),
+                             qPrintable(call.text));
+        }
+        Dialogs::install(dialogs_);
+    }
+
     // "Salvar" beside "Referência": the selected entry is refused, a typed name asked about, the file
     // written whatever the answer, with CR LF and capitals, and read back.
     void saveButtons_data() {
@@ -960,6 +1104,47 @@ private slots:
         QCOMPARE(stored(false), 1 + records);
         QCOMPARE(w->ledger->recordCount(), records);  // the unpaid ones
         QCOMPARE(w->Ltotal_aviso->text(), QString("Total: %1").arg(downPayment ? "150,00" : "0,00"));
+    }
+
+    // A plan whose last installment would fall after 31/12/9999 is refused, saying so; one ending on that day
+    // is written.
+    void installmentsUpToYear9999_data() {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<bool>("downPayment");
+        QTest::addColumn<int>("records");  // 0: refused
+        QTest::newRow("15/06/9990, 360") << "15/06/9990"
+                                         << "360" << false << 0;
+        QTest::newRow("31/12/9999, 2 and a down payment") << "31/12/9999"
+                                                          << "2" << true << 0;
+        QTest::newRow("31/01/9999, 11: the last on 31/12/9999") << "31/01/9999"
+                                                                << "11" << false << 11;
+    }
+    void installmentsUpToYear9999() {
+        QFETCH(QString, base);
+        QFETCH(QString, count);
+        QFETCH(bool, downPayment);
+        QFETCH(int, records);
+        auto* w = static_cast<Tfreceber*>(open(false));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->SpeedButton10->click();
+        w->panel->MaskEdit7->setMaskedText(base);
+        QTest::keyClicks(w->panel->Edit3, "77");
+        w->panel->ComClientes->setEditText("MARIA");
+        w->panel->ParcelaRef->setText("CAMA");
+        w->panel->DBNumeroParcela->setText(count);
+        w->panel->ValorParcela->setText("150,00");
+        (downPayment ? w->panel->sim : w->panel->nao)->click();
+        w->panel->SpeedButton11->click();
+        QCOMPARE(stored(false), records);
+        if (records) {
+            QCOMPARE(dialogs_->lastText(), QString("Parcelas Geradas Com Sucesso!"));
+            return;
+        }
+        QCOMPARE(dialogs_->kinds(), QStringList{"error"});
+        QCOMPARE(dialogs_->lastText(), QString::fromUtf8("A última parcela cairia depois de 31/12/9999."));
+        QVERIFY(w->panel->isVisible());
     }
 
     // "Gerar Carnê" prints one coupon per record the ledger shows; none shown, one blank coupon.
