@@ -39,7 +39,9 @@ QString userFolder() {
 }
 
 QString path() {
-    return besideProgram() ? ProgramFolder::path() : userFolder();
+    // A program that is neither (a lone copy of the program file) looks beside itself, as it always did, and
+    // the start says which folder is missing there.
+    return installed() ? userFolder() : ProgramFolder::path();
 }
 
 QString installedTemplate() {
@@ -52,21 +54,13 @@ bool installed() {
 
 FirstStart prepare() {
     FirstStart result;
-    if (besideProgram()) return result;
+    if (!installed()) return result;
     const QString home = userFolder();
     const QString books = dataFolderFor(home);
     const QString file = QDir(books).filePath(kDataFileName);
     if (QFileInfo::exists(file)) return result;
 
     const QString source = QDir(installedTemplate()).filePath(kDataFileName);
-    if (!QFileInfo(source).isFile()) {
-        result.error = QStringLiteral(
-                           "Os dados do Vanteja não foram encontrados: não há pasta \"%1\" ao lado do "
-                           "programa nem em %2, e falta o modelo de dados vazio (%3).\n\nReinstale o "
-                           "programa.")
-                           .arg(kDataFolderName, shown(home), shown(source));
-        return result;
-    }
     if (!makeOwnerOnlyFolder(home) || !makeOwnerOnlyFolder(books)) {
         result.error = QStringLiteral(
                            "Não foi possível criar a pasta de dados %1.\n\nVerifique se há espaço "

@@ -13,7 +13,8 @@ namespace BooksFolder {
 
 // Whether the program folder holds its own data folder.
 bool besideProgram();
-// The folder that holds "Dados", the name lists and the copies: the program folder or userFolder().
+// The folder that holds "Dados", the name lists and the copies: userFolder() for an installed program, else
+// the program folder.
 QString path();
 // The user's own data folder, ~/.local/share/Vanteja on Linux.
 QString userFolder();
@@ -27,7 +28,7 @@ struct FirstStart {
     QString folder;     // the data folder, when made
     QString error;      // a Portuguese sentence when they could not be made
 };
-// Makes the user's books from the template when the program keeps none beside it and the user has none yet.
+// Makes the user's books from the template when the program is installed and the user has none yet.
 FirstStart prepare();
 
 // A program's settings: in "Vanteja.ini" beside a program that keeps its books beside it (and may write
