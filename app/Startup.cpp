@@ -1,10 +1,11 @@
 #include "Startup.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QScreen>
 #include <memory>
 
-#include "Clock.h"
+#include "BooksFolder.h"
 #include "DataError.h"
 #include "Database.h"
 #include "Dialogs.h"
@@ -14,7 +15,19 @@
 int startVanteja(QApplication& app, bool listen) {
     QApplication::setApplicationName(QStringLiteral("Vanteja"));
     Skin::apply(app);
-    defineStandardDatabases(ProgramFolder::path());
+    const BooksFolder::FirstStart books = BooksFolder::prepare();
+    if (!books.error.isEmpty()) {
+        Dialogs::current().error(nullptr, books.error);
+        return 1;
+    }
+    if (books.made)
+        Dialogs::current().information(
+            nullptr,
+            QStringLiteral("Bem-vindo ao Vanteja!\n\nSeus dados foram criados na pasta:\n%1\n\nSomente "
+                           "o seu usuário deste computador tem acesso a ela. Para guardar cópias dos "
+                           "dados, use o menu Ferramentas › Backup.")
+                .arg(QDir::toNativeSeparators(books.folder)));
+    defineStandardDatabases(BooksFolder::path());
     std::unique_ptr<TFPrincipal> principal;
     try {
         principal = std::make_unique<TFPrincipal>();

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "BooksFolder.h"
 #include "Clock.h"
 #include "DBGrid.h"
 #include "DataControls.h"
@@ -382,7 +383,7 @@ void TFPrincipal::FormActivate() {
     try {
         Database& senha = Session::instance().database(kDatabaseSenha);
         senha.disconnect();
-        senha.setParam(0, QStringLiteral("PATH=") + dataFolderFor(ProgramFolder::path()));
+        senha.setParam(0, QStringLiteral("PATH=") + dataFolderFor(BooksFolder::path()));
         senha.connect();
     } catch (const DataError& error) {
         // The login reads its users through the other name and can still go on.

@@ -12,8 +12,10 @@
 #include <QStorageInfo>
 #include <cerrno>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
+#include "BooksFolder.h"
 #include "Database.h"
 #include "Programs.h"
 
@@ -303,21 +305,20 @@ QString defaultFolder(const QString& programFolder) {
 }
 
 QString folder(const QString& programFolder) {
-    const QString chosen = QSettings(QStringLiteral("Vanteja"), QStringLiteral("Backup"))
-                               .value(QStringLiteral("pasta"))
-                               .toString();
+    const QString chosen =
+        BooksFolder::settings(QStringLiteral("Backup"))->value(QStringLiteral("pasta")).toString();
     return chosen.isEmpty() ? defaultFolder(programFolder) : chosen;
 }
 
 void rememberFolder(const QString& folder) {
-    QSettings settings(QStringLiteral("Vanteja"), QStringLiteral("Backup"));
+    const std::unique_ptr<QSettings> settings = BooksFolder::settings(QStringLiteral("Backup"));
     if (folder.isEmpty())
-        settings.remove(QStringLiteral("pasta"));
+        settings->remove(QStringLiteral("pasta"));
     else
-        settings.setValue(QStringLiteral("pasta"), folder);
-    settings.sync();
-    if (QFileInfo::exists(settings.fileName()))
-        QFile::setPermissions(settings.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        settings->setValue(QStringLiteral("pasta"), folder);
+    settings->sync();
+    if (QFileInfo::exists(settings->fileName()))
+        QFile::setPermissions(settings->fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 QString fileNameFor(const QDateTime& moment) {

@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "BooksFolder.h"
 #include "Clock.h"
 #include "Dialogs.h"
 #include "Formats.h"
@@ -106,7 +107,7 @@ TFBackup::TFBackup(QWidget* parent) : QWidget(parent), serverName_(Programs::mai
 }
 
 void TFBackup::atualizarLista() {
-    const QString folder = Backups::folder(ProgramFolder::path());
+    const QString folder = Backups::folder(BooksFolder::path());
     EditPasta->setText(QDir::toNativeSeparators(folder));
     ListaCopias->clear();
     // What a copy stopped half-way left is no copy and only takes room; a copy still running keeps its own.
@@ -169,8 +170,8 @@ Backups::Result TFBackup::inBackground(const std::function<Backups::Result(const
 void TFBackup::BackupAgoraClick() {
     if (busy_) return;
     setBusy(true);
-    const QString dataFile = Backups::dataFile(ProgramFolder::path());
-    const QString folder = Backups::folder(ProgramFolder::path());
+    const QString dataFile = Backups::dataFile(BooksFolder::path());
+    const QString folder = Backups::folder(BooksFolder::path());
     const QDateTime now = Clock::now();
     const Backups::Result result = inBackground(
         [&](const Backups::Progress& progress) { return Backups::make(dataFile, folder, now, progress); });
@@ -206,10 +207,10 @@ void TFBackup::RestaurarClick() {
                 .arg(item->text(0))))
         return;
     setBusy(true);
-    const QString programFolder = ProgramFolder::path();
+    const QString books = BooksFolder::path();
     const QString copy = item->data(0, Qt::UserRole).toString();
-    const QString dataFile = Backups::dataFile(programFolder);
-    const QString folder = Backups::folder(programFolder);
+    const QString dataFile = Backups::dataFile(books);
+    const QString folder = Backups::folder(books);
     const QDateTime now = Clock::now();
     const Backups::Result result = inBackground([&](const Backups::Progress& progress) {
         return Backups::restore(copy, dataFile, folder, now, serverName_, progress);
@@ -234,7 +235,7 @@ void TFBackup::RestaurarClick() {
 
 void TFBackup::PastaClick() {
     const QString chosen = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("Pasta das cópias de segurança"), Backups::folder(ProgramFolder::path()));
+        this, QStringLiteral("Pasta das cópias de segurança"), Backups::folder(BooksFolder::path()));
     if (chosen.isEmpty()) return;
     Backups::rememberFolder(chosen);
     atualizarLista();

@@ -2,6 +2,7 @@
 #include <QTextStream>
 
 #include "BackupCopies.h"
+#include "BooksFolder.h"
 #include "Clock.h"
 #include "Programs.h"
 #include "Skin.h"
@@ -16,9 +17,9 @@ int copyNow(int argc, char** argv) {
     Skin::loadTranslations(app);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QString programFolder = ProgramFolder::path();
+    const QString books = BooksFolder::path();
     const Backups::Result result =
-        Backups::make(Backups::dataFile(programFolder), Backups::folder(programFolder), Clock::now());
+        Backups::make(Backups::dataFile(books), Backups::folder(books), Clock::now());
     if (!result.ok) {
         err << QStringLiteral("Backup: não foi possível fazer a cópia de segurança: %1.").arg(result.error)
             << '\n';

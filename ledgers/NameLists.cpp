@@ -7,7 +7,7 @@
 #include <QStringDecoder>
 #include <QTemporaryFile>
 
-#include "Clock.h"
+#include "BooksFolder.h"
 #include "DataError.h"
 #include "Database.h"
 #include "Dialogs.h"
@@ -188,7 +188,7 @@ void writeFile(const QString& path, const QStringList& entries) {
 }
 
 QString pathOf(const QString& fileName) {
-    return QDir(ProgramFolder::path()).filePath(fileName);
+    return QDir(BooksFolder::path()).filePath(fileName);
 }
 
 QString fileOf(Box box) {

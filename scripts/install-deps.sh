@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Vanteja need.
+# Installs the Debian packages that building, running, testing and packaging Vanteja need.
 set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
@@ -7,6 +7,7 @@ packages=(
     qt6-translations-l10n
     libsqlite3-dev sqlite3
     fonts-liberation poppler-utils
+    librsvg2-bin dpkg-dev file xvfb xauth x11-utils
 )
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "BooksFolder.h"
 #include "Clock.h"
 #include "Dialogs.h"
 #include "Programs.h"
@@ -65,6 +66,10 @@ TFatualizar::TFatualizar(QWidget* parent) : QWidget(parent) {
     options_.url = QUrl(Endereco->text());
     options_.target = QDir(ProgramFolder::path()).filePath(Programs::executableName(programName));
     options_.serverName = Programs::mainProgramServerName();
+    // A program installed by a package belongs to the package manager: replacing it here would be undone by
+    // the next upgrade, or refused for a file under /usr.
+    installed_ = BooksFolder::installed();
+    if (installed_) Label1->setText(QStringLiteral("Atualize pelo gerenciador de pacotes"));
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -72,6 +77,14 @@ TFatualizar::TFatualizar(QWidget* parent) : QWidget(parent) {
 
 void TFatualizar::AtualizarAgoraClick() {
     if (updater_ && updater_->running()) return;
+    if (installed_) {
+        Dialogs::current().information(
+            this,
+            QStringLiteral("Este Vanteja foi instalado como pacote do sistema. As atualizações chegam pelo "
+                           "gerenciador de pacotes (por exemplo, \"Atualizações de Software\" ou "
+                           "\"sudo apt upgrade\"); este programa não substitui os arquivos instalados."));
+        return;
+    }
     BtnAtualizar->setEnabled(false);
     delete updater_;
     updater_ = new Updater(options_, this);

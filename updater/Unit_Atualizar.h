@@ -36,6 +36,7 @@ private:
     void showProgress(qint64 received, qint64 total);
     void ended(bool ok, const QString& error);
 
+    bool installed_ = false;
     UpdateOptions options_;
     Updater* updater_ = nullptr;
     QElapsedTimer sinceRepaint_;

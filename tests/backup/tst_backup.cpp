@@ -18,6 +18,7 @@
 #endif
 
 #include "BackupCopies.h"
+#include "BooksFolder.h"
 #include "Clock.h"
 #include "ScriptedDialogs.h"
 #include "TempData.h"
@@ -426,6 +427,70 @@ private slots:
         QVERIFY2(sentence.match(said).hasMatch(), qPrintable(said));
     }
 #endif
+
+    // Where the books are found: beside a program that has its own "Dados", else in the user's data folder,
+    // made from the installed template on the first start; the copies follow them.
+    void booksFolder_data() {
+        QTest::addColumn<bool>("beside");
+        QTest::addColumn<bool>("hasTemplate");
+        QTest::addColumn<bool>("userHasBooks");
+        QTest::addColumn<bool>("made");
+        QTest::newRow("portable copy") << true << true << false << false;
+        QTest::newRow("installed, first start") << false << true << false << true;
+        QTest::newRow("installed, books kept") << false << true << true << false;
+        QTest::newRow("lone program file") << false << false << false << false;
+    }
+    void booksFolder() {
+        QFETCH(bool, beside);
+        QFETCH(bool, hasTemplate);
+        QFETCH(bool, userHasBooks);
+        QFETCH(bool, made);
+        QTemporaryDir prefix;
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", prefix.filePath("home").toUtf8());
+        const auto restoreHome = qScopeGuard([&] { qputenv("HOME", home); });
+        const QString bin = prefix.filePath("bin");
+        QVERIFY(QDir().mkpath(bin));
+        ProgramFolder::set(bin);
+        if (beside) writeDataFolder(dataFolderFor(bin));
+        const QString model = prefix.filePath("share/vanteja/Dados");
+        if (hasTemplate) {
+            writeDataFolder(model);
+            QFile::setPermissions(QDir(model).filePath(kDataFileName), QFileDevice::ReadOwner);
+        }
+        const QString userBooks = QDir(dataFolderFor(BooksFolder::userFolder())).filePath(kDataFileName);
+        if (userHasBooks) {
+            QVERIFY(QDir().mkpath(QFileInfo(userBooks).path()));
+            QFile::copy(QDir(model).filePath(kDataFileName), userBooks);
+            QFile::setPermissions(userBooks, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            Session::instance().clear();
+            defineStandardDatabases(BooksFolder::userFolder());
+            addBills(1, "GUARDADA");
+            Session::instance().clear();
+        }
+
+        const BooksFolder::FirstStart start = BooksFolder::prepare();
+        const bool installed = !beside && hasTemplate;
+        QCOMPARE(start.made, made);
+        QCOMPARE(start.error, QString());
+        QCOMPARE(BooksFolder::installed(), installed);
+        QCOMPARE(BooksFolder::path(), installed ? BooksFolder::userFolder() : bin);
+        QCOMPARE(BooksFolder::settings("Backup")->fileName().startsWith(bin), beside);
+        if (!beside && !installed) {
+            QVERIFY(!QFileInfo::exists(BooksFolder::userFolder()));
+            return;
+        }
+        if (made) {
+            QCOMPARE(QFile::permissions(QFileInfo(userBooks).path()) & 0x7777,
+                     QFileDevice::Permissions(0x7700));
+            QCOMPARE(QFile::permissions(userBooks) & 0x7777, QFileDevice::Permissions(0x6600));
+        }
+        if (!beside) QCOMPARE(billNames(userBooks).size(), userHasBooks ? 1 : 0);
+        const Backups::Result copy =
+            Backups::make(Backups::dataFile(BooksFolder::path()), Backups::folder(BooksFolder::path()), kNow);
+        QVERIFY2(copy.ok, qPrintable(copy.error));
+        QCOMPARE(QFileInfo(copy.path).path(), QDir(BooksFolder::path()).filePath("Backups"));
+    }
 
 private:
     QString copyProgram() const {

@@ -302,6 +302,28 @@ private slots:
         QVERIFY(readAll(target() + ".anterior") == kOldProgram);
     }
 
+    // A program installed by a package (its folder under a prefix with the installed template, no "Dados"
+    // beside it) is left to the package manager: nothing is asked of the server, nothing replaced.
+    void installedCopyIsLeftToThePackageManager() {
+        const QString bin = folder_->filePath("bin");
+        QVERIFY(QDir().mkpath(bin));
+        QVERIFY(QDir().mkpath(folder_->filePath("share/vanteja/Dados")));
+        const QString installed = QDir(bin).filePath(Programs::executableName("Vanteja"));
+        writeFile(installed, kOldProgram, true);
+        ProgramFolder::set(bin);
+        window_ = std::make_unique<TFatualizar>();
+        window_->options().url = http_->url(kPath);
+        window_->show();
+
+        QTest::mouseClick(window_->BtnAtualizar, Qt::LeftButton);
+        QCOMPARE(dialogs_->kinds(), QStringList{"information"});
+        QVERIFY(dialogs_->lastText().contains("gerenciador de pacotes"));
+        QVERIFY(window_->updater() == nullptr);
+        QVERIFY(http_->requests().isEmpty());
+        QVERIFY(readAll(installed) == kOldProgram);
+        QCOMPARE(QDir(bin).entryList(QDir::Files), QStringList{QFileInfo(installed).fileName()});
+    }
+
     void openNowPrefersTheProgramBesideTheUpdater() {
 #ifdef Q_OS_UNIX
         QTemporaryDir elsewhere;
