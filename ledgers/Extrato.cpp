@@ -217,7 +217,7 @@ TFExtrato::TFExtrato(const Ofx::Statement& statement, QWidget* parent)
     QHeaderView* header = grid->horizontalHeader();
     header->setSectionResizeMode(Historico, QHeaderView::Stretch);
     const QList<QPair<int, int>> widths = {{Marca, 28},          {Data, 84},   {Valor, 96},
-                                           {Identificacao, 130}, {Conta, 330}, {Situacao, 200}};
+                                           {Identificacao, 120}, {Conta, 450}, {Situacao, 190}};
     for (const auto& [column, width] : widths)
         grid->setColumnWidth(column, width);
     layout->addWidget(grid, 1);
@@ -244,7 +244,7 @@ TFExtrato::TFExtrato(const Ofx::Statement& statement, QWidget* parent)
     connect(btnCriar, &QPushButton::clicked, this, &TFExtrato::btnCriarClick);
     connect(btnFechar, &QPushButton::clicked, this, &QDialog::accept);
 
-    resize(1240, 640);
+    resize(1260, 640);
     refreshSummary();
 }
 
