@@ -23,19 +23,12 @@ enum class Style {
     Xml          // 2.x, UTF-8
 };
 
-inline QByteArray cp1252(const QString& text) {
-    QByteArray bytes;
-    for (QChar c : text)
-        bytes += c.unicode() < 256 ? char(c.unicode()) : '?';  // what these tests use
-    return bytes;
-}
-
 inline QByteArray statement(const QList<Line>& lines, Style style = Style::Sgml,
                             const QByteArray& currency = "BRL") {
     const bool xml = style == Style::Xml;
     const bool closed = style != Style::Sgml;
     auto text = [&](const QString& s) {
-        if (!xml) return cp1252(s);
+        if (!xml) return s.toLatin1();  // Windows-1252 for every letter used here
         QString escaped = s;
         escaped.replace(QLatin1Char('&'), QStringLiteral("&amp;"))
             .replace(QLatin1Char('<'), QStringLiteral("&lt;"));
