@@ -26,6 +26,7 @@
 #include "Database.h"
 #include "Dialogs.h"
 #include "EditorKit.h"
+#include "Extrato.h"
 #include "Filler.h"
 #include "NameLists.h"
 #include "Numbering.h"
@@ -515,6 +516,12 @@ QWidget* LedgerWindow::buildSearchTab() {
     controls_.insert(QStringLiteral("SpeedButton9"), SpeedButton9);
     connect(SpeedButton9, &QPushButton::clicked, this, &LedgerWindow::imprimirClick);
     buttons->addWidget(SpeedButton9, i / 4, i % 4);
+    ++i;
+    auto* importar =
+        Skin::pushButton(QStringLiteral("Importar Extrato"), QStringLiteral("btnImportarExtrato"), page);
+    controls_.insert(QStringLiteral("btnImportarExtrato"), importar);
+    connect(importar, &QPushButton::clicked, this, &LedgerWindow::importarExtratoClick);
+    buttons->addWidget(importar, i / 4, i % 4);
     top->addLayout(buttons, 1);
 
     auto* group = new QGroupBox(QStringLiteral("Filtros (Data Vencimento)"), page);
@@ -1078,6 +1085,18 @@ void LedgerWindow::Retirardata() {
         ledger->post();
     });
     PgNaoPg();
+}
+
+// ---- Bank statement
+
+void LedgerWindow::importarExtratoClick() {
+    if (!guarded(this, [this] { ledger->checkBrowseMode(); })) return;
+    if (!Extrato::importar(this)) return;
+    // The statement settled or added bills of either ledger behind this window's views.
+    guarded(this, [this] { ledger->refresh(); });
+    totalizar();
+    Aviso();
+    Aviso_Total();
 }
 
 // ---- Listing

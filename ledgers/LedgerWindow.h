@@ -82,6 +82,9 @@ public:
     Report::Layout QuickRep1() const;
     void imprimirClick();
 
+    // Bank statement: "Importar Extrato" on the search tab
+    void importarExtratoClick();
+
     // Settling
     void settleClick();
     virtual void IncluiData() = 0;

@@ -8,6 +8,7 @@ packages=(
     libsqlite3-dev sqlite3
     fonts-liberation poppler-utils
     librsvg2-bin dpkg-dev file xvfb xauth x11-utils
+    libofx-dev
 )
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
