@@ -165,11 +165,14 @@ void Updater::fetchProgram() {
         }
         hash_.addData(chunk);
         received_ += chunk.size();
-    });
-    connect(reply_, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+        // Told on every arrival: the network's own progress signal is held back for a tenth of a second
+        // after each one, so a burst followed by silence would never be shown.
         armStallTimer();
-        emit progress(received, total < 0 ? 0 : total);
+        const qint64 total = reply_->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        emit progress(received_, qMax<qint64>(0, total));
     });
+    // Headers and error pages count as signs of life too.
+    connect(reply_, &QNetworkReply::downloadProgress, this, [this] { armStallTimer(); });
     connect(reply_, &QNetworkReply::finished, this, &Updater::programArrived);
 }
 

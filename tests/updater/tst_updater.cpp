@@ -302,6 +302,25 @@ private slots:
         QVERIFY(readAll(target() + ".anterior") == kOldProgram);
     }
 
+    // Half the file arrives in one burst, then the server goes quiet: the label says so while it waits.
+    void progressShownWhileTheServerStalls() {
+        http_->enqueue(404, "");
+        LocalHttpServer::Response burst;
+        burst.raw = "HTTP/1.1 200 OK\r\nContent-Length: 1234567\r\n\r\n" + randomBytes(617283);
+        burst.keepOpen = true;
+        http_->enqueue(burst);
+        window_->options().stallTimeoutMs = 600000;
+        QSignalSpy ended(window_.get(), &TFatualizar::updateEnded);
+        QTest::mouseClick(window_->BtnAtualizar, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(window_->Label1->text(),
+                                  QString("Baixando: 617.283 de 1.234.567 total de bytes"), 20000);
+        QVERIFY(ended.isEmpty());
+        http_.reset();  // the connection drops
+        QVERIFY(ended.wait(20000));
+        QCOMPARE(ended.first().first().toBool(), false);
+        QVERIFY(readAll(target()) == kOldProgram);
+    }
+
     void openNowPrefersTheProgramBesideTheUpdater() {
 #ifdef Q_OS_UNIX
         QTemporaryDir elsewhere;
