@@ -1,5 +1,7 @@
 #include "PictureFile.h"
 
+#include <QCache>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLocale>
@@ -20,6 +22,12 @@ constexpr qint64 kWholeDecodeMegabytes = 2048;
 
 bool isVector(const QByteArray& format) {
     return format.startsWith("svg");  // drawn at any size from a few bytes
+}
+
+// Pictures read lately, as read: a large logo is read once, not for every receipt printed.
+QCache<QString, QImage>& lately() {
+    static QCache<QString, QImage> cache(64 * 1024);  // kilobytes
+    return cache;
 }
 
 QSize scaledFor(const QSize& size, const QSize& place, Qt::AspectRatioMode mode) {
@@ -46,6 +54,19 @@ PictureFile readPictureFile(const QString& path, const QByteArray& format, const
         return result;
     }
     result.bytes = info.size();
+    const QString key = QStringLiteral("%1|%2|%3|%4x%5|%6|%7")
+                            .arg(info.absoluteFilePath())
+                            .arg(info.lastModified().toMSecsSinceEpoch())
+                            .arg(result.bytes)
+                            .arg(place.width())
+                            .arg(place.height())
+                            .arg(int(mode))
+                            .arg(QString::fromLatin1(format));
+    if (const QImage* known = lately().object(key)) {
+        result.image = *known;
+        result.claimed = QImageReader(path, format).size();
+        return result;
+    }
 
     auto open = [&] {
         auto reader = std::make_unique<QImageReader>(path, format);
@@ -90,6 +111,7 @@ PictureFile readPictureFile(const QString& path, const QByteArray& format, const
         return result;
     }
     result.image = image;
+    lately().insert(key, new QImage(image), qMax<qsizetype>(1, image.sizeInBytes() / 1024));
     return result;
 }
 
