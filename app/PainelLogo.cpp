@@ -20,6 +20,9 @@
 
 namespace {
 
+// The most points a picture may have to be shown beside the list as it is picked.
+constexpr qint64 kPreviewPoints = 70'000'000;
+
 TPainelLogo::FileChooser& fileChooser() {
     static TPainelLogo::FileChooser chooser;
     return chooser;
@@ -166,7 +169,7 @@ QString TPainelLogo::chooseFile(QWidget* parent) {
     QFileDialog dialog(parent, QStringLiteral("Abrir"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.resize(820, 480);
+    dialog.resize(980, 520);
     dialog.setNameFilters({pictureFilter(), QStringLiteral("Todos os arquivos (*)")});
     // The chosen picture shows beside the list before it is taken.
     auto* preview = new QLabel(&dialog);
@@ -176,6 +179,13 @@ QString TPainelLogo::chooseFile(QWidget* parent) {
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
         grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
     QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& name) {
+        // A picture of very many points takes seconds to read even scaled: a click in the list does not wait
+        // for it (it can still be chosen).
+        const QSize size = QImageReader(name).size();
+        if (size.isValid() && qint64(size.width()) * size.height() > kPreviewPoints) {
+            preview->clear();
+            return;
+        }
         const Report::PictureFile read = Report::readPictureFile(name, QByteArray(), preview->size());
         if (read.image.isNull())
             preview->clear();
