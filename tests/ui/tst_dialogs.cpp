@@ -2,13 +2,18 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 
 #include "NameLists.h"
+#include "Skin.h"
 #include "Unpagar.h"
 #include "WindowFixture.h"
 
@@ -96,6 +101,42 @@ private slots:
         QCOMPARE(int(seen.icon), icon);
         QCOMPARE(seen.title, title);
         QCOMPARE(seen.buttons, buttons);
+    }
+
+    // The toolkit's file dialog, as the program shows it: no English left in its columns.
+    void fileDialogSpeaksPortuguese() {
+        Skin::apply(*qApp);
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkdir("notas"));
+        QFile file(folder.filePath("logo.png"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(3000, 'x'));
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(
+            file.setFileTime(QDateTime(QDate(2024, 12, 9), QTime(15, 9)), QFileDevice::FileModificationTime));
+        file.close();
+        QFileDialog dialog(nullptr, "Abrir", folder.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setViewMode(QFileDialog::Detail);
+        dialog.show();
+        auto* details = dialog.findChild<QTreeView*>("treeView");
+        QVERIFY(details);
+        QTRY_COMPARE(details->model()->rowCount(details->rootIndex()), 2);
+        QStringList rows;
+        for (int row = 0; row < 2; ++row) {
+            QStringList cells;
+            for (int column = 0; column < 4; ++column)
+                cells << details->model()->index(row, column, details->rootIndex()).data().toString();
+            rows << cells.join(" | ");
+        }
+        rows.sort();
+        // The file's type is the system's own description of it; the rest is the program's.
+        const QStringList cells = rows.first().split(" | ");
+        QCOMPARE(cells.value(1), QString("2,93 KiB"));
+        QCOMPARE(cells.value(3), QString("09/12/2024 15:09"));
+        QVERIFY2(rows.last().startsWith("notas |  | Pasta | "), qPrintable(rows.last()));
+        QCOMPARE(QCoreApplication::translate("QAbstractFileIconProvider", "Drive"), QString("Unidade"));
     }
 
     // The name lists' "Registro" question, asked by the payables window itself.
