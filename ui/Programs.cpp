@@ -140,7 +140,7 @@ QString notAProgram(const QByteArray& head, const ProgramKind& kind) {
     const quint16 machine = little16(head, pe + 4);
     const quint16 characteristics = little16(head, pe + 22);
     if (!(characteristics & 0x0002) || (characteristics & 0x2000))
-        return notExecutable;  // an image, not a DLL
+        return notExecutable;  // an executable image, not a library
     if (kind.machine != 0 && machine != kind.machine) return otherProcessor;
     return QString();
 }

@@ -104,7 +104,7 @@ public:
 
 bool Skin::loadTranslations(QCoreApplication& app) {
     // The toolkit's own dialogs (file, print, standard buttons) speak Portuguese whatever the machine's
-    // locale; the program's own translations, asked first, fill what those leave in English.
+    // locale; the program's own translations fill what those leave in English.
     auto* translator = new QTranslator(&app);
     const bool loaded =
         translator->load(QStringLiteral("qtbase_pt_BR"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
