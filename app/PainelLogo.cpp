@@ -15,12 +15,13 @@
 #include "DataError.h"
 #include "Dialogs.h"
 #include "EditorKit.h"
+#include "PictureFile.h"
 #include "Table.h"
 
 namespace {
 
-// Larger pictures would take hundreds of megabytes to show and never fit the screen anyway.
-const qint64 kMaxPixels = 40'000'000;
+// The most points a picture may have to be shown beside the list as it is picked.
+constexpr qint64 kPreviewPoints = 70'000'000;
 
 TPainelLogo::FileChooser& fileChooser() {
     static TPainelLogo::FileChooser chooser;
@@ -128,7 +129,7 @@ void TPainelLogo::BtnPadraoClick() {
         Dialogs::current().message(window(), QStringLiteral("Reinicie o programa para validar o comando!"));
 }
 
-bool TPainelLogo::loadPicture(const QString& path, QPixmap* picture, QString* error) {
+bool TPainelLogo::loadPicture(const QString& path, const QSize& place, QPixmap* picture, QString* error) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     auto fail = [&](const QString& reason) {
         *error = QStringLiteral(
@@ -143,20 +144,20 @@ bool TPainelLogo::loadPicture(const QString& path, QPixmap* picture, QString* er
     if (suffix.isEmpty() || !QImageReader::supportedImageFormats().contains(suffix.toLatin1()))
         return fail(QStringLiteral("a extensão \"%1\" não é de um formato de imagem conhecido")
                         .arg(suffix.isEmpty() ? QStringLiteral("(nenhuma)") : suffix));
-    QImageReader reader(path, suffix.toLatin1());
-    reader.setAutoDetectImageFormat(false);
-    const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPixels)
-        return fail(
-            QStringLiteral("a imagem é grande demais (%1 × %2 pontos)").arg(size.width()).arg(size.height()));
-    QImage image;
-    if (!reader.read(&image)) {
-        return fail(reader.error() == QImageReader::FileNotFoundError
-                        ? QStringLiteral("o arquivo não pode ser aberto")
-                        : QStringLiteral("o arquivo não é uma imagem %1 válida").arg(suffix.toUpper()));
+    const Report::PictureFile read = Report::readPictureFile(path, suffix.toLatin1(), place);
+    switch (read.problem) {
+        case Report::PictureFile::Problem::None:
+            *picture = QPixmap::fromImage(read.image);
+            return true;
+        case Report::PictureFile::Problem::Missing:
+            return fail(QStringLiteral("o arquivo não existe"));
+        case Report::PictureFile::Problem::Unreadable:
+            return fail(QStringLiteral("o arquivo não pode ser lido"));
+        case Report::PictureFile::Problem::NotAPicture:
+            return fail(QStringLiteral("o arquivo não é uma imagem %1 válida").arg(suffix.toUpper()));
+        default:
+            return fail(Report::sizeProblem(read));
     }
-    *picture = QPixmap::fromImage(image);
-    return true;
 }
 
 void TPainelLogo::setFileChooser(FileChooser chooser) {
@@ -168,7 +169,7 @@ QString TPainelLogo::chooseFile(QWidget* parent) {
     QFileDialog dialog(parent, QStringLiteral("Abrir"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.resize(820, 480);
+    dialog.resize(980, 520);
     dialog.setNameFilters({pictureFilter(), QStringLiteral("Todos os arquivos (*)")});
     // The chosen picture shows beside the list before it is taken.
     auto* preview = new QLabel(&dialog);
@@ -178,14 +179,18 @@ QString TPainelLogo::chooseFile(QWidget* parent) {
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
         grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
     QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& name) {
-        QImageReader reader(name);
-        const QSize size = reader.size();
-        if (size.isValid() && qint64(size.width()) * size.height() <= kMaxPixels) {
-            reader.setScaledSize(size.scaled(preview->size(), Qt::KeepAspectRatio));
-            preview->setPixmap(QPixmap::fromImage(reader.read()));
-        } else {
+        // A picture of very many points takes seconds to read even scaled: a click in the list does not wait
+        // for it (it can still be chosen).
+        const QSize size = QImageReader(name).size();
+        if (size.isValid() && qint64(size.width()) * size.height() > kPreviewPoints) {
             preview->clear();
+            return;
         }
+        const Report::PictureFile read = Report::readPictureFile(name, QByteArray(), preview->size());
+        if (read.image.isNull())
+            preview->clear();
+        else
+            preview->setPixmap(QPixmap::fromImage(read.image));
     });
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                ? dialog.selectedFiles().first()

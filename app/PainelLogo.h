@@ -5,6 +5,7 @@
 
 class DBEdit;
 class QPixmap;
+class QSize;
 class QPushButton;
 class QToolButton;
 class Table;
@@ -22,9 +23,10 @@ public:
     void BtnPadraoClick();   // "Deixar Padrão"
     void FecharClick();      // "X"
 
-    // Reads a picture file, its format chosen by its extension. False with a Portuguese explanation when the
-    // file is missing, unreadable, not a picture of that format, or too large to show.
-    static bool loadPicture(const QString& path, QPixmap* picture, QString* error);
+    // Reads a picture file, its format chosen by its extension, scaled down to fit `place` when it is larger.
+    // False with a Portuguese explanation when the file is missing, unreadable or not a picture of that
+    // format.
+    static bool loadPicture(const QString& path, const QSize& place, QPixmap* picture, QString* error);
     // The picture-file dialog: a file name, or empty when cancelled. Replaceable for tests; an empty function
     // brings back the real dialog.
     using FileChooser = std::function<QString(QWidget* parent)>;

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -49,6 +50,8 @@ namespace {
 
 const QString kCloseRequest = QStringLiteral("CLOSE");
 const int kCountdownSteps = 5;
+// A picture area smaller than this has not been laid out yet.
+const int kMinimumPlace = 50;
 
 QLabel* panelLabel(QWidget* parent, int width, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
     auto* label = new QLabel(parent);
@@ -621,9 +624,15 @@ void TFPrincipal::CarregarLogo() {
     if (!guarded(this, [this, &path] { path = Tlogo->fieldByName(QStringLiteral("End")).asString(); }) ||
         path.trimmed().isEmpty())
         return;
+    // A picture is read no larger than the area that shows it (the screen, before the window is laid out).
+    QSize place = pictureArea_->contentsRect().size();
+    if (!pictureArea_->isVisible() || place.width() < kMinimumPlace || place.height() < kMinimumPlace) {
+        const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+        place = screen ? screen->availableSize() : QSize(1920, 1080);
+    }
     QPixmap logo;
     QString error;
-    if (TPainelLogo::loadPicture(PainelLogo->DBEdit1->maskedText(), &logo, &error))
+    if (TPainelLogo::loadPicture(PainelLogo->DBEdit1->maskedText(), place, &logo, &error))
         static_cast<QLabel*>(pictureArea_)->setPixmap(logo);
     else
         showError(this, error);

@@ -364,10 +364,8 @@ Result make(const QString& dataFile, const QString& folder, const QDateTime& now
             const Options& options) {
     const QDateTime started = QDateTime::currentDateTime();
     Result result;
-    if (!QFileInfo(dataFile).isFile()) {
-        result.error = QStringLiteral("o arquivo de dados %1 não existe").arg(native(dataFile));
-        return result;
-    }
+    result.error = dataFileProblem(dataFile);
+    if (!result.error.isEmpty()) return result;
     QDir dir(folder);
     if (!dir.exists()) {
         errno = 0;
@@ -457,7 +455,14 @@ Result restore(const QString& copy, const QString& dataFile, const QString& fold
         return result;
     }
 
-    if (QFileInfo(dataFile).isFile()) {
+    // A folder where the data file belongs can't be replaced by a file.
+    if (QFileInfo(dataFile).isDir()) {
+        result.error =
+            dataFileProblem(dataFile) + QStringLiteral("; remova ou renomeie essa pasta e restaure de novo");
+        return result;
+    }
+    // An empty file holds nothing to keep.
+    if (QFileInfo(dataFile).isFile() && QFileInfo(dataFile).size() > 0) {
         const Result saved = make(dataFile, folder, now, progress, Options{false, true});
         if (saved.path.isEmpty()) {
             result.error = QStringLiteral("não foi possível guardar os dados atuais antes de restaurar (%1)")

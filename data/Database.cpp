@@ -55,6 +55,24 @@ QString dataFolderFor(const QString& programFolder) {
     return folder + kDataFolderName;
 }
 
+QString dataFileProblem(const QString& file) {
+    const QFileInfo info(file);
+    const QString where = QDir::toNativeSeparators(file);
+    if (!info.exists()) return QStringLiteral("o arquivo de dados não existe: %1").arg(where);
+    if (info.isDir())
+        return QStringLiteral(
+                   "no lugar do arquivo de dados %1 há uma pasta, e uma pasta não é um arquivo de dados")
+            .arg(where);
+    if (!info.isFile())
+        return QStringLiteral("no lugar do arquivo de dados %1 há algo que não é um arquivo comum")
+            .arg(where);
+    if (info.size() == 0)
+        return QStringLiteral(
+                   "o arquivo de dados %1 está vazio (0 bytes), e um arquivo vazio não é um arquivo de dados")
+            .arg(where);
+    return QString();
+}
+
 Database::Database(const QString& name, const QStringList& params) : name_(name), params_(params) {
     static int counter = 0;
     connectionName_ = QStringLiteral("vanteja-%1-%2").arg(name).arg(++counter);
@@ -92,13 +110,22 @@ QString Database::path() const {
 void Database::connect() {
     if (connected()) return;
     const QString folder = path();
+    if (!folder.isEmpty() && QFileInfo::exists(folder) && !QFileInfo(folder).isDir())
+        throw DataError(
+            QStringLiteral("No lugar da pasta de dados %1 há um arquivo, e um arquivo não é uma pasta. "
+                           "Remova ou renomeie esse arquivo e restaure a pasta de dados.")
+                .arg(QDir::toNativeSeparators(folder)));
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         throw DataError(
             QStringLiteral("A pasta de dados não existe: %1").arg(QDir::toNativeSeparators(folder)));
     const QString file = QDir(folder).filePath(kDataFileName);
-    if (!QFileInfo(file).isFile())
-        throw DataError(
-            QStringLiteral("O arquivo de dados não existe: %1").arg(QDir::toNativeSeparators(file)));
+    if (QString problem = dataFileProblem(file); !problem.isEmpty()) {
+        problem[0] = problem[0].toUpper();
+        // An empty file would open as a store without tables, and every table would be said to be missing.
+        if (QFileInfo::exists(file))
+            problem += QStringLiteral(". Restaure a última cópia feita pelo programa de backup.");
+        throw DataError(problem);
+    }
 
     // Records and passwords are for the owner's eyes only; the engine gives its -wal and -shm files the data
     // file's permissions. A file from an older copy is closed to others here (where the owner may do so).

@@ -25,6 +25,10 @@ void applyConnectionSettings(sqlite3* db);
 // The folder "Dados" inside a program folder.
 QString dataFolderFor(const QString& programFolder);
 
+// Why `file` can't be a data file, as a Portuguese clause naming it ("o arquivo de dados … está vazio …"):
+// it is missing, a folder, empty, or not an ordinary file. Empty when it can be opened as one.
+QString dataFileProblem(const QString& file);
+
 // A named database: a PATH parameter naming a data folder, and one connection to the data file inside it.
 // Opening a dataset connects it; disconnecting closes every dataset opened through it (they listen to
 // `closing`).

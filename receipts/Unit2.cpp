@@ -1,14 +1,14 @@
 #include "Unit2.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
+#include <QtMath>
 
 #include "DataError.h"
 #include "Database.h"
 #include "Dialogs.h"
+#include "PictureFile.h"
 #include "Table.h"
 
 using namespace Report;
@@ -171,16 +171,28 @@ QImage storedLogo() {
         return {};
     }
     if (path.isEmpty()) return {};
-    QImageReader reader(path);
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        const QString reason = QFileInfo(path).isFile()
-                                   ? QStringLiteral("o arquivo não é uma figura que o programa saiba ler")
-                                   : QStringLiteral("o arquivo não foi encontrado");
+    // Stretched to its box: a larger picture is read scaled down to what the finest print puts there.
+    const QSize place(qCeil(kLogoSize.width() * kPrintDotsPerMm),
+                      qCeil(kLogoSize.height() * kPrintDotsPerMm));
+    const PictureFile picture = readPictureFile(path, QByteArray(), place, Qt::IgnoreAspectRatio);
+    if (picture.image.isNull()) {
+        QString reason = sizeProblem(picture);
+        if (reason.isEmpty()) {
+            switch (picture.problem) {
+                case PictureFile::Problem::Missing:
+                    reason = QStringLiteral("o arquivo não foi encontrado");
+                    break;
+                case PictureFile::Problem::Unreadable:
+                    reason = QStringLiteral("o arquivo não pode ser aberto");
+                    break;
+                default:
+                    reason = QStringLiteral("o arquivo não é uma figura que o programa saiba ler");
+            }
+        }
         Dialogs::current().error(nullptr, QStringLiteral("Não foi possível ler a logomarca %1: %2.")
                                               .arg(QDir::toNativeSeparators(path), reason));
     }
-    return image;
+    return picture.image;
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 #include "Filler.h"
 
 #include <QFontMetricsF>
-#include <QImageReader>
+#include <QtMath>
 #include <limits>
 
 #include "DataError.h"
 #include "Dataset.h"
 #include "Money.h"
+#include "PictureFile.h"
 #include "Values.h"
 
 namespace Report {
@@ -303,7 +304,7 @@ private:
                 Item image;
                 image.kind = Item::Image;
                 image.rect = box;
-                image.image = pictureOf(element);
+                image.image = pictureOf(element, box.size());
                 if (!image.image.isNull()) add(image);
                 return;
             }
@@ -312,14 +313,22 @@ private:
         }
     }
 
-    QImage pictureOf(const Element& element) {
+    QImage pictureOf(const Element& element, const QSizeF& box) {
         if (!element.pictureFile.isEmpty()) {
-            QImageReader reader(element.pictureFile);
-            const QImage image = reader.read();
-            if (image.isNull())
-                throw DataError(QStringLiteral("Não foi possível ler a figura %1: %2")
-                                    .arg(element.pictureFile, reader.errorString()));
-            return image;
+            // Stretched to its box: no more points than the finest printing puts there.
+            const QSize place(qCeil(box.width() * kPrintDotsPerMm), qCeil(box.height() * kPrintDotsPerMm));
+            const PictureFile picture =
+                readPictureFile(element.pictureFile, QByteArray(), place, Qt::IgnoreAspectRatio);
+            if (picture.image.isNull()) {
+                QString reason = sizeProblem(picture);
+                if (reason.isEmpty())
+                    reason = picture.problem == PictureFile::Problem::Missing
+                                 ? QStringLiteral("o arquivo não foi encontrado")
+                                 : QStringLiteral("o arquivo não é uma figura que o programa saiba ler");
+                throw DataError(
+                    QStringLiteral("Não foi possível ler a figura %1: %2").arg(element.pictureFile, reason));
+            }
+            return picture.image;
         }
         if (!element.field.isEmpty()) {
             Dataset* dataset = element.dataset ? element.dataset : layout_.source;

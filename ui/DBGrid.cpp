@@ -20,10 +20,18 @@ void TableModel::setTable(Table* table) {
         connections_ << connect(table, &Dataset::layoutChanged, this, &TableModel::reset);
         connections_ << connect(table, &Dataset::fieldChanged, this, [this] { emit currentRowChanged(); });
         connections_ << connect(table, &Dataset::dataChanged, this, [this] { emit currentRowChanged(); });
+        // A record begun, stored or cancelled adds or takes away the row of the new record.
+        connections_ << connect(table, &Dataset::stateChanged, this, [this] {
+            if (!table_->controlsDisabled() && tableInserting() != inserting_) reset();
+        });
         connections_ << connect(this, &TableModel::currentRowChanged, this, [this] {
+            if (tableInserting() != inserting_) {
+                reset();
+                return;
+            }
             // Only the current row can have changed without a change of layout.
-            if (!table_ || !table_->active() || table_->recNo() == 0) return;
-            const int row = table_->recNo() - 1;
+            const int row = currentRow();
+            if (row < 0) return;
             cache_.remove(row);
             if (row < rowCount()) emit dataChanged(index(row, 0), index(row, columnCount() - 1));
         });
@@ -37,19 +45,31 @@ void TableModel::setColumns(const QList<Column>& columns) {
     fieldIndexes_.clear();
     for (const Column& column : columns_)
         fieldIndexes_ << (table_ ? table_->fieldIndex(column.field) : -1);
+    inserting_ = tableInserting();
     cache_.clear();
     endResetModel();
 }
 
 void TableModel::reset() {
     beginResetModel();
+    inserting_ = tableInserting();
     cache_.clear();
     endResetModel();
 }
 
+bool TableModel::tableInserting() const {
+    return table_ && table_->state() == Dataset::State::Insert;
+}
+
+int TableModel::currentRow() const {
+    if (!table_ || !table_->active()) return -1;
+    if (inserting_) return table_->recordCount();
+    return table_->recNo() - 1;
+}
+
 int TableModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !table_ || !table_->active()) return 0;
-    return table_->recordCount();
+    return table_->recordCount() + (inserting_ ? 1 : 0);
 }
 
 int TableModel::columnCount(const QModelIndex& parent) const {
@@ -59,7 +79,8 @@ int TableModel::columnCount(const QModelIndex& parent) const {
 QString TableModel::cellText(int row, int column, bool forEditing) const {
     const int field = fieldIndexes_.value(column, -1);
     if (field < 0) return {};
-    const bool editingThisRow = table_->recNo() == row + 1 && (table_->state() == Dataset::State::Edit);
+    const bool editingThisRow =
+        row == currentRow() && (inserting_ || table_->state() == Dataset::State::Edit);
     QVariant value;
     if (editingThisRow) {
         value = table_->fieldValue(field);
@@ -100,7 +121,7 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
     const int field = fieldIndexes_.value(index.column(), -1);
     if (field < 0) return false;
     try {
-        if (table_->recNo() != index.row() + 1) table_->setRecNo(index.row() + 1);
+        if (index.row() != currentRow()) table_->setRecNo(index.row() + 1);
         table_->edit();
         table_->setFieldValue(field, value);
     } catch (const DataError& error) {
@@ -138,7 +159,8 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new TableModel(this
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 Table* table = model_->table();
-                if (following_ || !table || !current.isValid() || table->recNo() == current.row() + 1) return;
+                if (following_ || !table || !current.isValid() || model_->currentRow() == current.row())
+                    return;
                 // Leaving a row stores what was changed in it.
                 try {
                     table->setRecNo(current.row() + 1);
@@ -176,10 +198,11 @@ void DBGrid::setReadOnly(bool readOnly) {
 
 void DBGrid::followTable() {
     Table* table = model_->table();
-    if (!table || !table->active() || table->recNo() == 0 || table->controlsDisabled()) return;
-    if (currentIndex().row() == table->recNo() - 1) return;
+    if (!table || table->controlsDisabled()) return;
+    const int row = model_->currentRow();
+    if (row < 0 || currentIndex().row() == row) return;
     following_ = true;
-    const QModelIndex index = model_->index(table->recNo() - 1, qMax(0, currentIndex().column()));
+    const QModelIndex index = model_->index(row, qMax(0, currentIndex().column()));
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     following_ = false;
 }

@@ -8,7 +8,8 @@
 #include "Table.h"
 
 // The rows of a table view as a model: rows are read when they are shown, so a view of a million rows opens
-// and scrolls at once. The current row of the view is shown as it is being edited.
+// and scrolls at once. The current row of the view is shown as it is being edited; a record being inserted
+// is one more row, the last, until it is stored or cancelled.
 class TableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -25,6 +26,8 @@ public:
     void setColumns(const QList<Column>& columns);
     const QList<Column>& columns() const { return columns_; }
     void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    // The row of the view's current record (the record being inserted included); -1 when there is none.
+    int currentRow() const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -39,11 +42,13 @@ signals:
 private:
     QString cellText(int row, int column, bool forEditing) const;
     void reset();
+    bool tableInserting() const;
 
     QPointer<Table> table_;
     QList<Column> columns_;
     QList<int> fieldIndexes_;
     bool readOnly_ = false;
+    bool inserting_ = false;  // what the rows were counted with
     mutable QHash<int, QVector<QVariant>> cache_;
     QList<QMetaObject::Connection> connections_;
 };

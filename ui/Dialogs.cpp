@@ -61,7 +61,8 @@ void WidgetDialogs::message(QWidget* parent, const QString& text) {
 }
 
 bool WidgetDialogs::question(QWidget* parent, const QString& text, const QString& caption) {
-    return ask(parent, QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No) ==
+    // A question with a caption of its own is a plain box: its caption says what it is about, no icon does.
+    return ask(parent, QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
 }
 

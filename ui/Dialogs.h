@@ -24,7 +24,8 @@ public:
     virtual void confirmed(QWidget* parent, const QString& text) = 0;
     // A plain message with the program's title.
     virtual void message(QWidget* parent, const QString& text) = 0;
-    // A Yes/No question with a caption of its own ("Confirmação", "Exclusão", "Registro", "Erro").
+    // A Yes/No question with a caption of its own ("Confirmação", "Exclusão", "Registro", "Erro") and no
+    // icon.
     virtual bool question(QWidget* parent, const QString& text, const QString& caption) = 0;
     // An input box; false when cancelled, `value` holding the initial and then the typed text.
     virtual bool input(QWidget* parent, const QString& caption, const QString& prompt, QString& value) = 0;

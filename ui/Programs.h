@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class QCoreApplication;
@@ -15,6 +16,19 @@ QString locate(const QString& name);
 // Starts the program without arguments in a normal window and does not wait for it. A program that cannot be
 // found or started gives false and nothing else.
 bool start(const QString& name);
+
+// The kind of program file a computer runs: its executable format and the processor it is built for.
+struct ProgramKind {
+    enum class Format { Elf, Pe };  // Linux and the like; Windows
+    Format format;
+    quint16 machine;   // ELF e_machine, or PE Machine
+    bool wide = true;  // 64-bit
+};
+// The kind this program itself is.
+ProgramKind thisComputer();
+// Why a file whose first bytes are `head` (64 KB are enough) is not a program of that kind, as a Portuguese
+// clause ("o arquivo recebido é uma página da internet, não o programa"); empty when it is one.
+QString notAProgram(const QByteArray& head, const ProgramKind& kind = thisComputer());
 
 // The name the running main program listens under for close requests. Clients resolve it only here.
 QString mainProgramServerName();

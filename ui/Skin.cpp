@@ -1,7 +1,12 @@
 #include "Skin.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFont>
+#include <QHash>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QLibraryInfo>
 #include <QLinearGradient>
 #include <QLocale>
@@ -9,6 +14,7 @@
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QTranslator>
+#include <QTreeView>
 
 QString Skin::styleSheet() {
     return QStringLiteral(R"(
@@ -35,21 +41,92 @@ QLabel#loginHeading { font-weight: bold; }
 )");
 }
 
-bool Skin::loadTranslations(QCoreApplication& app) {
-    // The toolkit's own dialogs (file, print, standard buttons) speak Portuguese whatever the machine's
-    // locale.
-    auto* translator = new QTranslator(&app);
-    if (!translator->load(QStringLiteral("qtbase_pt_BR"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
+namespace {
+
+// The texts the toolkit shows that its own Portuguese translations leave in English.
+class ProgramTranslations : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char*, int) const override {
+        static const QHash<QByteArray, QString> texts = {
+            // The type column and the places of the file dialog.
+            {"Folder", QStringLiteral("Pasta")},
+            {"File Folder", QStringLiteral("Pasta de arquivos")},
+            {"Drive", QStringLiteral("Unidade")},
+        };
+        static const QByteArrayList contexts = {"QAbstractFileIconProvider", "QFileIconProvider",
+                                                "QFileSystemModel"};
+        if (!contexts.contains(QByteArray(context))) return QString();
+        return texts.value(QByteArray(sourceText));
+    }
+};
+
+// The file dialog's size and date columns, which the toolkit writes in the machine's own language, in
+// Brazilian form.
+class BrazilianFileColumns : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (role == Qt::DisplayRole && files && (index.column() == 1 || index.column() == 3)) {
+            const QModelIndex source = mapToSource(index);
+            const QLocale brazil(QLocale::Portuguese, QLocale::Brazil);
+            if (index.column() == 3)
+                return brazil.toString(files->lastModified(source), QLocale::ShortFormat);
+            if (!files->isDir(source)) return brazil.formattedDataSize(files->size(source));
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
+// Gives every file dialog of the program the Brazilian columns, with room for their texts.
+class FileDialogs : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show) return false;
+        auto* dialog = qobject_cast<QFileDialog*>(watched);
+        auto* details = dialog ? dialog->findChild<QTreeView*>(QStringLiteral("treeView")) : nullptr;
+        if (!details || dialog->proxyModel()) return false;
+        dialog->setProxyModel(new BrazilianFileColumns(dialog));
+        // The name takes the room the size, type and date leave, so that all four stay in view.
+        const int least[] = {0, 80, 120, 110};
+        for (int column = 1; column < 4; ++column)
+            if (details->columnWidth(column) < least[column]) details->setColumnWidth(column, least[column]);
+        details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        details->header()->setStretchLastSection(false);
         return false;
     }
-    app.installTranslator(translator);
-    return true;
+};
+
+}  // namespace
+
+bool Skin::loadTranslations(QCoreApplication& app) {
+    // The toolkit's own dialogs (file, print, standard buttons) speak Portuguese whatever the machine's
+    // locale; the program's own translations fill what those leave in English.
+    auto* translator = new QTranslator(&app);
+    const bool loaded =
+        translator->load(QStringLiteral("qtbase_pt_BR"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    if (loaded)
+        app.installTranslator(translator);
+    else
+        delete translator;
+    if (!app.findChild<QTranslator*>(QStringLiteral("programTranslations"), Qt::FindDirectChildrenOnly)) {
+        auto* own = new ProgramTranslations(&app);
+        own->setObjectName(QStringLiteral("programTranslations"));
+        app.installTranslator(own);
+    }
+    return loaded;
 }
 
 void Skin::apply(QApplication& app) {
     loadTranslations(app);
+    if (!app.findChild<QObject*>(QStringLiteral("fileDialogs"), Qt::FindDirectChildrenOnly)) {
+        auto* fileDialogs = new FileDialogs(&app);
+        fileDialogs->setObjectName(QStringLiteral("fileDialogs"));
+        app.installEventFilter(fileDialogs);
+    }
     // Dates and numbers the toolkit shows by itself (the file dialog's columns) are Brazilian too.
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

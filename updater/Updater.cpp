@@ -10,9 +10,13 @@
 #include <QNetworkRequest>
 #include <QSaveFile>
 
+#include "Programs.h"
+
 namespace {
 
 const QByteArray kCloseRequest = "CLOSE";
+// The start of the file that tells what kind of file it is.
+constexpr qsizetype kHeadBytes = 64 * 1024;
 
 QString hostOf(const QUrl& url) {
     return url.port() > 0 ? QStringLiteral("%1:%2").arg(url.host()).arg(url.port()) : url.host();
@@ -79,6 +83,7 @@ void Updater::start() {
     running_ = true;
     stalled_ = false;
     received_ = 0;
+    head_.clear();
     writeError_.clear();
     expectedSha256_.clear();
     hash_.reset();
@@ -164,12 +169,16 @@ void Updater::fetchProgram() {
             return;
         }
         hash_.addData(chunk);
+        if (head_.size() < kHeadBytes) head_ += chunk.left(kHeadBytes - head_.size());
         received_ += chunk.size();
-    });
-    connect(reply_, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+        // Told on every arrival: the network's own progress signal is held back for a tenth of a second
+        // after each one, so a burst followed by silence would never be shown.
         armStallTimer();
-        emit progress(received, total < 0 ? 0 : total);
+        const qint64 total = reply_->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        emit progress(received_, qMax<qint64>(0, total));
     });
+    // Headers and error pages count as signs of life too.
+    connect(reply_, &QNetworkReply::downloadProgress, this, [this] { armStallTimer(); });
     connect(reply_, &QNetworkReply::finished, this, &Updater::programArrived);
 }
 
@@ -202,6 +211,12 @@ void Updater::programArrived() {
         fail(
             QStringLiteral("o servidor não informou o tamanho do arquivo nem sua soma de verificação, e "
                            "não há como saber se ele chegou inteiro"));
+        return;
+    }
+    // A server can answer with success and the announced length and still send no program (an error page):
+    // only a program this computer runs replaces the one installed.
+    if (const QString notProgram = Programs::notAProgram(head_); !notProgram.isEmpty()) {
+        fail(notProgram);
         return;
     }
     if (!expectedSha256_.isEmpty() && hash_.result() != expectedSha256_) {

@@ -33,9 +33,9 @@ struct UpdateOptions {
 
 // Replaces the program file by a new copy from the update address. The file is only ever replaced by a
 // complete download: it is written beside the program under a temporary name and renamed over it once the
-// server answered with success, the byte count matches the size announced and, when the server offers one,
-// the ".sha256" of the address matches. The old file is kept as "<program>.anterior". Asynchronous: the
-// caller's event loop runs during the transfer.
+// server answered with success, the byte count matches the size announced, the file is a program this
+// computer runs and, when the server offers one, the ".sha256" of the address matches. The old file is kept
+// as "<program>.anterior". Asynchronous: the caller's event loop runs during the transfer.
 class Updater : public QObject {
     Q_OBJECT
 public:
@@ -73,6 +73,7 @@ private:
     QTimer closeTimer_;
     QCryptographicHash hash_{QCryptographicHash::Sha256};
     QByteArray expectedSha256_;
+    QByteArray head_;  // the first bytes received
     qint64 received_ = 0;
     bool stalled_ = false;
     bool running_ = false;

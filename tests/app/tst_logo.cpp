@@ -13,6 +13,7 @@
 
 #include "DataControls.h"
 #include "PainelLogo.h"
+#include "SolidPng.h"
 #include "U_Principal.h"
 #include "WindowFixture.h"
 
@@ -214,27 +215,46 @@ private slots:
         QCOMPARE(storedPath(), path);
     }
 
-    // Big pictures: a 50 MB bitmap shows; one whose size would take gigabytes is refused before it is read.
+    // Big pictures show, read scaled down to the picture area; one whose header claims a size its file can't
+    // hold is refused before it is read.
+    void bigPictures_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("50 MB bitmap") << "bmp";
+        QTest::newRow("8000 x 8000 PNG") << "png";
+        QTest::newRow("8000 x 8000 PNG with a palette") << "palette";
+    }
     void bigPictures() {
-        const QString bitmap = file("grande.bmp");
-        QImage big(4100, 4100, QImage::Format_RGB888);
-        big.fill(Qt::blue);
-        QVERIFY(big.save(bitmap));
-        QVERIFY(QFileInfo(bitmap).size() > 50'000'000);
+        QFETCH(QString, kind);
+        QString path = file("grande.png");
+        if (kind == "bmp") {
+            path = file("grande.bmp");
+            QImage big(4100, 4100, QImage::Format_RGB888);
+            big.fill(Qt::blue);
+            QVERIFY(big.save(path));
+            QVERIFY(QFileInfo(path).size() > 50'000'000);
+        } else {
+            writeFile(path, solidPng(8000, 8000, Qt::blue, kind == "palette"));
+        }
         // A PNG whose header claims 30000 × 30000 points, with hardly any data behind it.
         const QString giant = file("gigante.png");
         writeFile(giant, pngClaiming(30000, 30000));
 
-        addRow("logo", {{"End", bitmap}});
+        addRow("logo", {{"End", path}});
         start();
-        QCOMPARE(shownSize(), QSize(4100, 4100));
-        QVERIFY(dialogs_->calls.isEmpty());
+        QVERIFY2(dialogs_->calls.isEmpty(), qPrintable(dialogs_->lastText()));
+        const QSize shown = shownSize();
+        const QSize area = principal_->pictureArea()->contentsRect().size();
+        QVERIFY2(shown.width() == shown.height() && shown.width() > 0 && shown.width() <= area.width() &&
+                     shown.height() <= area.height(),
+                 qPrintable(QStringLiteral("%1 x %2").arg(shown.width()).arg(shown.height())));
+        QCOMPARE(picture()->pixmap().toImage().pixelColor(shown.width() / 2, shown.height() / 2),
+                 QColor(Qt::blue));
         openPanel();
         chooserAnswers_ << giant;
         QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
         QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
         QVERIFY2(dialogs_->lastText().contains("grande demais"), qPrintable(dialogs_->lastText()));
-        QCOMPARE(shownSize(), QSize(4100, 4100));
+        QCOMPARE(shownSize(), shown);
     }
 
     // At start a bad stored path is reported, the built-in picture stays and the login follows as usual.

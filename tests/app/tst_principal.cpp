@@ -487,6 +487,10 @@ private slots:
         QTest::newRow("no folder") << "folder" << QString::fromUtf8("A pasta de dados não existe");
         QTest::newRow("no file") << "file" << QString::fromUtf8("O arquivo de dados não existe");
         QTest::newRow("no table") << "table" << QString::fromUtf8("A tabela 'tbreceber' não existe");
+        QTest::newRow("empty file") << "empty"
+                                    << QString::fromUtf8("um arquivo vazio não é um arquivo de dados");
+        QTest::newRow("folder in place of the file")
+            << "folder as file" << QString::fromUtf8("há uma pasta, e uma pasta não é um arquivo de dados");
         QTest::newRow("not data") << "not data"
                                   << QString::fromUtf8(
                                          "não é um arquivo de dados do Vanteja ou está danificado");
@@ -503,17 +507,19 @@ private slots:
             sqlite3_exec(db, "DROP TABLE tbreceber", nullptr, nullptr, nullptr);
             sqlite3_close(db);
         }
-        if (damage == "not data") {
+        if (damage == "not data" || damage == "empty") {
             QFile file(data_->dataFile());
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(4096, 'x'));
+            if (damage == "not data") file.write(QByteArray(4096, 'x'));
         }
+        if (damage == "folder as file")
+            QVERIFY(QFile::remove(data_->dataFile()) && QDir().mkpath(data_->dataFile()));
         const int status = startVanteja(*qApp, false);
         QVERIFY(status != 0);
         QCOMPARE(dialogs_->kinds(), QStringList{"error"});
         QCOMPARE(dialogs_->calls[0].caption, QString("Erro"));
         QVERIFY2(dialogs_->lastText().contains(message), qPrintable(dialogs_->lastText()));
-        if (damage == "not data")
+        if (damage == "not data" || damage == "empty" || damage == "folder as file")
             QVERIFY(dialogs_->lastText().contains(QDir::toNativeSeparators(data_->dataFile())));
     }
 

@@ -128,6 +128,8 @@ private slots:
         QTest::newRow("damaged tables") << "damaged" << QString::fromUtf8("está danificado");
         QTest::newRow("not a database") << "garbage" << QString::fromUtf8("está danificado");
         QTest::newRow("no data file") << "missing" << QString::fromUtf8("não existe");
+        QTest::newRow("empty data file") << "empty" << QString::fromUtf8("está vazio (0 bytes)");
+        QTest::newRow("folder in place of the data file") << "folder" << QString::fromUtf8("há uma pasta");
         QTest::newRow("folder not writable")
             << "readonly" << QString::fromUtf8("não é possível gravar na pasta");
 #ifdef Q_OS_LINUX
@@ -142,6 +144,8 @@ private slots:
         if (kind == "damaged") overwrite(data_->dataFile(), 4096 * 6, QByteArray(4096 * 4, '\x5a'));
         if (kind == "garbage") overwrite(data_->dataFile(), 0, QByteArray(100, '\x01'));
         if (kind == "missing") QFile::remove(data_->dataFile());
+        if (kind == "empty") QVERIFY(QFile::resize(data_->dataFile(), 0));
+        if (kind == "folder") QVERIFY(QFile::remove(data_->dataFile()) && QDir().mkpath(data_->dataFile()));
         std::unique_ptr<UnwritableFolder> unwritable;
         if (kind == "readonly") {
             QFile::setPermissions(data_->programFolder(), QFile::permissions(data_->programFolder()) |
@@ -254,6 +258,30 @@ private slots:
         QVERIFY(readAll(result.path) == damaged);
         QCOMPARE(Backups::integrity(data_->dataFile()), QString("ok"));
         QVERIFY(Backups::list(backups()).first().damaged);
+    }
+
+    // An empty data file holds nothing to keep and is simply replaced; a folder in its place is named.
+    void restoreOverAnEmptyFileOrAFolder_data() {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("empty data file") << false;
+        QTest::newRow("folder in its place") << true;
+    }
+    void restoreOverAnEmptyFileOrAFolder() {
+        QFETCH(bool, folder);
+        const Backups::Result copy = Backups::make(data_->dataFile(), backups(), kNow);
+        Session::instance().clear();
+        if (folder)
+            QVERIFY(QFile::remove(data_->dataFile()) && QDir().mkpath(data_->dataFile()));
+        else
+            QVERIFY(QFile::resize(data_->dataFile(), 0));
+        const Backups::Result result = Backups::restore(copy.path, data_->dataFile(), backups(),
+                                                        kNow.addSecs(60), "vanteja-backup-test-none");
+        QCOMPARE(result.ok, !folder);
+        if (folder)
+            QVERIFY2(result.error.contains(QString::fromUtf8("há uma pasta")), qPrintable(result.error));
+        else
+            QCOMPARE(Backups::integrity(data_->dataFile()), QString("ok"));
+        QCOMPARE(Backups::list(backups()).size(), 1);
     }
 
     void windowCopiesIntoTheRememberedFolder() {

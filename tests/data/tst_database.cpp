@@ -300,7 +300,11 @@ private slots:
         QTest::newRow("table") << "table"
                                << "A tabela 'tbfornecedor' não existe";
         QTest::newRow("empty file") << "empty file"
-                                    << "A tabela 'tbfornecedor' não existe";
+                                    << "está vazio (0 bytes), e um arquivo vazio não é um arquivo de dados";
+        QTest::newRow("folder in place of the file") << "folder as file"
+                                                     << "há uma pasta, e uma pasta não é um arquivo de dados";
+        QTest::newRow("file in place of the folder") << "file as folder"
+                                                     << "há um arquivo, e um arquivo não é uma pasta";
     }
     void missingData() {
         QFETCH(QString, what);
@@ -315,10 +319,19 @@ private slots:
         } else if (what == "table") {
             SqliteFile(data_->dataFile()).exec("DROP TABLE tbfornecedor");
             missing = data_->dataFolder();
-        } else {
+        } else if (what == "empty file") {
             QFile file(data_->dataFile());
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            missing = data_->dataFolder();
+            missing = QDir::toNativeSeparators(data_->dataFile());
+        } else if (what == "folder as file") {
+            QVERIFY(QFile::remove(data_->dataFile()));
+            QVERIFY(QDir().mkpath(data_->dataFile()));
+            missing = QDir::toNativeSeparators(data_->dataFile());
+        } else {
+            QVERIFY(QDir(data_->dataFolder()).removeRecursively());
+            QFile file(data_->dataFolder());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            missing = QDir::toNativeSeparators(data_->dataFolder());
         }
 
         Table view(kAliasVantejaVs2, "tbfornecedor.db");
@@ -335,6 +348,8 @@ private slots:
 
         // Once the data is back the same view opens.
         Session::instance().database(kAliasVantejaVs2).disconnect();
+        if (what == "folder as file") QVERIFY(QDir(data_->dataFile()).removeRecursively());
+        if (what == "file as folder") QVERIFY(QFile::remove(data_->dataFolder()));
         writeDataFolder(data_->dataFolder(), true);
         view.open();
         QVERIFY(view.active());

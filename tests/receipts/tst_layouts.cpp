@@ -9,6 +9,7 @@
 #include "Filler.h"
 #include "Painter.h"
 #include "ScriptedDialogs.h"
+#include "SolidPng.h"
 #include "TempData.h"
 #include "Unit2.h"
 
@@ -637,6 +638,25 @@ private slots:
             QCOMPARE(page.pixelColor(int(mm.x() * 4), int(mm.y() * 4)), QColor(200, 0, 0));
         QVERIFY(page.pixelColor(int(187 * 4), int(250 * 4)) != QColor(200, 0, 0));
         QVERIFY(itemsOf(fill(form.QuickRep1(), labelsFor("QuickRep1")), Item::Image).isEmpty());
+    }
+
+    // A large picture is read scaled down to what the finest print puts in the logo's box.
+    void largeLogo() {
+        const QString file = QDir(data_->programFolder()).filePath("grande.png");
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(solidPng(8000, 8000, QColor(0, 120, 0)));
+        out.close();
+        addRow("logo.db", {{"End", file}});
+
+        TForm2 form(recibo_.get(), nota_.get());
+        QVERIFY2(dialogs_->calls.isEmpty(), qPrintable(dialogs_->lastText()));
+        const QImage& logo = form.QRImage5;
+        QVERIFY2(
+            logo.width() <= 32 * 600 / 25.4 + 1 && logo.height() <= 21 * 600 / 25.4 + 1 && !logo.isNull(),
+            qPrintable(QStringLiteral("%1 x %2").arg(logo.width()).arg(logo.height())));
+        QCOMPARE(logo.pixelColor(logo.width() / 2, logo.height() / 2), QColor(0, 120, 0));
+        QVERIFY(imageAt(fill(form.Quick_1Via(), labelsFor("Quick_1Via")), QRectF(148, 106, 32, 21), logo));
     }
 
     // A logo that can't be read: one error box naming the file, the default logo, and the print goes on.

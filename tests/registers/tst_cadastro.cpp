@@ -81,6 +81,13 @@ private slots:
         QTest::mouseClick(window_->SpeedButton1, Qt::LeftButton);
         QCOMPARE(window_->Tcliente->fieldByName("Codigo").asInteger(), 8);
         QCOMPARE(window_->Tcliente->indexName().toLower(), QString("bycodigo"));
+        // The list follows the new client, and goes back when it is cancelled.
+        QCOMPARE(window_->DBGrid1->tableModel()->rowCount(), 4);
+        QCOMPARE(window_->DBGrid1->currentIndex().row(), 3);
+        QTest::mouseClick(window_->SpeedButton2, Qt::LeftButton);
+        QCOMPARE(window_->DBGrid1->tableModel()->rowCount(), 3);
+        QCOMPARE(window_->DBGrid1->currentIndex().row(), window_->Tcliente->recNo() - 1);
+        QCOMPARE(window_->DBGrid1->currentIndex().data().toString(), window_->box("Nome")->text());
     }
 
     void issuerWithoutCodeIsNotTakenOver() {

@@ -61,10 +61,17 @@ private slots:
         QVERIFY(window_->btnGravar->isEnabled());
         QVERIFY(window_->box("Nome")->hasFocus());
         QCOMPARE(window_->box("Codigo")->text(), shown);
+        // The list follows the new supplier: one row more, the last, highlighted and still blank.
+        const QModelIndex fresh = window_->DBGrid1->currentIndex();
+        QCOMPARE(window_->DBGrid1->tableModel()->rowCount(), codes.size() + 1);
+        QCOMPARE(fresh.row(), codes.size());
+        QCOMPARE(fresh.siblingAtColumn(0).data().toString(), QString());
         QTest::keyClicks(window_->box("Nome"), "acme ltda");
         QTest::mouseClick(window_->btnGravar, Qt::LeftButton);
         QCOMPARE(dialogs().lastText(), kSaved);
         QCOMPARE(window_->TFornecedor->fieldByName("Nome").asString(), QString("ACME LTDA"));
+        QCOMPARE(window_->DBGrid1->tableModel()->rowCount(), codes.size() + 1);
+        QCOMPARE(window_->DBGrid1->currentIndex().siblingAtColumn(0).data().toString(), QString("ACME LTDA"));
         // The delivery column is centred.
         const QModelIndex days = window_->DBGrid1->tableModel()->index(0, 2);
         QCOMPARE(Qt::Alignment(days.data(Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask,

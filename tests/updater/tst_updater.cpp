@@ -32,6 +32,42 @@ QByteArray randomBytes(qsizetype size) {
     return bytes;
 }
 
+// A program file for this computer: the start of this test program, then random bytes.
+QByteArray programBytes(qsizetype size) {
+    QFile self(QCoreApplication::applicationFilePath());
+    if (!self.open(QIODevice::ReadOnly)) return QByteArray();
+    const QByteArray head = self.read(4096);
+    return head + randomBytes(size - head.size());
+}
+
+// The first bytes of an ELF file: 64-bit or not, its type and its processor.
+QByteArray elfHead(bool wide, quint16 type, quint16 machine) {
+    QByteArray head(64, 0);
+    head.replace(0, 4,
+                 "\x7f"
+                 "ELF");
+    head[4] = wide ? 2 : 1;
+    head[5] = 1;  // little-endian
+    head[6] = 1;
+    head[16] = char(type);
+    head[18] = char(machine & 0xff);
+    head[19] = char(machine >> 8);
+    return head;
+}
+
+// The first bytes of a Windows file: "MZ", and where it points "PE\0\0", the processor and the kind of image.
+QByteArray peHead(quint16 machine, quint16 characteristics) {
+    QByteArray head(0x200, 0);
+    head.replace(0, 2, "MZ");
+    head[0x3c] = char(0x80);
+    head.replace(0x80, 4, QByteArray("PE\0\0", 4));
+    head[0x84] = char(machine & 0xff);
+    head[0x85] = char(machine >> 8);
+    head[0x96] = char(characteristics & 0xff);
+    head[0x97] = char(characteristics >> 8);
+    return head;
+}
+
 QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -154,6 +190,50 @@ private slots:
         QCOMPARE(progressText(bytes, bytes), "Baixando: " + text + " de " + text + " total de bytes");
     }
 
+    // What passes for a program of each kind of computer.
+    void programsOnly_data() {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<bool>("windows");
+        QTest::addColumn<QString>("cause");  // empty: a program
+        const quint16 x64 = 62, arm64 = 183, pe64 = 0x8664;
+        QTest::newRow("ELF executable") << elfHead(true, 2, x64) << false << "";
+        QTest::newRow("ELF placed anywhere (PIE)") << elfHead(true, 3, x64) << false << "";
+        QTest::newRow("ELF for ARM") << elfHead(true, 2, arm64) << false << "outro tipo de processador";
+        QTest::newRow("32-bit ELF") << elfHead(false, 2, 3) << false << "outro tipo de processador";
+        QTest::newRow("ELF object file")
+            << elfHead(true, 1, x64) << false << QString::fromUtf8("não é um programa executável");
+        QTest::newRow("cut ELF") << elfHead(true, 2, x64).left(12) << false
+                                 << QString::fromUtf8("não é um programa");
+        QTest::newRow("Windows program here") << peHead(pe64, 0x22) << false << "programa para Windows";
+        QTest::newRow("Windows program") << peHead(pe64, 0x22) << true << "";
+        QTest::newRow("Windows DLL") << peHead(pe64, 0x2022) << true
+                                     << QString::fromUtf8("não é um programa executável");
+        QTest::newRow("Windows on ARM") << peHead(0xaa64, 0x22) << true << "outro tipo de processador";
+        QTest::newRow("DOS program") << QByteArray("MZ") + QByteArray(200, 0) << true
+                                     << QString::fromUtf8("não é um programa");
+        QTest::newRow("Linux program on Windows") << elfHead(true, 2, x64) << true << "programa para Linux";
+        QTest::newRow("HTML page") << QByteArray("\xef\xbb\xbf  <html><body>404</body></html>") << false
+                                   << QString::fromUtf8("é uma página da internet");
+        QTest::newRow("plain text") << QByteArray("Arquivo não encontrado\r\n") << true << "é um texto";
+        QTest::newRow("noise") << QByteArray("\x01\x02\x03garbage\xff") << false
+                               << QString::fromUtf8("não é um programa");
+    }
+    void programsOnly() {
+        QFETCH(QByteArray, head);
+        QFETCH(bool, windows);
+        QFETCH(QString, cause);
+        const Programs::ProgramKind kind{
+            windows ? Programs::ProgramKind::Format::Pe : Programs::ProgramKind::Format::Elf,
+            quint16(windows ? 0x8664 : 62), true};
+        const QString found = Programs::notAProgram(head, kind);
+        if (cause.isEmpty())
+            QVERIFY2(found.isEmpty(), qPrintable(found));
+        else
+            QVERIFY2(found.contains(cause), qPrintable(found));
+        // This test program is a program for this computer.
+        QVERIFY(Programs::notAProgram(programBytes(5000)).isEmpty());
+    }
+
     void windowAtStart() {
         QCOMPARE(window_->windowTitle(), QString::fromUtf8(" Quilvex Atualização 2.0"));
         QCOMPARE(window_->size(), QSize(353, 106));
@@ -186,7 +266,7 @@ private slots:
     void completeDownload() {
         QFETCH(bool, checksum);
         QFETCH(bool, mainProgram);
-        const QByteArray program = randomBytes(1234567);
+        const QByteArray program = programBytes(1234567);
         if (checksum)
             http_->enqueue(200, sha256Line(program));
         else
@@ -227,6 +307,8 @@ private slots:
         QTest::newRow("unreadable checksum") << "badsha" << QString::fromUtf8("não é válida");
         QTest::newRow("empty file") << "empty" << QString::fromUtf8("arquivo vazio");
         QTest::newRow("size unknown") << "nosize" << QString::fromUtf8("não informou o tamanho");
+        QTest::newRow("an error page in its place")
+            << "page" << QString::fromUtf8("é uma página da internet, não o programa");
         QTest::newRow("folder not writable")
             << "readonly" << QString::fromUtf8("não é possível gravar na pasta");
         QTest::newRow("main program does not end") << "stays" << QString::fromUtf8("ainda está aberto");
@@ -234,7 +316,7 @@ private slots:
     void failedDownloadChangesNothing() {
         QFETCH(QString, kind);
         QFETCH(QString, cause);
-        const QByteArray program = randomBytes(300000);
+        const QByteArray program = programBytes(300000);
         LocalHttpServer::Response head;
         const QByteArray partial = "HTTP/1.1 200 OK\r\nContent-Length: 300000\r\n\r\n" + program.left(100000);
         std::unique_ptr<FakeMainProgram> running;
@@ -261,6 +343,9 @@ private slots:
         }
         if (kind == "badsha") http_->enqueue(200, "<html>soft 404</html>");
         if (kind == "empty") http_->enqueue(200, "");
+        if (kind == "page")
+            http_->enqueue(200, "\n<!DOCTYPE html>\n<html><head><title>Erro</title></head><body>" +
+                                    QByteArray(480, ' ') + "</body></html>\n");
         if (kind == "nosize") {
             head.raw = "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + program;
             http_->enqueue(head);
@@ -324,6 +409,25 @@ private slots:
         QCOMPARE(QDir(bin).entryList(QDir::Files), QStringList{QFileInfo(installed).fileName()});
     }
 
+    // Half the file arrives in one burst, then the server goes quiet: the label says so while it waits.
+    void progressShownWhileTheServerStalls() {
+        http_->enqueue(404, "");
+        LocalHttpServer::Response burst;
+        burst.raw = "HTTP/1.1 200 OK\r\nContent-Length: 1234567\r\n\r\n" + randomBytes(617283);
+        burst.keepOpen = true;
+        http_->enqueue(burst);
+        window_->options().stallTimeoutMs = 600000;
+        QSignalSpy ended(window_.get(), &TFatualizar::updateEnded);
+        QTest::mouseClick(window_->BtnAtualizar, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(window_->Label1->text(),
+                                  QString("Baixando: 617.283 de 1.234.567 total de bytes"), 20000);
+        QVERIFY(ended.isEmpty());
+        http_.reset();  // the connection drops
+        QVERIFY(ended.wait(20000));
+        QCOMPARE(ended.first().first().toBool(), false);
+        QVERIFY(readAll(target()) == kOldProgram);
+    }
+
     void openNowPrefersTheProgramBesideTheUpdater() {
 #ifdef Q_OS_UNIX
         QTemporaryDir elsewhere;
@@ -370,7 +474,7 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", sockets.path().toUtf8());
         const bool running = QTest::qWaitFor([&] { return Programs::mainProgramRunning(); }, 10000);
 
-        const QByteArray program = randomBytes(50000);
+        const QByteArray program = programBytes(50000);
         http_->enqueue(404, "");
         http_->enqueue(200, program);
         window_->options().serverName = Programs::mainProgramServerName();
