@@ -165,6 +165,65 @@ QVariant Query::param(const QString& name) const {
     return params_.value(name.toLower());
 }
 
+void Query::setReadOnDemand(bool on) {
+    if (on == onDemand_) return;
+    close();
+    onDemand_ = on;
+}
+
+QVariantList Query::boundValues(const TranslatedSql& translated) const {
+    QVariantList values;
+    for (const TranslatedSql::Binding& binding : translated.bindings) {
+        if (binding.param.isEmpty()) {
+            values << binding.value;
+            continue;
+        }
+        if (!params_.contains(binding.param.toLower()))
+            throw DataError(QStringLiteral("Nenhum valor para o parâmetro '%1'").arg(binding.param));
+        const QVariant value = params_.value(binding.param.toLower());
+        values << (value.typeId() == QMetaType::QString && value.toString().isEmpty() ? QVariant() : value);
+    }
+    return values;
+}
+
+QVector<QVariant> Query::readRow(const Statement& statement) const {
+    QVector<QVariant> row(columns_.size());
+    for (int c = 0; c < columns_.size(); ++c) {
+        if (typed_[c]) {
+            row[c] = statement.fieldValue(c, columns_[c].type);
+        } else {
+            row[c] = statement.value(c);
+            if (columns_[c].type == FieldType::Integer && !row[c].isNull()) row[c] = row[c].toInt();
+        }
+    }
+    return row;
+}
+
+namespace {
+
+constexpr int kPageRows = 256;
+constexpr int kPagesKept = 64;
+
+// Columns computed by the statement have no declared type: each value keeps its own, and the column takes
+// the widest seen (a whole number and a decimal make a decimal column).
+FieldType widestKind(const QVector<QVector<QVariant>>& rows, int column) {
+    int widest = 0;  // 0 nothing seen, 1 integer, 2 decimal, 3 text, 4 bytes
+    for (const auto& row : rows) {
+        const QVariant& raw = row[column];
+        const int kind = raw.isNull()                            ? 0
+                         : raw.typeId() == QMetaType::LongLong   ? 1
+                         : raw.typeId() == QMetaType::Double     ? 2
+                         : raw.typeId() == QMetaType::QByteArray ? 4
+                                                                 : 3;
+        widest = qMax(widest, kind);
+    }
+    static const FieldType kinds[] = {FieldType::Memo, FieldType::Integer, FieldType::Float, FieldType::Memo,
+                                      FieldType::Blob};
+    return kinds[widest];
+}
+
+}  // namespace
+
 void Query::open() {
     if (active()) return;
     const TranslatedSql translated = translateLocalSql(sql());
@@ -180,61 +239,59 @@ void Query::open() {
             if (!database.tableExists(tableName))
                 throw DataError(QStringLiteral("A tabela '%1' não existe nos dados (%2)")
                                     .arg(tableName, database.path()));
+        const QVariantList values = boundValues(translated);
+        // Kept for reading pages and totals; a closing semicolon would end the statement they wrap it in.
+        sql_ = translated.sql.trimmed();
+        while (sql_.endsWith(QLatin1Char(';')))
+            sql_ = sql_.chopped(1).trimmed();
+        values_ = values;
         Statement statement(database.handle(), translated.sql, Statement::SelectOnly);
-        for (int b = 0; b < translated.bindings.size(); ++b) {
-            const TranslatedSql::Binding& binding = translated.bindings[b];
-            if (binding.param.isEmpty()) {
-                statement.bind(b + 1, binding.value);
-                continue;
-            }
-            if (!params_.contains(binding.param.toLower()))
-                throw DataError(QStringLiteral("Nenhum valor para o parâmetro '%1'").arg(binding.param));
-            const QVariant value = params_.value(binding.param.toLower());
-            statement.bind(b + 1, value.typeId() == QMetaType::QString && value.toString().isEmpty()
-                                      ? QVariant()
-                                      : value);
-        }
+        statement.bindAll(values);
         columns_.clear();
-        for (int c = 0; c < statement.columnCount(); ++c)
+        typed_.clear();
+        for (int c = 0; c < statement.columnCount(); ++c) {
             columns_ << fieldFromSqlType(statement.columnName(c), statement.declaredType(c), FieldType::Memo);
-        // Columns computed by the statement have no declared type: each value keeps its own, and the column
-        // takes the widest seen (a whole number and a decimal make a decimal column).
-        QVector<bool> typed(columns_.size(), false);
-        for (int c = 0; c < columns_.size(); ++c)
-            typed[c] = !statement.declaredType(c).isEmpty();
-        QVector<int> widest(columns_.size(), 0);  // 0 nothing seen, 1 integer, 2 decimal, 3 text, 4 bytes
-        QVector<QVector<QVariant>> rows;
-        while (statement.step()) {
-            QVector<QVariant> row(columns_.size());
-            for (int c = 0; c < columns_.size(); ++c) {
-                if (typed[c]) {
-                    row[c] = statement.fieldValue(c, columns_[c].type);
-                    continue;
-                }
-                const QVariant raw = statement.value(c);
-                row[c] = raw;
-                const int kind = raw.isNull()                            ? 0
-                                 : raw.typeId() == QMetaType::LongLong   ? 1
-                                 : raw.typeId() == QMetaType::Double     ? 2
-                                 : raw.typeId() == QMetaType::QByteArray ? 4
-                                                                         : 3;
-                widest[c] = qMax(widest[c], kind);
-            }
-            rows.append(row);
+            typed_ << !statement.declaredType(c).isEmpty();
         }
+        QVector<QVector<QVariant>> rows;
+        if (onDemand_) {
+            // The count first, then only as many rows as the computed columns need to be typed.
+            Statement counter(database.handle(), QStringLiteral("SELECT count(*) FROM (%1)").arg(sql_),
+                              Statement::SelectOnly);
+            counter.bindAll(values);
+            count_ = counter.step() ? int(counter.int64(0)) : 0;
+            counter.reset();
+            if (typed_.contains(false))
+                while (rows.size() < kPageRows && statement.step())
+                    rows.append(readRow(statement));
+        } else {
+            while (statement.step())
+                rows.append(readRow(statement));
+            count_ = int(rows.size());
+        }
+        statement.reset();
         for (int c = 0; c < columns_.size(); ++c) {
-            if (typed[c]) continue;
-            static const FieldType kinds[] = {FieldType::Memo, FieldType::Integer, FieldType::Float,
-                                              FieldType::Memo, FieldType::Blob};
-            columns_[c].type = kinds[widest[c]];
+            if (typed_[c]) continue;
+            columns_[c].type = widestKind(rows, c);
             if (columns_[c].type == FieldType::Integer)
                 for (auto& row : rows)
                     if (!row[c].isNull()) row[c] = row[c].toInt();
         }
-        rows_ = std::move(rows);
+        if (onDemand_) {
+            if (!rows.isEmpty()) {
+                rows.resize(qMin(int(rows.size()), kPageRows));
+                pages_.insert(0, rows);
+                pageOrder_ = {0};
+            }
+        } else {
+            rows_ = std::move(rows);
+        }
     } catch (...) {
         columns_.clear();
         rows_.clear();
+        pages_.clear();
+        pageOrder_.clear();
+        count_ = 0;
         detachDatabase();
         throw;
     }
@@ -242,17 +299,98 @@ void Query::open() {
     setState(State::Browse);
     moveTo(0);
     bof_ = true;
-    eof_ = rows_.isEmpty();
+    eof_ = count_ == 0;
     notifyLayoutChanged();
     notifyDataChanged();
     emit afterOpen();
     emit afterScroll();
 }
 
+Money Query::sum(const QString& column) {
+    if (!active()) return {};
+    const int index = fieldIndex(column);
+    if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado na consulta").arg(column));
+    if (!database_) return {};
+    Statement statement(database_->handle(),
+                        QStringLiteral("SELECT money_millionths(%1) FROM (%2)")
+                            .arg(quoteIdentifier(columns_[index].name), sql_),
+                        Statement::SelectOnly);
+    statement.bindAll(values_);
+    MoneySum total;
+    if (statement.step() && !statement.isNull(0)) total.addMillionths(statement.int64(0));
+    statement.reset();
+    return total.total();
+}
+
+const QVector<QVariant>* Query::rowAt(int row) const {
+    if (row < 0 || row >= count_) return nullptr;
+    if (!onDemand_) return &rows_[row];
+    const int page = row / kPageRows;
+    auto found = pages_.constFind(page);
+    if (found == pages_.constEnd()) {
+        readPage(page);
+        found = pages_.constFind(page);
+        if (found == pages_.constEnd()) return nullptr;
+    }
+    const int offset = row % kPageRows;
+    return offset < found->size() ? &(*found)[offset] : nullptr;
+}
+
+void Query::readPage(int page) const {
+    if (!database_) return;
+    const int first = page * kPageRows;
+    if (!cursor_ || cursorRow_ != first) {
+        if (!cursor_)
+            cursor_ = std::make_unique<Statement>(
+                database_->handle(), QStringLiteral("SELECT * FROM (%1) LIMIT -1 OFFSET ?").arg(sql_),
+                Statement::SelectOnly);
+        cursor_->reset();
+        cursor_->bindAll(values_);
+        cursor_->bind(int(values_.size()) + 1, first);
+        cursorRow_ = first;
+    }
+    QVector<QVector<QVariant>> rows;
+    rows.reserve(kPageRows);
+    try {
+        while (rows.size() < kPageRows && cursor_->step())
+            rows.append(readRow(*cursor_));
+    } catch (...) {
+        releaseCursor();
+        throw;
+    }
+    cursorRow_ += int(rows.size());
+    if (rows.size() < kPageRows) releaseCursor();
+    pages_.insert(page, rows);
+    pageOrder_.removeAll(page);
+    pageOrder_.append(page);
+    while (pageOrder_.size() > kPagesKept)
+        pages_.remove(pageOrder_.takeFirst());
+    if (cursor_ && cursorRow_ >= 0 && !releasePending_) {
+        releasePending_ = true;
+        QMetaObject::invokeMethod(
+            const_cast<Query*>(this),
+            [this] {
+                releasePending_ = false;
+                releaseCursor();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void Query::releaseCursor() const {
+    if (cursor_) cursor_->reset();
+    cursorRow_ = -1;
+}
+
 void Query::close() {
     if (!active()) return;
     emit beforeClose();
     rows_.clear();
+    pages_.clear();
+    pageOrder_.clear();
+    cursor_.reset();
+    cursorRow_ = -1;
+    count_ = 0;
     pos_ = -1;
     bof_ = eof_ = true;
     setState(State::Inactive);
@@ -262,23 +400,23 @@ void Query::close() {
 }
 
 void Query::moveTo(int pos) {
-    pos_ = rows_.isEmpty() ? -1 : qBound(0, pos, int(rows_.size()) - 1);
+    pos_ = count_ == 0 ? -1 : qBound(0, pos, count_ - 1);
 }
 
 void Query::first() {
     checkActive();
     moveTo(0);
     bof_ = true;
-    eof_ = rows_.isEmpty();
+    eof_ = count_ == 0;
     emit afterScroll();
     notifyDataChanged();
 }
 
 void Query::last() {
     checkActive();
-    moveTo(int(rows_.size()) - 1);
+    moveTo(count_ - 1);
     eof_ = true;
-    bof_ = rows_.isEmpty();
+    bof_ = count_ == 0;
     emit afterScroll();
     notifyDataChanged();
 }
@@ -287,7 +425,7 @@ void Query::next() {
     checkActive();
     if (!eof_) {
         bof_ = false;
-        if (pos_ + 1 < rows_.size())
+        if (pos_ + 1 < count_)
             moveTo(pos_ + 1);
         else
             eof_ = true;
@@ -316,7 +454,7 @@ Bookmark Query::bookmark() const {
 
 bool Query::gotoBookmark(const Bookmark& bookmark) {
     checkActive();
-    if (!bookmark.isValid() || bookmark.key >= rows_.size()) return false;
+    if (!bookmark.isValid() || bookmark.key >= count_) return false;
     moveTo(int(bookmark.key));
     bof_ = eof_ = false;
     emit afterScroll();
@@ -333,10 +471,11 @@ const FieldDef& Query::fieldDef(int index) const {
 QVariant Query::fieldValue(int index) const {
     checkActive();
     fieldDef(index);
-    return pos_ >= 0 ? rows_[pos_][index] : QVariant();
+    const QVector<QVariant>* row = rowAt(pos_);
+    return row ? row->value(index) : QVariant();
 }
 
 QVariant Query::valueAt(int row, int column) const {
-    if (row < 0 || row >= rows_.size()) return {};
-    return rows_[row].value(column);
+    const QVector<QVariant>* values = rowAt(row);
+    return values ? values->value(column) : QVariant();
 }
