@@ -40,6 +40,8 @@ TranslatedSql translateLocalSql(const QString& text) {
     int i = 0;
     QString previousWord;  // the last keyword or name seen, to know an alias after AS
     bool ordered = false;
+    bool limited = false;
+    int depth = 0;             // of parentheses
     QList<int> scannedTables;  // where a table read by FROM or JOIN ends in the SQL
     auto addTable = [&](const TableDef* table) {
         if (!out.tables.contains(table->name)) out.tables << table->name;
@@ -118,14 +120,21 @@ TranslatedSql translateLocalSql(const QString& text) {
             } else {
                 out.sql += word;
             }
-            if (word.compare(QLatin1String("order"), Qt::CaseInsensitive) == 0) ordered = true;
+            if (word.compare(QLatin1String("order"), Qt::CaseInsensitive) == 0) {
+                ordered = true;
+                if (depth == 0) out.orderByAt = int(out.sql.size() - word.size());
+            }
+            if (depth == 0 && word.compare(QLatin1String("limit"), Qt::CaseInsensitive) == 0) limited = true;
             previousWord = word;
         } else {
             out.sql += c;
+            if (c == QLatin1Char('(')) ++depth;
+            if (c == QLatin1Char(')')) --depth;
             if (!c.isSpace()) previousWord.clear();
             ++i;
         }
     }
+    if (limited) out.orderByAt = -1;
     // Without ORDER BY, rows come in the table's own order, never in the order of an index that happens to
     // hold every column asked for.
     if (!ordered)
@@ -244,6 +253,7 @@ void Query::open() {
         sql_ = translated.sql.trimmed();
         while (sql_.endsWith(QLatin1Char(';')))
             sql_ = sql_.chopped(1).trimmed();
+        unorderedSql_ = translated.orderByAt < 0 ? sql_ : translated.unordered().trimmed();
         values_ = values;
         Statement statement(database.handle(), translated.sql, Statement::SelectOnly);
         statement.bindAll(values);
@@ -255,11 +265,30 @@ void Query::open() {
         }
         QVector<QVector<QVariant>> rows;
         if (onDemand_) {
-            // The count first, then only as many rows as the computed columns need to be typed.
-            Statement counter(database.handle(), QStringLiteral("SELECT count(*) FROM (%1)").arg(sql_),
-                              Statement::SelectOnly);
+            // The count first, with the totals of the amount columns read in the same pass; then only as many
+            // rows as the computed columns need to be typed.
+            QStringList counted = {QStringLiteral("count(*)")};
+            QVector<int> amounts;
+            for (int c = 0; c < columns_.size(); ++c)
+                if (typed_[c] &&
+                    (columns_[c].type == FieldType::Float || columns_[c].type == FieldType::Currency)) {
+                    counted << QStringLiteral("money_millionths(%1)").arg(quoteIdentifier(columns_[c].name));
+                    amounts << c;
+                }
+            Statement counter(
+                database.handle(),
+                QStringLiteral("SELECT %1 FROM (%2)").arg(counted.join(QStringLiteral(", ")), unorderedSql_),
+                Statement::SelectOnly);
             counter.bindAll(values);
-            count_ = counter.step() ? int(counter.int64(0)) : 0;
+            count_ = 0;
+            if (counter.step()) {
+                count_ = int(counter.int64(0));
+                for (int a = 0; a < amounts.size(); ++a) {
+                    MoneySum total;
+                    total.addMillionths(counter.int64(a + 1));
+                    sums_.insert(amounts[a], total.total());
+                }
+            }
             counter.reset();
             if (typed_.contains(false))
                 while (rows.size() < kPageRows && statement.step())
@@ -291,6 +320,7 @@ void Query::open() {
         rows_.clear();
         pages_.clear();
         pageOrder_.clear();
+        sums_.clear();
         count_ = 0;
         detachDatabase();
         throw;
@@ -310,10 +340,11 @@ Money Query::sum(const QString& column) {
     if (!active()) return {};
     const int index = fieldIndex(column);
     if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado na consulta").arg(column));
+    if (sums_.contains(index)) return sums_.value(index);
     if (!database_) return {};
     Statement statement(database_->handle(),
                         QStringLiteral("SELECT money_millionths(%1) FROM (%2)")
-                            .arg(quoteIdentifier(columns_[index].name), sql_),
+                            .arg(quoteIdentifier(columns_[index].name), unorderedSql_),
                         Statement::SelectOnly);
     statement.bindAll(values_);
     MoneySum total;
@@ -388,6 +419,7 @@ void Query::close() {
     rows_.clear();
     pages_.clear();
     pageOrder_.clear();
+    sums_.clear();
     cursor_.reset();
     cursorRow_ = -1;
     count_ = 0;

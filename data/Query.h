@@ -19,6 +19,10 @@ struct TranslatedSql {
     QString sql;
     QVector<Binding> bindings;
     QStringList tables;  // stored names of the tables the statement names
+    // Where the statement's own ORDER BY begins, when nothing but the order follows it; -1 otherwise. A count
+    // or a sum over the rows leaves the order out.
+    int orderByAt = -1;
+    QString unordered() const { return orderByAt < 0 ? sql : sql.left(orderByAt); }
 };
 
 // Translates the local SQL the program writes: table names with or without extension ("tbpagar",
@@ -94,7 +98,9 @@ private:
     // go when control returns to the event loop, so no read lasts beyond the work that asked for rows.
     bool onDemand_ = false;
     QString sql_;
+    QString unorderedSql_;
     QVariantList values_;
+    QMap<int, Money> sums_;  // of the amount columns, by column, counted with the rows on open
     mutable QMap<int, QVector<QVector<QVariant>>> pages_;
     mutable QVector<int> pageOrder_;  // oldest first
     mutable std::unique_ptr<Statement> cursor_;
