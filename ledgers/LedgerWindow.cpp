@@ -169,6 +169,10 @@ QGroupBox* LedgerWindow::buildBoxes(QWidget* parent, const char* title, const QL
         } else if (b.kind == BoxKind::Combo) {
             auto* combo = new DBComboBox(group);
             combo->setEditable(true);
+            // Sized by the layout, not by its longest name: measuring a list of a hundred thousand names
+            // would keep the window from opening for seconds.
+            combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            combo->setMinimumContentsLength(20);
             combo->setCharCase(MaskEdit::CharCase::Upper);
             combo->setDataSource(ledger, field);
             widget = combo;
