@@ -1,7 +1,8 @@
 // Speed of the cash-flow window over both ledgers of 100,000 and 1,000,000 rows each, for a period of one
-// month and one of ten years: each tab's analysis with its totals, each of its statements, and the chart's
-// figures. Every statement is timed beside the sqlite3 command line running the same SQL on the same file
-// with the program's own settings, as a ratio. Figures only: nothing here fails.
+// month and one of ten years: each tab's analysis to its totals and the first screen of both lists painted,
+// the last screen of a list, each of its statements opened, and the chart's figures. Every step is timed
+// beside the sqlite3 command line running the SQL it needs (the count and total of each list, the rows on
+// screen) on the same file with the program's own settings, as a ratio. Figures only: nothing here fails.
 //   bench_fluxo [ROWS...]
 
 #include <sqlite3.h>
@@ -23,6 +24,7 @@
 #include "GraficoFluxo.h"
 #include "MaskEdit.h"
 #include "Query.h"
+#include "QueryGrid.h"
 #include "RowCounts.h"
 #include "Schema.h"
 #include "Sqlite.h"
@@ -33,6 +35,7 @@ namespace {
 
 QTextStream out(stdout);
 constexpr int kRuns = 5;
+constexpr int kScreen = 30;  // rows a list shows at once
 
 void generateLedger(sqlite3* db, const char* table, int rows, quint32 seed) {
     Statement insert(db,
@@ -97,6 +100,19 @@ QString plainSql(const QStringList& lines) {
     return sql;
 }
 
+// What a list needs to show its totals: its rows counted and summed (the program's own exact sum is not in
+// the command line; total() reads the same rows).
+QString totalsSql(const QStringList& lines) {
+    QString sql = plainSql(lines);
+    sql.truncate(sql.lastIndexOf(QStringLiteral(" order by"), -1, Qt::CaseInsensitive));
+    return QStringLiteral("SELECT count(*), total(Valor) FROM (%1)").arg(sql);
+}
+
+// The rows of one screen of a list, from a row on.
+QString screenSql(const QStringList& lines, int from) {
+    return plainSql(lines) + QStringLiteral(" LIMIT %1 OFFSET %2").arg(kScreen).arg(from);
+}
+
 // The sqlite3 command line's own timer for some statements, with the program's settings, rows written to
 // /dev/null; median of several runs of all of them.
 double cliTime(const QString& file, const QStringList& statements) {
@@ -157,11 +173,16 @@ void bench(int rows) {
                             {QStringLiteral("Analítico Não Pagas"), FluxoSql::NEntradas, FluxoSql::NSaidas}};
         for (int t = 0; t < 2; ++t) {
             const Tab& tab = tabs[t];
-            // The tab's analysis as the window runs it: both statements, the lists told, the totals.
+            // The tab's analysis as the window runs it: both statements, the totals, both lists painted.
             {
                 TFFluxo window;
+                window.show();
+                window.PageControl1->setCurrentIndex(t);
+                QApplication::processEvents();
                 MaskEdit* start = t == 0 ? window.MaskEdit5 : window.MaskEdit2;
                 MaskEdit* end = t == 0 ? window.MaskEdit6 : window.MaskEdit3;
+                QueryGrid* lists[] = {t == 0 ? window.DBGrid1 : window.DBGrid3,
+                                      t == 0 ? window.DBGrid2 : window.DBGrid4};
                 start->setMaskedText(text(period.start));
                 end->setMaskedText(text(period.end));
                 int count = 0;
@@ -170,14 +191,16 @@ void bench(int rows) {
                         window.fanalitico();
                     else
                         window.fanaliticoNpagas();
+                    for (QueryGrid* list : lists)
+                        list->viewport()->repaint();
                     count = t == 0 ? window.queryentrada->recordCount() + window.querysaida->recordCount()
                                    : window.Nentradas->recordCount() + window.Nsaidas->recordCount();
                 });
-                const QStringList statements = {
-                    plainSql(FluxoSql::lines(tab.income, period.start, period.end)),
-                    plainSql(FluxoSql::lines(tab.expense, period.start, period.end))};
-                report(QStringLiteral("%1 com totais (%L2 linhas)").arg(tab.name).arg(count), analysis,
-                       cliTime(file, statements));
+                const QStringList income = FluxoSql::lines(tab.income, period.start, period.end);
+                const QStringList expense = FluxoSql::lines(tab.expense, period.start, period.end);
+                report(QStringLiteral("%1, totais e 1ª tela (%L2 linhas)").arg(tab.name).arg(count), analysis,
+                       cliTime(file, {totalsSql(income), screenSql(income, 0), totalsSql(expense),
+                                      screenSql(expense, 0)}));
                 const double totals = timeIt([&] {
                     if (t == 0)
                         window.totalizar();
@@ -185,30 +208,55 @@ void bench(int rows) {
                         window.TotalNpagas();
                 });
                 report(QStringLiteral("  só os totais"), totals);
+                // The last screen of the left list, as the scroll bar dragged to its end shows it.
+                Query* left = t == 0 ? window.queryentrada : window.Nentradas;
+                const int from = qMax(0, left->recordCount() - kScreen);
+                QVector<double> times;
+                for (int run = 0; run < kRuns; ++run) {
+                    if (t == 0)
+                        window.fanalitico();
+                    else
+                        window.fanaliticoNpagas();
+                    QElapsedTimer timer;
+                    timer.start();
+                    lists[0]->scrollToBottom();
+                    lists[0]->viewport()->repaint();
+                    times << timer.nsecsElapsed() / 1e6;
+                }
+                const double lastScreen = median(times);
+                report(QStringLiteral("  última tela da lista da esquerda"), lastScreen,
+                       cliTime(file, {screenSql(income, from)}));
             }
             for (FluxoSql::Which which : {tab.income, tab.expense}) {
                 const QStringList lines = FluxoSql::lines(which, period.start, period.end);
                 Query query;
                 query.setDatabaseName(kAliasVantejaVs2);
+                query.setReadOnDemand(true);
                 query.setSql(lines.join(QLatin1Char('\n')));
                 const double open = timeIt([&] {
                     query.close();
                     query.open();
+                    query.sum(QStringLiteral("Valor"));
                 });
                 static const char* const names[] = {"queryentrada", "querysaida", "Nentradas", "Nsaidas"};
-                report(QStringLiteral("  %1 (%L2 linhas)").arg(names[which]).arg(query.recordCount()), open,
-                       cliTime(file, {plainSql(lines)}));
+                report(QStringLiteral("  %1 aberta, total (%L2 linhas)")
+                           .arg(names[which])
+                           .arg(query.recordCount()),
+                       open, cliTime(file, {totalsSql(lines)}));
             }
         }
         // The chart: twelve months paid up to the end's month, twelve open from it.
         const QDate month(period.end.year(), period.end.month(), 1);
         const double chart = timeIt([&] { GraficoFluxo::compute(period.end); });
-        const QDate paidFrom = month.addMonths(-11), openTo = month.addMonths(12).addDays(-1);
-        report(QStringLiteral("Gráfico (números dos 24 meses)"), chart,
-               cliTime(file, {plainSql(FluxoSql::lines(FluxoSql::Entradas, paidFrom, period.end)),
-                              plainSql(FluxoSql::lines(FluxoSql::Saidas, paidFrom, period.end)),
-                              plainSql(FluxoSql::lines(FluxoSql::NEntradas, month, openTo)),
-                              plainSql(FluxoSql::lines(FluxoSql::NSaidas, month, openTo))}));
+        QStringList monthly;
+        for (int i = 0; i < 12; ++i) {
+            const QDate paid = month.addMonths(i - 11), open = month.addMonths(i);
+            for (FluxoSql::Which which : {FluxoSql::Entradas, FluxoSql::Saidas})
+                monthly << totalsSql(FluxoSql::lines(which, paid, paid.addMonths(1).addDays(-1)));
+            for (FluxoSql::Which which : {FluxoSql::NEntradas, FluxoSql::NSaidas})
+                monthly << totalsSql(FluxoSql::lines(which, open, open.addMonths(1).addDays(-1)));
+        }
+        report(QStringLiteral("Gráfico (números dos 24 meses)"), chart, cliTime(file, monthly));
     }
     out << '\n';
     Session::instance().clear();

@@ -1,7 +1,8 @@
 // Speed of the two ledger windows over generated ledgers (100,000 and 1,000,000 rows by default): creating
 // and showing a window, a filter button with its totals, one keystroke of the incremental search, a page of
-// the grid, "Nova Saída", and the listing of 20,000 filtered rows to its first preview page. Each figure is
-// the median of a few runs, beside the sqlite3 command line's time for the same SQL on the same file.
+// the grid, "Nova Saída", the listing of 20,000 filtered rows to its first preview page, and the window
+// opened with name lists of 100,000 lines. Each figure is the median of a few runs, beside the sqlite3
+// command line's time for the same SQL on the same file.
 //   bench_ledgers [ROWS...]
 
 #include <sqlite3.h>
@@ -24,6 +25,7 @@
 #include "Dialogs.h"
 #include "Filler.h"
 #include "MaskEdit.h"
+#include "NameLists.h"
 #include "Painter.h"
 #include "PreviewDialog.h"
 #include "RowCounts.h"
@@ -215,6 +217,26 @@ void run(int rows) {
          sqliteCli(file, {QStringLiteral("SELECT * FROM tbpagar WHERE DataVencimento >= '2016-01-01' AND "
                                          "DataVencimento <= '%1' ORDER BY Codigo, Chave")
                               .arg(Values::dateToIso(Values::parseDate(to)))}));
+
+    // Name lists of 100,000 lines: the window opened, then made active again after one of its boxes.
+    pagar.reset();
+    for (const QString& list : {NameLists::kListaSaida, NameLists::kListaCredor}) {
+        QStringList names;
+        for (int i = 0; i < 100000; ++i)
+            names << QStringLiteral("CREDOR DA LISTA %1").arg(i);
+        NameLists::writeFile(NameLists::pathOf(list), names);
+    }
+    line("abrir Saídas com listas de 100.000 nomes",
+         measure([&] { pagar.reset(); },
+                 [&] {
+                     pagar = std::make_unique<Tfpagar>();
+                     pagar->show();
+                     QApplication::processEvents();
+                 }),
+         -1);
+    line("  voltar a ela de uma caixa de mensagem", measure([] {}, [&] { pagar->FormActivate(); }), -1);
+    for (const QString& list : {NameLists::kListaSaida, NameLists::kListaCredor})
+        QFile::remove(NameLists::pathOf(list));
     out << '\n';
     pagar.reset();
     receber.reset();

@@ -32,26 +32,19 @@ QVector<GraficoFluxo::Month> months(const QDate& first, int count) {
     return list;
 }
 
-// Adds the amounts of a statement's rows to the month of their date column.
-void addByMonth(QVector<GraficoFluxo::Month>& list, FluxoSql::Which which, bool income, int dateColumn) {
-    const QDate start = list.first().first;
-    const QDate end = list.last().first.addMonths(1).addDays(-1);
+// Each month's total of a statement's amounts, from the statement run over that month alone: what its list
+// would total for that month, summed by the engine from the index.
+void addByMonth(QVector<GraficoFluxo::Month>& list, FluxoSql::Which which, bool income) {
     Query query;
     query.setDatabaseName(kAliasVantejaVs2);
-    for (const QString& line : FluxoSql::lines(which, start, end))
-        query.addSql(line);
-    query.open();
-    QVector<MoneySum> sums(list.size());
-    for (int row = 0; row < query.recordCount(); ++row) {
-        const QDate date = query.valueAt(row, dateColumn).toDate();
-        const QVariant value = query.valueAt(row, 2);
-        if (!date.isValid() || value.isNull()) continue;
-        const int index = (date.year() - start.year()) * 12 + date.month() - start.month();
-        if (index < 0 || index >= list.size()) continue;
-        sums[index].add(value);
+    query.setReadOnDemand(true);
+    for (GraficoFluxo::Month& month : list) {
+        query.clearSql();
+        for (const QString& line : FluxoSql::lines(which, month.first, month.first.addMonths(1).addDays(-1)))
+            query.addSql(line);
+        query.open();
+        (income ? month.income : month.expenses) = query.sum(QStringLiteral("Valor")).centavos();
     }
-    for (int index = 0; index < list.size(); ++index)
-        (income ? list[index].income : list[index].expenses) = sums[index].total().centavos();
 }
 
 QString monthLabel(const QDate& first) {
@@ -146,11 +139,11 @@ GraficoFluxo::Figures GraficoFluxo::compute(const QDate& day) {
     const QDate month(day.year(), day.month(), 1);
     Figures figures;
     figures.paid = months(month.addMonths(-11), 12);
-    addByMonth(figures.paid, FluxoSql::Entradas, true, 1);
-    addByMonth(figures.paid, FluxoSql::Saidas, false, 1);
+    addByMonth(figures.paid, FluxoSql::Entradas, true);
+    addByMonth(figures.paid, FluxoSql::Saidas, false);
     figures.open = months(month, 12);
-    addByMonth(figures.open, FluxoSql::NEntradas, true, 0);
-    addByMonth(figures.open, FluxoSql::NSaidas, false, 0);
+    addByMonth(figures.open, FluxoSql::NEntradas, true);
+    addByMonth(figures.open, FluxoSql::NSaidas, false);
     return figures;
 }
 

@@ -20,8 +20,8 @@ public:
         QVector<Month> open;  // the month given first
     };
 
-    // Runs the window's own statements over the two spans and adds each row to its month, as the lists of
-    // that month would. Raises DataError when the data can't be read.
+    // Runs the window's own statements over each month of the two spans and takes their totals, as the lists
+    // of that month would show them. Raises DataError when the data can't be read.
     static Figures compute(const QDate& day);
 
     explicit GraficoFluxo(const Figures& figures, QWidget* parent = nullptr);

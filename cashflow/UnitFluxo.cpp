@@ -97,12 +97,9 @@ Layout listLayout(const QString& title, Query* source, const QString& dateField,
 }
 
 // The total of the third column, "Valor": a blank amount counts 0.
-Money total(const Query* query) {
-    MoneySum sum;
+Money total(Query* query) {
     if (!query->active()) return {};
-    for (int row = 0; row < query->recordCount(); ++row)
-        sum.add(query->valueAt(row, 2));
-    return sum.total();
+    return query->sum(query->fieldDef(2).name);
 }
 
 QDate periodDate(const MaskEdit* box) {
@@ -188,6 +185,8 @@ TFFluxo::TFFluxo(QWidget* parent) : QDialog(parent) {
         auto* q = new Query(this);
         q->setObjectName(QString::fromUtf8(name));
         q->setDatabaseName(kAliasVantejaVs2);
+        // A period may hold a million rows: the lists read them as they come into view.
+        q->setReadOnDemand(true);
         return q;
     };
     queryentrada = query("queryentrada");

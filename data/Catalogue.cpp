@@ -33,7 +33,7 @@ FieldDef graphic(const QString& name) {
 }
 
 IndexDef index(const QString& name, const QString& field, QStringList otherSpellings = {}) {
-    return {name, otherSpellings, field, false, false, false, {}};
+    return {name, otherSpellings, field, false, false, false, {}, {}, false};
 }
 
 const QString kSixDigits = QStringLiteral("000000");
@@ -81,6 +81,14 @@ TableDef ledger(const QString& name, bool payables) {
     for (IndexDef& index : t.indexes)
         for (const QString& field : filtered)
             if (field != index.field) index.covering << field;
+    // The cash-flow statements select by payment date in a period, or the unpaid rows (a blank payment date)
+    // by due date in a period, in that order, listing the reference and the amount: one range of this index
+    // answers each, in order, without reading the table.
+    IndexDef byPayment = index("ByDataPagamento", "DataPagamento");
+    byPayment.thenBy = "DataVencimento";
+    byPayment.covering = {"Fantasia", "Valordocumento"};
+    byPayment.statementsOnly = true;
+    t.indexes << byPayment;
     return t;
 }
 
@@ -269,18 +277,32 @@ int TableDef::keyFieldIndex() const {
 
 const IndexDef* TableDef::findIndex(const QString& indexName) const {
     for (const IndexDef& index : indexes)
-        if (index.isNamed(indexName.trimmed())) return &index;
+        if (!index.statementsOnly && index.isNamed(indexName.trimmed())) return &index;
     return nullptr;
 }
 
 const IndexDef* TableDef::indexOnField(const QString& fieldName) const {
     for (const IndexDef& index : indexes)
-        if (index.field.compare(fieldName.trimmed(), Qt::CaseInsensitive) == 0) return &index;
+        if (!index.statementsOnly && index.field.compare(fieldName.trimmed(), Qt::CaseInsensitive) == 0)
+            return &index;
     return nullptr;
 }
 
 QString TableDef::sqlIndexName(const IndexDef& index) const {
     return name + QLatin1Char('_') + index.name;
+}
+
+QString TableDef::createIndexSql(const IndexDef& index) const {
+    // The row key follows the key, so the index gives the order the views read in: key, then row key.
+    QStringList columns = {quoteIdentifier(index.field) +
+                           (index.caseInsensitive ? QStringLiteral(" COLLATE NOCASE") : QString())};
+    if (!index.thenBy.isEmpty()) columns << quoteIdentifier(index.thenBy);
+    if (!index.unique) columns << quoteIdentifier(keyField().name);
+    for (const QString& field : index.covering)
+        columns << quoteIdentifier(field);
+    return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+        .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), quoteIdentifier(sqlIndexName(index)),
+             quoteIdentifier(name), columns.join(QStringLiteral(", ")));
 }
 
 const QVector<TableDef>& Catalogue::tables() {

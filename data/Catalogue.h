@@ -33,6 +33,10 @@ struct IndexDef {
     // Further columns the store keeps in the index, after the key and the row key, so that the filters the
     // windows use on this order are answered from the index alone. They do not change the order.
     QStringList covering;
+    // A second key field, ordering the rows of one key value before the row key does.
+    QString thenBy;
+    // Kept by the store for the program's SQL statements only: no view selects it, by name or by field.
+    bool statementsOnly = false;
 
     bool isNamed(const QString& spelling) const;
 };
@@ -49,6 +53,8 @@ struct TableDef {
     const IndexDef* findIndex(const QString& indexName) const;  // by any spelling, case-insensitive
     const IndexDef* indexOnField(const QString& fieldName) const;
     QString sqlIndexName(const IndexDef& index) const;
+    // The statement that makes the index in the store.
+    QString createIndexSql(const IndexDef& index) const;
 };
 
 namespace Catalogue {

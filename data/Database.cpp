@@ -9,6 +9,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 
+#include "Catalogue.h"
 #include "DataError.h"
 #include "Money.h"
 #include "Sqlite.h"
@@ -171,9 +172,33 @@ void Database::connect() {
         Statement tables(handle_, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"));
         while (tables.step())
             knownTables_.insert(tables.text(0).toLower());
+        tables.reset();
+        addMissingIndexes();
     } catch (...) {
         disconnect();
         throw;
+    }
+}
+
+void Database::addMissingIndexes() {
+    QSet<QString> indexes;
+    Statement stored(handle_, QStringLiteral("SELECT name FROM sqlite_master WHERE type='index'"));
+    while (stored.step())
+        indexes.insert(stored.text(0).toLower());
+    stored.reset();
+    // A data file from an earlier version lacks the indexes added since. An index holds no data of its own
+    // and changes no table: the rows, and what any version of the program reads of them, stay as they are.
+    // A file that can't be changed now (read-only, busy) is simply read without it, and tried again next
+    // time.
+    for (const TableDef& table : Catalogue::tables()) {
+        if (!knownTables_.contains(table.name.toLower())) continue;
+        for (const IndexDef& index : table.indexes) {
+            if (index.primary || indexes.contains(table.sqlIndexName(index).toLower())) continue;
+            try {
+                execSql(handle_, table.createIndexSql(index));
+            } catch (const DataError&) {
+            }
+        }
     }
 }
 

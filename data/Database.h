@@ -57,6 +57,8 @@ signals:
     void closing();  // the connection is about to close: views opened through it close first
 
 private:
+    void addMissingIndexes();
+
     QString name_;
     QStringList params_;
     QString connectionName_;

@@ -134,6 +134,8 @@ TranslatedSql translateLocalSql(const QString& text) {
         between = false;
         return date;
     };
+    bool limited = false;
+    int depth = 0;             // of parentheses
     QList<int> scannedTables;  // where a table read by FROM or JOIN ends in the SQL
     auto addTable = [&](const TableDef* table) {
         if (!out.tables.contains(table->name)) out.tables << table->name;
@@ -236,10 +238,16 @@ TranslatedSql translateLocalSql(const QString& text) {
             } else if (!(comparison == Comparison::AfterField && is("not"))) {
                 comparison = Comparison::None;
             }
-            if (word.compare(QLatin1String("order"), Qt::CaseInsensitive) == 0) ordered = true;
+            if (word.compare(QLatin1String("order"), Qt::CaseInsensitive) == 0) {
+                ordered = true;
+                if (depth == 0) out.orderByAt = int(out.sql.size() - word.size());
+            }
+            if (depth == 0 && word.compare(QLatin1String("limit"), Qt::CaseInsensitive) == 0) limited = true;
             previousWord = word;
         } else {
             out.sql += c;
+            if (c == QLatin1Char('(')) ++depth;
+            if (c == QLatin1Char(')')) --depth;
             if (!c.isSpace()) {
                 previousWord.clear();
                 const bool comparisonOperator = c == u'=' || c == u'<' || c == u'>' || c == u'!';
@@ -251,6 +259,7 @@ TranslatedSql translateLocalSql(const QString& text) {
             ++i;
         }
     }
+    if (limited) out.orderByAt = -1;
     // Without ORDER BY, rows come in the table's own order, never in the order of an index that happens to
     // hold every column asked for.
     if (!ordered)
@@ -290,6 +299,69 @@ QVariant Query::param(const QString& name) const {
     return params_.value(name.toLower());
 }
 
+void Query::setReadOnDemand(bool on) {
+    if (on == onDemand_) return;
+    close();
+    onDemand_ = on;
+}
+
+QVariantList Query::boundValues(const TranslatedSql& translated) const {
+    QVariantList values;
+    for (const TranslatedSql::Binding& binding : translated.bindings) {
+        if (binding.param.isEmpty()) {
+            values << binding.value;
+            continue;
+        }
+        if (!params_.contains(binding.param.toLower()))
+            throw DataError(QStringLiteral("Nenhum valor para o parâmetro '%1'").arg(binding.param));
+        const QVariant value = params_.value(binding.param.toLower());
+        if (binding.date)
+            values << dateParameter(binding.param, value);
+        else
+            values << (value.typeId() == QMetaType::QString && value.toString().isEmpty() ? QVariant()
+                                                                                          : value);
+    }
+    return values;
+}
+
+QVector<QVariant> Query::readRow(const Statement& statement) const {
+    QVector<QVariant> row(columns_.size());
+    for (int c = 0; c < columns_.size(); ++c) {
+        if (typed_[c]) {
+            row[c] = statement.fieldValue(c, columns_[c].type);
+        } else {
+            row[c] = statement.value(c);
+            if (columns_[c].type == FieldType::Integer && !row[c].isNull()) row[c] = row[c].toInt();
+        }
+    }
+    return row;
+}
+
+namespace {
+
+constexpr int kPageRows = 256;
+constexpr int kPagesKept = 64;
+
+// Columns computed by the statement have no declared type: each value keeps its own, and the column takes
+// the widest seen (a whole number and a decimal make a decimal column).
+FieldType widestKind(const QVector<QVector<QVariant>>& rows, int column) {
+    int widest = 0;  // 0 nothing seen, 1 integer, 2 decimal, 3 text, 4 bytes
+    for (const auto& row : rows) {
+        const QVariant& raw = row[column];
+        const int kind = raw.isNull()                            ? 0
+                         : raw.typeId() == QMetaType::LongLong   ? 1
+                         : raw.typeId() == QMetaType::Double     ? 2
+                         : raw.typeId() == QMetaType::QByteArray ? 4
+                                                                 : 3;
+        widest = qMax(widest, kind);
+    }
+    static const FieldType kinds[] = {FieldType::Memo, FieldType::Integer, FieldType::Float, FieldType::Memo,
+                                      FieldType::Blob};
+    return kinds[widest];
+}
+
+}  // namespace
+
 void Query::open() {
     if (active()) return;
     const TranslatedSql translated = translateLocalSql(sql());
@@ -305,64 +377,80 @@ void Query::open() {
             if (!database.tableExists(tableName))
                 throw DataError(QStringLiteral("A tabela '%1' não existe nos dados (%2)")
                                     .arg(tableName, database.path()));
+        const QVariantList values = boundValues(translated);
+        // Kept for reading pages and totals; a closing semicolon would end the statement they wrap it in.
+        sql_ = translated.sql.trimmed();
+        while (sql_.endsWith(QLatin1Char(';')))
+            sql_ = sql_.chopped(1).trimmed();
+        unorderedSql_ = translated.orderByAt < 0 ? sql_ : translated.unordered().trimmed();
+        values_ = values;
         Statement statement(database.handle(), translated.sql, Statement::SelectOnly);
-        for (int b = 0; b < translated.bindings.size(); ++b) {
-            const TranslatedSql::Binding& binding = translated.bindings[b];
-            if (binding.param.isEmpty()) {
-                statement.bind(b + 1, binding.value);
-                continue;
-            }
-            if (!params_.contains(binding.param.toLower()))
-                throw DataError(QStringLiteral("Nenhum valor para o parâmetro '%1'").arg(binding.param));
-            const QVariant value = params_.value(binding.param.toLower());
-            if (binding.date)
-                statement.bind(b + 1, dateParameter(binding.param, value));
-            else
-                statement.bind(b + 1, value.typeId() == QMetaType::QString && value.toString().isEmpty()
-                                          ? QVariant()
-                                          : value);
-        }
+        statement.bindAll(values);
         columns_.clear();
-        for (int c = 0; c < statement.columnCount(); ++c)
+        typed_.clear();
+        for (int c = 0; c < statement.columnCount(); ++c) {
             columns_ << fieldFromSqlType(statement.columnName(c), statement.declaredType(c), FieldType::Memo);
-        // Columns computed by the statement have no declared type: each value keeps its own, and the column
-        // takes the widest seen (a whole number and a decimal make a decimal column).
-        QVector<bool> typed(columns_.size(), false);
-        for (int c = 0; c < columns_.size(); ++c)
-            typed[c] = !statement.declaredType(c).isEmpty();
-        QVector<int> widest(columns_.size(), 0);  // 0 nothing seen, 1 integer, 2 decimal, 3 text, 4 bytes
-        QVector<QVector<QVariant>> rows;
-        while (statement.step()) {
-            QVector<QVariant> row(columns_.size());
-            for (int c = 0; c < columns_.size(); ++c) {
-                if (typed[c]) {
-                    row[c] = statement.fieldValue(c, columns_[c].type);
-                    continue;
-                }
-                const QVariant raw = statement.value(c);
-                row[c] = raw;
-                const int kind = raw.isNull()                            ? 0
-                                 : raw.typeId() == QMetaType::LongLong   ? 1
-                                 : raw.typeId() == QMetaType::Double     ? 2
-                                 : raw.typeId() == QMetaType::QByteArray ? 4
-                                                                         : 3;
-                widest[c] = qMax(widest[c], kind);
-            }
-            rows.append(row);
+            typed_ << !statement.declaredType(c).isEmpty();
         }
+        QVector<QVector<QVariant>> rows;
+        if (onDemand_) {
+            // The count first, with the totals of the amount columns read in the same pass; then only as many
+            // rows as the computed columns need to be typed.
+            QStringList counted = {QStringLiteral("count(*)")};
+            QVector<int> amounts;
+            for (int c = 0; c < columns_.size(); ++c)
+                if (typed_[c] &&
+                    (columns_[c].type == FieldType::Float || columns_[c].type == FieldType::Currency)) {
+                    counted << QStringLiteral("money_millionths(%1)").arg(quoteIdentifier(columns_[c].name));
+                    amounts << c;
+                }
+            Statement counter(
+                database.handle(),
+                QStringLiteral("SELECT %1 FROM (%2)").arg(counted.join(QStringLiteral(", ")), unorderedSql_),
+                Statement::SelectOnly);
+            counter.bindAll(values);
+            count_ = 0;
+            if (counter.step()) {
+                count_ = int(counter.int64(0));
+                for (int a = 0; a < amounts.size(); ++a) {
+                    MoneySum total;
+                    total.addMillionths(counter.int64(a + 1));
+                    sums_.insert(amounts[a], total.total());
+                }
+            }
+            counter.reset();
+            if (typed_.contains(false))
+                while (rows.size() < kPageRows && statement.step())
+                    rows.append(readRow(statement));
+        } else {
+            while (statement.step())
+                rows.append(readRow(statement));
+            count_ = int(rows.size());
+        }
+        statement.reset();
         for (int c = 0; c < columns_.size(); ++c) {
-            if (typed[c]) continue;
-            static const FieldType kinds[] = {FieldType::Memo, FieldType::Integer, FieldType::Float,
-                                              FieldType::Memo, FieldType::Blob};
-            columns_[c].type = kinds[widest[c]];
+            if (typed_[c]) continue;
+            columns_[c].type = widestKind(rows, c);
             if (columns_[c].type == FieldType::Integer)
                 for (auto& row : rows)
                     if (!row[c].isNull()) row[c] = row[c].toInt();
         }
-        rows_ = std::move(rows);
+        if (onDemand_) {
+            if (!rows.isEmpty()) {
+                rows.resize(qMin(int(rows.size()), kPageRows));
+                pages_.insert(0, rows);
+                pageOrder_ = {0};
+            }
+        } else {
+            rows_ = std::move(rows);
+        }
     } catch (...) {
         columns_.clear();
         rows_.clear();
+        pages_.clear();
+        pageOrder_.clear();
+        sums_.clear();
+        count_ = 0;
         detachDatabase();
         throw;
     }
@@ -370,17 +458,100 @@ void Query::open() {
     setState(State::Browse);
     moveTo(0);
     bof_ = true;
-    eof_ = rows_.isEmpty();
+    eof_ = count_ == 0;
     notifyLayoutChanged();
     notifyDataChanged();
     emit afterOpen();
     emit afterScroll();
 }
 
+Money Query::sum(const QString& column) {
+    if (!active()) return {};
+    const int index = fieldIndex(column);
+    if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado na consulta").arg(column));
+    if (sums_.contains(index)) return sums_.value(index);
+    if (!database_) return {};
+    Statement statement(database_->handle(),
+                        QStringLiteral("SELECT money_millionths(%1) FROM (%2)")
+                            .arg(quoteIdentifier(columns_[index].name), unorderedSql_),
+                        Statement::SelectOnly);
+    statement.bindAll(values_);
+    MoneySum total;
+    if (statement.step() && !statement.isNull(0)) total.addMillionths(statement.int64(0));
+    statement.reset();
+    return total.total();
+}
+
+const QVector<QVariant>* Query::rowAt(int row) const {
+    if (row < 0 || row >= count_) return nullptr;
+    if (!onDemand_) return &rows_[row];
+    const int page = row / kPageRows;
+    auto found = pages_.constFind(page);
+    if (found == pages_.constEnd()) {
+        readPage(page);
+        found = pages_.constFind(page);
+        if (found == pages_.constEnd()) return nullptr;
+    }
+    const int offset = row % kPageRows;
+    return offset < found->size() ? &(*found)[offset] : nullptr;
+}
+
+void Query::readPage(int page) const {
+    if (!database_) return;
+    const int first = page * kPageRows;
+    if (!cursor_ || cursorRow_ != first) {
+        if (!cursor_)
+            cursor_ = std::make_unique<Statement>(
+                database_->handle(), QStringLiteral("SELECT * FROM (%1) LIMIT -1 OFFSET ?").arg(sql_),
+                Statement::SelectOnly);
+        cursor_->reset();
+        cursor_->bindAll(values_);
+        cursor_->bind(int(values_.size()) + 1, first);
+        cursorRow_ = first;
+    }
+    QVector<QVector<QVariant>> rows;
+    rows.reserve(kPageRows);
+    try {
+        while (rows.size() < kPageRows && cursor_->step())
+            rows.append(readRow(*cursor_));
+    } catch (...) {
+        releaseCursor();
+        throw;
+    }
+    cursorRow_ += int(rows.size());
+    if (rows.size() < kPageRows) releaseCursor();
+    pages_.insert(page, rows);
+    pageOrder_.removeAll(page);
+    pageOrder_.append(page);
+    while (pageOrder_.size() > kPagesKept)
+        pages_.remove(pageOrder_.takeFirst());
+    if (cursor_ && cursorRow_ >= 0 && !releasePending_) {
+        releasePending_ = true;
+        QMetaObject::invokeMethod(
+            const_cast<Query*>(this),
+            [this] {
+                releasePending_ = false;
+                releaseCursor();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void Query::releaseCursor() const {
+    if (cursor_) cursor_->reset();
+    cursorRow_ = -1;
+}
+
 void Query::close() {
     if (!active()) return;
     emit beforeClose();
     rows_.clear();
+    pages_.clear();
+    pageOrder_.clear();
+    sums_.clear();
+    cursor_.reset();
+    cursorRow_ = -1;
+    count_ = 0;
     pos_ = -1;
     bof_ = eof_ = true;
     setState(State::Inactive);
@@ -390,23 +561,23 @@ void Query::close() {
 }
 
 void Query::moveTo(int pos) {
-    pos_ = rows_.isEmpty() ? -1 : qBound(0, pos, int(rows_.size()) - 1);
+    pos_ = count_ == 0 ? -1 : qBound(0, pos, count_ - 1);
 }
 
 void Query::first() {
     checkActive();
     moveTo(0);
     bof_ = true;
-    eof_ = rows_.isEmpty();
+    eof_ = count_ == 0;
     emit afterScroll();
     notifyDataChanged();
 }
 
 void Query::last() {
     checkActive();
-    moveTo(int(rows_.size()) - 1);
+    moveTo(count_ - 1);
     eof_ = true;
-    bof_ = rows_.isEmpty();
+    bof_ = count_ == 0;
     emit afterScroll();
     notifyDataChanged();
 }
@@ -415,7 +586,7 @@ void Query::next() {
     checkActive();
     if (!eof_) {
         bof_ = false;
-        if (pos_ + 1 < rows_.size())
+        if (pos_ + 1 < count_)
             moveTo(pos_ + 1);
         else
             eof_ = true;
@@ -444,7 +615,7 @@ Bookmark Query::bookmark() const {
 
 bool Query::gotoBookmark(const Bookmark& bookmark) {
     checkActive();
-    if (!bookmark.isValid() || bookmark.key >= rows_.size()) return false;
+    if (!bookmark.isValid() || bookmark.key >= count_) return false;
     moveTo(int(bookmark.key));
     bof_ = eof_ = false;
     emit afterScroll();
@@ -461,10 +632,11 @@ const FieldDef& Query::fieldDef(int index) const {
 QVariant Query::fieldValue(int index) const {
     checkActive();
     fieldDef(index);
-    return pos_ >= 0 ? rows_[pos_][index] : QVariant();
+    const QVector<QVariant>* row = rowAt(pos_);
+    return row ? row->value(index) : QVariant();
 }
 
 QVariant Query::valueAt(int row, int column) const {
-    if (row < 0 || row >= rows_.size()) return {};
-    return rows_[row].value(column);
+    const QVector<QVariant>* values = rowAt(row);
+    return values ? values->value(column) : QVariant();
 }

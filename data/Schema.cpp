@@ -20,19 +20,8 @@ QStringList schemaStatements() {
             columns << quoteIdentifier(field.name) + QLatin1Char(' ') + field.sqlType();
         statements << QStringLiteral("CREATE TABLE %1 (%2)")
                           .arg(quoteIdentifier(table.name), columns.join(QStringLiteral(", ")));
-        for (const IndexDef& index : table.indexes) {
-            if (index.primary) continue;
-            // The row key follows the key, so the index gives the order the views read in: key, then row key.
-            QStringList columns = {quoteIdentifier(index.field) +
-                                   (index.caseInsensitive ? QStringLiteral(" COLLATE NOCASE") : QString())};
-            if (!index.unique) columns << quoteIdentifier(table.keyField().name);
-            for (const QString& field : index.covering)
-                columns << quoteIdentifier(field);
-            statements << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-                              .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(),
-                                   quoteIdentifier(table.sqlIndexName(index)), quoteIdentifier(table.name),
-                                   columns.join(QStringLiteral(", ")));
-        }
+        for (const IndexDef& index : table.indexes)
+            if (!index.primary) statements << table.createIndexSql(index);
     }
     return statements;
 }

@@ -458,6 +458,8 @@ void Table::setIndexName(const QString& name) {
     const IndexDef* index = resolveIndex(name);
     checkBrowseMode();
     indexName_ = name;
+    // The same order again (as every keystroke of a search asks for it) leaves the rows as they are.
+    if (index == index_) return;
     index_ = index;
     const qint64 key = keyAt(pos_);
     reloadKeys();

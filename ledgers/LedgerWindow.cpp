@@ -1,6 +1,7 @@
 #include "LedgerWindow.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QStringListModel>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -176,6 +178,10 @@ QGroupBox* LedgerWindow::buildBoxes(QWidget* parent, const char* title, const QL
         } else if (b.kind == BoxKind::Combo) {
             auto* combo = new DBComboBox(group);
             combo->setEditable(true);
+            // Sized by the layout, not by its longest name: measuring a list of a hundred thousand names
+            // would keep the window from opening for seconds.
+            combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            combo->setMinimumContentsLength(20);
             combo->setCharCase(MaskEdit::CharCase::Upper);
             combo->setDataSource(ledger, field);
             widget = combo;
@@ -600,13 +606,30 @@ void LedgerWindow::FormActivate() {
 
 void LedgerWindow::loadLists() {
     if (!controls_.contains(u(twin_.nameBox))) return;  // the boxes are not built yet
+    // The window becomes active again after each of its boxes: files unchanged since they were last read
+    // are not read again.
+    QString files;
+    for (const QString& name : {NameLists::switchFileOf(twin_.nameList), NameLists::fileOf(twin_.nameList),
+                                NameLists::fileOf(twin_.referenceList)}) {
+        const QFileInfo file(NameLists::pathOf(name));
+        files += QStringLiteral("%1|%2|%3|%4;")
+                     .arg(file.absoluteFilePath())
+                     .arg(file.exists())
+                     .arg(file.size())
+                     .arg(file.exists() ? file.lastModified().toMSecsSinceEpoch() : 0);
+    }
+    if (files == listFiles_) return;
+    listFiles_.clear();
     const NameLists::Load load = twin_.loadLists();
     if (!load.switchedOn)
         for (const SaveButton& b : twin_.saveButtons)
             control(u(b.name))->hide();
     if (load.name) replaceEntries(control<QComboBox>(u(twin_.nameBox)), *load.name);
     if (load.reference) replaceEntries(control<QComboBox>(u(twin_.referenceBox)), *load.reference);
-    if (!load.error.isEmpty()) showError(this, load.error);
+    if (!load.error.isEmpty())
+        showError(this, load.error);
+    else
+        listFiles_ = files;
 }
 
 QString LedgerWindow::selectedEntry(const QComboBox* box) {
@@ -620,8 +643,13 @@ void LedgerWindow::replaceEntries(QComboBox* box, const QStringList& entries) {
     const int cursor = box->lineEdit() ? box->lineEdit()->cursorPosition() : 0;
     const int selected = box->currentIndex();
     const QString selectedText = selectedEntry(box);
-    box->clear();
-    box->addItems(entries);
+    // A list of a hundred thousand names goes into the box's model in one step, not item by item.
+    auto* model = qobject_cast<QStringListModel*>(box->model());
+    if (!model) {
+        model = new QStringListModel(box);
+        box->setModel(model);
+    }
+    model->setStringList(entries);
     box->setCurrentIndex(
         selected >= 0 && selected < entries.size() && entries[selected] == selectedText ? selected : -1);
     box->setEditText(text);

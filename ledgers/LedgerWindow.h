@@ -198,4 +198,5 @@ private:
     MaskEdit* dateBox(QWidget* parent, const QString& caption, const QString& captionName,
                       const QString& boxName, QLabel** label);
     void connectChangeHandlers();
+    QString listFiles_;  // the name-list files as they were when last read whole
 };

@@ -204,6 +204,7 @@ private slots:
                 collations << row[4].toString();
             }
             QStringList wanted = {index.field};
+            if (!index.thenBy.isEmpty()) wanted << index.thenBy;
             if (!index.unique) wanted << def->keyField().name;
             wanted << index.covering;
             QCOMPARE(columns, wanted);
@@ -216,6 +217,25 @@ private slots:
         names.sort();
         expected.sort();
         QCOMPARE(names, expected);
+    }
+
+    // A data file from before an index was added gets it when first connected, its rows untouched.
+    void missingIndexMadeAtOpen() {
+        addRow("tbpagar", {{"Fantasia", "LUZ"}, {"DataPagamento", QDate(2025, 3, 1)}});
+        Session::instance().database(kAliasVantejaVs2).disconnect();
+        const QString index = "tbpagar_ByDataPagamento";
+        const QString count =
+            "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = '" + index + "'";
+        SqliteFile(data_->dataFile()).rows("DROP INDEX " + quoteIdentifier(index));
+        QCOMPARE(SqliteFile(data_->dataFile()).scalar(count).toInt(), 0);
+        Query query;
+        query.setDatabaseName(kAliasVantejaVs2);
+        query.setSql("select Fantasia from tbpagar where DataPagamento = \"03/01/2025\"");
+        query.open();
+        QCOMPARE(query.valueAt(0, 0).toString(), QString("LUZ"));
+        query.close();
+        Session::instance().database(kAliasVantejaVs2).disconnect();
+        QCOMPARE(SqliteFile(data_->dataFile()).scalar(count).toInt(), 1);
     }
 
     // Names with an accent or a blank are stored as declared, and reachable through a table view.

@@ -4,7 +4,9 @@
 #include <functional>
 #include <memory>
 
+#include "Database.h"
 #include "Query.h"
+#include "Sqlite.h"
 #include "TempData.h"
 #include "Values.h"
 
@@ -501,6 +503,59 @@ private slots:
         q.setSql(" SELECT NOME FROM USUARIOS WHERE Senha = :vSenha");
         q.open();
         QCOMPARE(valuesOf(q, "nome"), QStringList{"WEJ"});
+    }
+
+    // Read on demand, a statement gives the rows, the count and the totals it gives read whole, in any order
+    // of reading: across pages, from the end back, and on past the first page.
+    void readOnDemand_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("ordered by an index") << "select DataVencimento, (fantasia) as Referência, "
+                                                "(valorDocumento) as Valor from tbpagar where DataPagamento "
+                                                "is null and DataVencimento between \"01/01/2025\" and "
+                                                "\"12/31/2026\" order by DataVencimento";
+        QTest::newRow("ordered and limited")
+            << "select Fantasia, Valordocumento from tbpagar order by Valordocumento desc limit 300;";
+        QTest::newRow("computed, in stored order")
+            << "select Codigo * 2 as Dobro, Valordocumento from tbpagar";
+    }
+    void readOnDemand() {
+        QFETCH(QString, sql);
+        Table view(kAliasVantejaVs2, "tbpagar");
+        view.open();
+        sqlite3* db = Session::instance().database(kAliasVantejaVs2).handle();
+        execSql(db, "BEGIN");
+        for (int i = 0; i < 700; ++i) {
+            view.append();
+            view.fieldByName("Fantasia").setValue(QStringLiteral("REF %1").arg(i % 37));
+            view.fieldByName("Codigo").setValue(i);
+            view.fieldByName("DataVencimento").setValue(QDate(2025, 1, 1).addDays(i % 400));
+            view.fieldByName("Valordocumento").setValue(i % 3 ? QVariant(i / 3.0) : QVariant());
+            view.post();
+        }
+        execSql(db, "COMMIT");
+        Query whole, paged;
+        for (Query* q : {&whole, &paged}) {
+            q->setDatabaseName(kAliasVantejaVs2);
+            q->setSql(sql);
+        }
+        paged.setReadOnDemand(true);
+        whole.open();
+        paged.open();
+        QVERIFY(whole.recordCount() > 256);
+        QCOMPARE(paged.recordCount(), whole.recordCount());
+        QCOMPARE(paged.fieldDef(0).type, whole.fieldDef(0).type);
+        const int last = whole.fieldCount() - 1;
+        MoneySum shown;
+        for (int row = 0; row < whole.recordCount(); ++row)
+            shown.add(whole.valueAt(row, last));
+        QCOMPARE(paged.sum(paged.fieldDef(last).name), shown.total());
+        QCOMPARE(whole.sum(whole.fieldDef(last).name), shown.total());
+        for (int row : {whole.recordCount() - 1, 0, 300, 255, 256, whole.recordCount(), -1})
+            for (int c = 0; c <= last; ++c)
+                QCOMPARE(paged.valueAt(row, c), whole.valueAt(row, c));
+        for (whole.first(), paged.first(); !whole.eof(); whole.next(), paged.next())
+            QCOMPARE(paged.fieldValue(last), whole.fieldValue(last));
+        QVERIFY(paged.eof());
     }
 
     void navigation() {
