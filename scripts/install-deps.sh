@@ -7,6 +7,7 @@ packages=(
     qt6-translations-l10n
     libsqlite3-dev sqlite3
     fonts-liberation poppler-utils
+    libqrencode-dev zbar-tools
 )
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
