@@ -97,10 +97,6 @@ private slots:
     void codes() {
         QFETCH(QString, layout);
         QFETCH(QList<QPointF>, places);
-        const int before = [&] {
-            TForm2 form(recibo_.get(), nota_.get());
-            return int(fill(layoutNamed(form, layout)).pages.first().items.size());
-        }();
         Pix::save(imobiliaria());
         TForm2 form(recibo_.get(), nota_.get());
         const Layout withCode = layoutNamed(form, layout);
@@ -122,7 +118,6 @@ private slots:
                 QVERIFY2(!inkOf(other).intersects(code.rect), qPrintable(other.text));
         }
         QCOMPARE(found, places);
-        QVERIFY(items.size() - found.size() >= before - 2);  // long labels only add lines
 
         QTemporaryDir dir;
         const QString pdf = dir.filePath("recibo.pdf");
