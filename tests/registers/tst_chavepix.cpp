@@ -46,30 +46,12 @@ private slots:
                                    << "dígitos verificadores"
                                    << "dígitos verificadores"
                                    << "";
-        QTest::newRow("cnpj") << 1 << "11222333000181"
-                              << "loja"
-                              << "recife"
-                              << "Chave válida."
-                              << ""
-                              << "11222333000181";
         QTest::newRow("email") << 2 << "Vendas@Loja.com.br"
                                << "loja"
                                << "recife"
                                << "Chave válida."
                                << ""
                                << "vendas@loja.com.br";
-        QTest::newRow("email wrong") << 2 << "vendas@loja"
-                                     << "loja"
-                                     << "recife"
-                                     << "nome@provedor"
-                                     << "nome@provedor"
-                                     << "";
-        QTest::newRow("telephone") << 3 << "+55 (81) 3222-1234"
-                                   << "loja"
-                                   << "recife"
-                                   << "Chave válida."
-                                   << ""
-                                   << "+558132221234";
         QTest::newRow("telephone without +55") << 3 << "(81) 3222-1234"
                                                << "loja"
                                                << "recife"
