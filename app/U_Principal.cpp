@@ -37,6 +37,7 @@
 #include "Table.h"
 #include "UReceber.h"
 #include "U_Cadastro.h"
+#include "U_ChavePix.h"
 #include "U_Login.h"
 #include "U_Usuarios.h"
 #include "Unit1.h"
@@ -241,6 +242,7 @@ void TFPrincipal::buildMenu() {
     QMenu* cadastro = menuBar()->addMenu(QStringLiteral("&Cadastro"));
     cadastro->addAction(QStringLiteral("Cliente"), this, &TFPrincipal::ClientesClick);
     cadastro->addAction(QStringLiteral("Emitente"), this, &TFPrincipal::EmitenteClick);
+    cadastro->addAction(QStringLiteral("Chave PIX"), this, &TFPrincipal::ChavePixClick);
     menuBar()
         ->addMenu(QStringLiteral("&Inserir logomarca"))
         ->addAction(QStringLiteral("Logomarca"), this, &TFPrincipal::LogomarcaClick);
@@ -571,6 +573,10 @@ void TFPrincipal::ClientesClick() {
 
 void TFPrincipal::EmitenteClick() {
     openModal<TCadastro>(TCadastro::PaginaEmitente);
+}
+
+void TFPrincipal::ChavePixClick() {
+    openModal<TFChavePix>();
 }
 
 void TFPrincipal::ReciboClick() {

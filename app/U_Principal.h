@@ -65,6 +65,7 @@ public:
     void SairClick();
     void ClientesClick();
     void EmitenteClick();
+    void ChavePixClick();
     void ReciboClick();
     void PromissoriaClick();
     void FluxoCaixaClick();

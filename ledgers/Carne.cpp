@@ -3,6 +3,8 @@
 #include "Dataset.h"
 #include "Dialogs.h"
 #include "Filler.h"
+#include "Money.h"
+#include "Pix.h"
 
 namespace Carne {
 
@@ -114,6 +116,42 @@ QList<Element> mainPart() {
     return e;
 }
 
+// The PIX code of a coupon stands at the right end of the left area, between the row of numbers and the
+// observations' rule, with its text for copying under it; the observations then end before it.
+constexpr double kQrSide = 22.4;
+constexpr double kQrLeft = kColumnLeft - 0.6 - kQrSide;
+constexpr double kQrTop = kTop + 31.4;
+constexpr double kMemoRightWithQr = kQrLeft - 2;
+
+// The code of the coupon the ledger stands on: its amount, and its installment and document as reference.
+QString couponPayload(Dataset* ledger, const Pix::Receiver& receiver) {
+    Pix::Charge charge;
+    const Field amount = ledger->fieldByName(QStringLiteral("Valordocumento"));
+    if (!amount.isNull()) charge.centavos = Money::fromAmount(amount.asFloat()).centavos();
+    const qint64 parcela = qRound64(ledger->fieldByName(QStringLiteral("DocParcela")).asFloat());
+    const qint64 document = qRound64(ledger->fieldByName(QStringLiteral("Codigo")).asFloat());
+    charge.reference = QStringLiteral("Parcela%1Doc%2").arg(parcela).arg(document);
+    return Pix::payload(receiver, charge);
+}
+
+void addPix(QList<Element>& coupon, Dataset* ledger, const Pix::Receiver& receiver) {
+    for (Element& e : coupon)
+        if (e.field == QLatin1String("Observacoes")) e.box.setRight(kMemoRightWithQr);
+    auto payload = [ledger, receiver] { return couponPayload(ledger, receiver); };
+    Element code = qrCode(kQrLeft, kQrTop, kQrSide);
+    code.compute = payload;
+    coupon << code;
+    const double textTop = kDividerEnd + 4;
+    coupon << text(kQrLeft, textTop, QStringLiteral("PIX copia e cola"), Font().sized(5).withBold(), kQrSide);
+    const double captionHeight = lineHeight(Font().sized(5).withBold());
+    Element copy = wrappedText(
+        QRectF(kQrLeft, textTop + captionHeight, kQrSide, kTop + kHeight - 0.5 - textTop - captionHeight),
+        QString(), Font().sized(5));
+    // Broken where the box ends, never at a blank, so the lines put together are the code.
+    copy.compute = [payload] { return payload().replace(QLatin1Char(' '), QChar(0x00A0)); };
+    coupon << copy;
+}
+
 }  // namespace
 
 Report::Layout quickRepCarne(Dataset* ledger) {
@@ -132,6 +170,8 @@ Report::Layout quickRepCarne(Dataset* ledger) {
         coupon.elements.removeIf([](const Element& e) { return e.kind == ElementKind::Field; });
     } else {
         layout.source = ledger;
+        if (const std::optional<Pix::Receiver> receiver = Pix::configured())
+            addPix(coupon.elements, ledger, *receiver);
     }
     return layout;
 }

@@ -10,6 +10,7 @@
 #include "Dialogs.h"
 #include "PictureFile.h"
 #include "Table.h"
+#include "Values.h"
 
 using namespace Report;
 
@@ -77,35 +78,72 @@ struct StandardCopy {
     QPointF logoAt;
 };
 
-void addStandardCopy(QList<Element>& elements, Table* Trecibo, const StandardCopy& copy) {
+// A PIX code of a receipt: its amount and its number.
+constexpr double kQrSide = 23;
+
+Element receiptQr(double left, double top, Table* Trecibo, const Pix::Receiver& receiver) {
+    Element code = qrCode(left, top, kQrSide);
+    code.compute = [Trecibo, receiver] {
+        Pix::Charge charge;
+        // An amount that does not read as one leaves it to the payer.
+        try {
+            const QVariant amount =
+                Values::parseAmount(Trecibo->fieldByName(QStringLiteral("Valor2")).asString());
+            if (!amount.isNull()) charge.centavos = qRound64(amount.toDouble() * 100);
+        } catch (const DataError&) {
+        }
+        charge.reference =
+            QStringLiteral("Recibo") + Trecibo->fieldByName(QStringLiteral("Codigo")).displayText();
+        return Pix::payload(receiver, charge);
+    };
+    return code;
+}
+
+// In the standard form the code stands under the value's box, at the right of the wide box; the lines of
+// that box that would run under it end before it.
+void addStandardPix(QList<Element>& block, double dy, Table* Trecibo, const Pix::Receiver& receiver) {
+    const double left = 165, top = 53 + dy;
+    for (Element& e : block) {
+        const bool beside = e.box.top() < top + kQrSide && e.box.top() >= top - 1;
+        if (beside && (e.kind == ElementKind::Field || e.kind == ElementKind::Label))
+            e.box.setWidth(left - 2 - e.box.left());
+    }
+    block << receiptQr(left, top, Trecibo, receiver);
+}
+
+void addStandardCopy(QList<Element>& elements, Table* Trecibo, const StandardCopy& copy,
+                     const std::optional<Pix::Receiver>& pix) {
     const double dy = copy.offset;
     const Font normal = arial(10);
     auto value = [Trecibo](double left, double top, const QString& name, const Font& font, double width = 0,
                            Qt::Alignment alignment = Qt::AlignLeft) {
         return field(left, top, name, font, width, alignment, Trecibo);
     };
-    elements << picture(kReceiptFormBox.translated(0, dy), TForm2::receiptForm())
-             << text(23, 40 + dy, QStringLiteral("Nº"), arial(14).withBold())
-             << value(30, 40 + dy, QStringLiteral("Codigo"), arial(14).withBold(), 40, Qt::AlignHCenter)
-             << text(138, 40 + dy, QStringLiteral("R$"), arial(12))
-             << label(148, 40 + dy, copy.value, QString(), arial(12).withUnderline())
-             << text(19, 57 + dy, QStringLiteral("Recebi(emos) de:"), normal)
-             << value(49, 57 + dy, QStringLiteral("Reci"), normal)
-             << text(19, 63 + dy, QStringLiteral("Endereço:"), normal)
-             << value(38, 63 + dy, QStringLiteral("End"), normal)
-             << wrappedLabel(QRectF(19, 68.5 + dy, 165, 9), copy.importancia, QString(), copy.importanciaFont)
-             << text(19, 78 + dy, QStringLiteral("Referente:"), normal)
-             << value(38, 78 + dy, QStringLiteral("Referente"), normal)
-             << label(19, 93 + dy, copy.placeAndDate, QString(), arial(11))
-             << picture(QRectF(copy.logoAt, kLogoSize), copy.logo)
-             << text(21, 108 + dy, QStringLiteral("Emitente:"), arial(11))
-             << value(40, 108 + dy, QStringLiteral("Emitente"), arial(11))
-             << text(21, 114 + dy, QStringLiteral("Endereço:"), arial(11))
-             << wrappedField(QRectF(40, 114 + dy, 108, 9), QStringLiteral("End2"), normal, Trecibo)
-             << value(89, 121 + dy, QStringLiteral("Cpf"), arial(11), 40, Qt::AlignHCenter)
-             << text(100, 125 + dy, QStringLiteral("CPF/CNPJ Nº "), arial(8))
-             << text(15, 133 + dy, QStringLiteral("Observações:"), arial(8))
-             << value(36, 133 + dy, QStringLiteral("Obs_recibo"), arial(8));
+    QList<Element> block;
+    block << picture(kReceiptFormBox.translated(0, dy), TForm2::receiptForm())
+          << text(23, 40 + dy, QStringLiteral("Nº"), arial(14).withBold())
+          << value(30, 40 + dy, QStringLiteral("Codigo"), arial(14).withBold(), 40, Qt::AlignHCenter)
+          << text(138, 40 + dy, QStringLiteral("R$"), arial(12))
+          << label(148, 40 + dy, copy.value, QString(), arial(12).withUnderline())
+          << text(19, 57 + dy, QStringLiteral("Recebi(emos) de:"), normal)
+          << value(49, 57 + dy, QStringLiteral("Reci"), normal)
+          << text(19, 63 + dy, QStringLiteral("Endereço:"), normal)
+          << value(38, 63 + dy, QStringLiteral("End"), normal)
+          << wrappedLabel(QRectF(19, 68.5 + dy, 165, 9), copy.importancia, QString(), copy.importanciaFont)
+          << text(19, 78 + dy, QStringLiteral("Referente:"), normal)
+          << value(38, 78 + dy, QStringLiteral("Referente"), normal)
+          << label(19, 93 + dy, copy.placeAndDate, QString(), arial(11))
+          << picture(QRectF(copy.logoAt, kLogoSize), copy.logo)
+          << text(21, 108 + dy, QStringLiteral("Emitente:"), arial(11))
+          << value(40, 108 + dy, QStringLiteral("Emitente"), arial(11))
+          << text(21, 114 + dy, QStringLiteral("Endereço:"), arial(11))
+          << wrappedField(QRectF(40, 114 + dy, 108, 9), QStringLiteral("End2"), normal, Trecibo)
+          << value(89, 121 + dy, QStringLiteral("Cpf"), arial(11), 40, Qt::AlignHCenter)
+          << text(100, 125 + dy, QStringLiteral("CPF/CNPJ Nº "), arial(8))
+          << text(15, 133 + dy, QStringLiteral("Observações:"), arial(8))
+          << value(36, 133 + dy, QStringLiteral("Obs_recibo"), arial(8));
+    if (pix) addStandardPix(block, dy, Trecibo, *pix);
+    elements << block;
 }
 
 // A blank picture whose resolution is that of the box it is stretched to, so that fonts given in points come
@@ -199,6 +237,7 @@ QImage storedLogo() {
 
 TForm2::TForm2(Table* Trecibo, Table* T_NP)
     : QRImage5(defaultLogo()), QRImage7(QRImage5), QRImage6(QRImage5), Trecibo_(Trecibo), T_NP_(T_NP) {
+    pix = Pix::configured();
     // One file for the three standard copies: read once, and a failure leaves all three on the default.
     const QImage logo = storedLogo();
     if (!logo.isNull()) {
@@ -244,6 +283,8 @@ Layout TForm2::QuickRep1() const {
         << value(136, 256, QStringLiteral("Rgemitente"))
         << text(116, 265, QStringLiteral("CPF/CNPJ Nº "), arial(12))
         << value(146, 265, QStringLiteral("Cpf"));
+    // The codes stand left of "Valor R$", under the title, clear of the payer sentence.
+    if (pix) layout.pageElements << receiptQr(105, 27, Trecibo_, *pix) << receiptQr(107, 155, Trecibo_, *pix);
     return layout;
 }
 
@@ -254,7 +295,8 @@ Layout TForm2::Quick_1Via() const {
     layout.pageElements << dateTime(11, 4, arial(9));
     addStandardCopy(layout.pageElements, Trecibo_,
                     {0, QStringLiteral("QRLabel66"), QStringLiteral("QRLabel71"), QStringLiteral("QRLabel63"),
-                     arial(10), QRImage5, QPointF(148, 106)});
+                     arial(10), QRImage5, QPointF(148, 106)},
+                    pix);
     layout.pageElements << dateTime(11, 281.5, arial(9));
     return layout;
 }
@@ -266,13 +308,15 @@ Layout TForm2::QuickRep2() const {
     layout.pageElements << dateTime(11, 4, arial(9));
     addStandardCopy(layout.pageElements, Trecibo_,
                     {0, QStringLiteral("QRLabel10"), QStringLiteral("QRimportancia"),
-                     QStringLiteral("QRLabel13"), arial(10), QRImage7, QPointF(148, 106)});
+                     QStringLiteral("QRLabel13"), arial(10), QRImage7, QPointF(148, 106)},
+                    pix);
     layout.pageElements << hline(19, 146, 172)
                         << label(23, 150, QStringLiteral("QRLabel15"), QString(), arial(9).withBold());
     addStandardCopy(layout.pageElements, Trecibo_,
                     {kSecondCopy, QStringLiteral("Lvalor2"), QStringLiteral("QRimportancia2"),
                      QStringLiteral("QRLabel20"), family(QStringLiteral("MS Sans Serif"), 10), QRImage6,
-                     QPointF(154, 106 + kSecondCopy)});
+                     QPointF(154, 106 + kSecondCopy)},
+                    pix);
     layout.pageElements << dateTime(11, 281.5, arial(9));
     return layout;
 }

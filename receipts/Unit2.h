@@ -2,8 +2,10 @@
 
 #include <QImage>
 #include <QString>
+#include <optional>
 
 #include "Layout.h"
+#include "Pix.h"
 
 class Table;
 
@@ -29,6 +31,9 @@ public:
     QImage QRImage5;  // logo of Quick_1Via
     QImage QRImage7;  // logo of the upper copy of QuickRep2
     QImage QRImage6;  // logo of the lower copy of QuickRep2
+
+    // The company's PIX data when it is complete: the receipts then carry a code beside the amount.
+    std::optional<Pix::Receiver> pix;
 
 private:
     Table* Trecibo_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QList>
 #include <QRectF>
@@ -12,8 +13,11 @@
 // the printer and the PDF all paint this same model, and tests read it.
 namespace Report {
 
+// The blank border every QR code keeps around its modules, in modules, inside its item's box.
+constexpr int kQrQuietZone = 4;
+
 struct Item {
-    enum Kind { Text, Line, Rect, Image } kind = Text;
+    enum Kind { Text, Line, Rect, Image, QrCode } kind = Text;
     QRectF rect;   // Text, Rect, Image: the box (a text of width 0 takes what it needs); Line: from
                    // topLeft to bottomRight
     QString text;  // one line
@@ -22,6 +26,10 @@ struct Item {
     double lineWidth = 0.25;
     double radius = 0;
     QImage image;
+    // QrCode: the modules row by row, 1 for dark, `modulesPerSide` squared of them; `text` is what it
+    // encodes.
+    QByteArray modules;
+    int modulesPerSide = 0;
 };
 
 struct Page {

@@ -4,6 +4,8 @@
 #include <QtMath>
 #include <limits>
 
+#include <qrencode.h>
+
 #include "DataError.h"
 #include "Dataset.h"
 #include "Money.h"
@@ -104,6 +106,27 @@ QStringList breakLines(const QString& text, const Font& font, double width, int 
     }
     return lines;
 }
+
+namespace {
+
+// Error correction M. A text beyond ASCII is marked as UTF-8 (ECI 26), so readers don't guess another
+// encoding.
+QRcode* encodeQr(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    if (bytes.size() == text.size())
+        return QRcode_encodeString(bytes.constData(), 0, QR_ECLEVEL_M, QR_MODE_8, 1);
+    QRinput* input = QRinput_new2(0, QR_ECLEVEL_M);
+    if (!input) return nullptr;
+    QRcode* code = nullptr;
+    if (QRinput_appendECIheader(input, 26) == 0 &&
+        QRinput_append(input, QR_MODE_8, int(bytes.size()),
+                       reinterpret_cast<const uchar*>(bytes.constData())) == 0)
+        code = QRcode_encodeInput(input);
+    QRinput_free(input);
+    return code;
+}
+
+}  // namespace
 
 class Filler {
 public:
@@ -254,8 +277,10 @@ private:
     void add(const Item& item) { document_.pages.last().items.append(item); }
 
     QString textOf(const Element& element) {
+        if (element.compute) return element.compute();
         switch (element.kind) {
             case ElementKind::Text:
+            case ElementKind::QrCode:
                 return element.text;
             case ElementKind::Label:
                 return context_.labels.value(element.name, element.text);
@@ -308,9 +333,33 @@ private:
                 if (!image.image.isNull()) add(image);
                 return;
             }
+            case ElementKind::QrCode:
+                renderQrCode(box, textOf(element));
+                return;
             default:
                 renderText(element, box, textOf(element));
         }
+    }
+
+    // The modules are kept, not a picture, so every device paints them as sharp squares.
+    void renderQrCode(const QRectF& box, const QString& text) {
+        if (text.isEmpty()) return;
+        QRcode* code = encodeQr(text);
+        if (!code)
+            throw DataError(
+                QStringLiteral("Não foi possível gerar o código QR de \"%1\": o texto é longo demais.")
+                    .arg(text.left(40)));
+        Item item;
+        item.kind = Item::QrCode;
+        item.text = text;
+        item.modulesPerSide = code->width;
+        item.modules.resize(qsizetype(code->width) * code->width);
+        for (qsizetype i = 0; i < item.modules.size(); ++i)
+            item.modules[i] = char(code->data[i] & 1);
+        QRcode_free(code);
+        const double side = qMin(box.width(), box.height());
+        item.rect = QRectF(box.topLeft(), QSizeF(side, side));
+        add(item);
     }
 
     QImage pictureOf(const Element& element, const QSizeF& box) {

@@ -125,6 +125,12 @@ Element dateTime(double left, double top, const Font& font) {
     return make(ElementKind::DateTime, QRectF(left, top, 0, 0), font, Qt::AlignLeft);
 }
 
+Element qrCode(double left, double top, double side, const QString& text) {
+    Element element = make(ElementKind::QrCode, QRectF(left, top, side, side), Font(), Qt::AlignLeft);
+    element.text = text;
+    return element;
+}
+
 Element sum(double left, double top, const QString& fieldName, const QString& mask, const Font& font,
             double width, Qt::Alignment alignment) {
     Element element = make(ElementKind::Sum, QRectF(left, top, width, 0), font, alignment);

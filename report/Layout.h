@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QRectF>
 #include <QString>
+#include <functional>
 
 class Dataset;
 
@@ -41,6 +42,7 @@ enum class ElementKind {
     Rect,      // its box, optionally with rounded corners
     DateTime,  // date and time of printing
     Sum,       // sum of a field over every printed record, with a mask
+    QrCode,    // a QR code of its text, drawn as squares in the square at its box's top-left corner
 };
 
 struct Element {
@@ -60,6 +62,9 @@ struct Element {
     QString pictureFile;
     double lineWidth = 0.25;
     double radius = 0;  // rounded corners of a Rect
+    // A text the program works out from the current record when the element is filled, in place of `text`
+    // (Text, QrCode): one code per record.
+    std::function<QString()> compute;
 };
 
 enum class BandKind { Title, Detail, SubDetail, Summary, PageFooter };
@@ -103,6 +108,8 @@ Element hline(double left, double top, double length, double width = 0.25);
 Element vline(double left, double top, double length, double width = 0.25);
 Element rect(const QRectF& box, double radius = 0, double width = 0.25);
 Element dateTime(double left, double top, const Font& font = Font());
+// A QR code (error correction M, a quiet zone of 4 modules inside the box) filling a square of `side` mm.
+Element qrCode(double left, double top, double side, const QString& text = QString());
 Element sum(double left, double top, const QString& fieldName, const QString& mask, const Font& font = Font(),
             double width = 0, Qt::Alignment alignment = Qt::AlignLeft);
 

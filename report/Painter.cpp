@@ -1,6 +1,7 @@
 #include "Painter.h"
 
 #include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -15,6 +16,41 @@ namespace {
 
 QPageSize pageSizeOf(const Document& document) {
     return document.paper == PageSize::A4 ? QPageSize(QPageSize::A4) : QPageSize(QPageSize::Letter);
+}
+
+// The dark modules of a code as rectangles: runs of dark modules along a row, each run grown down over the
+// rows below that have the same run, so that a PDF holds a few hundred rectangles per code.
+QList<QRectF> qrRectangles(const Item& item, double dotsPerMm) {
+    QList<QRectF> rects;
+    const int n = item.modulesPerSide;
+    if (n <= 0 || item.modules.size() < qsizetype(n) * n) return rects;
+    const double module = item.rect.width() * dotsPerMm / (n + 2 * kQrQuietZone);
+    const QPointF origin = item.rect.topLeft() * dotsPerMm + QPointF(module, module) * kQrQuietZone;
+    QHash<int, qsizetype> open;  // run (start * n + end) of the row above -> its rectangle
+    for (int row = 0; row < n; ++row) {
+        QHash<int, qsizetype> next;
+        const char* line = item.modules.constData() + qsizetype(row) * n;
+        for (int column = 0; column < n;) {
+            if (!line[column]) {
+                ++column;
+                continue;
+            }
+            const int start = column;
+            while (column < n && line[column])
+                ++column;
+            const int run = start * n + column;
+            if (const auto above = open.constFind(run); above != open.constEnd()) {
+                rects[*above].setBottom(origin.y() + (row + 1) * module);
+                next.insert(run, *above);
+            } else {
+                next.insert(run, rects.size());
+                rects << QRectF(origin.x() + start * module, origin.y() + row * module,
+                                (column - start) * module, module);
+            }
+        }
+        open.swap(next);
+    }
+    return rects;
 }
 
 }  // namespace
@@ -53,6 +89,15 @@ void paintPage(QPainter& painter, const Document& document, int page, double dot
                 break;
             case Item::Image:
                 painter.drawImage(px(item.rect), item.image);
+                break;
+            case Item::QrCode:
+                // Without smoothing the squares tile a picture exactly, with no grey seams between them.
+                painter.save();
+                painter.setRenderHint(QPainter::Antialiasing, false);
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(Qt::black);
+                painter.drawRects(qrRectangles(item, dotsPerMm));
+                painter.restore();
                 break;
         }
     }

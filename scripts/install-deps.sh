@@ -9,6 +9,7 @@ packages=(
     fonts-liberation poppler-utils
     librsvg2-bin dpkg-dev file xvfb xauth x11-utils
     libofx-dev
+    libqrencode-dev zbar-tools
 )
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
