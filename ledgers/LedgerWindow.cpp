@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -329,6 +330,14 @@ QWidget* LedgerWindow::buildRecordTab() {
     controls_.insert(u(twin_.settleName), settleButton);
     settleButton->setToolTip(QStringLiteral("Clique aqui para mudar Status desta conta!"));
     connect(settleButton, &QPushButton::clicked, this, &LedgerWindow::settleClick);
+    // Both widths fixed for their widest text, so the group keeps its size whatever the record holds.
+    QFont bold = PgNpg->font();
+    bold.setBold(true);
+    const QFontMetrics statusMetrics(bold);
+    PgNpg->setFixedWidth(qMax(statusMetrics.horizontalAdvance(u(twin_.paidStatus)),
+                              statusMetrics.horizontalAdvance(QStringLiteral("Não Paga"))) +
+                         4);
+    DBText1->setMinimumWidth(statusMetrics.horizontalAdvance(QStringLiteral("00/00/0000")) + 4);
     statusLayout->setSpacing(4);
     // "Paga em" and its date read as one line.
     auto* statusLine = new QHBoxLayout;

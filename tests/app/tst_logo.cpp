@@ -25,23 +25,6 @@ QString storedPath() {
     return logo.isEmpty() ? QStringLiteral("<no row>") : logo.fieldByName("End").asString();
 }
 
-QByteArray bigEndian(quint32 value) {
-    QByteArray bytes(4, 0);
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = char((value >> (8 * (3 - i))) & 0xff);
-    return bytes;
-}
-
-QByteArray pngChunk(const QByteArray& type, const QByteArray& data) {
-    quint32 crc = 0xffffffffu;
-    for (char c : type + data) {
-        crc ^= quint8(c);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
-    return bigEndian(quint32(data.size())) + type + data + bigEndian(~crc);
-}
-
 QByteArray pngClaiming(quint32 width, quint32 height) {
     const QByteArray header = bigEndian(width) + bigEndian(height) + QByteArray::fromHex("0802000000");
     return QByteArray::fromHex("89504e470d0a1a0a") + pngChunk("IHDR", header) +

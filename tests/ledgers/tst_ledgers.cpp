@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
+#include <utility>
 
 #include "DBGrid.h"
 #include "DataControls.h"
@@ -459,7 +460,8 @@ private slots:
             return map;
         };
         QVERIFY(w->ledger->locate("Codigo", 1));
-        const QMap<QString, QPoint> paid = places();
+        QMap<QString, QPoint> paid = places();
+        QTRY_VERIFY_WITH_TIMEOUT(std::exchange(paid, places()) == paid, 5000);  // the window has settled
         QVERIFY(paid.contains("DBText1"));
         QVERIFY(w->ledger->locate("Codigo", 2));
         const QMap<QString, QPoint> unpaid = places();

@@ -4,26 +4,28 @@
 #include <QColor>
 #include <iterator>
 
+inline QByteArray bigEndian(quint32 value) {
+    QByteArray bytes(4, 0);
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = char((value >> (8 * (3 - i))) & 0xff);
+    return bytes;
+}
+
+// One chunk of a PNG file: length, type, data and the CRC of type and data.
+inline QByteArray pngChunk(const QByteArray& type, const QByteArray& data) {
+    quint32 crc = 0xffffffffu;
+    for (char c : type + data) {
+        crc ^= quint8(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return bigEndian(quint32(data.size())) + type + data + bigEndian(~crc);
+}
+
 // A PNG of one colour and any size, made without holding the picture in memory: after the first point every
 // filtered byte is zero, which deflate writes as runs, so 20000 x 20000 points take a moment to make. In
 // true colour (as cameras and editors save) or with a palette of one entry.
 inline QByteArray solidPng(quint32 width, quint32 height, const QColor& color, bool palette = false) {
-    auto bigEndian = [](quint32 value) {
-        QByteArray bytes(4, 0);
-        for (int i = 0; i < 4; ++i)
-            bytes[i] = char((value >> (8 * (3 - i))) & 0xff);
-        return bytes;
-    };
-    auto chunk = [&](const QByteArray& type, const QByteArray& data) {
-        quint32 crc = 0xffffffffu;
-        for (char c : type + data) {
-            crc ^= quint8(c);
-            for (int bit = 0; bit < 8; ++bit)
-                crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-        }
-        return bigEndian(quint32(data.size())) + type + data + bigEndian(~crc);
-    };
-
     // Deflate with its fixed codes: bits are packed from the lowest, a code's bits from its highest.
     QByteArray stream = QByteArray::fromHex("7801");  // zlib: deflate, no dictionary
     quint32 pending = 0;
@@ -105,11 +107,11 @@ inline QByteArray solidPng(quint32 width, quint32 height, const QColor& color, b
 
     QByteArray header = bigEndian(width) + bigEndian(height);
     header += QByteArray::fromHex(palette ? "0803000000" : "0802000000");
-    QByteArray png = QByteArray::fromHex("89504e470d0a1a0a") + chunk("IHDR", header);
+    QByteArray png = QByteArray::fromHex("89504e470d0a1a0a") + pngChunk("IHDR", header);
     if (palette) {
         QByteArray entry;
         entry.append(char(color.red())).append(char(color.green())).append(char(color.blue()));
-        png += chunk("PLTE", entry);
+        png += pngChunk("PLTE", entry);
     }
-    return png + chunk("IDAT", stream) + chunk("IEND", QByteArray());
+    return png + pngChunk("IDAT", stream) + pngChunk("IEND", QByteArray());
 }
