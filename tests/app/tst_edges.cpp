@@ -49,7 +49,6 @@ private slots:
     }
 
     void cancelarDropsTheNewIssuer() {
-        ScriptedDialogs& dialogs = fixture_->dialogs;
         addRow("Tb_Emitente", {{"Codigo", 1}, {"Nome", "FIRMA"}});
         TCadastro window(nullptr, TCadastro::PaginaEmitente);
         show(&window);
@@ -63,7 +62,6 @@ private slots:
     }
 
     void longTextIsNotCutUnseen() {
-        ScriptedDialogs& dialogs = fixture_->dialogs;
         addRow("c_cliente", {{"Codigo", 1}, {"Nome", "ANA"}});
         TCadastro window(nullptr, TCadastro::PaginaCliente);
         show(&window);

@@ -67,6 +67,22 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+#ifdef Q_OS_LINUX
+// While it lives, files this process (and a child it starts) writes may not grow past 16 KB: the system
+// refuses such a write as a file too large.
+struct SmallFileLimit {
+    SmallFileLimit() {
+        getrlimit(RLIMIT_FSIZE, &before);
+        rlimit small = before;
+        small.rlim_cur = 16384;
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~SmallFileLimit() { setrlimit(RLIMIT_FSIZE, &before); }
+    rlimit before{};
+};
+#endif
+
 }  // namespace
 
 class TestBackup : public QObject {
@@ -163,14 +179,8 @@ private slots:
         Backups::Result result;
 #ifdef Q_OS_LINUX
         if (kind == "full") {
-            rlimit before{};
-            getrlimit(RLIMIT_FSIZE, &before);
-            rlimit small = before;
-            small.rlim_cur = 16384;
-            std::signal(SIGXFSZ, SIG_IGN);
-            setrlimit(RLIMIT_FSIZE, &small);
+            const SmallFileLimit limit;
             result = Backups::make(data_->dataFile(), backups(), kNow);
-            setrlimit(RLIMIT_FSIZE, &before);
         }
 #endif
         if (kind != "full") result = Backups::make(data_->dataFile(), backups(), kNow);
@@ -435,16 +445,12 @@ private slots:
         Session::instance().clear();
         QProcess backup;
         backup.setProcessEnvironment(programEnvironment());
-        // The copy may not grow past 16 KB: the system refuses the write as a file too large.
-        rlimit before{};
-        getrlimit(RLIMIT_FSIZE, &before);
-        rlimit small = before;
-        small.rlim_cur = 16384;
-        std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &small);
-        backup.start(program, {"--agora"});
-        const bool started = backup.waitForStarted(30000);
-        setrlimit(RLIMIT_FSIZE, &before);
+        bool started = false;
+        {
+            const SmallFileLimit limit;  // taken over by the child
+            backup.start(program, {"--agora"});
+            started = backup.waitForStarted(30000);
+        }
         QVERIFY(started);
         QVERIFY(backup.waitForFinished(30000));
         QCOMPARE(backup.exitCode(), 1);
