@@ -1,10 +1,15 @@
 #include "PictureFile.h"
 
 #include <QCache>
+#include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QLocale>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <memory>
 
 namespace Report {
@@ -28,6 +33,44 @@ bool isVector(const QByteArray& format) {
 QCache<QString, QImage>& lately() {
     static QCache<QString, QImage> cache(64 * 1024);  // kilobytes
     return cache;
+}
+
+// A picture of this many points or more takes a noticeable time to decode even scaled (a PNG is inflated
+// whole, row by row): its scaled copy is kept on disk, so the next start of the program shows it at once.
+constexpr qint64 kKeepScaledPoints = 16'000'000;
+constexpr int kKeptCopies = 16;
+
+QString keptCopyPath(const QString& key) {
+    const QString folder = pictureCacheFolder();
+    if (folder.isEmpty()) return QString();
+    return QDir(folder).filePath(
+        QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex()) +
+        QStringLiteral(".png"));
+}
+
+QImage keptCopy(const QString& key, const QSize& expected) {
+    const QString path = keptCopyPath(key);
+    if (path.isEmpty() || !QFileInfo(path).isFile()) return QImage();
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    if (reader.size() != expected) return QImage();
+    return reader.read();
+}
+
+// Best effort: a copy that can't be written only means the next start decodes the picture again.
+void keepCopy(const QString& key, const QImage& image) {
+    const QString path = keptCopyPath(key);
+    if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).path())) return;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return;
+    QImageWriter writer(&file, "png");
+    writer.setCompression(1);  // a fast write; the copy is small anyway
+    if (!writer.write(image) || !file.commit()) return;
+    // Only the latest copies are kept: a logo changed often leaves no trail of old ones.
+    QDir folder(QFileInfo(path).path());
+    const QFileInfoList copies = folder.entryInfoList({QStringLiteral("*.png")}, QDir::Files, QDir::Time);
+    for (qsizetype i = kKeptCopies; i < copies.size(); ++i)
+        QFile::remove(copies[i].absoluteFilePath());
 }
 
 QSize scaledFor(const QSize& size, const QSize& place, Qt::AspectRatioMode mode) {
@@ -84,6 +127,15 @@ PictureFile readPictureFile(const QString& path, const QByteArray& format, const
     }
     const QSize scaled = scaledFor(size, place, mode);
     if (scaled.isValid()) reader->setScaledSize(scaled);
+    const bool keep = scaled.isValid() && points >= kKeepScaledPoints;
+    if (keep) {
+        const QImage kept = keptCopy(key, scaled);
+        if (!kept.isNull()) {
+            result.image = kept;
+            lately().insert(key, new QImage(kept), qMax<qsizetype>(1, kept.sizeInBytes() / 1024));
+            return result;
+        }
+    }
 
     QImage image;
     bool read = reader->read(&image);
@@ -111,8 +163,18 @@ PictureFile readPictureFile(const QString& path, const QByteArray& format, const
         return result;
     }
     result.image = image;
+    if (keep) keepCopy(key, image);
     lately().insert(key, new QImage(image), qMax<qsizetype>(1, image.sizeInBytes() / 1024));
     return result;
+}
+
+QString pictureCacheFolder() {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return base.isEmpty() ? QString() : QDir(base).filePath(QStringLiteral("vanteja/figuras"));
+}
+
+void forgetPicturesRead() {
+    lately().clear();
 }
 
 QString sizeProblem(const PictureFile& picture) {

@@ -32,6 +32,11 @@ struct PictureFile {
 PictureFile readPictureFile(const QString& path, const QByteArray& format, const QSize& place,
                             Qt::AspectRatioMode mode = Qt::KeepAspectRatio);
 
+// Where scaled copies of very large pictures are kept between runs of the program.
+QString pictureCacheFolder();
+// Empties the pictures kept in memory (the copies on disk stay).
+void forgetPicturesRead();
+
 // Why a picture of the size claimed was refused (Implausible or TooLarge), as a Portuguese clause; empty
 // for the other problems, which each caller words for itself.
 QString sizeProblem(const PictureFile& picture);

@@ -10,7 +10,9 @@
 
 #include "Filler.h"
 #include "Painter.h"
+#include "PictureFile.h"
 #include "PreviewDialog.h"
+#include "SolidPng.h"
 #include "TempData.h"
 
 #ifdef Q_OS_LINUX
@@ -275,6 +277,40 @@ private slots:
         const QImage page = renderPage(fill(layout), 0, 2.0);
         QCOMPARE(page.pixelColor(21 * 2, 20 * 2), QColor(Qt::red));
         QCOMPARE(page.pixelColor(45 * 2, 40 * 2), QColor(Qt::white));
+    }
+
+    // A very large picture is decoded once: its scaled copy serves the next run, until the file changes.
+    void largePictureKeptBetweenRuns() {
+        QStandardPaths::setTestModeEnabled(true);
+        QDir(pictureCacheFolder()).removeRecursively();
+        const QString file = QDir(data_->programFolder()).filePath("grande.png");
+        auto write = [&](const QColor& color, const QDateTime& when) {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(solidPng(4000, 4000, color));
+            QVERIFY(out.setFileTime(when, QFileDevice::FileModificationTime));
+        };
+        auto colorRead = [&] {
+            forgetPicturesRead();
+            const PictureFile read = readPictureFile(file, QByteArray(), QSize(200, 100));
+            return read.image.size() == QSize(100, 100) ? read.image.pixelColor(50, 50) : QColor();
+        };
+        const QDateTime when = QDateTime::currentDateTime().addSecs(-60);
+        write(QColor(0, 120, 0), when);
+        QCOMPARE(colorRead(), QColor(0, 120, 0));
+        const QFileInfoList kept = QDir(pictureCacheFolder()).entryInfoList(QDir::Files);
+        QCOMPARE(kept.size(), 1);
+
+        // What the next run reads is the kept copy, not the file.
+        QImage marked(100, 100, QImage::Format_RGB32);
+        marked.fill(QColor(200, 0, 0));
+        QVERIFY(marked.save(kept[0].absoluteFilePath(), "png"));
+        QCOMPARE(colorRead(), QColor(200, 0, 0));
+
+        // A file written anew is decoded anew.
+        write(QColor(0, 0, 160), when.addSecs(5));
+        QCOMPARE(colorRead(), QColor(0, 0, 160));
+        QDir(pictureCacheFolder()).removeRecursively();
     }
 
     // The PDF: page count and size, texts, and where they stand.
