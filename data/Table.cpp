@@ -179,6 +179,8 @@ void Table::close() {
     probeStatement_.reset();
     sortValueStatement_.reset();
     selectStatement_.reset();
+    versionStatement_.reset();
+    keyReads_.clear();
     ahead_ = ReadAhead();
     keys_.clear();
     clearCurrent();
@@ -191,31 +193,53 @@ void Table::close() {
 
 void Table::reloadKeys() {
     const QString key = quoteIdentifier(def_->keyField().name);
-    QVector<qint64> keys;
-    keys.reserve(keys_.size());
-    auto read = [&](const QString& sql) {
-        Statement statement(database_->handle(), sql);
-        statement.bindAll(compiled_.params);
-        while (statement.step())
-            keys.append(statement.int64(0));
-    };
+    QStringList statements;
     if (index_ && compiled_.withoutBlanks.contains(index_->field)) {
         // Blanks come first in the index's order: they are read apart, then the rows with a value as one
         // range of the index, which a single condition letting blanks through would not bound.
         const QString column = quoteIdentifier(index_->field);
         const QString table = quoteIdentifier(def_->name);
-        read(QStringLiteral("SELECT %1 FROM %2 WHERE %3 IS NULL AND (%4) ORDER BY %1")
-                 .arg(key, table, column, compiled_.sql));
-        read(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                 .arg(key, table, compiled_.withoutBlanks.value(index_->field)) +
-             orderBy());
+        statements << QStringLiteral("SELECT %1 FROM %2 WHERE %3 IS NULL AND (%4) ORDER BY %1")
+                          .arg(key, table, column, compiled_.sql)
+                   << QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                              .arg(key, table, compiled_.withoutBlanks.value(index_->field)) +
+                          orderBy();
     } else {
-        read(QStringLiteral("SELECT ") + key + fromWhere(compiled_) + orderBy());
+        statements << QStringLiteral("SELECT ") + key + fromWhere(compiled_) + orderBy();
     }
-    keys_ = std::move(keys);
     ahead_ = ReadAhead();
     probeStatement_.reset();
     sortValueStatement_.reset();
+
+    // What was stored is told before the rows are read: a change in between makes the next ask read again.
+    if (!versionStatement_)
+        versionStatement_ =
+            std::make_unique<Statement>(database_->handle(), QStringLiteral("PRAGMA data_version"));
+    const qint64 version = versionStatement_->step() ? versionStatement_->int64(0) : -1;
+    versionStatement_->reset();
+    const qint64 changes = Session::instance().changeCount();
+    const QString sql = statements.join(QLatin1Char(';'));
+    for (qsizetype i = 0; i < keyReads_.size(); ++i) {
+        const KeyRead& read = keyReads_[i];
+        if (read.sql == sql && read.params == compiled_.params && read.changes == changes &&
+            read.version == version) {
+            keys_ = read.keys;
+            keyReads_.move(i, 0);
+            return;
+        }
+    }
+
+    QVector<qint64> keys;
+    keys.reserve(keys_.size());
+    for (const QString& text : statements) {
+        Statement statement(database_->handle(), text);
+        statement.bindAll(compiled_.params);
+        while (statement.step())
+            keys.append(statement.int64(0));
+    }
+    keys_ = std::move(keys);
+    keyReads_.prepend(KeyRead{sql, compiled_.params, changes, version, keys_});
+    if (keyReads_.size() > 2) keyReads_.removeLast();
 }
 
 bool Table::readRow(qint64 key, QVector<QVariant>& values) {

@@ -124,6 +124,19 @@ private:
     std::unique_ptr<Statement> sortValueStatement_;
     std::unique_ptr<Statement> selectStatement_;  // the last search, kept for the next keystroke
     QString selectSql_;
+    std::unique_ptr<Statement> versionStatement_;
+
+    // The last key lists read, with what was stored when they were read: the same rows asked for again while
+    // nothing has been stored, by this program or another, are not read again. A window that shows all the
+    // rows between two filters, or filters anew after opening, then reads its keys once.
+    struct KeyRead {
+        QString sql;
+        QVariantList params;
+        qint64 changes = -1;
+        qint64 version = -1;
+        QVector<qint64> keys;
+    };
+    QVector<KeyRead> keyReads_;
 
     // Rows read ahead by a run of Next or Prior, at positions first.. of keys_, as long as nothing has been
     // stored through any connection since.

@@ -3,6 +3,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <sqlite3.h>
+
 #include "FailingReRead.h"
 #include "TempData.h"
 
@@ -435,6 +437,40 @@ private slots:
             seen << walker.fieldByName("Fantasia").asString();
         QCOMPARE(seen.size(), 9);
         QVERIFY(!seen.contains("CONTA 3"));
+    }
+
+    // Showing all rows again between filters reuses what was read, but never past a change stored by this
+    // program or by another one on the same file.
+    void rowsReadAgainAfterAnyStore() {
+        addClients({{"ANA", 1}, {"BRUNO", 2}});
+        Table view(kAliasVantejaVs2, "c_cliente");
+        view.setIndexName("bynome");
+        view.open();
+        auto toggled = [&view] {
+            view.setFilter("Nome = 'A*'");
+            view.setFiltered(true);
+            const int some = view.recordCount();
+            view.setFiltered(false);
+            return QStringLiteral("%1/%2").arg(some).arg(view.recordCount());
+        };
+        QCOMPARE(toggled(), QString("1/2"));
+
+        Table other(kAliasVantejaVs2, "c_cliente");
+        other.open();
+        other.append();
+        other.fieldByName("Nome").setAsString("ALICE");
+        other.post();
+        QCOMPARE(toggled(), QString("2/3"));
+        QCOMPARE(namesInOrder(view), QStringList({"ALICE", "ANA", "BRUNO"}));
+
+        sqlite3* outside = nullptr;
+        QCOMPARE(sqlite3_open(data_->dataFile().toUtf8().constData(), &outside), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(outside, "INSERT INTO c_cliente (Nome, Codigo) VALUES ('AMANDA', 4)", nullptr,
+                              nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(outside);
+        QCOMPARE(toggled(), QString("3/4"));
+        QCOMPARE(namesInOrder(view), QStringList({"ALICE", "AMANDA", "ANA", "BRUNO"}));
     }
 
     void bookmarks() {
