@@ -59,6 +59,13 @@ const QString kValor = QStringLiteral("Valordocumento");
 const QString kFantasia = QStringLiteral("Fantasia");
 const QString kPagamento = QStringLiteral("DataPagamento");
 
+// A view filtered anew reads its rows once: showing every row in between, as switching the filter off first
+// would, reads the whole ledger for nothing.
+void refilter(Table* view, const QString& expression) {
+    view->setFilter(expression);  // applied at once when the view is filtered already
+    view->setFiltered(true);
+}
+
 }  // namespace
 
 LedgerWindow::LedgerWindow(const Twin& twin, QWidget* parent) : QDialog(parent), twin_(twin) {
@@ -69,6 +76,10 @@ LedgerWindow::LedgerWindow(const Twin& twin, QWidget* parent) : QDialog(parent),
     if (*twin.index) ledger->setIndexName(u(twin.index));
     reminder = new Table(kAliasVantejaVs2, u(twin.table), this);
     reminder->setObjectName(u(twin.reminderTable));
+    // Each view opens on the rows its first filter keeps: the whole ledger is not read only to be filtered
+    // a moment later.
+    refilter(reminder, LF::dueOn(Values::dateToText(created_)));
+    if (twin.payables) refilter(ledger, LF::unpaid(LF::kEmptyDate, LF::kEmptyDate));
     if (twin.payables) {
         ledger->open();
         reminder->open();
@@ -953,10 +964,13 @@ void LedgerWindow::PageControl1Change(int index) {
 
 bool LedgerWindow::applyFilter(const QString& expression, bool totals, const QString& typedName) {
     const bool applied = guarded(this, [this, &expression, &typedName] {
-        ledger->setFiltered(false);
-        LF::checkTypedName(typedName);
-        ledger->setFilter(expression);
-        ledger->setFiltered(true);
+        try {
+            LF::checkTypedName(typedName);
+        } catch (const DataError&) {
+            ledger->setFiltered(false);
+            throw;
+        }
+        refilter(ledger, expression);
     });
     if (applied && totals) totalizar();
     return applied;
@@ -1075,11 +1089,9 @@ void LedgerWindow::totalizar() {
 
 void LedgerWindow::Aviso() {
     guarded(this, [this] {
-        reminder->setFiltered(false);
-        reminder->setFilter(LF::bothFilled(MaskEdit4->maskedText(), MaskEdit6->maskedText())
-                                ? LF::dueOn(MaskEdit4->maskedText())
-                                : LF::unpaid(LF::kEmptyDate, LF::kEmptyDate));
-        reminder->setFiltered(true);
+        refilter(reminder, LF::bothFilled(MaskEdit4->maskedText(), MaskEdit6->maskedText())
+                               ? LF::dueOn(MaskEdit4->maskedText())
+                               : LF::unpaid(LF::kEmptyDate, LF::kEmptyDate));
     });
 }
 
