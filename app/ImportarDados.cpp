@@ -72,7 +72,10 @@ bool run(QWidget* parent) {
         return false;
     }
     if (outcome.code != 0) {
-        dialogs.error(parent, outcome.err);
+        dialogs.error(parent,
+                      outcome.err.isEmpty()
+                          ? QStringLiteral("A importação não foi feita (código %1).").arg(outcome.code)
+                          : outcome.err);
         return false;
     }
     dialogs.showText(parent, kCaption, outcome.out);

@@ -636,9 +636,12 @@ Report run(const QString& oldFolder, const QString& dataFolder, bool replace, co
                 table.report.file = QFileInfo(table.path).fileName();
                 readTable(table, findFile(names, folder, definition.name + QStringLiteral(".mb")));
                 table.report.written = int(table.rows.size());
-                if (definition.name == QStringLiteral("USUARIOS") && table.rows.isEmpty())
+                if (definition.name == QStringLiteral("USUARIOS"))
                     table.report.notes
-                        << QStringLiteral("nenhum usuário importado; os usuários atuais ficaram");
+                        << (table.rows.isEmpty()
+                                ? QStringLiteral("nenhum usuário importado; os usuários atuais ficaram")
+                                : QStringLiteral("os usuários atuais foram trocados pelos importados; "
+                                                 "entre com um deles"));
             }
             tables << table;
         }
