@@ -28,6 +28,7 @@
 #include "Database.h"
 #include "Dialogs.h"
 #include "Formats.h"
+#include "ImportarDados.h"
 #include "LedgerFilters.h"
 #include "PainelLogo.h"
 #include "Pictures.h"
@@ -250,6 +251,7 @@ void TFPrincipal::buildMenu() {
     ferramentas->addAction(QStringLiteral("Backup"), this, [] { Programs::start(QStringLiteral("Backup")); });
     ferramentas->addAction(QStringLiteral("Checar Atualização"), this,
                            [] { Programs::start(QStringLiteral("Atualizar")); });
+    ferramentas->addAction(QStringLiteral("Importar dados antigos"), this, &TFPrincipal::ImportarDadosClick);
 }
 
 QWidget* TFPrincipal::buildAlertPage(int page) {
@@ -558,6 +560,18 @@ void TFPrincipal::SobreClick() {
         this, QStringLiteral("Sobre o Vanteja"),
         QStringLiteral("Vanteja\nVersão 2.0 - 06/02/2013\n\n"
                        "Recibos, notas promissórias, contas a pagar e a receber e fluxo de caixa."));
+}
+
+void TFPrincipal::ImportarDadosClick() {
+    // The alert totals and the logo row read what was just written; the picture changes at the next start.
+    if (!ImportarDados::run(this)) return;
+    guarded(this, [this] {
+        receberhoje();
+        contaspagar();
+        ApagarVencidas();
+        ReceberVencidas();
+        Tlogo->refresh();
+    });
 }
 
 template <typename Window, typename... Args>

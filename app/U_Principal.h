@@ -73,6 +73,7 @@ public:
     void UsuariosClick();
     void AlterarSenhaClick();
     void LogomarcaClick();
+    void ImportarDadosClick();
     void CarregarLogo();  // the stored logo file into the picture area
     void ContasPagarClick();
     void ContasReceberClick();

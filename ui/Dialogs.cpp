@@ -1,9 +1,15 @@
 #include "Dialogs.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFontDatabase>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "DataError.h"
 #include "PreviewDialog.h"
@@ -32,6 +38,35 @@ Dialogs& Dialogs::current() {
 
 void Dialogs::install(Dialogs* dialogs) {
     installed = dialogs;
+}
+
+bool Dialogs::chooseFolder(QWidget* parent, const QString& caption, QString& folder) {
+    QFileDialog dialog(parent, caption, folder);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.resize(820, 480);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    folder = dialog.selectedFiles().first();
+    return true;
+}
+
+void Dialogs::showText(QWidget* parent, const QString& caption, const QString& text) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* view = new QPlainTextEdit(text, &dialog);
+    view->setReadOnly(true);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The report lines up its columns with spaces.
+    view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    layout->addWidget(view);
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("Fechar"), QDialogButtonBox::AcceptRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    layout->addWidget(buttons);
+    dialog.resize(760, 480);
+    dialog.exec();
 }
 
 void WidgetDialogs::error(QWidget* parent, const QString& text, const QString& title) {

@@ -33,6 +33,10 @@ public:
     virtual bool confirmDelete(QWidget* parent) = 0;
     // The "About" box.
     virtual void about(QWidget* parent, const QString& title, const QString& text) = 0;
+    // Asks for a folder; false when cancelled, `folder` holding the initial and then the chosen folder.
+    virtual bool chooseFolder(QWidget* parent, const QString& caption, QString& folder);
+    // A long text to read (a report of work done), scrollable, with "Fechar".
+    virtual void showText(QWidget* parent, const QString& caption, const QString& text);
     // The report preview, modal; returns when the user closes it.
     virtual void preview(QWidget* parent, const Report::Document& document) = 0;
     // The preview of a layout filled as it is shown (long listings); by default filled whole first.

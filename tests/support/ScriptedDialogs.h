@@ -12,7 +12,7 @@ class ScriptedDialogs : public Dialogs {
 public:
     struct Call {
         QString kind;  // error, errorNo, information, confirmation, confirmed, message, question, input,
-                       // confirmDelete, about
+                       // confirmDelete, about, chooseFolder, showText
         QString caption;
         QString text;
     };
@@ -68,6 +68,17 @@ public:
     }
     void about(QWidget*, const QString& title, const QString& text) override {
         calls << Call{QStringLiteral("about"), title, text};
+    }
+    // Answered with a QString, or an invalid QVariant to cancel.
+    bool chooseFolder(QWidget*, const QString& caption, QString& folder) override {
+        calls << Call{QStringLiteral("chooseFolder"), caption, folder};
+        const QVariant chosen = next();
+        if (!chosen.isValid()) return false;
+        folder = chosen.toString();
+        return true;
+    }
+    void showText(QWidget*, const QString& caption, const QString& text) override {
+        calls << Call{QStringLiteral("showText"), caption, text};
     }
 
     void preview(QWidget*, const Report::Document& document) override {
