@@ -323,6 +323,7 @@ Report::Layout TCadastro::QuickRep3() const {
         block.elements << Report::text(left, top, text, caption)
                        << field(valueLeft, top, fieldName, value, valueRight - valueLeft - 2, Qt::AlignLeft,
                                 Tcliente);
+        layout.sheet << SheetColumn{Report::sheetTitle(text), block.elements.last(), {}};
     };
     line(4, 2, QStringLiteral("Nome:"), 27, QStringLiteral("Nome"), edge);
     line(16, 2, QStringLiteral("Endereço:"), 27, QStringLiteral("Endereço"), edge);
