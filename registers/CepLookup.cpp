@@ -257,8 +257,11 @@ QNetworkRequest fallbackRequest(const QString& cepText) {
     for (QChar c : cepText)
         if (c.isDigit()) digits += c;
     QString address = fallbackUrl();
-    if (address.contains(QStringLiteral("{cep}")))
-        address.replace(QStringLiteral("{cep}"), digits);
+    // The place of the digits, also as a URL tool may have written it.
+    static const QRegularExpression place(QStringLiteral("\\{cep\\}|%7Bcep%7D"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (address.contains(place))
+        address.replace(place, digits);
     else
         address += (address.endsWith(u'/') ? QString() : QStringLiteral("/")) + digits;
     QNetworkRequest request{QUrl(address)};
