@@ -10,6 +10,7 @@ packages=(
     librsvg2-bin dpkg-dev file xvfb xauth x11-utils
     libofx-dev
     libqrencode-dev zbar-tools
+    python3
 )
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
