@@ -11,6 +11,7 @@
 #include "Dialogs.h"
 #include "Skin.h"
 #include "U_Principal.h"
+#include "WindowOpeners.h"
 
 int startVanteja(QApplication& app, bool listen) {
     QApplication::setApplicationName(QStringLiteral("Vanteja"));
@@ -28,6 +29,7 @@ int startVanteja(QApplication& app, bool listen) {
                            "dados, use o menu Ferramentas › Backup.")
                 .arg(QDir::toNativeSeparators(books.folder)));
     defineStandardDatabases(BooksFolder::path());
+    installWindowOpeners();
     std::unique_ptr<TFPrincipal> principal;
     try {
         principal = std::make_unique<TFPrincipal>();

@@ -64,7 +64,7 @@ public:
     void confirmed(QWidget*, const QString&) override {}
     bool confirmation(QWidget*, const QString&) override { return true; }
     void message(QWidget*, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&) override { return true; }
+    bool question(QWidget*, const QString&, const QString&, bool) override { return true; }
     bool input(QWidget*, const QString&, const QString&, QString&) override { return false; }
     bool confirmDelete(QWidget*) override { return true; }
     void about(QWidget*, const QString&, const QString&) override {}

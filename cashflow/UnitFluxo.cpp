@@ -79,10 +79,16 @@ Layout listLayout(const QString& title, Query* source, const QString& dateField,
     Element amount =
         field(kValueColumn, 0.5, QStringLiteral("Valor"), arial(10), valueWidth, Qt::AlignHCenter);
     amount.mask = kMoney;
-    line.elements << field(1, 0.5, dateField, arial(10)) << vline(kReferenceColumn, 0, 5)
-                  << field(kReferenceColumn + 1.5, 0.5, QStringLiteral("Referência"), arial(10),
-                           kValueColumn - kReferenceColumn - 3)
-                  << vline(kValueColumn, 0, 5) << amount;
+    const Element date = field(1, 0.5, dateField, arial(10));
+    const Element reference = field(kReferenceColumn + 1.5, 0.5, QStringLiteral("Referência"), arial(10),
+                                    kValueColumn - kReferenceColumn - 3);
+    line.elements << date << vline(kReferenceColumn, 0, 5) << reference << vline(kValueColumn, 0, 5)
+                  << amount;
+    // In the spreadsheet the total is always the sum of the rows, a number to calculate with: the same figure
+    // as the window's total label that the expense lists print.
+    layout.sheet = {{dateCaption, date, {}},
+                    {QStringLiteral("Referência"), reference, text(0, 0, QStringLiteral("TOTAL"))},
+                    {QStringLiteral("Valor"), amount, sum(0, 0, QStringLiteral("Valor"), kMoney)}};
 
     Band& total = layout.addBand(BandKind::Summary, 14);
     if (totalFromLabel) {

@@ -134,7 +134,8 @@ QString couponPayload(Dataset* ledger, const Pix::Receiver& receiver) {
     return Pix::payload(receiver, charge);
 }
 
-void addPix(QList<Element>& coupon, Dataset* ledger, const Pix::Receiver& receiver) {
+void addPix(QList<Element>& coupon, Dataset* ledger, const Pix::Receiver& receiver,
+            QList<SheetColumn>& sheet) {
     for (Element& e : coupon)
         if (e.field == QLatin1String("Observacoes")) e.box.setRight(kMemoRightWithQr);
     auto payload = [ledger, receiver] { return couponPayload(ledger, receiver); };
@@ -150,6 +151,7 @@ void addPix(QList<Element>& coupon, Dataset* ledger, const Pix::Receiver& receiv
     // Broken where the box ends, never at a blank, so the lines put together are the code.
     copy.compute = [payload] { return payload().replace(QLatin1Char(' '), QChar(0x00A0)); };
     coupon << copy;
+    sheet << SheetColumn{QStringLiteral("PIX copia e cola"), code, {}};
 }
 
 }  // namespace
@@ -170,8 +172,23 @@ Report::Layout quickRepCarne(Dataset* ledger) {
         coupon.elements.removeIf([](const Element& e) { return e.kind == ElementKind::Field; });
     } else {
         layout.source = ledger;
+        // The booklet's data, one row per coupon, in the order of the coupons.
+        auto column = [&](const char* title, const char* fieldName) {
+            return SheetColumn{QString::fromUtf8(title), field(0, 0, QString::fromUtf8(fieldName)), {}};
+        };
+        layout.sheet = {column("Cliente", "Nome"),
+                        column("Referência", "Fantasia"),
+                        column("Nº Documento", "Codigo"),
+                        column("Parcela Nº", "DocParcela"),
+                        column("Data Compra", "DataEmissao"),
+                        column("Vencimento", "DataVencimento"),
+                        column("Valor Documento", "Valordocumento"),
+                        column("Observações", "Observacoes")};
+        layout.sheet[2].cell.mask = kSixDigits;
+        layout.sheet[3].cell.mask = kSixDigits;
+        layout.sheet[6].cell.mask = kAmount;
         if (const std::optional<Pix::Receiver> receiver = Pix::configured())
-            addPix(coupon.elements, ledger, *receiver);
+            addPix(coupon.elements, ledger, *receiver, layout.sheet);
     }
     return layout;
 }

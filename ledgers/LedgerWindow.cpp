@@ -35,6 +35,7 @@
 #include "Numbering.h"
 #include "Pictures.h"
 #include "ScreenFit.h"
+#include "SheetExport.h"
 #include "Skin.h"
 #include "Table.h"
 #include "Values.h"
@@ -570,6 +571,7 @@ QWidget* LedgerWindow::buildSearchTab() {
     DBGrid2->setColumns(columns(twin_.searchColumns));
     DBGrid2->setReadOnly(true);
     DBGrid2->installEventFilter(this);
+    SheetExport::addMenu(DBGrid2, u(twin_.caption));
     layout->addWidget(DBGrid2, 1);
     Panel9 = new QLabel(page);
     name(Panel9, QStringLiteral("Panel9"));
@@ -1166,9 +1168,14 @@ Report::Layout LedgerWindow::QuickRep1() const {
         title.elements << text(c.left, 23, u(c.heading), Font().sized(10), c.width, c.alignment);
     title.elements << hline(0, 29.4, width);
     Band& detail = layout.addBand(BandKind::Detail, twin_.detailHeight);
-    for (const ListingColumn& c : twin_.listing)
+    for (const ListingColumn& c : twin_.listing) {
         detail.elements << field(c.left, 0, u(c.field), Font().sized(c.points).withBold(c.bold), c.width,
                                  c.alignment);
+        layout.sheet << SheetColumn{u(c.heading), detail.elements.last(), {}};
+    }
+    // The spreadsheet's totals row: "TOTAL" beside the sum, as printed.
+    layout.sheet[layout.sheet.size() - 2].total = text(0, 0, QStringLiteral("TOTAL"));
+    layout.sheet.last().total = sum(0, 0, kValor, QStringLiteral("###,##0.00"));
     Band& summary = layout.addBand(BandKind::Summary, 10.6);
     const ListingColumn& value = twin_.listing.last();
     // The sum ends where the value column ends and has room for the largest total, 999.999.999,99; "TOTAL"

@@ -20,12 +20,45 @@
 #include "EditorKit.h"
 #include "MaskEdit.h"
 #include "NameLists.h"
+#include "Query.h"
 #include "Skin.h"
 #include "Sqlite.h"
 #include "Table.h"
 #include "Values.h"
 
 namespace Parcelas {
+
+QString referente(const QVariant& parcela, int parcelas, const QString& referencia,
+                  const QVariant& documento) {
+    QStringList what;
+    if (!referencia.trimmed().isEmpty()) what << referencia.trimmed();
+    if (!documento.isNull()) what << Values::floatToText(documento.toDouble());
+    const QString bill = what.join(QLatin1Char(' '));
+    if (parcela.isNull()) return bill;
+    const int k = qRound(parcela.toDouble());
+    const QString installment =
+        k == 0 ? QStringLiteral("Entrada") : QStringLiteral("Parcela %1/%2").arg(k).arg(qMax(k, parcelas));
+    return bill.isEmpty() ? installment : installment + QStringLiteral(" – ") + bill;
+}
+
+QString referente(Table& ledger) {
+    const QVariant parcela = ledger.fieldByName(QStringLiteral("DocParcela")).value();
+    const QVariant documento = ledger.fieldByName(QStringLiteral("Codigo")).value();
+    const QString referencia = ledger.fieldByName(QStringLiteral("Fantasia")).asString();
+    int parcelas = 0;
+    if (!parcela.isNull() && !documento.isNull()) {
+        Query plan;
+        plan.setDatabaseName(ledger.databaseName());
+        plan.addSql(QStringLiteral("select max(DocParcela) as Parcelas from tbreceber"));
+        plan.addSql(QStringLiteral("where Codigo = :codigo and Fantasia = :fantasia and Nome = :nome"));
+        plan.setParam(QStringLiteral("codigo"), documento);
+        plan.setParam(QStringLiteral("fantasia"), ledger.fieldByName(QStringLiteral("Fantasia")).value());
+        plan.setParam(QStringLiteral("nome"), ledger.fieldByName(QStringLiteral("Nome")).value());
+        plan.open();
+        parcelas = qRound(plan.fieldByName(QStringLiteral("Parcelas")).asFloat());
+    }
+    return referente(parcela, parcelas, referencia, documento);
+}
 
 QDate dueDate(const QDate& base, int k) {
     return base.addMonths(k);

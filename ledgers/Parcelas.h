@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QFrame>
 #include <QString>
+#include <QVariant>
 
 class MaskEdit;
 class QComboBox;
@@ -40,6 +41,15 @@ struct Plan {
     int count = 1;  // "Nº Parcelas"
     int first = 0;  // 0 with a down payment (installment 0 due on the base date), 1 without
 };
+
+// What a receipt for an installment is for: "Parcela 3/10 – VENDA 123" (installment, plan size, reference,
+// document); the down payment (installment 0) is "Entrada – VENDA 123"; without an installment number only
+// the reference and the document are left.
+QString referente(const QVariant& parcela, int parcelas, const QString& referencia,
+                  const QVariant& documento);
+// The same for the bill the ledger stands on, the plan's size being the highest installment number among the
+// bills of its document, reference and client.
+QString referente(Table& ledger);
 
 // The base date advanced by k calendar months; a day the target month lacks becomes its last day.
 QDate dueDate(const QDate& base, int k);

@@ -8,9 +8,11 @@
 
 #include "Clock.h"
 #include "Dialogs.h"
+#include "Parcelas.h"
 #include "ScreenFit.h"
 #include "Skin.h"
 #include "Table.h"
+#include "WindowHooks.h"
 
 Tfreceber::Tfreceber(QWidget* parent) : LedgerWindow(Ledger::kReceber, parent) {
     setObjectName(QStringLiteral("freceber"));
@@ -83,10 +85,26 @@ void Tfreceber::IncluiData() {
     if (!Dialogs::current().question(this, QStringLiteral("Deseja quitar essa conta? "),
                                      QStringLiteral("Confirmação")))
         return;
-    guarded(this, [this] {
+    const bool settled = guarded(this, [this] {
         ledger->edit();
         ledger->fieldByName(QStringLiteral("DataPagamento")).setAsDate(Clock::today());
         ledger->post();
     });
     PgNaoPg();
+    if (settled) offerReceipt();
+}
+
+void Tfreceber::offerReceipt() {
+    if (!WindowHooks::hasReceiptEditor()) return;
+    if (!Dialogs::current().question(this, QStringLiteral("Emitir recibo deste recebimento?"),
+                                     QStringLiteral("Confirmação"), true))
+        return;
+    WindowHooks::ReceiptRequest request;
+    if (!guarded(this, [this, &request] {
+            request.client = ledger->fieldByName(QStringLiteral("Nome")).asString();
+            request.amount = ledger->fieldByName(QStringLiteral("Valordocumento")).value();
+            request.referente = Parcelas::referente(*ledger);
+        }))
+        return;
+    WindowHooks::openReceiptEditor(this, request);
 }

@@ -11,6 +11,9 @@ public:
 
     void btngravarClick() override;
     void IncluiData() override;
+    // After a settlement: "Emitir recibo deste recebimento?", and on Yes the receipt editor on a new receipt
+    // for it.
+    void offerReceipt();
     void searchAccountsClick() override;  // localizarClick
     void tbreceberBeforeCancel();
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -52,6 +53,16 @@ QString dateInWords() {
     const QDate today = Clock::today();
     return today.toString(QStringLiteral("dd")) + QStringLiteral(" de ") + Formats::monthName(today.month()) +
            QStringLiteral(" de ") + today.toString(QStringLiteral("yyyy"));
+}
+
+// The place of an issuer, from its one-line address "Endereco, Bairro , Cidade": the last part, with the
+// state when it ends in one ("BELO HORIZONTE - MG", "CURITIBA/PR").
+std::pair<QString, QString> issuerPlace(const QString& address) {
+    const QString city = address.section(QLatin1Char(','), -1).trimmed();
+    static const QRegularExpression withState(QStringLiteral("^(.*\\S)\\s*[-/]\\s*([A-Za-z]{2})$"));
+    const QRegularExpressionMatch match = withState.match(city);
+    if (match.hasMatch()) return {match.captured(1), match.captured(2).toUpper()};
+    return {city, QString()};
 }
 
 }  // namespace
@@ -438,6 +449,52 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::BtnovoClick() {
     if (guarded(this, [this] { numberNewRecord(*Trecibo); }))
         reciboBox(QStringLiteral("Codigo2"))->setFocus();
+}
+
+void TForm1::novoReciboDe(const WindowHooks::ReceiptRequest& request) {
+    const QString lastIssuer =
+        Trecibo->isEmpty() ? QString() : Trecibo->fieldByName(QStringLiteral("Emitente")).asString();
+    if (!guarded(this, [this] { numberNewRecord(*Trecibo); })) return;
+    if (!request.client.isEmpty())
+        EditorKit::lookUpAndCopy(this, *ListaClientes, QStringLiteral("ByNome"), QStringLiteral("Nome"),
+                                 request.client, *Trecibo,
+                                 {{QStringLiteral("Nome"), QStringLiteral("Reci")},
+                                  {QStringLiteral("Endereço"), QStringLiteral("End")},
+                                  {QStringLiteral("Cpfpagador"), QStringLiteral("Cpfpagador")},
+                                  {QStringLiteral("Codigo"), QStringLiteral("Codigo2")}});
+    guarded(this, [&] {
+        Tb_emitente->refresh();
+        Tb_emitente->setIndexName(QStringLiteral("ByNome"));
+        if (lastIssuer.isEmpty() || !Tb_emitente->locate(QStringLiteral("Nome"), lastIssuer)) {
+            Tb_emitente->setIndexName(QStringLiteral("ByCodigo"));
+            Tb_emitente->first();
+        }
+        auto set = [this](const char* field, const QString& text) {
+            Trecibo->fieldByName(QString::fromUtf8(field)).setAsString(text);
+        };
+        if (!Tb_emitente->isEmpty()) {
+            auto issuer = [this](const char* field) {
+                return Tb_emitente->fieldByName(QString::fromUtf8(field)).asString();
+            };
+            const auto [city, state] = issuerPlace(issuer("Endereco"));
+            set("Emitente", issuer("Nome"));
+            set("Cpf", issuer("CPF"));
+            set("Rgemitente", issuer("RG"));
+            set("End2", issuer("Endereco"));
+            set("Cidade", city);
+            set("UF", state);
+        }
+        if (!request.amount.isNull()) {
+            const double amount = request.amount.toDouble();
+            set("Valor2", Values::formatNumber(amount));
+            set("Importancia", ValorExtenso(amount));
+        }
+        set("Referente", request.referente);
+        set("Dia mes", dateInWords());
+    });
+    gravar->setEnabled(true);
+    btncancelar->setEnabled(true);
+    reciboBox(QStringLiteral("Referente"))->setFocus();
 }
 
 void TForm1::gravarClick() {

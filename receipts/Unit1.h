@@ -6,6 +6,7 @@
 
 #include "EditorKit.h"
 #include "Layout.h"
+#include "WindowHooks.h"
 
 class DBComboBox;
 class DBEdit;
@@ -34,6 +35,11 @@ public:
 
     // Receipt tab.
     void BtnovoClick();
+    // A new receipt for money received on a bill: the client found by name in the clients register (none
+    // when not found), the amount with its words, the reference, today's date, and the issuer with its city,
+    // the issuer being the one of the last receipt or else the first registered. Left pending for the user to
+    // check and store.
+    void novoReciboDe(const WindowHooks::ReceiptRequest& request);
     void gravarClick();
     void btncancelarClick();
     void BmsXPButton1Click();  // "&Apagar"

@@ -32,6 +32,32 @@ QString value(const QString& decoded, const QString& name);
 // The address an answer gives (decoded first).
 Address addressFrom(const QString& answer);
 
+// The second service, asked when the first cannot be reached, does not answer in time, answers with a server
+// error or with something that is no answer of its: a JSON service whose address holds "{cep}" where the
+// eight digits go (without it they are added as the last part of the path). It may answer as BrasilAPI does
+// ({"street", "neighborhood", "city", "state"}) or as ViaCEP does ({"logradouro", "bairro", "localidade",
+// "uf"}, {"erro": true} for an unknown code); 404 and 400 say the code is unknown. The environment variables
+// VANTEJA_CEP_URL and VANTEJA_CEP2_URL replace the two defaults.
+QString defaultFallbackUrl();
+QString fallbackUrl();
+void setFallbackUrl(const QString& url);  // an empty text brings back the default
+
+// How long each service may take, in milliseconds; 0 brings back the default.
+int timeout();
+void setTimeout(int ms);
+
+struct Result {
+    enum class Outcome { Address, NotFound, Failed };
+    Outcome outcome = Outcome::Failed;
+    Address address;  // Address: what the answer gives, from either service
+    QString error;    // Failed: why, in Portuguese, for both services when both were asked
+};
+inline const QString kNotFound = QStringLiteral("CEP não encontrado");
+
+// The look-up the clients register runs: the first service; the second only when the first failed as said
+// above (not when it answered, even with an unknown code). Blocks until it ends.
+Result lookUp(const QString& cepText);
+
 // Sends the request for the postal code as shown in its box ("30130-010", blanks where digits are missing)
 // and blocks until the answer, an error or the time-out. Returns false with the HTTP client's error message
 // (in Portuguese where it is ours) when the request fails or the answer is not a success.

@@ -323,6 +323,7 @@ Report::Layout TCadastro::QuickRep3() const {
         block.elements << Report::text(left, top, text, caption)
                        << field(valueLeft, top, fieldName, value, valueRight - valueLeft - 2, Qt::AlignLeft,
                                 Tcliente);
+        layout.sheet << SheetColumn{Report::sheetTitle(text), block.elements.last(), {}};
     };
     line(4, 2, QStringLiteral("Nome:"), 27, QStringLiteral("Nome"), edge);
     line(16, 2, QStringLiteral("Endereço:"), 27, QStringLiteral("Endereço"), edge);
@@ -352,22 +353,22 @@ void TCadastro::SpeedButton6Click() {
     // The answer belongs to the client the request was sent for; the window takes no input meanwhile.
     const int client = clientGeneration_;
     QPointer<TCadastro> self(this);
-    QString answer;
-    QString error;
-    bool ok = false;
+    CepLookup::Result result;
     {
+        // One wait for both services, when the second is asked.
         InputBlocker block;
         lookupRunning_ = true;
-        ok = CepLookup::fetch(cep->maskedText(), &answer, &error);
+        result = CepLookup::lookUp(cep->maskedText());
     }
     if (!self) return;
     lookupRunning_ = false;
     if (!isVisible() || !Tcliente->active() || client != clientGeneration_) return;
-    if (!ok) {
-        showError(this, error);
+    if (result.outcome != CepLookup::Result::Outcome::Address) {
+        showError(this, result.outcome == CepLookup::Result::Outcome::NotFound ? CepLookup::kNotFound
+                                                                               : result.error);
         return;
     }
-    const CepLookup::Address address = CepLookup::addressFrom(answer);
+    const CepLookup::Address& address = result.address;
     guarded(this, [this, &address] {
         Tcliente->fieldByName(QStringLiteral("Endereço")).setAsString(address.endereco);
     });

@@ -271,6 +271,8 @@ Report::Layout TF_Fornecedor::QuickRep1() const {
             block.elements << text(all[i].left, top, QString::fromUtf8(all[i].caption), caption)
                            << field(all[i].valueLeft, top, QString::fromUtf8(all[i].field), value,
                                     right - all[i].valueLeft - 1.5, Qt::AlignLeft, TFornecedor);
+            layout.sheet << SheetColumn{
+                Report::sheetTitle(QString::fromUtf8(all[i].caption)), block.elements.last(), {}};
         }
     };
     line(3,

@@ -37,6 +37,14 @@ struct Page {
     QStringList texts() const;  // every text item, in order
 };
 
+// What a report exports as a spreadsheet: the column titles, then the rows as printed, in their order, the
+// totals row last; every cell already in the spreadsheet's form (see CsvExport.h).
+struct Sheet {
+    QStringList titles;
+    QList<QStringList> rows;
+    bool isEmpty() const { return titles.isEmpty(); }
+};
+
 struct Document {
     QString name;
     QSizeF pageSize;  // mm
@@ -44,6 +52,7 @@ struct Document {
     Zoom zoom = Zoom::PageWidth;
     bool maximised = true;
     QList<Page> pages;
+    Sheet sheet;
     QStringList texts() const;  // of every page
 };
 

@@ -2,10 +2,12 @@
 
 #include <QFontMetricsF>
 #include <QtMath>
+#include <algorithm>
 #include <limits>
 
 #include <qrencode.h>
 
+#include "CsvExport.h"
 #include "DataError.h"
 #include "Dataset.h"
 #include "Money.h"
@@ -142,6 +144,10 @@ public:
         for (const Band& b : layout.bands)
             for (const Element& e : b.elements)
                 if (e.kind == ElementKind::Sum) sums_.insert(e.field, MoneySum());
+        for (const SheetColumn& column : layout.sheet) {
+            document_.sheet.titles << column.title;
+            if (column.total.kind == ElementKind::Sum) sums_.insert(column.total.field, MoneySum());
+        }
     }
 
     ~Filler() {
@@ -203,6 +209,7 @@ private:
     void end() {
         Dataset* source = layout_.source;
         if (const Band* summary = band(BandKind::Summary)) place(*summary);
+        addSheetTotals();
         finishPage();
         if (!layout_.printIfEmpty && source && source->isEmpty()) document_.pages.clear();
         stage_ = Stage::Done;
@@ -227,6 +234,42 @@ private:
     void placeRecordBands() {
         for (const Band& b : layout_.bands)
             if (b.kind == BandKind::Detail || b.kind == BandKind::SubDetail) place(b);
+        addSheetRow();
+    }
+
+    // The spreadsheet takes the same records as the pages, each value in its spreadsheet form.
+    void addSheetRow() {
+        if (layout_.sheet.isEmpty()) return;
+        QStringList row;
+        for (const SheetColumn& column : layout_.sheet)
+            row << sheetCell(column.cell);
+        document_.sheet.rows << row;
+    }
+
+    void addSheetTotals() {
+        const bool any = std::any_of(layout_.sheet.cbegin(), layout_.sheet.cend(), [](const SheetColumn& c) {
+            return c.total.kind != ElementKind::Text || !c.total.text.isEmpty();
+        });
+        if (!any) return;
+        QStringList row;
+        for (const SheetColumn& column : layout_.sheet)
+            row << sheetCell(column.total);
+        document_.sheet.rows << row;
+    }
+
+    QString sheetCell(const Element& element) {
+        if (element.compute) return element.compute();
+        if (element.kind == ElementKind::Sum) {
+            const Money total = sums_.value(element.field).total();
+            return Csv::number(total.toDouble(), 2);
+        }
+        if (element.kind != ElementKind::Field) return textOf(element);
+        Dataset* dataset = element.dataset ? element.dataset : layout_.source;
+        if (!dataset) throw DataError(QStringLiteral("O campo '%1' não tem tabela").arg(element.field));
+        const int index = dataset->fieldIndex(element.field);
+        if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(element.field));
+        const QString format = element.mask.isEmpty() ? dataset->displayFormat(index) : element.mask;
+        return Csv::cell(dataset->fieldDef(index), dataset->fieldValue(index), format);
     }
 
     void addToSums(Dataset* source) {

@@ -35,6 +35,12 @@ QFont qtFont(const Font& font) {
     return qt;
 }
 
+QString sheetTitle(const QString& caption) {
+    QString title = caption.trimmed();
+    if (title.endsWith(u':')) title.chop(1);
+    return title.trimmed();
+}
+
 QSizeF Layout::pageSize() const {
     return page == PageSize::A4 ? QSizeF(210, 297) : QSizeF(215.9, 279.4);
 }

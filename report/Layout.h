@@ -67,6 +67,18 @@ struct Element {
     std::function<QString()> compute;
 };
 
+// A column of the spreadsheet a report exports: its title as printed, the element that prints its value on
+// every record (a Field, or a Text the program works out), and what the totals row holds in it (a Text, a
+// Label or a Sum; an empty Text leaves the cell empty).
+struct SheetColumn {
+    QString title;
+    Element cell;
+    Element total;
+};
+
+// A caption printed beside its value ("Nome:") as the title of its spreadsheet column ("Nome").
+QString sheetTitle(const QString& caption);
+
 enum class BandKind { Title, Detail, SubDetail, Summary, PageFooter };
 
 struct Band {
@@ -86,6 +98,9 @@ struct Layout {
     bool printIfEmpty = true;
     Zoom zoom = Zoom::PageWidth;
     bool maximised = true;
+    // The columns of the spreadsheet it exports: one row per printed record, then the totals row when a
+    // column has a total. None: the report exports no spreadsheet.
+    QList<SheetColumn> sheet;
 
     QSizeF pageSize() const;  // mm
     double contentWidth() const { return pageSize().width() - marginLeft - marginRight; }

@@ -18,6 +18,7 @@
 
 #include <limits>
 
+#include "CsvExport.h"
 #include "DataError.h"
 #include "Painter.h"
 
@@ -108,6 +109,9 @@ void PreviewDialog::build() {
     buttons->addSpacing(12);
     add(QStringLiteral("Imprimir"), QStringLiteral("print"), &PreviewDialog::printDocument);
     add(QStringLiteral("Salvar PDF..."), QStringLiteral("save"), &PreviewDialog::saveAs);
+    if (!document().sheet.isEmpty())
+        add(QStringLiteral("Exportar planilha..."), QStringLiteral("exportSheet"),
+            &PreviewDialog::exportSheet);
     buttons->addStretch();
     add(QStringLiteral("Fechar"), QStringLiteral("close"), &QDialog::accept);
     layout->addWidget(bar);
@@ -200,33 +204,55 @@ void PreviewDialog::printDocument() {
     print(document(), printer);
 }
 
-void PreviewDialog::saveAs() {
+QString PreviewDialog::chooseFile(const QString& extension, const QString& filter) {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString suggested = folder + QLatin1Char('/') +
                               (document().name.isEmpty() ? QStringLiteral("relatorio") : document().name) +
-                              QStringLiteral(".pdf");
-    QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("Salvar como"), suggested,
-                                                    QStringLiteral("Documento PDF (*.pdf)"));
+                              extension;
+    QString fileName =
+        chooseFile_ ? chooseFile_(this, QStringLiteral("Salvar como"), suggested, filter)
+                    : QFileDialog::getSaveFileName(this, QStringLiteral("Salvar como"), suggested, filter);
+    if (!fileName.isEmpty() && !fileName.endsWith(extension, Qt::CaseInsensitive)) fileName += extension;
+    return fileName;
+}
+
+void PreviewDialog::saveAs() {
+    const QString fileName = chooseFile(QStringLiteral(".pdf"), QStringLiteral("Documento PDF (*.pdf)"));
     if (fileName.isEmpty()) return;
-    if (!fileName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) fileName += QStringLiteral(".pdf");
     QString error;
     if (!saveTo(fileName, &error)) emit failed(error);
 }
 
-bool PreviewDialog::saveTo(const QString& fileName, QString* error) {
-    if (filling()) {
-        try {
-            while (!job_->step(std::numeric_limits<int>::max() / 2)) {
-            }
-        } catch (const DataError& failure) {
-            filler_->stop();
-            if (error) *error = failure.message();
-            return false;
+void PreviewDialog::exportSheet() {
+    const QString fileName = chooseFile(QStringLiteral(".csv"), QStringLiteral("Planilha (*.csv)"));
+    if (fileName.isEmpty()) return;
+    QString error;
+    if (!exportSheetTo(fileName, &error)) emit failed(error);
+}
+
+bool PreviewDialog::fillAll(QString* error) {
+    if (!filling()) return true;
+    try {
+        while (!job_->step(std::numeric_limits<int>::max() / 2)) {
         }
+    } catch (const DataError& failure) {
         filler_->stop();
-        pageLabel_->setText(pageText());
+        if (error) *error = failure.message();
+        return false;
     }
-    return writePdf(document(), fileName, error);
+    filler_->stop();
+    pageLabel_->setText(pageText());
+    return true;
+}
+
+bool PreviewDialog::saveTo(const QString& fileName, QString* error) {
+    return fillAll(error) && writePdf(document(), fileName, error);
+}
+
+bool PreviewDialog::exportSheetTo(const QString& fileName, QString* error) {
+    if (!fillAll(error)) return false;
+    const Sheet& sheet = document().sheet;
+    return Csv::write(fileName, sheet.titles, sheet.rows, error);
 }
 
 }  // namespace Report

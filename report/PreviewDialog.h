@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 #include "Document.h"
@@ -41,6 +42,14 @@ public:
     void printDocument();
     void saveAs();
     bool saveTo(const QString& fileName, QString* error = nullptr);
+    // "Exportar planilha": the rows the report printed as a spreadsheet file; only for a report that has one.
+    void exportSheet();
+    bool exportSheetTo(const QString& fileName, QString* error = nullptr);
+
+    // Asks where to save (parent, caption, suggested path, file filter); an empty answer cancels. The file
+    // dialog of the platform unless the program gives its own.
+    using FileChooser = std::function<QString(QWidget*, const QString&, const QString&, const QString&)>;
+    void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
 signals:
     void failed(const QString& message);  // saving failed; the caller shows why
@@ -54,6 +63,8 @@ private:
     void refresh();
     void fillMore();
     bool fillTo(int page);  // fills until `page` is complete (or the report ends); false on a failure
+    bool fillAll(QString* error);
+    QString chooseFile(const QString& extension, const QString& filter);
 
     Document document_;
     std::unique_ptr<FillJob> job_;
@@ -64,6 +75,7 @@ private:
     QLabel* canvas_;
     QLabel* pageLabel_;
     QImage shown_;
+    FileChooser chooseFile_;
 };
 
 }  // namespace Report

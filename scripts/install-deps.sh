@@ -11,6 +11,7 @@ packages=(
     libofx-dev
     libqrencode-dev zbar-tools
     pxlib-dev
+    python3
 )
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi

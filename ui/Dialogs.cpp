@@ -20,13 +20,21 @@ Dialogs* installed = nullptr;
 
 // Boxes with Portuguese buttons, whatever translations the machine has.
 QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& title,
-                                const QString& text, QMessageBox::StandardButtons buttons) {
+                                const QString& text, QMessageBox::StandardButtons buttons,
+                                QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
     QMessageBox box(icon, title, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
     if (QAbstractButton* b = box.button(QMessageBox::Yes)) b->setText(QStringLiteral("&Sim"));
     if (QAbstractButton* b = box.button(QMessageBox::No)) b->setText(QStringLiteral("&Não"));
     if (QAbstractButton* b = box.button(QMessageBox::Ok)) b->setText(QStringLiteral("OK"));
     if (QAbstractButton* b = box.button(QMessageBox::Cancel)) b->setText(QStringLiteral("Cancelar"));
     return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+// The preview asks through the installed dialogs, so a test answers where a file goes.
+QString chooseThroughDialogs(QWidget* parent, const QString& caption, const QString& suggested,
+                             const QString& filter) {
+    return Dialogs::current().saveFileName(parent, caption, suggested, filter);
 }
 
 }  // namespace
@@ -95,10 +103,10 @@ void WidgetDialogs::message(QWidget* parent, const QString& text) {
     ask(parent, QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok);
 }
 
-bool WidgetDialogs::question(QWidget* parent, const QString& text, const QString& caption) {
+bool WidgetDialogs::question(QWidget* parent, const QString& text, const QString& caption, bool noByDefault) {
     // A question with a caption of its own is a plain box: its caption says what it is about, no icon does.
-    return ask(parent, QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+    return ask(parent, QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No,
+               noByDefault ? QMessageBox::No : QMessageBox::NoButton) == QMessageBox::Yes;
 }
 
 bool WidgetDialogs::input(QWidget* parent, const QString& caption, const QString& prompt, QString& value) {
@@ -123,6 +131,11 @@ void WidgetDialogs::about(QWidget* parent, const QString& title, const QString& 
     ask(parent, QMessageBox::Information, title, text, QMessageBox::Ok);
 }
 
+QString Dialogs::saveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                              const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+}
+
 void showError(QWidget* parent, const QString& text) {
     Dialogs::current().error(parent, text);
 }
@@ -144,6 +157,7 @@ void Dialogs::preview(QWidget* parent, const Report::Layout& layout, const Repor
 void WidgetDialogs::preview(QWidget* parent, const Report::Layout& layout,
                             const Report::FillContext& context) {
     Report::PreviewDialog dialog(layout, context, parent);
+    dialog.setFileChooser(chooseThroughDialogs);
     QObject::connect(&dialog, &Report::PreviewDialog::failed, &dialog,
                      [&dialog](const QString& message) { Dialogs::current().error(&dialog, message); });
     dialog.exec();
@@ -151,6 +165,7 @@ void WidgetDialogs::preview(QWidget* parent, const Report::Layout& layout,
 
 void WidgetDialogs::preview(QWidget* parent, const Report::Document& document) {
     Report::PreviewDialog dialog(document, parent);
+    dialog.setFileChooser(chooseThroughDialogs);
     QObject::connect(&dialog, &Report::PreviewDialog::failed, &dialog,
                      [&dialog](const QString& message) { Dialogs::current().error(&dialog, message); });
     dialog.exec();

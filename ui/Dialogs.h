@@ -25,8 +25,9 @@ public:
     // A plain message with the program's title.
     virtual void message(QWidget* parent, const QString& text) = 0;
     // A Yes/No question with a caption of its own ("Confirmação", "Exclusão", "Registro", "Erro") and no
-    // icon.
-    virtual bool question(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // icon; Enter answers No when `noByDefault`.
+    virtual bool question(QWidget* parent, const QString& text, const QString& caption,
+                          bool noByDefault = false) = 0;
     // An input box; false when cancelled, `value` holding the initial and then the typed text.
     virtual bool input(QWidget* parent, const QString& caption, const QString& prompt, QString& value) = 0;
     // The navigator's confirmation before deleting a record.
@@ -37,6 +38,10 @@ public:
     virtual bool chooseFolder(QWidget* parent, const QString& caption, QString& folder);
     // A long text to read (a report of work done), scrollable, with "Fechar".
     virtual void showText(QWidget* parent, const QString& caption, const QString& text);
+    // Where to save a file: the suggested path first, only files of the filter ("Planilha (*.csv)") shown;
+    // empty when cancelled.
+    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                                 const QString& filter);
     // The report preview, modal; returns when the user closes it.
     virtual void preview(QWidget* parent, const Report::Document& document) = 0;
     // The preview of a layout filled as it is shown (long listings); by default filled whole first.
@@ -56,7 +61,8 @@ public:
     bool confirmation(QWidget* parent, const QString& text) override;
     void confirmed(QWidget* parent, const QString& text) override;
     void message(QWidget* parent, const QString& text) override;
-    bool question(QWidget* parent, const QString& text, const QString& caption) override;
+    bool question(QWidget* parent, const QString& text, const QString& caption,
+                  bool noByDefault = false) override;
     bool input(QWidget* parent, const QString& caption, const QString& prompt, QString& value) override;
     bool confirmDelete(QWidget* parent) override;
     void about(QWidget* parent, const QString& title, const QString& text) override;

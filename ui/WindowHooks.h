@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+#include <QVariant>
 #include <functional>
 
 class QWidget;
@@ -13,5 +15,18 @@ using Opener = std::function<void(QWidget* parent)>;
 void setClientsRegister(Opener opener);
 // Opens it; does nothing when no opener is installed.
 void openClientsRegister(QWidget* parent);
+
+// A receipt to begin for money received on a bill.
+struct ReceiptRequest {
+    QString client;   // the name on the bill, looked up in the clients register
+    QVariant amount;  // null when the bill has no value
+    QString referente;
+};
+using ReceiptOpener = std::function<void(QWidget* parent, const ReceiptRequest& request)>;
+
+// The receipt editor, opened modally on a new receipt filled from the request.
+void setReceiptEditor(ReceiptOpener opener);
+bool hasReceiptEditor();
+void openReceiptEditor(QWidget* parent, const ReceiptRequest& request);
 
 }  // namespace WindowHooks

@@ -12,16 +12,18 @@ class ScriptedDialogs : public Dialogs {
 public:
     struct Call {
         QString kind;  // error, errorNo, information, confirmation, confirmed, message, question, input,
-                       // confirmDelete, about, chooseFolder, showText
+                       // confirmDelete, about, chooseFolder, showText, saveFile
         QString caption;
         QString text;
+        bool noByDefault = false;  // of a question
     };
 
     ScriptedDialogs() { Dialogs::install(this); }
     ~ScriptedDialogs() override { Dialogs::install(nullptr); }
 
     QList<Call> calls;
-    QList<QVariant> answers;  // bool for questions; QString for input boxes, an invalid QVariant to cancel
+    // bool for questions; QString for input boxes and file names, an invalid QVariant to cancel
+    QList<QVariant> answers;
 
     void answer(const QVariant& value) { answers << value; }
     QStringList kinds() const {
@@ -51,8 +53,8 @@ public:
     void message(QWidget*, const QString& text) override {
         calls << Call{QStringLiteral("message"), QStringLiteral("Vanteja"), text};
     }
-    bool question(QWidget*, const QString& text, const QString& caption) override {
-        calls << Call{QStringLiteral("question"), caption, text};
+    bool question(QWidget*, const QString& text, const QString& caption, bool noByDefault) override {
+        calls << Call{QStringLiteral("question"), caption, text, noByDefault};
         return next().toBool();
     }
     bool input(QWidget*, const QString& caption, const QString& prompt, QString& value) override {
@@ -79,6 +81,12 @@ public:
     }
     void showText(QWidget*, const QString& caption, const QString& text) override {
         calls << Call{QStringLiteral("showText"), caption, text};
+    }
+
+    QString saveFileName(QWidget*, const QString& caption, const QString& suggested,
+                         const QString&) override {
+        calls << Call{QStringLiteral("saveFile"), caption, suggested};
+        return next().toString();
     }
 
     void preview(QWidget*, const Report::Document& document) override {

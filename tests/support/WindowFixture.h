@@ -8,6 +8,8 @@
 #include "ScriptedDialogs.h"
 #include "TempData.h"
 #if __has_include("CepLookup.h")
+#include <QTcpServer>
+
 #include "CepLookup.h"
 #define VANTEJA_FIXTURE_CEP 1
 #endif
@@ -20,12 +22,20 @@ public:
     explicit WindowFixture(const QDateTime& now = QDateTime(QDate(2025, 3, 10), QTime(10, 0))) {
         ProgramFolder::set(data.programFolder());
         Clock::set(now);
+#ifdef VANTEJA_FIXTURE_CEP
+        // No test reaches the public postal-code service: the second one is a port nobody listens on.
+        QTcpServer closed;
+        if (closed.listen(QHostAddress::LocalHost))
+            CepLookup::setFallbackUrl(QStringLiteral("http://127.0.0.1:%1/{cep}").arg(closed.serverPort()));
+#endif
     }
     ~WindowFixture() {
         Clock::set(QDateTime());
         ProgramFolder::set(QString());
 #ifdef VANTEJA_FIXTURE_CEP
         CepLookup::setBase(QUrl());
+        CepLookup::setFallbackUrl(QString());
+        CepLookup::setTimeout(0);
 #endif
     }
     WindowFixture(const WindowFixture&) = delete;
