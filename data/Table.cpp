@@ -219,7 +219,10 @@ void Table::reloadKeys() {
     versionStatement_->reset();
     const qint64 changes = Session::instance().changeCount();
     const QString sql = statements.join(QLatin1Char(';'));
-    for (qsizetype i = 0; i < keyReads_.size(); ++i) {
+    // Inside a transaction what is read may yet be rolled back, which no counter tells: such rows are neither
+    // kept nor taken from what was kept.
+    const bool lasting = sqlite3_get_autocommit(database_->handle()) != 0;
+    for (qsizetype i = 0; lasting && i < keyReads_.size(); ++i) {
         const KeyRead& read = keyReads_[i];
         if (read.sql == sql && read.params == compiled_.params && read.changes == changes &&
             read.version == version) {
@@ -238,6 +241,7 @@ void Table::reloadKeys() {
             keys.append(statement.int64(0));
     }
     keys_ = std::move(keys);
+    if (!lasting) return;
     keyReads_.prepend(KeyRead{sql, compiled_.params, changes, version, keys_});
     if (keyReads_.size() > 2) keyReads_.removeLast();
 }

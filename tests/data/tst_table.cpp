@@ -471,6 +471,17 @@ private slots:
         sqlite3_close(outside);
         QCOMPARE(toggled(), QString("3/4"));
         QCOMPARE(namesInOrder(view), QStringList({"ALICE", "AMANDA", "ANA", "BRUNO"}));
+
+        // Rows read inside a transaction that is then rolled back are not taken for stored ones.
+        sqlite3* db = Session::instance().database(kAliasVantejaVs2).handle();
+        QCOMPARE(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
+        view.append();
+        view.fieldByName("Nome").setAsString("ABEL");
+        view.post();
+        QCOMPARE(view.recordCount(), 5);
+        QCOMPARE(sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+        view.refresh();
+        QCOMPARE(view.recordCount(), 4);
     }
 
     void bookmarks() {
