@@ -37,15 +37,15 @@ inline bool write(const QString& path, const QList<Field>& fields, const QList<R
     pxdoc_t* doc = PX_new();
     if (!doc) return false;
     // The library takes the field list over and frees it with the table.
-    auto* specs = static_cast<pxfield_t*>(doc->malloc(doc, sizeof(pxfield_t) * fields.size(), "fields"));
+    auto* columns = static_cast<pxfield_t*>(doc->malloc(doc, sizeof(pxfield_t) * fields.size(), "fields"));
     for (int i = 0; i < fields.size(); ++i) {
-        specs[i].px_fname = static_cast<char*>(doc->malloc(doc, fields[i].name.size() + 1, "name"));
-        std::memcpy(specs[i].px_fname, fields[i].name.constData(), fields[i].name.size() + 1);
-        specs[i].px_ftype = fields[i].type;
-        specs[i].px_flen = fields[i].length;
-        specs[i].px_fdc = 0;
+        columns[i].px_fname = static_cast<char*>(doc->malloc(doc, fields[i].name.size() + 1, "name"));
+        std::memcpy(columns[i].px_fname, fields[i].name.constData(), fields[i].name.size() + 1);
+        columns[i].px_ftype = fields[i].type;
+        columns[i].px_flen = fields[i].length;
+        columns[i].px_fdc = 0;
     }
-    if (PX_create_file(doc, specs, int(fields.size()), QFile::encodeName(path).constData(),
+    if (PX_create_file(doc, columns, int(fields.size()), QFile::encodeName(path).constData(),
                        pxfFileTypNonIndexDB) < 0) {
         PX_delete(doc);
         return false;
