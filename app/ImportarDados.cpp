@@ -62,7 +62,7 @@ bool run(QWidget* parent) {
                 QStringLiteral("Os dados atuais já têm lançamentos. Substituir todos eles pelos "
                                "dados antigos? Uma cópia de segurança dos dados atuais é feita "
                                "antes."),
-                QStringLiteral("Confirmação")))
+                QStringLiteral("Confirmação"), true))
             return false;
         outcome = importFrom(program, arguments << QStringLiteral("--substituir"));
     }

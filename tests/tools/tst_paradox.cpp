@@ -318,6 +318,7 @@ private slots:
             importar->trigger();
             QCOMPARE(dialogs.kinds(), replace ? QStringList({"chooseFolder", "question", "showText"})
                                               : QStringList({"chooseFolder", "question"}));
+            QVERIFY(dialogs.calls.at(1).noByDefault);  // replacing the books is never Enter's answer
             QCOMPARE(stored(dataFile, "SELECT count(*) FROM tbpagar WHERE Nome = 'NOVA'").toInt(),
                      replace ? 0 : 1);
         }
