@@ -212,16 +212,14 @@ void Table::reloadKeys() {
     sortValueStatement_.reset();
 
     // What was stored is told before the rows are read: a change in between makes the next ask read again.
-    if (!versionStatement_)
-        versionStatement_ =
-            std::make_unique<Statement>(database_->handle(), QStringLiteral("PRAGMA data_version"));
-    const qint64 version = versionStatement_->step() ? versionStatement_->int64(0) : -1;
-    versionStatement_->reset();
+    const qint64 version = dataVersion();
     const qint64 changes = Session::instance().changeCount();
     const QString sql = statements.join(QLatin1Char(';'));
     // Inside a transaction what is read may yet be rolled back, which no counter tells: such rows are neither
     // kept nor taken from what was kept.
     const bool lasting = sqlite3_get_autocommit(database_->handle()) != 0;
+    keysStamp_ = Stamp{changes, version, lasting};
+    keysSql_ = sql;
     for (qsizetype i = 0; lasting && i < keyReads_.size(); ++i) {
         const KeyRead& read = keyReads_[i];
         if (read.sql == sql && read.params == compiled_.params && read.changes == changes &&
@@ -241,9 +239,7 @@ void Table::reloadKeys() {
             keys.append(statement.int64(0));
     }
     keys_ = std::move(keys);
-    if (!lasting) return;
-    keyReads_.prepend(KeyRead{sql, compiled_.params, changes, version, keys_});
-    if (keyReads_.size() > 2) keyReads_.removeLast();
+    keepKeys();
 }
 
 bool Table::readRow(qint64 key, QVector<QVariant>& values) {
@@ -328,15 +324,11 @@ void Table::repositionOn(qint64 key, int fallbackPos) {
     moveTo(pos >= 0 ? pos : fallbackPos);
 }
 
-// Where a row stands in the view, by bisection on the view's order: the keys are ordered by the index's
+// Where a row stands, or would stand, in the view's order, by bisection: the keys are ordered by the index's
 // field, then by row key, and SQLite compares the field with the row's own value, so that its order and
-// collation decide. -1 when the row is not in the view.
-int Table::positionOf(qint64 key) {
-    if (keys_.isEmpty() || key < 0) return -1;
-    const auto found = [&](int pos) {
-        return pos >= 0 && pos < keys_.size() && keys_[pos] == key ? pos : -1;
-    };
-    if (!index_) return found(int(std::lower_bound(keys_.begin(), keys_.end(), key) - keys_.begin()));
+// collation decide. -1 when the row is not stored, -2 when a row of the view is gone from the table.
+int Table::placeFor(qint64 key) {
+    if (!index_) return int(std::lower_bound(keys_.begin(), keys_.end(), key) - keys_.begin());
 
     const QString table = quoteIdentifier(def_->name);
     const QString rowKey = quoteIdentifier(def_->keyField().name);
@@ -380,13 +372,79 @@ int Table::positionOf(qint64 key) {
     while (low < high) {
         const int middle = low + (high - low) / 2;
         const int earlier = before(middle);
-        if (earlier < 0) return int(keys_.indexOf(key));  // rows deleted under the view: search it all
+        if (earlier < 0) return -2;
         if (earlier)
             low = middle + 1;
         else
             high = middle;
     }
-    return found(low);
+    return low;
+}
+
+// Where a row stands in the view; -1 when it is not in the view.
+int Table::positionOf(qint64 key) {
+    if (keys_.isEmpty() || key < 0) return -1;
+    const int place = placeFor(key);
+    if (place == -2) return int(keys_.indexOf(key));  // rows deleted under the view: search it all
+    return place >= 0 && place < keys_.size() && keys_[place] == key ? place : -1;
+}
+
+qint64 Table::dataVersion() {
+    if (!versionStatement_)
+        versionStatement_ =
+            std::make_unique<Statement>(database_->handle(), QStringLiteral("PRAGMA data_version"));
+    const qint64 version = versionStatement_->step() ? versionStatement_->int64(0) : -1;
+    versionStatement_->reset();
+    return version;
+}
+
+// Whether the keys are the rows the filter selects as stored now: nothing stored since they were read, by
+// this program or another.
+bool Table::keysCurrent() {
+    return keysStamp_.lasting && keysStamp_.changes == Session::instance().changeCount() &&
+           keysStamp_.version == dataVersion();
+}
+
+// Whether the stored row passes the view's filter.
+bool Table::selects(qint64 key) {
+    Statement statement(database_->handle(),
+                        QStringLiteral("SELECT 1") + fromWhere(compiled_) +
+                            (compiled_.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) +
+                            quoteIdentifier(def_->keyField().name) + QStringLiteral(" = ?"));
+    QVariantList params = compiled_.params;
+    params << key;
+    statement.bindAll(params);
+    return statement.step();
+}
+
+qint64 Table::storedMillionths(int field, qint64 key) {
+    Statement statement(database_->handle(),
+                        QStringLiteral("SELECT money_millionths(%1) FROM %2 WHERE %3 = ?")
+                            .arg(quoteIdentifier(def_->fields[field].name), quoteIdentifier(def_->name),
+                                 quoteIdentifier(def_->keyField().name)));
+    statement.bind(1, key);
+    return statement.step() ? statement.int64(0) : 0;
+}
+
+// The row just stored by this view, taken from position `at` (-1 for a new row) and put where the view's
+// order places it when it passes the filter: its position, -1 when it left the view, -2 when the view's rows
+// must be read again instead.
+int Table::placeStored(qint64 key, int at) {
+    if (at >= 0) keys_.removeAt(at);
+    if (!selects(key)) return -1;
+    const int place = placeFor(key);
+    if (place < 0) return -2;
+    keys_.insert(place, key);
+    return place;
+}
+
+// The keys as they stand now, among those kept for the same rows asked again.
+void Table::keepKeys() {
+    if (!keysStamp_.lasting) return;
+    for (qsizetype i = keyReads_.size() - 1; i >= 0; --i)
+        if (keyReads_[i].sql == keysSql_ && keyReads_[i].params == compiled_.params) keyReads_.removeAt(i);
+    keyReads_.prepend(KeyRead{keysSql_, compiled_.params, keysStamp_.changes, keysStamp_.version, keys_});
+    if (keyReads_.size() > 2) keyReads_.removeLast();
 }
 
 // positionOf, reading the rows again once when the row is not among those this view last read.
@@ -742,6 +800,15 @@ void Table::post() {
     qint64 key = -1;
     int newPos = -1;
     QVector<QVariant> row;
+    // With nothing else stored since the keys and the total were read, the stored row is put in its place
+    // among the keys and the total carried over, instead of reading every row again.
+    const bool outermost = sqlite3_get_autocommit(db) != 0;
+    const bool placing = outermost && keysCurrent();
+    const Stamp previousStamp = keysStamp_;
+    const SumRead previousSum = sumRead_;
+    const bool summing = placing && sumKept(sumRead_.field, keysStamp_);
+    if (summing && state_ == State::Edit)
+        sumRead_.sum.addMillionths(-storedMillionths(sumRead_.field, keys_[pos_]));
     // The write, the re-read of the rows and the commit are one unit: when any of them fails nothing is
     // stored and the record stays as typed, so a second "Gravar" cannot store it twice.
     execSql(db, QStringLiteral("SAVEPOINT vj_post"));
@@ -788,17 +855,43 @@ void Table::post() {
         }
         const QVector<qint64> previousKeys = keys_;
         try {
-            reloadKeys();
+            // Another program's store between the check above and this one's write shows in the version.
+            const int place = placing && dataVersion() == previousStamp.version
+                                  ? placeStored(key, state_ == State::Insert ? -1 : oldPos)
+                                  : -2;
+            if (place == -2) {
+                keys_ = previousKeys;
+                reloadKeys();
+                newPos = int(keys_.indexOf(key));
+                sumRead_.field = -1;
+            } else {
+                newPos = place;
+                keysStamp_.changes = Session::instance().changeCount();
+                if (summing) {
+                    if (newPos >= 0) sumRead_.sum.addMillionths(storedMillionths(sumRead_.field, key));
+                    sumRead_.stamp = keysStamp_;
+                } else {
+                    sumRead_.field = -1;
+                }
+            }
             // A row that no longer passes the filter leaves the view; its neighbour becomes current.
-            newPos = int(keys_.indexOf(key));
             if (newPos < 0 && !keys_.isEmpty()) newPos = qBound(0, oldPos, int(keys_.size()) - 1);
             if (newPos >= 0 && !readRow(keys_[newPos], row)) newPos = -1;
             execSql(db, QStringLiteral("RELEASE vj_post"));
+            // Committed now: what was read inside the unit lasts.
+            if (outermost) {
+                keysStamp_.lasting = true;
+                keepKeys();
+            }
         } catch (...) {
             keys_ = previousKeys;
+            keysStamp_ = previousStamp;
+            sumRead_ = previousSum;
             throw;
         }
     } catch (...) {
+        keysStamp_ = previousStamp;
+        sumRead_ = previousSum;
         if (!sqlite3_get_autocommit(db)) {
             sqlite3_exec(db, "ROLLBACK TO vj_post", nullptr, nullptr, nullptr);
             sqlite3_exec(db, "RELEASE vj_post", nullptr, nullptr, nullptr);
@@ -844,9 +937,12 @@ void Table::remove() {
     if (keys_.isEmpty())
         throw DataError(QStringLiteral("Não é possível excluir: a tabela %1 está vazia").arg(def_->name));
     emit beforeDelete();
-    Statement statement(database_->handle(),
-                        QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
-                            .arg(quoteIdentifier(def_->name), quoteIdentifier(def_->keyField().name)));
+    sqlite3* db = database_->handle();
+    const bool placing = sqlite3_get_autocommit(db) != 0 && keysCurrent();
+    const bool summing = placing && sumKept(sumRead_.field, keysStamp_);
+    const qint64 share = summing ? storedMillionths(sumRead_.field, keys_[pos_]) : 0;
+    Statement statement(db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                                .arg(quoteIdentifier(def_->name), quoteIdentifier(def_->keyField().name)));
     statement.bind(1, keys_[pos_]);
     statement.run();
     buffer_.clear();
@@ -854,6 +950,18 @@ void Table::remove() {
     modified_ = false;
     setState(State::Browse);
     keys_.removeAt(pos_);
+    // The keys and the total stay those of the stored rows only when nothing else was stored meanwhile.
+    if (placing && dataVersion() == keysStamp_.version) {
+        keysStamp_.changes = Session::instance().changeCount();
+        keepKeys();
+        if (summing) {
+            sumRead_.sum.addMillionths(-share);
+            sumRead_.stamp = keysStamp_;
+        }
+    } else {
+        keysStamp_.lasting = false;
+    }
+    if (!summing) sumRead_.field = -1;
     moveTo(pos_);
     bof_ = eof_ = keys_.isEmpty();
     notifyLayoutChanged();
@@ -886,9 +994,25 @@ Money Table::sum(const QString& fieldName) {
     checkBrowseMode();
     const int index = def_->fieldIndex(fieldName);
     if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
+    // Asked again while nothing was stored, the total is the one last added up.
+    const Stamp stamp{Session::instance().changeCount(), dataVersion(),
+                      sqlite3_get_autocommit(database_->handle()) != 0};
+    if (sumKept(index, stamp)) return sumRead_.sum.total();
+    MoneySum sum;
+    addUp(index, sum);
+    if (stamp.lasting) sumRead_ = SumRead{index, compiled_.sql, compiled_.params, stamp, sum};
+    return sum.total();
+}
+
+bool Table::sumKept(int field, const Stamp& stamp) const {
+    return stamp.lasting && sumRead_.field == field && sumRead_.stamp.lasting &&
+           sumRead_.stamp.changes == stamp.changes && sumRead_.stamp.version == stamp.version &&
+           sumRead_.sql == compiled_.sql && sumRead_.params == compiled_.params;
+}
+
+void Table::addUp(int index, MoneySum& sum) {
     const QString table = quoteIdentifier(def_->name);
     // Partial sums are exact millionths, added before the one rounding to the centavo.
-    MoneySum sum;
     auto total = [&](const QString& from) {
         Statement statement(
             database_->handle(),
@@ -896,7 +1020,6 @@ Money Table::sum(const QString& fieldName) {
                 from);
         statement.bindAll(compiled_.params);
         if (statement.step()) sum.addMillionths(statement.int64(0));
-        return sum.total();
     };
     QStringList wanted = compiled_.fields;
     wanted << def_->fields[index].name;
@@ -914,8 +1037,9 @@ Money Table::sum(const QString& fieldName) {
         if (compiled_.withoutBlanks.contains(candidate.field)) {
             const QString column = quoteIdentifier(candidate.field);
             total(QStringLiteral(" FROM %1 WHERE %2 IS NULL AND (%3)").arg(table, column, compiled_.sql));
-            return total(QStringLiteral(" FROM %1 WHERE %2")
-                             .arg(table, compiled_.withoutBlanks.value(candidate.field)));
+            total(QStringLiteral(" FROM %1 WHERE %2")
+                      .arg(table, compiled_.withoutBlanks.value(candidate.field)));
+            return;
         }
     }
     if (!compiled_.isEmpty() && !covered && keys_.size() >= 2000) {
@@ -924,10 +1048,12 @@ Money Table::sum(const QString& fieldName) {
         Statement last(
             database_->handle(),
             QStringLiteral("SELECT max(%1) FROM %2").arg(quoteIdentifier(def_->keyField().name), table));
-        if (last.step() && keys_.size() * qint64(10) >= last.int64(0))
-            return total(QStringLiteral(" FROM %1 NOT INDEXED WHERE %2").arg(table, compiled_.sql));
+        if (last.step() && keys_.size() * qint64(10) >= last.int64(0)) {
+            total(QStringLiteral(" FROM %1 NOT INDEXED WHERE %2").arg(table, compiled_.sql));
+            return;
+        }
     }
-    return total(fromWhere(compiled_));
+    total(fromWhere(compiled_));
 }
 
 QVector<QVariant> Table::rowValues(int row) {

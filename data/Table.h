@@ -99,6 +99,13 @@ private:
     void clearCurrent();
     void repositionOn(qint64 key, int fallbackPos);
     int positionOf(qint64 key);
+    int placeFor(qint64 key);
+    qint64 dataVersion();
+    bool keysCurrent();
+    bool selects(qint64 key);
+    qint64 storedMillionths(int field, qint64 key);
+    int placeStored(qint64 key, int at);
+    void keepKeys();
     int findPosition(qint64 key);
     void afterMove();
     void applyFilter(bool on);
@@ -137,6 +144,27 @@ private:
         QVector<qint64> keys;
     };
     QVector<KeyRead> keyReads_;
+
+    // What keys_ were read against: while nothing else has been stored since, a row this view stores itself
+    // is put in its place (or taken out) by a few lookups instead of reading every key again.
+    struct Stamp {
+        qint64 changes = -1;
+        qint64 version = -1;
+        bool lasting = false;  // read outside any transaction: no rollback can take it back
+    } keysStamp_;
+    QString keysSql_;
+
+    // The last total of a field, kept on the same terms as the keys and carried across this view's own
+    // stores.
+    struct SumRead {
+        int field = -1;
+        QString sql;
+        QVariantList params;
+        Stamp stamp;
+        MoneySum sum;
+    } sumRead_;
+    bool sumKept(int field, const Stamp& stamp) const;
+    void addUp(int field, MoneySum& sum);
 
     // Rows read ahead by a run of Next or Prior, at positions first.. of keys_, as long as nothing has been
     // stored through any connection since.

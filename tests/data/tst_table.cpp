@@ -484,6 +484,84 @@ private slots:
         QCOMPARE(view.recordCount(), 4);
     }
 
+    // A row stored or deleted through the view lands where a fresh read of the same rows puts it, with the
+    // same total, whatever the order and filter, and also when another program stored in between.
+    void storedRowInItsPlace_data() {
+        QTest::addColumn<QString>("index");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("action");
+        for (const char* index : {"", "byfantasia", "Bydataven"})
+            for (const char* filter : {"", "Fantasia = 'a*'", "datapagamento <'01/01/1990'"})
+                for (const char* action : {"insert", "edit", "remove", "outside"})
+                    QTest::addRow("%s %s %s", index, filter, action) << index << filter << action;
+    }
+    void storedRowInItsPlace() {
+        QFETCH(QString, index);
+        QFETCH(QString, filter);
+        QFETCH(QString, action);
+        const QVariant unpaid;
+        const QVariant old(QDate(1980, 1, 1));
+        const QVariant paid(QDate(2015, 6, 1));
+        const QList<QPair<QVariant, QVariant>> rows = {
+            {"amora", unpaid}, {"ABACATE", paid}, {"Banana", old},     {QVariant(), unpaid},
+            {"AMEIXA", old},   {"CAJU", paid},    {"abacate", unpaid}, {"ANANAS", old}};
+        for (int i = 0; i < rows.size(); ++i)
+            addRow("tbpagar", {{"Codigo", i + 1},
+                               {"Fantasia", rows[i].first},
+                               {"DataPagamento", rows[i].second},
+                               {"DataVencimento", i % 3 ? QVariant(QDate(2020, 1, 9 - i)) : QVariant()},
+                               {"Valordocumento", 10.01 * (i + 1)}});
+        auto opened = [&](Table& view) {
+            view.setIndexName(index);
+            view.setFilter(filter);
+            view.setFiltered(!filter.isEmpty());
+            view.open();
+        };
+        auto keys = [](Table& view) {
+            QList<qint64> all;
+            for (int row = 0; row < view.recordCount(); ++row)
+                all << view.keyAt(row);
+            return all;
+        };
+        Table view(kAliasVantejaVs2, "tbpagar");
+        opened(view);
+        const Money before = view.sum("Valordocumento");
+        QVERIFY(before.text() != "0,00");
+        view.first();
+        view.next();
+        if (action == "remove") {
+            view.remove();
+        } else {
+            if (action == "outside") {
+                sqlite3* outside = nullptr;
+                QCOMPARE(sqlite3_open(data_->dataFile().toUtf8().constData(), &outside), SQLITE_OK);
+                QCOMPARE(sqlite3_exec(outside,
+                                      "INSERT INTO tbpagar (Codigo, Fantasia, Valordocumento) "
+                                      "VALUES (50, 'ABOBORA', 3.5)",
+                                      nullptr, nullptr, nullptr),
+                         SQLITE_OK);
+                sqlite3_close(outside);
+            }
+            if (action == "edit") {
+                view.edit();
+                view.fieldByName("DataPagamento").setValue(paid);
+            } else {
+                view.insert();
+                view.fieldByName("Codigo").setAsInteger(99);
+            }
+            view.fieldByName("Fantasia").setAsString("Abacaxi");
+            view.fieldByName("DataVencimento").setValue(QDate(2020, 1, 5));
+            view.fieldByName("Valordocumento").setAsFloat(0.07);
+            view.post();
+        }
+        Table fresh(kAliasVantejaVs2, "tbpagar");
+        opened(fresh);
+        QCOMPARE(keys(view), keys(fresh));
+        QCOMPARE(view.sum("Valordocumento").text(), fresh.sum("Valordocumento").text());
+        if (action != "remove" && fresh.locate("Fantasia", "Abacaxi"))
+            QCOMPARE(view.keyAt(view.recNo() - 1), fresh.keyAt(fresh.recNo() - 1));
+    }
+
     void bookmarks() {
         addClients({{"ANA", 1}, {"BRUNO", 2}, {"CARLA", 3}});
         Table view(kAliasVantejaVs2, "c_cliente");

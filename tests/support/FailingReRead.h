@@ -32,7 +32,7 @@ struct FailingReRead {
         sqlite3* db = static_cast<FailingReRead*>(self)->db;
         sqlite3_progress_handler(db, 0, nullptr, nullptr);
         sqlite3_interrupt(db);
-        return 0;
+        return 1;  // the running statement too, however short
     }
     sqlite3* db;
     Way way;
