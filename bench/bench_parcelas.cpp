@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
 
     QElapsedTimer timer;
     timer.start();
-    Parcelas::geraParcelas(nullptr, ledger, plan, window);
+    Parcelas::geraParcelas(ledger, plan, window);
     const double run = timer.nsecsElapsed() / 1e6;
 
     Table booklet(kAliasVantejaVs2, "tbreceber");

@@ -280,20 +280,42 @@ void LedgerWindow::hideSaveButtons() {
 void LedgerWindow::saveClick(int index) {
     const SaveButton& button = twin_.saveButtons[index];
     auto* box = control<QComboBox>(u(button.box));
-    const NameLists::Save result =
-        NameLists::save(this, button.list, box->currentText(), selectedEntry(box), [box] {
-            QStringList entries;
-            for (int i = 0; i < box->count(); ++i)
-                entries << box->itemText(i);
-            return entries;
-        }());
+    const QString text = box->currentText();
+    NameLists::Save result = NameLists::check(button.list, text, selectedEntry(box));
+    showNotices(result.notices);
     if (result.outcome == NameLists::Save::HideButtons) {
         hideSaveButtons();
         return;
     }
-    if (result.disableButton) form_.saveButtons[index]->setEnabled(false);
+    const bool disable = result.disableButton;
+    if (result.outcome == NameLists::Save::Ask) {
+        QStringList entries;
+        for (int i = 0; i < box->count(); ++i)
+            entries << box->itemText(i);
+        if (Dialogs::current().question(this, NameLists::kSaveQuestion, NameLists::kSaveCaption))
+            entries << text;
+        result = NameLists::write(button.list, entries);
+        showNotices(result.notices);
+    }
+    if (disable) form_.saveButtons[index]->setEnabled(false);
     if (result.outcome == NameLists::Save::Written || result.outcome == NameLists::Save::WriteFailed)
         replaceEntries(box, result.entries);
+}
+
+void LedgerWindow::showNotices(const QList<NameLists::Notice>& notices) {
+    for (const NameLists::Notice& notice : notices) {
+        switch (notice.kind) {
+            case NameLists::Notice::Message:
+                Dialogs::current().message(this, notice.text);
+                break;
+            case NameLists::Notice::Information:
+                Dialogs::current().information(this, notice.text);
+                break;
+            case NameLists::Notice::Error:
+                showError(this, notice.text);
+                break;
+        }
+    }
 }
 
 void LedgerWindow::DBComNomeDropDown() {

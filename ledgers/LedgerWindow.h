@@ -7,6 +7,7 @@
 #include "Layout.h"
 #include "LedgerForm.h"
 #include "LedgerTwin.h"
+#include "NameLists.h"
 
 class MaskEdit;
 class QComboBox;
@@ -136,6 +137,7 @@ private:
     void connectChangeHandlers();
     void saveClick(int index);  // bt_salvarClick, BsalvarCredorClick
     void hideSaveButtons();
+    void showNotices(const QList<NameLists::Notice>& notices);
     bool keyPressed(QObject* watched, QKeyEvent* key);
 
     Ledger::FilterController filters_;

@@ -10,7 +10,6 @@
 #include "BooksFolder.h"
 #include "DataError.h"
 #include "Database.h"
-#include "Dialogs.h"
 #include "Query.h"
 
 namespace NameLists {
@@ -292,40 +291,37 @@ QStringList clientNames() {
     return names;
 }
 
-Save save(QWidget* parent, Box box, const QString& text, const QString& selected,
-          const QStringList& entries) {
+Save check(Box box, const QString& text, const QString& selected) {
     Save result;
-    result.entries = entries;
-    Dialogs& dialogs = Dialogs::current();
-    if (traitsOf(box).hidesButtonsWithoutSwitch) {
-        if (!switchedOn(box)) {
-            result.outcome = Save::HideButtons;
-            return result;
-        }
+    const ListTraits& traits = traitsOf(box);
+    if (switchedOn(box)) {
         result.disableButton = true;
-    } else if (switchedOn(box)) {
-        result.disableButton = true;
+    } else if (traits.hidesButtonsWithoutSwitch) {
+        result.outcome = Save::HideButtons;
+        return result;
     } else {
-        dialogs.message(parent, QStringLiteral("Arquivo inexistente"));
+        result.notices << Notice{Notice::Message, QStringLiteral("Arquivo inexistente")};
     }
-
     if (text == selected) {
         result.outcome = Save::AlreadyListed;
-        dialogs.information(parent, QString::fromUtf8(traitsOf(box).alreadyListed));
+        result.notices << Notice{Notice::Information, QString::fromUtf8(traits.alreadyListed)};
         return result;
     }
-    if (dialogs.question(parent, QStringLiteral("Deseja salvar essa saída para inclusão posterior?"),
-                         QStringLiteral("Registro")))
-        result.entries << text;
+    result.outcome = Save::Ask;
+    return result;
+}
 
+Save write(Box box, const QStringList& entries) {
+    Save result;
+    result.entries = entries;
     const QString path = pathOf(fileOf(box));
     try {
-        writeFile(path, result.entries);
+        writeFile(path, entries);
         result.entries = asShown(readFile(path));
         result.outcome = Save::Written;
     } catch (const DataError& error) {
         result.outcome = Save::WriteFailed;
-        showError(parent, error.message());
+        result.notices << Notice{Notice::Error, error.message()};
     }
     return result;
 }
