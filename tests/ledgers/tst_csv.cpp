@@ -100,8 +100,8 @@ private slots:
             window = std::make_unique<Tfreceber>();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->searchAccountsClick();
-        window->SpeedButton2Click();  // "Não Pago"
+        QTest::mouseClick(window->control(payables ? "SpeedButton7" : "localizar"), Qt::LeftButton);
+        QTest::mouseClick(window->control("SpeedButton2"), Qt::LeftButton);  // "Não Pago"
         const int listed = window->ledger()->recordCount();
         QCOMPARE(listed, 152);
 
@@ -115,7 +115,7 @@ private slots:
             QCOMPARE(action->text(), QString("Exportar planilha"));
             action->trigger();
         } else {
-            window->SpeedButton9Click();
+            QTest::mouseClick(window->control("SpeedButton9"), Qt::LeftButton);
             QCOMPARE(dialogs.previews.size(), 1);
             const Report::Document document = dialogs.previews.last();
             const QStringList texts = document.pages.last().texts();
@@ -172,7 +172,7 @@ private slots:
     void unwritable() {
         bill(true, 1, "LUZ", "CEMIG", QVariant(), 10);
         Tfpagar window;
-        window.searchAccountsClick();
+        QTest::mouseClick(window.control("SpeedButton7"), Qt::LeftButton);
         ScriptedDialogs& dialogs = fixture_->dialogs;
         dialogs.answer(fixture_->data.programFolder() + "/sem-pasta/lista.csv");
         window.control<DBGrid>("DBGrid2")->findChild<QAction*>("exportSheet")->trigger();

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -106,8 +107,10 @@ private slots:
             ledger = std::make_unique<Tfpagar>();
         else
             ledger = std::make_unique<Tfreceber>();
-        ledger->control<QTabWidget>("PageControl1")->setCurrentIndex(LedgerWindow::Pesquisa);
-        ledger->PageControl1Change(LedgerWindow::Pesquisa);
+        ledger->show();
+        QVERIFY(QTest::qWaitForWindowExposed(ledger.get()));
+        QTabBar* tabs = ledger->control<QTabWidget>("PageControl1")->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(LedgerWindow::Pesquisa).center());
         QStringList seen;
         auto drive = [&](bool settle) {
             QTimer::singleShot(0, this, [&, settle] {
@@ -233,7 +236,7 @@ private slots:
         QTimer::singleShot(0, this, [] {
             if (auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget())) w->reject();
         });
-        ledger.importarExtratoClick();
+        QTest::mouseClick(ledger.control("btnImportarExtrato"), Qt::LeftButton);
         QCOMPARE(fixture_->dialogs.kinds(), QStringList({"error"}));
         QVERIFY(fixture_->dialogs.lastText().contains("\"banco.ofx\" está incompleto"));
     }
