@@ -367,7 +367,10 @@ QWidget* LedgerForm::buildSidePanel(const Twin& twin, Table* ledger, QWidget* pa
     MaskEdit5 = dateBox("A:", u(twin.deCaptionNames[1]), QStringLiteral("MaskEdit5"), 2, &toCaption);
     layout->addWidget(group);
 
-    if (twin.hasOverdueAndMonth) {
+    bool overdue = twin.hasOverdueAndMonth;
+    for (const SearchButton& b : twin.searchButtons)
+        overdue = overdue || b.kind == SearchKind::Overdue;
+    if (overdue) {
         atrazadas = new MaskEdit(side);
         name(atrazadas, QStringLiteral("atrazadas"));
         atrazadas->setEditMask(QStringLiteral("!99/99/0000;1;_"));

@@ -78,7 +78,7 @@ struct Twin {
     // Whether the formats and the name lists are set again on every change of the ledger's editing state,
     // not only when the window becomes active.
     bool activatesOnEditingState;
-    // Whether every stored record, not only "Gravar", disables "Gravar" and recounts and re-totals.
+    // Whether every stored record, not only one stored by "Gravar", recounts the records and re-totals.
     bool totalsAfterEveryStore;
     const char* dataGroup;
     const char* chequeGroup;
@@ -134,7 +134,8 @@ struct Twin {
     const char* captionNames[5];
     const char* captionTexts[5];
     const char* designCaption;  // the caption shown before any filter
-    // "Vencidas" and "Mês Atual" on the record tab, with the hidden overdue reference date `atrazadas`.
+    // "Vencidas" and "Mês Atual" on the record tab. The hidden overdue reference date `atrazadas` comes with
+    // them, or with a "Vencidas" search button.
     bool hasOverdueAndMonth;
     const char* deCaptionNames[2];  // record tab "De:" and "A:" caption handlers
     // Search tab
