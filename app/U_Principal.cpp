@@ -30,6 +30,7 @@
 #include "Formats.h"
 #include "ImportarDados.h"
 #include "LedgerFilters.h"
+#include "LedgerTwin.h"
 #include "PainelLogo.h"
 #include "Pictures.h"
 #include "Platform.h"
@@ -80,13 +81,17 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
     // The five views stay open while the program runs; a missing folder, file or table stops the start here.
     // The ledger views open on their first filter (the alerts after the login): opened unfiltered now, they
     // would read every row of the ledgers before the login form shows.
-    TPagarHoje = new Table(kAliasVantejaVs2, QStringLiteral("tbpagar.db"), this);
-    TPagarVencidas = new Table(kAliasVantejaVs2, QStringLiteral("tbpagar.db"), this);
-    TReceberHoje = new Table(kAliasVantejaVs2, QStringLiteral("tbreceber.DB"), this);
-    TReceberVencidas = new Table(kAliasVantejaVs2, QStringLiteral("tbreceber.DB"), this);
+    // Each alert view is over its ledger's table, in the ledger window's first order.
+    auto alertView = [this](const Ledger::Twin& twin) {
+        auto* view = new Table(kAliasVantejaVs2, QString::fromUtf8(twin.table), this);
+        if (*twin.index) view->setIndexName(QString::fromUtf8(twin.index));
+        return view;
+    };
+    TPagarHoje = alertView(Ledger::kPagar);
+    TPagarVencidas = alertView(Ledger::kPagar);
+    TReceberHoje = alertView(Ledger::kReceber);
+    TReceberVencidas = alertView(Ledger::kReceber);
     Tlogo = new Table(kAliasVantejaVs2, QStringLiteral("logo.db"), this);
-    TPagarHoje->setIndexName(QStringLiteral("Bydataven"));
-    TPagarVencidas->setIndexName(QStringLiteral("Bydataven"));
     for (Table* table : {TPagarHoje, TPagarVencidas, TReceberHoje, TReceberVencidas})
         table->checkStored();
     Tlogo->open();

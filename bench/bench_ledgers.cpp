@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
@@ -167,28 +168,29 @@ void run(int rows) {
                     "SELECT total(Valordocumento) FROM tbpagar WHERE DataPagamento > '1990-01-01'"}));
 
     pagar->searchButton("SpeedButton2");
-    pagar->Edit1->setText("MA");
+    pagar->control<MaskEdit>("Edit1")->setText("MA");
     line("busca incremental, uma tecla ('MAN')",
-         measure([&] { pagar->Edit1->setText("MA"); }, [&] { pagar->Edit1->setText("MAN"); }),
+         measure([&] { pagar->control<MaskEdit>("Edit1")->setText("MA"); },
+                 [&] { pagar->control<MaskEdit>("Edit1")->setText("MAN"); }),
          sqliteCli(file, {"SELECT Chave FROM tbpagar WHERE " + unpaid +
                           " AND Fantasia >= 'MAN' ORDER BY Fantasia, Chave LIMIT 1"}));
 
-    pagar->PageControl1->setCurrentIndex(LedgerWindow::Pesquisa);
+    pagar->control<QTabWidget>("PageControl1")->setCurrentIndex(LedgerWindow::Pesquisa);
     QApplication::processEvents();
-    QScrollBar* bar = pagar->DBGrid2->verticalScrollBar();
+    QScrollBar* bar = pagar->control<DBGrid>("DBGrid2")->verticalScrollBar();
     const int page = qMax(1, bar->pageStep());
     line(QStringLiteral("grade: uma página (%1 linhas)").arg(page),
          measure([&] { bar->setValue(bar->maximum() / 2); },
                  [&] {
                      bar->setValue(bar->value() + page);
-                     pagar->DBGrid2->viewport()->repaint();
+                     pagar->control<DBGrid>("DBGrid2")->viewport()->repaint();
                  }),
          sqliteCli(file, {QStringLiteral(
                               "SELECT * FROM tbpagar WHERE %1 ORDER BY Fantasia, Chave LIMIT %2 OFFSET %3")
                               .arg(unpaid)
                               .arg(page)
                               .arg(rows / 6)}));
-    pagar->PageControl1->setCurrentIndex(LedgerWindow::Cadastro);
+    pagar->control<QTabWidget>("PageControl1")->setCurrentIndex(LedgerWindow::Cadastro);
 
     line("Nova Saída",
          measure(
@@ -203,10 +205,10 @@ void run(int rows) {
     // A due-date range holding about 20,000 rows.
     const int days = qMax(1, int(3650.0 * 20000 / rows));
     const QString to = Values::dateToText(QDate(2016, 1, 1).addDays(days - 1));
-    pagar->MaskEdit1->setMaskedText("01/01/2016");
-    pagar->MaskEdit2->setMaskedText(to);
+    pagar->control<MaskEdit>("MaskEdit1")->setMaskedText("01/01/2016");
+    pagar->control<MaskEdit>("MaskEdit2")->setMaskedText(to);
     pagar->searchRangeEnter();
-    const int listed = pagar->ledger->recordCount();
+    const int listed = pagar->ledger()->recordCount();
     line(QStringLiteral("listagem de %L1 linhas até a 1ª página").arg(listed),
          measure([] {},
                  [&] {

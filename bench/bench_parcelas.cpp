@@ -7,9 +7,9 @@
 #include <sqlite3.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
 
     QElapsedTimer timer;
     timer.start();
-    Parcelas::geraParcelas(nullptr, ledger, plan, window);
+    Parcelas::geraParcelas(ledger, plan, window);
     const double run = timer.nsecsElapsed() / 1e6;
 
     Table booklet(kAliasVantejaVs2, "tbreceber");
@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
         Tfreceber receber;
         receber.show();
         QCoreApplication::processEvents();
-        receber.SpeedButton10->click();
+        receber.control<QPushButton>("SpeedButton10")->click();
         GerarParcelas* panel = receber.findChild<GerarParcelas*>();
         panel->Edit3->setText(QString::number(kDocument + 1));
         panel->ComClientes->setEditText(plan.cliente);

@@ -26,7 +26,7 @@ QString dueOn(const QString& day);
 // Unpaid and due strictly before `day` (a blank due date included).
 QString overdueBefore(const QString& day);
 
-// The payment test a name filter adds.
+// The payment test a name filter adds. The three thresholds differ on purpose (see LedgerFilters.cpp).
 enum class NameTest { Any, PaidAfter1930, UnpaidBefore1930, UnpaidBefore1900 };
 // `field` ("fantasia" or "Nome") equal to the name, placed between the quotes as it is; a name ending in *
 // matches by prefix.

@@ -8,7 +8,7 @@
 #include "NameLists.h"
 
 // Everything in which the payables and the receivables windows differ, as data. The behaviour is the
-// LedgerWindow's; each twin is one constant of this shape.
+// LedgerWindow's; each twin is one constant of this shape, and another ledger would be one more.
 namespace Ledger {
 
 struct Column {
@@ -59,12 +59,27 @@ struct ListingColumn {
     Qt::Alignment alignment;
 };
 
+// The fixed heights of the cheque group and its memo; 0 leaves the height as it is.
+struct ChequeHeights {
+    int group;
+    int memo;
+};
+
 struct Twin {
-    bool payables;
     const char* caption;
     const char* table;
+    const char* view;   // the ledger view's name, after its table
     const char* index;  // the ledger's first order; empty for the primary order
     const char* reminderTable;
+    // Opening: whether the window opens on the unpaid bills (the ledger filtered before it is first read) or
+    // on all of them, and whether the reminder view opens before the ledger.
+    bool opensOnUnpaid;
+    bool reminderOpensFirst;
+    // Whether the formats and the name lists are set again on every change of the ledger's editing state,
+    // not only when the window becomes active.
+    bool activatesOnEditingState;
+    // Whether every stored record, not only one stored by "Gravar", recounts the records and re-totals.
+    bool totalsAfterEveryStore;
     const char* dataGroup;
     const char* chequeGroup;
     QList<Box> dataBoxes;
@@ -74,6 +89,16 @@ struct Twin {
     const char* valueBox;
     const char* codeBox;
     const char* memoField;
+    const char* installmentField;  // a new record is its installment 1; "" when the ledger has none
+    // Where F1 looks a record up by code besides the code box: boxes of the record tab, and the search
+    // tab's grid.
+    QList<const char*> codeLookUpBoxes;
+    bool searchGridLooksUpCode;
+    bool nameRefreshesStatus;  // typing in "Nome (Credor)" refreshes the status box
+    bool fromMovesToTo;        // leaving the record tab's "De:" moves the focus on to its "A:"
+    // The cheque group as built with the reminder shown, and once the reminder is closed.
+    ChequeHeights withReminder;
+    ChequeHeights withoutReminder;
     // Name lists: the load of both boxes' lists, the "Salvar" buttons, and whether "Nome (Credor)" offers the
     // clients register whenever it drops down.
     NameLists::Box nameList;
@@ -108,8 +133,10 @@ struct Twin {
     // Record-tab filter captions: not paid, paid, all, overdue, range ("" when the twin lacks it)
     const char* captionNames[5];
     const char* captionTexts[5];
-    const char* designCaption;      // the caption shown before any filter
-    bool hasOverdueAndMonth;        // "Vencidas" and "Mês Atual" on the record tab
+    const char* designCaption;  // the caption shown before any filter
+    // "Vencidas" and "Mês Atual" on the record tab. The hidden overdue reference date `atrazadas` comes with
+    // them, or with a "Vencidas" search button.
+    bool hasOverdueAndMonth;
     const char* deCaptionNames[2];  // record tab "De:" and "A:" caption handlers
     // Search tab
     QList<SearchButton> searchButtons;

@@ -2,44 +2,42 @@
 
 #include <QDate>
 #include <QDialog>
-#include <QMap>
 
+#include "FilterController.h"
 #include "Layout.h"
+#include "LedgerForm.h"
 #include "LedgerTwin.h"
+#include "NameLists.h"
 
-class DBGrid;
-class DBText;
 class MaskEdit;
 class QComboBox;
-class QGroupBox;
 class QHBoxLayout;
-class QLabel;
-class QPushButton;
-class QRadioButton;
-class QTabWidget;
-class QWidget;
 class Table;
 
 // The ledger window both twins are: record tab with its side panel and reminder, search tab with its filter
-// buttons, totals, listing, settling. What differs between the twins comes from their description.
+// buttons, totals, listing, settling. What differs between the twins comes from their description; the
+// controls are built by LedgerForm, the filters and totals kept by Ledger::FilterController.
 class LedgerWindow : public QDialog {
     Q_OBJECT
 public:
     enum Tab { Cadastro = 0, Pesquisa = 1 };
-    enum Choice { NaoPaga = 0, Paga = 1, Todas = 2, Vencidas = 3, MesAtual = 4 };
+    using Choice = Ledger::Choice;
+    using enum Ledger::Choice;
 
     LedgerWindow(const Ledger::Twin& twin, QWidget* parent);
     ~LedgerWindow() override;
     const Ledger::Twin& twin() const { return twin_; }
+    Table* ledger() const { return ledger_; }      // the ledger view, as filtered and ordered
+    Table* reminder() const { return reminder_; }  // the reminder's view
 
-    // Controls by their object name (raises naming it when there is none).
+    // Controls by their object name, as the user sees them (raises naming it when there is none).
     QWidget* control(const QString& name) const;
     template <typename T>
     T* control(const QString& name) const {
         return static_cast<T*>(control(name));
     }
 
-    // Record tab
+    // The named handlers and actions, bound to the controls; other code calls them by these names.
     void FormActivate();
     void btnPrimeiroClick();
     void btnVoltarClick();
@@ -59,20 +57,17 @@ public:
     virtual void searchAccountsClick() = 0;  // "Pesquisar Contas!"
 
     // Filters, totals, reminder
-    void recordFilter(Choice choice);  // the record tab's radio buttons
-    void rangeKey(int key);            // a key pressed in the record tab's "A:"
-    void searchButton(const QString& name);
-    void searchRangeEnter();  // Enter in the search tab's "A:"
-    void totalizar();
-    void Aviso();
-    void Aviso_Total();
+    void recordFilter(Choice choice) { filters_.recordFilter(choice); }
+    void searchButton(const QString& name) { filters_.searchButton(name); }
+    void searchRangeEnter() { filters_.searchRangeEnter(); }
+    void totalizar() { filters_.totalizar(); }
+    void Aviso() { filters_.Aviso(); }
+    void Aviso_Total() { filters_.Aviso_Total(); }
     void fecharLembrete();
     void mostrarLembrete();
-    void writeToday(MaskEdit* box);
 
     // Name lists
     void loadLists();
-    void saveClick(const Ledger::SaveButton& button);  // bt_salvarClick, BsalvarCredorClick
     void DBComNomeDropDown();
     // Replaces a box's entries keeping its text, and its selected entry where the same entry stands there.
     static void replaceEntries(QComboBox* box, const QStringList& entries);
@@ -91,60 +86,12 @@ public:
     void Retirardata();
 
     // The handlers both twins share, by their names.
-    void RadioButton1Click() { recordFilter(NaoPaga); }
-    void RadioButton2Click() { recordFilter(Paga); }
-    void RadioButton3Click() { recordFilter(Todas); }
-    void MaskEdit5KeyDown(int key) { rangeKey(key); }
     void SpeedButton1Click() { searchButton(QStringLiteral("SpeedButton1")); }
     void SpeedButton2Click() { searchButton(QStringLiteral("SpeedButton2")); }
-    void SpeedButton3Click() { searchButton(QStringLiteral("SpeedButton3")); }
-    void SpeedButton4Click() { searchButton(QStringLiteral("SpeedButton4")); }
-    void SpeedButton6Click() { searchButton(QStringLiteral("SpeedButton6")); }
-    void SpeedButton8Click() { searchButton(QStringLiteral("SpeedButton8")); }
     void SpeedButton9Click() { imprimirClick(); }
-    void SpeedButton5Click() { fecharLembrete(); }
-    void Label34Click() { writeToday(MaskEdit1); }
-    void Label35Click() { writeToday(MaskEdit2); }
 
-    Table* ledger;
-    Table* reminder;
-    QTabWidget* PageControl1;
-    QPushButton* btnPrimeiro;
-    QPushButton* btnVoltar;
-    QPushButton* btnAvancar;
-    QPushButton* btnUltimo;
-    QPushButton* btnnovo;
-    QPushButton* btngravar;
-    QPushButton* btncancelar;
-    QPushButton* btnDelete;
-    QPushButton* btnSearch;
-    QPushButton* settleButton;
-    MaskEdit* Edit1;
-    DBGrid* DBGrid1;
-    DBGrid* DBGrid2;
-    DBGrid* DBGrid3;
-    QLabel* TotalRegistros;
-    QLabel* totalLabel;
-    QLabel* Panel9;
-    QLabel* Ltotal_aviso;
-    QLabel* Ldata_dia;
-    QLabel* PgNpg;
-    DBText* DBText1;
-    MaskEdit* MaskEdit1;
-    MaskEdit* MaskEdit2;
-    MaskEdit* MaskEdit3;
-    MaskEdit* MaskEdit5;
-    MaskEdit* MaskEdit4;
-    MaskEdit* MaskEdit6;
-    QWidget* reminderPanel;
-    QGroupBox* GroupBox2;  // the cheque group
-    QWidget* MemoInstruc;
-    QList<QRadioButton*> radios;  // by Choice
-    QPushButton* SpeedButton5;    // "Fechar Lembrete"
-    QPushButton* SpeedButton9;    // "Imprimir"
     bool keyPreview = true;
     QString inputText;  // shared by the window's input boxes
-    Money accumulator;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -155,14 +102,11 @@ protected:
 
     // The controls; the twin's constructor calls it, then its creation steps.
     void build();
-
     // Creation steps, the twin's order.
     void createSteps();
-    // Applies one filter: off (storing pending changes), the expression, on; false when refused. A name the
-    // user typed into the expression is refused, after the filter is off, when it holds filter syntax.
-    bool applyFilter(const QString& expression, bool totals = true, const QString& typedName = QString());
-    void removeFilter(MaskEdit* from, MaskEdit* to);
-    void showCaption(int which);  // -1 hides all
+    // A control a twin adds itself, reachable by its name like the others.
+    void addControl(QWidget* widget);
+
     // Checks of "Gravar" in the twin's order; false (with the error shown and the focus moved) on the first
     // that fails.
     bool storeChecks();
@@ -174,7 +118,7 @@ protected:
     QWidget* box(const char* name) const;
     bool fieldBlank(const QString& field) const;
     void afterScroll();
-    void enableGravar();
+    void writeToday(MaskEdit* box);
 
     virtual void onTabShown(int index) = 0;
     // The payables calendar sits over the logo; receivables leaves the place for its installment panel.
@@ -182,21 +126,20 @@ protected:
     virtual void addToolButtons(QHBoxLayout* bar) = 0;
 
     const Ledger::Twin& twin_;
+    Table* ledger_;
+    Table* reminder_;
     QDate created_;
-    QMap<QString, QWidget*> controls_;
-    QWidget* calendar_ = nullptr;
-    QList<QLabel*> captions_;
     bool skipActivation_ = false;
+    LedgerForm form_;
 
 private:
-    QWidget* buildRecordTab();
-    QWidget* buildSidePanel(QWidget* parent);
-    QWidget* buildReminder(QWidget* parent);
-    QWidget* buildSearchTab();
-    QGroupBox* buildBoxes(QWidget* parent, const char* title, const QList<Ledger::Box>& boxes, bool beside);
-    void name(QWidget* widget, const QString& objectName);
-    MaskEdit* dateBox(QWidget* parent, const QString& caption, const QString& captionName,
-                      const QString& boxName, QLabel** label);
+    void wire();
     void connectChangeHandlers();
+    void saveClick(int index);  // bt_salvarClick, BsalvarCredorClick
+    void hideSaveButtons();
+    void showNotices(const QList<NameLists::Notice>& notices);
+    bool keyPressed(QObject* watched, QKeyEvent* key);
+
+    Ledger::FilterController filters_;
     QString listFiles_;  // the name-list files as they were when last read whole
 };

@@ -10,7 +10,6 @@
 #include "BooksFolder.h"
 #include "DataError.h"
 #include "Database.h"
-#include "Dialogs.h"
 #include "Query.h"
 
 namespace NameLists {
@@ -191,22 +190,49 @@ QString pathOf(const QString& fileName) {
     return QDir(BooksFolder::path()).filePath(fileName);
 }
 
-QString fileOf(Box box) {
+namespace {
+
+// What sets the four lists apart.
+struct ListTraits {
+    QString file;
+    QString switchFile;         // its existence switches the window's lists on
+    bool startsWithEmptyEntry;  // before any file is loaded
+    // Without the switch file "Salvar" hides the window's buttons; otherwise it says so and saves all the
+    // same.
+    bool hidesButtonsWithoutSwitch;
+    const char* alreadyListed;
+};
+
+const ListTraits& traitsOf(Box box) {
+    static const ListTraits payablesName{kListaSaida, kListaSaida, true, true,
+                                         "Saída já está incluso na lista!"};
+    static const ListTraits payablesReference{kListaCredor, kListaSaida, false, true,
+                                              "Credor já está incluso na lista!"};
+    static const ListTraits receivablesName{kListaReceber, kReceberCredor, false, false,
+                                            "Esse credor já está incluso na lista!"};
+    static const ListTraits receivablesReference{kRefEntrada, kReceberCredor, false, false,
+                                                 "Esse credor já está incluso na lista!"};
     switch (box) {
         case Box::PayablesName:
-            return kListaSaida;
+            return payablesName;
         case Box::PayablesReference:
-            return kListaCredor;
+            return payablesReference;
         case Box::ReceivablesName:
-            return kListaReceber;
+            return receivablesName;
         case Box::ReceivablesReference:
-            return kRefEntrada;
+            break;
     }
-    return {};
+    return receivablesReference;
+}
+
+}  // namespace
+
+QString fileOf(Box box) {
+    return traitsOf(box).file;
 }
 
 QString switchFileOf(Box box) {
-    return box == Box::PayablesName || box == Box::PayablesReference ? kListaSaida : kReceberCredor;
+    return traitsOf(box).switchFile;
 }
 
 bool switchedOn(Box box) {
@@ -214,7 +240,7 @@ bool switchedOn(Box box) {
 }
 
 QStringList designEntries(Box box) {
-    return box == Box::PayablesName ? QStringList{QString()} : QStringList();
+    return traitsOf(box).startsWithEmptyEntry ? QStringList{QString()} : QStringList();
 }
 
 QStringList asShown(const QStringList& lines) {
@@ -265,45 +291,37 @@ QStringList clientNames() {
     return names;
 }
 
-Save save(QWidget* parent, Box box, const QString& text, const QString& selected,
-          const QStringList& entries) {
+Save check(Box box, const QString& text, const QString& selected) {
     Save result;
-    result.entries = entries;
-    Dialogs& dialogs = Dialogs::current();
-    const bool payables = box == Box::PayablesName || box == Box::PayablesReference;
-    if (payables) {
-        if (!switchedOn(box)) {
-            result.outcome = Save::HideButtons;
-            return result;
-        }
+    const ListTraits& traits = traitsOf(box);
+    if (switchedOn(box)) {
         result.disableButton = true;
-    } else if (switchedOn(box)) {
-        result.disableButton = true;
+    } else if (traits.hidesButtonsWithoutSwitch) {
+        result.outcome = Save::HideButtons;
+        return result;
     } else {
-        dialogs.message(parent, QStringLiteral("Arquivo inexistente"));
+        result.notices << Notice{Notice::Message, QStringLiteral("Arquivo inexistente")};
     }
-
     if (text == selected) {
         result.outcome = Save::AlreadyListed;
-        dialogs.information(parent, box == Box::PayablesName
-                                        ? QStringLiteral("Saída já está incluso na lista!")
-                                    : box == Box::PayablesReference
-                                        ? QStringLiteral("Credor já está incluso na lista!")
-                                        : QStringLiteral("Esse credor já está incluso na lista!"));
+        result.notices << Notice{Notice::Information, QString::fromUtf8(traits.alreadyListed)};
         return result;
     }
-    if (dialogs.question(parent, QStringLiteral("Deseja salvar essa saída para inclusão posterior?"),
-                         QStringLiteral("Registro")))
-        result.entries << text;
+    result.outcome = Save::Ask;
+    return result;
+}
 
+Save write(Box box, const QStringList& entries) {
+    Save result;
+    result.entries = entries;
     const QString path = pathOf(fileOf(box));
     try {
-        writeFile(path, result.entries);
+        writeFile(path, entries);
         result.entries = asShown(readFile(path));
         result.outcome = Save::Written;
     } catch (const DataError& error) {
         result.outcome = Save::WriteFailed;
-        showError(parent, error.message());
+        result.notices << Notice{Notice::Error, error.message()};
     }
     return result;
 }

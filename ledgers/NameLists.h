@@ -73,20 +73,34 @@ QStringList clientNames();
 
 // ---- "Salvar" beside a name box ----
 
+// A box for the window to show: its kind and its text.
+struct Notice {
+    enum Kind { Message, Information, Error } kind;
+    QString text;
+};
+
+// The question a new name gets, with its caption.
+inline const QString kSaveQuestion = QStringLiteral("Deseja salvar essa saída para inclusão posterior?");
+inline const QString kSaveCaption = QStringLiteral("Registro");
+
 struct Save {
     enum Outcome {
         HideButtons,    // the switch file is gone: hide the window's "Salvar" buttons, nothing else
         AlreadyListed,  // the box shows the selected entry: nothing written
+        Ask,            // ask kSaveQuestion, then write the list, the box's text added on Yes
         Written,        // the list was written and read back
-        WriteFailed,    // the error was shown; an entry just added stays in the open list only
+        WriteFailed,    // an entry just added stays in the open list only
     } outcome = Written;
     bool disableButton = false;  // disable the clicked button
+    QList<Notice> notices;       // for the window to show, in order
     QStringList entries;         // what the box's list holds afterwards (keep the box's text)
 };
 
-// The click of a "Salvar" button: `text` is the box's text, `selected` the text of the entry selected in its
-// list ("" when none), `entries` the list as it stands. Shows its messages and its question through the
-// dialogs service. The duplicate check looks at the selected entry only, never searches the list.
-Save save(QWidget* parent, Box box, const QString& text, const QString& selected, const QStringList& entries);
+// The click of a "Salvar" button up to its question: `text` is the box's text, `selected` the text of the
+// entry selected in its list ("" when none). The duplicate check looks at the selected entry only, never
+// searches the list. Shows nothing: the notices say what to show.
+Save check(Box box, const QString& text, const QString& selected);
+// After the question: the box's list replaced by `entries` and read back; a failure is an error notice.
+Save write(Box box, const QStringList& entries);
 
 }  // namespace NameLists

@@ -146,36 +146,36 @@ void showLast(Table& ledger, const Bookmark& last, Host& host) {
 
 }  // namespace
 
-int geraParcelas(QWidget* parent, Table& ledger, const Plan& plan, Host& host) {
+int geraParcelas(Table& ledger, const Plan& plan, Host& host) {
     host.focusDateBox();
     const Converted c = convert(ledger, plan);
     if (plan.first > plan.count) return 0;
     showLast(ledger, storePlan(ledger, c, plan.first, plan.count), host);
-    const int written = plan.count - plan.first + 1;
-    Dialogs::current().message(parent, kGenerated);
+    return plan.count - plan.first + 1;
+}
+
+void afterGenerated(Host& host) {
     host.aviso();
     host.setGravarEnabled(false);
     host.filterNaoPaga();
-    return written;
 }
 
-bool gerarParcelaAgora(QWidget* parent, Table& ledger, const Plan& plan, Host& host) {
-    bool done = false;
-    guarded(parent, [&] {
-        host.filterTodas();
-        if (Values::isBlankDateText(plan.baseDate) || plan.documento.isEmpty() || plan.cliente.isEmpty() ||
-            plan.referencia.isEmpty()) {
-            Dialogs::current().message(parent, kMissingInput);
-            return;
-        }
-        if (plan.count < 2) {
-            Dialogs::current().message(parent, kCountTooSmall);
-            return;
-        }
-        geraParcelas(parent, ledger, plan, host);
-        done = true;
-    });
-    return done;
+Outcome gerarParcelaAgora(Table& ledger, const Plan& plan, Host& host) {
+    host.filterTodas();
+    if (Values::isBlankDateText(plan.baseDate) || plan.documento.isEmpty() || plan.cliente.isEmpty() ||
+        plan.referencia.isEmpty())
+        return {false, kMissingInput};
+    if (plan.count < 2) return {false, kCountTooSmall};
+    geraParcelas(ledger, plan, host);
+    return {true, kGenerated};
+}
+
+bool gerarEMostrar(QWidget* parent, Table& ledger, const Plan& plan, Host& host) {
+    Outcome outcome;
+    if (!guarded(parent, [&] { outcome = gerarParcelaAgora(ledger, plan, host); })) return false;
+    if (!outcome.message.isEmpty()) Dialogs::current().message(parent, outcome.message);
+    if (outcome.written) guarded(parent, [&] { afterGenerated(host); });
+    return outcome.written;
 }
 
 }  // namespace Parcelas
@@ -387,7 +387,7 @@ Parcelas::Plan GerarParcelas::plan() const {
 
 void GerarParcelas::SpeedButton11Click() {
     PanelHost host(*host_, MaskEdit7);
-    if (Parcelas::gerarParcelaAgora(this, *ledger_, plan(), host)) hide();
+    if (Parcelas::gerarEMostrar(this, *ledger_, plan(), host)) hide();
 }
 
 void GerarParcelas::ComClientesDropDown() {

@@ -61,15 +61,31 @@ inline const QString kCountTooSmall = QStringLiteral(
     " Cadastre esse numero de parcela desejada manualmente!");
 inline const QString kGenerated = QStringLiteral("Parcelas Geradas Com Sucesso!");
 
-// "Gerar Parcela Agora": "Todas" first, the required inputs and the count checked, then the run. Shows its
-// messages through the dialogs service; returns whether the installments were written.
-bool gerarParcelaAgora(QWidget* parent, Table& ledger, const Plan& plan, Host& host);
+// What a run leaves for the window to show: whether the installments were written, and the plain message
+// to show ("" for none).
+struct Outcome {
+    bool written = false;
+    QString message;
+};
+
+// "Gerar Parcela Agora": "Todas" first, the required inputs and the count checked, then the run. Raises
+// DataError when the run fails; the window shows the outcome's message, then, when written, runs
+// afterGenerated.
+Outcome gerarParcelaAgora(Table& ledger, const Plan& plan, Host& host);
 
 // The run itself. The base date, the value and the texts are converted before the first record is begun, so a
 // bad one raises DataError and leaves the ledger as it was. Every installment is stored in one commit before
-// the success message, so nothing that ends the program while it is up can leave half a plan; the ledger
-// then shows the last installment, on its code order. Returns how many installments were written.
-int geraParcelas(QWidget* parent, Table& ledger, const Plan& plan, Host& host);
+// it returns (and so before the success message), so nothing that ends the program while the message is up
+// can leave half a plan; the ledger then shows the last installment, on its code order. Returns how many
+// installments were written.
+int geraParcelas(Table& ledger, const Plan& plan, Host& host);
+
+// What follows the success message: the reminder refreshed, "Gravar" off, the record tab's "Não Paga".
+void afterGenerated(Host& host);
+
+// "Gerar Parcela Agora" as the panel shows it: the outcome's message or the error in their boxes, then the
+// follow-up. Returns whether the installments were written.
+bool gerarEMostrar(QWidget* parent, Table& ledger, const Plan& plan, Host& host);
 
 }  // namespace Parcelas
 

@@ -19,15 +19,15 @@ Tfreceber::Tfreceber(QWidget* parent) : LedgerWindow(Ledger::kReceber, parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     build();
-    panel = new GerarParcelas(ledger, this, PageControl1->widget(Cadastro));
+    panel = new GerarParcelas(ledger_, this, form_.PageControl1->widget(Cadastro));
     createSteps();
-    connect(ledger, &Dataset::afterCancel, this, &Tfreceber::tbreceberBeforeCancel);
+    connect(ledger_, &Dataset::afterCancel, this, &Tfreceber::tbreceberBeforeCancel);
     ScreenFit::fit(this, QSize(1080, 720), true);
 }
 
 void Tfreceber::addToolButtons(QHBoxLayout* bar) {
     SpeedButton10 = Skin::pushButton(QStringLiteral("Gerar Parcelas"), QStringLiteral("SpeedButton10"), this);
-    controls_.insert(QStringLiteral("SpeedButton10"), SpeedButton10);
+    addControl(SpeedButton10);
     SpeedButton10->setToolTip(QStringLiteral("Gerar Contas Parceladas"));
     connect(SpeedButton10, &QPushButton::clicked, this, &Tfreceber::SpeedButton10Click);
     bar->addWidget(SpeedButton10);
@@ -47,11 +47,11 @@ void Tfreceber::SpeedButton10Click() {
 }
 
 void Tfreceber::setGravarEnabled(bool on) {
-    btngravar->setEnabled(on);
+    form_.btngravar->setEnabled(on);
 }
 
 void Tfreceber::setCancelarEnabled(bool on) {
-    btncancelar->setEnabled(on);
+    form_.btncancelar->setEnabled(on);
 }
 
 void Tfreceber::tbreceberBeforeCancel() {
@@ -67,7 +67,7 @@ void Tfreceber::onTabShown(int index) {
 }
 
 void Tfreceber::searchAccountsClick() {
-    PageControl1->setCurrentIndex(Pesquisa);
+    form_.PageControl1->setCurrentIndex(Pesquisa);
     onTabShown(Pesquisa);
 }
 
@@ -86,9 +86,9 @@ void Tfreceber::IncluiData() {
                                      QStringLiteral("Confirmação")))
         return;
     const bool settled = guarded(this, [this] {
-        ledger->edit();
-        ledger->fieldByName(QStringLiteral("DataPagamento")).setAsDate(Clock::today());
-        ledger->post();
+        ledger_->edit();
+        ledger_->fieldByName(QStringLiteral("DataPagamento")).setAsDate(Clock::today());
+        ledger_->post();
     });
     PgNaoPg();
     if (settled) offerReceipt();
@@ -101,9 +101,9 @@ void Tfreceber::offerReceipt() {
         return;
     WindowHooks::ReceiptRequest request;
     if (!guarded(this, [this, &request] {
-            request.client = ledger->fieldByName(QStringLiteral("Nome")).asString();
-            request.amount = ledger->fieldByName(QStringLiteral("Valordocumento")).value();
-            request.referente = Parcelas::referente(*ledger);
+            request.client = ledger_->fieldByName(QStringLiteral("Nome")).asString();
+            request.amount = ledger_->fieldByName(QStringLiteral("Valordocumento")).value();
+            request.referente = Parcelas::referente(*ledger_);
         }))
         return;
     WindowHooks::openReceiptEditor(this, request);

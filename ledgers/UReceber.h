@@ -22,8 +22,8 @@ public:
     void SpeedButton12Click() { settleClick(); }
     void CredorClick() { searchButton(QStringLiteral("Credor")); }
     void Label9Click() { mostrarLembrete(); }
-    void Label7Click() { writeToday(MaskEdit3); }
-    void Label8Click() { writeToday(MaskEdit5); }
+    void Label7Click() { writeToday(form_.MaskEdit3); }
+    void Label8Click() { writeToday(form_.MaskEdit5); }
     void tbreceberAfterScroll() { afterScroll(); }
     void FormClose() { close(); }
     void SpeedButton10Click();                                                  // "Gerar Parcelas"
@@ -39,11 +39,12 @@ public:
     void setGravarEnabled(bool on) override;
     void setCancelarEnabled(bool on) override;
 
-    QPushButton* SpeedButton10;
-    GerarParcelas* panel;  // the installment panel, over the record tab
-
 protected:
     void onTabShown(int index) override;
     QWidget* pictureArea(QWidget* parent) override;
     void addToolButtons(QHBoxLayout* bar) override;
+
+private:
+    QPushButton* SpeedButton10;
+    GerarParcelas* panel;  // the installment panel, over the record tab
 };

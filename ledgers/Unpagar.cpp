@@ -28,7 +28,7 @@ Tfpagar::Tfpagar(QWidget* parent) : LedgerWindow(Ledger::kPagar, parent) {
 
 void Tfpagar::addToolButtons(QHBoxLayout* bar) {
     calendario = Skin::pushButton(QString(), QStringLiteral("calendario"), this);
-    controls_.insert(QStringLiteral("calendario"), calendario);
+    addControl(calendario);
     calendario->setIcon(Pictures::toolbarIcon(QStringLiteral("Sobre")));
     calendario->setToolTip(QStringLiteral("Calendário Ativar!"));
     connect(calendario, &QPushButton::clicked, this, &Tfpagar::calendarioClick);
@@ -53,7 +53,8 @@ QWidget* Tfpagar::pictureArea(QWidget* parent) {
     close->setObjectName(QStringLiteral("Label17"));
     close->setToolTip(QStringLiteral("Fechar Calendário!"));
     close->setCursor(Qt::PointingHandCursor);
-    close->installEventFilter(this);
+    onPress(close, [this] { Label17Click(); });
+    addControl(close);
     layout->addWidget(close, 0, Qt::AlignRight);
     MonthCalendar1 = new QCalendarWidget(Panel11);
     MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
@@ -62,7 +63,6 @@ QWidget* Tfpagar::pictureArea(QWidget* parent) {
     layout->addWidget(MonthCalendar1);
     stack->addWidget(Panel11);
     Panel11->hide();
-    calendar_ = Panel11;
     area->setMinimumSize(200, 170);  // room for the calendar panel
     return area;
 }
@@ -96,7 +96,7 @@ void Tfpagar::onTabShown(int index) {
 
 void Tfpagar::searchAccountsClick() {
     Panel11->hide();
-    PageControl1->setCurrentIndex(Pesquisa);
+    form_.PageControl1->setCurrentIndex(Pesquisa);
     searchButton(QStringLiteral("SpeedButton8"));
 }
 
@@ -104,7 +104,7 @@ void Tfpagar::btngravarClick() {
     if (!handOverTyping() || !storeChecks()) return;
     snapshot = {control<QComboBox>(QString::fromUtf8(twin_.nameBox))->currentText(),
                 control<QComboBox>(QString::fromUtf8(twin_.referenceBox))->currentText(),
-                ledger->fieldByName(QStringLiteral("Valordocumento")).asString(),
+                ledger_->fieldByName(QStringLiteral("Valordocumento")).asString(),
                 control<DBEdit>(QStringLiteral("EditData_Vencimento"))->maskedText()};
     // Whether the bill is paid is read before the store: a filtered ledger may no longer show it after.
     const bool paid = !fieldBlank(QStringLiteral("DataPagamento"));
@@ -125,8 +125,8 @@ void Tfpagar::IncluiData() {
                                      QStringLiteral("Confirmação")))
         return;
     const bool set = guarded(this, [this] {
-        ledger->edit();
-        ledger->fieldByName(QStringLiteral("DataPagamento")).setAsDate(Clock::today());
+        ledger_->edit();
+        ledger_->fieldByName(QStringLiteral("DataPagamento")).setAsDate(Clock::today());
     });
     if (set) btngravarClick();
 }
@@ -143,19 +143,19 @@ void Tfpagar::AddMesSeguinte() {
     const bool made = guarded(this, [this, &due] {
         due = LedgerFilters::nextMonth(Values::parseDate(snapshot.vencimento));
         const QVariant value = Values::parseNumber(snapshot.valor);
-        ledger->setIndexName(QStringLiteral("byCodigo"));
-        ledger->setFiltered(false);
-        ledger->last();
-        const Field code = ledger->fieldByName(QStringLiteral("Codigo"));
+        ledger_->setIndexName(QStringLiteral("byCodigo"));
+        ledger_->setFiltered(false);
+        ledger_->last();
+        const Field code = ledger_->fieldByName(QStringLiteral("Codigo"));
         if (code.isNull()) throw DataError(QStringLiteral("'' não é um número inteiro válido"));
         const int next = code.asInteger() + 1;
-        ledger->insert();
-        ledger->fieldByName(QStringLiteral("Codigo")).setAsInteger(next);
-        ledger->fieldByName(QStringLiteral("Fantasia")).setAsString(snapshot.referencia);
-        ledger->fieldByName(QStringLiteral("Nome")).setAsString(snapshot.nome);
-        ledger->fieldByName(QStringLiteral("Valordocumento")).setValue(value);
-        ledger->fieldByName(QStringLiteral("DataEmissao")).setAsDate(Clock::today());
-        ledger->fieldByName(QStringLiteral("DataVencimento")).setAsDate(due);
+        ledger_->insert();
+        ledger_->fieldByName(QStringLiteral("Codigo")).setAsInteger(next);
+        ledger_->fieldByName(QStringLiteral("Fantasia")).setAsString(snapshot.referencia);
+        ledger_->fieldByName(QStringLiteral("Nome")).setAsString(snapshot.nome);
+        ledger_->fieldByName(QStringLiteral("Valordocumento")).setValue(value);
+        ledger_->fieldByName(QStringLiteral("DataEmissao")).setAsDate(Clock::today());
+        ledger_->fieldByName(QStringLiteral("DataVencimento")).setAsDate(due);
     });
     if (!made) return;
     setEditing(true);

@@ -25,13 +25,10 @@ public:
     void SpeedButton11Click() { searchButton(QStringLiteral("SpeedButton11")); }
     void SpeedButton12Click() { searchButton(QStringLiteral("SpeedButton12")); }
     void Label7Click() { mostrarLembrete(); }
-    void DeClick() { writeToday(MaskEdit3); }
-    void Label5Click() { writeToday(MaskEdit5); }
+    void DeClick() { writeToday(form_.MaskEdit3); }
+    void Label5Click() { writeToday(form_.MaskEdit5); }
     void tbpagarAfterScroll() { afterScroll(); }
 
-    QPushButton* calendario;
-    QWidget* Panel11;
-    QCalendarWidget* MonthCalendar1;
     // What the last "Gravar" that passed its checks saw: name, reference, value, due date.
     struct Snapshot {
         QString nome, referencia, valor, vencimento;
@@ -41,4 +38,9 @@ protected:
     void onTabShown(int index) override;
     QWidget* pictureArea(QWidget* parent) override;
     void addToolButtons(QHBoxLayout* bar) override;
+
+private:
+    QPushButton* calendario;
+    QWidget* Panel11;
+    QCalendarWidget* MonthCalendar1;
 };

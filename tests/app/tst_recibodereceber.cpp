@@ -89,7 +89,7 @@ private slots:
         const int before = rows("cadastro");
 
         Tfreceber window;
-        QVERIFY(window.ledger->locate("Valordocumento", 1555.23));
+        QVERIFY(window.ledger()->locate("Valordocumento", 1555.23));
         ScriptedDialogs& dialogs = fixture_->dialogs;
         dialogs.answer(true);  // settle
         dialogs.answer(true);  // the receipt
@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(receipts.fieldByName("Valor2").asString(), QString("1.555,23"));
         dialogs.answer(true);
         window.SpeedButton12Click();
-        QVERIFY(window.ledger->fieldByName("DataPagamento").isNull());
+        QVERIFY(window.ledger()->fieldByName("DataPagamento").isNull());
         QCOMPARE(rows("cadastro"), before + 1);
     }
 

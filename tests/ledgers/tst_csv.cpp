@@ -100,9 +100,9 @@ private slots:
             window = std::make_unique<Tfreceber>();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->searchAccountsClick();
-        window->SpeedButton2Click();  // "Não Pago"
-        const int listed = window->ledger->recordCount();
+        QTest::mouseClick(window->control(payables ? "SpeedButton7" : "localizar"), Qt::LeftButton);
+        QTest::mouseClick(window->control("SpeedButton2"), Qt::LeftButton);  // "Não Pago"
+        const int listed = window->ledger()->recordCount();
         QCOMPARE(listed, 152);
 
         ScriptedDialogs& dialogs = fixture_->dialogs;
@@ -110,12 +110,12 @@ private slots:
         dialogs.answer(fileName);  // ".csv" is added
         QStringList printedTotal;
         if (from == "grid") {
-            auto* action = window->DBGrid2->findChild<QAction*>("exportSheet");
+            auto* action = window->control<DBGrid>("DBGrid2")->findChild<QAction*>("exportSheet");
             QVERIFY(action);
             QCOMPARE(action->text(), QString("Exportar planilha"));
             action->trigger();
         } else {
-            window->SpeedButton9Click();
+            QTest::mouseClick(window->control("SpeedButton9"), Qt::LeftButton);
             QCOMPARE(dialogs.previews.size(), 1);
             const Report::Document document = dialogs.previews.last();
             const QStringList texts = document.pages.last().texts();
@@ -145,18 +145,18 @@ private slots:
                                               "Referência", "Data Recebimento", "Valor"});
         QCOMPARE(rows[0], titles);
         // Every row in the ledger's order, as the window lists it.
-        window->ledger->first();
-        for (int i = 1; i <= listed; ++i, window->ledger->next()) {
+        window->ledger()->first();
+        for (int i = 1; i <= listed; ++i, window->ledger()->next()) {
             const QStringList& row = rows[i];
             QCOMPARE(row.size(), titles.size());
-            QVERIFY(row.contains(window->ledger->fieldByName("Nome").asString()));
-            QVERIFY(row.contains(window->ledger->fieldByName("Fantasia").asString()));
+            QVERIFY(row.contains(window->ledger()->fieldByName("Nome").asString()));
+            QVERIFY(row.contains(window->ledger()->fieldByName("Fantasia").asString()));
             QCOMPARE(row.first(), QString("01/03/2025"));
-            QVERIFY(row.contains(window->ledger->fieldByName("DataVencimento").displayText()));
-            const QString value = window->ledger->fieldByName("Valordocumento").asFloat() == 1234.5
-                                      ? "1234,50"
-                                  : window->ledger->fieldByName("Valordocumento").asFloat() == 0.1 ? "0,10"
-                                                                                                   : "10,00";
+            QVERIFY(row.contains(window->ledger()->fieldByName("DataVencimento").displayText()));
+            const QString value =
+                window->ledger()->fieldByName("Valordocumento").asFloat() == 1234.5 ? "1234,50"
+                : window->ledger()->fieldByName("Valordocumento").asFloat() == 0.1  ? "0,10"
+                                                                                    : "10,00";
             QCOMPARE(row.last(), value);
         }
         if (listing) {
@@ -172,10 +172,10 @@ private slots:
     void unwritable() {
         bill(true, 1, "LUZ", "CEMIG", QVariant(), 10);
         Tfpagar window;
-        window.searchAccountsClick();
+        QTest::mouseClick(window.control("SpeedButton7"), Qt::LeftButton);
         ScriptedDialogs& dialogs = fixture_->dialogs;
         dialogs.answer(fixture_->data.programFolder() + "/sem-pasta/lista.csv");
-        window.DBGrid2->findChild<QAction*>("exportSheet")->trigger();
+        window.control<DBGrid>("DBGrid2")->findChild<QAction*>("exportSheet")->trigger();
         QCOMPARE(dialogs.kinds(), QStringList({"saveFile", "error"}));
         QVERIFY(dialogs.lastText().startsWith("Não foi possível gravar a planilha"));
         QVERIFY(!QFileInfo::exists(fixture_->data.programFolder() + "/sem-pasta"));

@@ -297,48 +297,47 @@ private slots:
         QCOMPARE(clientNames(), QStringList({"MARIA", "", "ANA"}));
     }
 
+    // "Salvar" up to its question, then, when asked, the list written with the answer.
     void salvar_data() {
         QTest::addColumn<int>("box");
         QTest::addColumn<bool>("switchOn");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("selected");
-        QTest::addColumn<QVariant>("answer");
+        QTest::addColumn<bool>("yes");
         QTest::addColumn<int>("outcome");
-        QTest::addColumn<QString>("shown");  // the dialogs, "kind:text" joined by "|"
+        QTest::addColumn<QString>("shown");  // the notices, "kind:text" joined by "|"
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("disabled");
-        const QString question = "question:Deseja salvar essa saída para inclusão posterior?";
         const QByteArray untouched("agua\nluz");
         const int payName = int(Box::PayablesName), payRef = int(Box::PayablesReference),
                   recRef = int(Box::ReceivablesReference);
 
         QTest::newRow("payables, switch file gone")
             << payRef << false << "NOVO"
-            << "" << QVariant() << int(Save::HideButtons) << "" << untouched << false;
+            << "" << false << int(Save::HideButtons) << "" << untouched << false;
         QTest::newRow("picked entry") << payName << true << "LUZ"
-                                      << "LUZ" << QVariant() << int(Save::AlreadyListed)
+                                      << "LUZ" << false << int(Save::AlreadyListed)
                                       << "information:Saída já está incluso na lista!" << untouched << true;
         QTest::newRow("empty box, nothing selected")
             << payRef << true << ""
-            << "" << QVariant() << int(Save::AlreadyListed) << "information:Credor já está incluso na lista!"
+            << "" << false << int(Save::AlreadyListed) << "information:Credor já está incluso na lista!"
             << untouched << true;
-        QTest::newRow("new name, yes") << payName << true << "ALUGUEL SALA"
-                                       << "" << QVariant(true) << int(Save::Written) << question
-                                       << QByteArray("AGUA\r\nLUZ\r\nALUGUEL SALA\r\n") << true;
-        QTest::newRow("new name, no") << payName << true << "ALUGUEL SALA"
-                                      << "AGUA" << QVariant(false) << int(Save::Written) << question
-                                      << QByteArray("AGUA\r\nLUZ\r\n") << true;
+        QTest::newRow("new name, yes")
+            << payName << true << "ALUGUEL SALA"
+            << "" << true << int(Save::Ask) << "" << QByteArray("AGUA\r\nLUZ\r\nALUGUEL SALA\r\n") << true;
+        QTest::newRow("new name, no")
+            << payName << true << "ALUGUEL SALA"
+            << "AGUA" << false << int(Save::Ask) << "" << QByteArray("AGUA\r\nLUZ\r\n") << true;
         QTest::newRow("typed name already listed is added again")
             << payName << true << "LUZ"
-            << "AGUA" << QVariant(true) << int(Save::Written) << question
-            << QByteArray("AGUA\r\nLUZ\r\nLUZ\r\n") << true;
+            << "AGUA" << true << int(Save::Ask) << "" << QByteArray("AGUA\r\nLUZ\r\nLUZ\r\n") << true;
         QTest::newRow("receivables, switch file present")
             << recRef << true << "LUZ"
-            << "LUZ" << QVariant() << int(Save::AlreadyListed)
+            << "LUZ" << false << int(Save::AlreadyListed)
             << "information:Esse credor já está incluso na lista!" << untouched << true;
         QTest::newRow("receivables without switch file saves all the same")
             << recRef << false << "GAS"
-            << "" << QVariant(true) << int(Save::Written) << "message:Arquivo inexistente|" + question
+            << "" << true << int(Save::Ask) << "message:Arquivo inexistente"
             << QByteArray("AGUA\r\nLUZ\r\nGAS\r\n") << false;
     }
     void salvar() {
@@ -346,7 +345,7 @@ private slots:
         QFETCH(bool, switchOn);
         QFETCH(QString, text);
         QFETCH(QString, selected);
-        QFETCH(QVariant, answer);
+        QFETCH(bool, yes);
         QFETCH(int, outcome);
         QFETCH(QString, shown);
         QFETCH(QByteArray, file);
@@ -355,33 +354,40 @@ private slots:
         const Box b = Box(box);
         put(fileOf(b), "agua\nluz");
         if (switchOn && switchFileOf(b) != fileOf(b)) put(switchFileOf(b), "");
-        if (answer.isValid()) fixture.dialogs.answer(answer);
 
-        const Save result = save(nullptr, b, text, selected, asShown(readFile(pathOf(fileOf(b)))));
-        QCOMPARE(int(result.outcome), outcome);
-        QCOMPARE(result.disableButton, disabled);
-        QStringList calls;
-        for (const auto& call : fixture.dialogs.calls)
-            calls << call.kind + ":" + call.text;
-        QCOMPARE(calls.join("|"), shown);
-        if (answer.isValid()) QCOMPARE(fixture.dialogs.calls.last().caption, QStringLiteral("Registro"));
+        const Save checked = check(b, text, selected);
+        QCOMPARE(int(checked.outcome), outcome);
+        QCOMPARE(checked.disableButton, disabled);
+        const char* kinds[] = {"message", "information", "error"};
+        QStringList notices;
+        for (const Notice& notice : checked.notices)
+            notices << kinds[notice.kind] + (":" + notice.text);
+        QCOMPARE(notices.join("|"), shown);
+        if (checked.outcome == Save::Ask) {
+            QStringList entries = asShown(readFile(pathOf(fileOf(b))));
+            if (yes) entries << text;
+            const Save written = write(b, entries);
+            QCOMPARE(int(written.outcome), int(Save::Written));
+            QVERIFY(written.notices.isEmpty());
+            QCOMPARE(written.entries, parse(file));
+        }
         QCOMPARE(bytesOf(fileOf(b)), file);
-        if (outcome == Save::Written) QCOMPARE(result.entries, parse(file));
+        QVERIFY(fixture.dialogs.calls.isEmpty());
     }
 
     void salvarWriteFailsKeepsName() {
         WindowFixture fixture;
         put(kListaSaida, "AGUA\r\n");
-        fixture.dialogs.answer(true);
         share(kListaSaida);
         Save result;
         {
             UnwritableFolder folder(fixture.data.programFolder());
-            result = save(nullptr, Box::PayablesName, "LUZ", "", {"AGUA"});
+            result = write(Box::PayablesName, {"AGUA", "LUZ"});
         }
         QCOMPARE(int(result.outcome), int(Save::WriteFailed));
         QCOMPARE(result.entries, QStringList({"AGUA", "LUZ"}));
-        QCOMPARE(fixture.dialogs.calls.last().kind, QStringLiteral("error"));
+        QCOMPARE(result.notices.size(), 1);
+        QCOMPARE(result.notices.first().kind, Notice::Error);
         QCOMPARE(bytesOf(kListaSaida), QByteArray("AGUA\r\n"));
     }
 };

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QtTest>
@@ -105,8 +107,10 @@ private slots:
             ledger = std::make_unique<Tfpagar>();
         else
             ledger = std::make_unique<Tfreceber>();
-        ledger->PageControl1->setCurrentIndex(LedgerWindow::Pesquisa);
-        ledger->PageControl1Change(LedgerWindow::Pesquisa);
+        ledger->show();
+        QVERIFY(QTest::qWaitForWindowExposed(ledger.get()));
+        QTabBar* tabs = ledger->control<QTabWidget>("PageControl1")->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(LedgerWindow::Pesquisa).center());
         QStringList seen;
         auto drive = [&](bool settle) {
             QTimer::singleShot(0, this, [&, settle] {
@@ -129,7 +133,8 @@ private slots:
         QCOMPARE(rows(true), QStringList({"1 LUZ 12/03/2025 150", "2 AGUA aberta 90"}));
         QCOMPARE(rows(false), QStringList({"1 VENDA 13/03/2025 80"}));
         // The window shows the books as they are now: payables opened "Não Pago" on the search tab.
-        QCOMPARE(ledger->Panel9->text(), payables ? QString("Total: 90,00") : QString("Total: 80,00"));
+        QCOMPARE(ledger->control<QLabel>("Panel9")->text(),
+                 payables ? QString("Total: 90,00") : QString("Total: 80,00"));
         const QFileInfo store(QDir(fixture_->data.dataFolder()).filePath(Conciliacao::storeFileName()));
         QVERIFY(store.exists());
         QCOMPARE(store.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther), 0);
@@ -231,7 +236,7 @@ private slots:
         QTimer::singleShot(0, this, [] {
             if (auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget())) w->reject();
         });
-        ledger.importarExtratoClick();
+        QTest::mouseClick(ledger.control("btnImportarExtrato"), Qt::LeftButton);
         QCOMPARE(fixture_->dialogs.kinds(), QStringList({"error"}));
         QVERIFY(fixture_->dialogs.lastText().contains("\"banco.ofx\" está incompleto"));
     }

@@ -96,7 +96,7 @@ int runUntilKilled(const QString& programFolder) {
     Table ledger(kAliasVantejaVs2, "tbreceber");
     ledger.open();
     FakeWindow window(ledger);
-    gerarParcelaAgora(nullptr, ledger, planFor("10/01/2025", 1, 12), window);
+    gerarEMostrar(nullptr, ledger, planFor("10/01/2025", 1, 12), window);
     return 1;
 }
 
@@ -127,7 +127,7 @@ private slots:
         ledger.open();
         FakeWindow window(ledger);
 
-        QVERIFY(gerarParcelaAgora(nullptr, ledger, planFor(base, first, count), window));
+        QVERIFY(gerarEMostrar(nullptr, ledger, planFor(base, first, count), window));
         QCOMPARE(window.calls, QStringList({"Todas", "Aviso", "NaoPaga"}));
         QCOMPARE(fixture.dialogs.kinds(), QStringList{"message"});
         QCOMPARE(fixture.dialogs.lastText(), kGenerated);
@@ -207,7 +207,7 @@ private slots:
         if (field == "count") plan.count = value.toInt();
         if (field == "valor") plan.valor = value;
 
-        QVERIFY(!gerarParcelaAgora(nullptr, ledger, plan, window));
+        QVERIFY(!gerarEMostrar(nullptr, ledger, plan, window));
         QCOMPARE(window.calls, QStringList{"Todas"});
         QCOMPARE(fixture.dialogs.kinds(), QStringList{kind});
         QVERIFY2(fixture.dialogs.lastText().contains(text), qPrintable(fixture.dialogs.lastText()));
@@ -240,7 +240,7 @@ private slots:
         Table ledger(kAliasVantejaVs2, "tbreceber");
         ledger.open();
         FakeWindow window(ledger);
-        QVERIFY(!gerarParcelaAgora(nullptr, ledger, planFor("10/01/2025", 1, 6), window));
+        QVERIFY(!gerarEMostrar(nullptr, ledger, planFor("10/01/2025", 1, 6), window));
         QCOMPARE(fixture.dialogs.kinds(), QStringList{"error"});
         QVERIFY2(fixture.dialogs.lastText().contains("disco cheio"), qPrintable(fixture.dialogs.lastText()));
         QCOMPARE(ledger.state(), Dataset::State::Browse);
@@ -257,7 +257,7 @@ private slots:
         ledger.first();
         QVERIFY(ledger.fieldByName("Codigo").isNull());
         FakeWindow window(ledger);
-        QVERIFY(gerarParcelaAgora(nullptr, ledger, planFor("05/05/2025", 1, 2), window));
+        QVERIFY(gerarEMostrar(nullptr, ledger, planFor("05/05/2025", 1, 2), window));
         const QList<Row> rows = stored();
         QCOMPARE(rows.size(), 4);
         QCOMPARE(rows[0].fantasia + "|" + QString::number(rows[0].valor), QStringLiteral("SEM CODIGO|9"));
@@ -274,7 +274,7 @@ private slots:
         Plan plan = planFor("31/12/2025", 0, 999);
         plan.cliente = QString(70, 'N');
         plan.referencia = QString(40, 'R');
-        QCOMPARE(geraParcelas(nullptr, ledger, plan, window), 1000);
+        QCOMPARE(geraParcelas(ledger, plan, window), 1000);
         const QList<Row> rows = stored();
         QCOMPARE(rows.size(), 1000);
         QCOMPARE(rows.last().parcela, 999);
