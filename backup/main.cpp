@@ -6,6 +6,7 @@
 #include "Clock.h"
 #include "Programs.h"
 #include "Skin.h"
+#include "Translations.h"
 #include "U_Backup.h"
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 // checked.
 int copyNow(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    Skin::loadTranslations(app);
+    Translations::install(app);
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QString books = BooksFolder::path();
