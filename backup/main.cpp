@@ -1,6 +1,7 @@
-#include <QApplication>
+#include <QCoreApplication>
 #include <QTextStream>
 
+#include "Application.h"
 #include "BackupCopies.h"
 #include "BooksFolder.h"
 #include "Clock.h"
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
             "abrir a janela e termina (0: feita e conferida; 1: não feita)\n");
         return 2;
     }
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Backup"));
     QGuiApplication::setDesktopFileName(QStringLiteral("Backup"));
     Skin::apply(app);
