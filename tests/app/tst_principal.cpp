@@ -338,7 +338,7 @@ private slots:
         start();
         principal_->timerAviso()->setInterval(5);
         login();
-        QTRY_VERIFY_WITH_TIMEOUT(principal_->alertPanel()->isHidden(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(principal_->alertPanel()->isHidden(), 20000);
         QVERIFY(!principal_->timerAviso()->isActive());
     }
 
