@@ -259,7 +259,7 @@ private:
         QVERIFY(QTest::qWaitForWindowExposed(principal_.get()));
         QTRY_VERIFY(!principal_->statusPanel(2)->text().isEmpty());  // shown and activated
     }
-    void openPanel() { principal_->LogomarcaClick(); }
+    void openPanel() { menuAction(principal_->menuBar(), "Logomarca")->trigger(); }
     TPainelLogo* panel() const { return principal_->painelLogo(); }
     QLabel* picture() const { return static_cast<QLabel*>(principal_->pictureArea()); }
     QSize shownSize() const { return picture()->pixmap().size(); }
