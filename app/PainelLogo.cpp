@@ -1,8 +1,6 @@
 #include "PainelLogo.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
@@ -17,25 +15,6 @@
 #include "EditorKit.h"
 #include "PictureFile.h"
 #include "Table.h"
-
-namespace {
-
-// The most points a picture may have to be shown beside the list as it is picked.
-constexpr qint64 kPreviewPoints = 70'000'000;
-
-TPainelLogo::FileChooser& fileChooser() {
-    static TPainelLogo::FileChooser chooser;
-    return chooser;
-}
-
-QString pictureFilter() {
-    QStringList patterns;
-    for (const QByteArray& format : QImageReader::supportedImageFormats())
-        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
-    return QStringLiteral("Imagens (%1)").arg(patterns.join(QLatin1Char(' ')));
-}
-
-}  // namespace
 
 TPainelLogo::TPainelLogo(Table* Tlogo, QWidget* parent) : QFrame(parent), Tlogo(Tlogo) {
     setObjectName(QStringLiteral("painelLogo"));
@@ -92,7 +71,7 @@ void TPainelLogo::FecharClick() {
 
 void TPainelLogo::BtnAlterarClick() {
     // A cancelled dialog still goes on, with the name chosen earlier in this run.
-    const QString name = chooseFile(window());
+    const QString name = Dialogs::current().openPicture(window(), QStringLiteral("Abrir"));
     if (!guarded(window(), [this] { Tlogo->edit(); })) return;
     DBEdit1->setFocus();
     guarded(window(), [this, &name] {
@@ -158,41 +137,4 @@ bool TPainelLogo::loadPicture(const QString& path, const QSize& place, QPixmap* 
         default:
             return fail(Report::sizeProblem(read));
     }
-}
-
-void TPainelLogo::setFileChooser(FileChooser chooser) {
-    fileChooser() = std::move(chooser);
-}
-
-QString TPainelLogo::chooseFile(QWidget* parent) {
-    if (fileChooser()) return fileChooser()(parent);
-    QFileDialog dialog(parent, QStringLiteral("Abrir"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.resize(980, 520);
-    dialog.setNameFilters({pictureFilter(), QStringLiteral("Todos os arquivos (*)")});
-    // The chosen picture shows beside the list before it is taken.
-    auto* preview = new QLabel(&dialog);
-    preview->setFixedSize(180, 180);
-    preview->setAlignment(Qt::AlignCenter);
-    preview->setFrameShape(QFrame::StyledPanel);
-    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
-        grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
-    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& name) {
-        // A picture of very many points takes seconds to read even scaled: a click in the list does not wait
-        // for it (it can still be chosen).
-        const QSize size = QImageReader(name).size();
-        if (size.isValid() && qint64(size.width()) * size.height() > kPreviewPoints) {
-            preview->clear();
-            return;
-        }
-        const Report::PictureFile read = Report::readPictureFile(name, QByteArray(), preview->size());
-        if (read.image.isNull())
-            preview->clear();
-        else
-            preview->setPixmap(QPixmap::fromImage(read.image));
-    });
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-               ? dialog.selectedFiles().first()
-               : QString();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFrame>
-#include <functional>
 
 class DBEdit;
 class QPixmap;
@@ -27,11 +26,6 @@ public:
     // False with a Portuguese explanation when the file is missing, unreadable or not a picture of that
     // format.
     static bool loadPicture(const QString& path, const QSize& place, QPixmap* picture, QString* error);
-    // The picture-file dialog: a file name, or empty when cancelled. Replaceable for tests; an empty function
-    // brings back the real dialog.
-    using FileChooser = std::function<QString(QWidget* parent)>;
-    static void setFileChooser(FileChooser chooser);
-    static QString chooseFile(QWidget* parent);
 
     DBEdit* DBEdit1;  // bound to End
     QToolButton* X;

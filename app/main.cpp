@@ -1,8 +1,7 @@
-#include <QApplication>
-
+#include "Application.h"
 #include "Startup.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     return startVanteja(app);
 }

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -234,9 +233,10 @@ void TFBackup::RestaurarClick() {
 }
 
 void TFBackup::PastaClick() {
-    const QString chosen = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("Pasta das cópias de segurança"), Backups::folder(BooksFolder::path()));
-    if (chosen.isEmpty()) return;
+    QString chosen = Backups::folder(BooksFolder::path());
+    if (!Dialogs::current().chooseFolder(this, QStringLiteral("Pasta das cópias de segurança"), chosen) ||
+        chosen.isEmpty())
+        return;
     Backups::rememberFolder(chosen);
     atualizarLista();
 }

@@ -1,11 +1,13 @@
-#include <QApplication>
+#include <QCoreApplication>
 #include <QTextStream>
 
+#include "Application.h"
 #include "BackupCopies.h"
 #include "BooksFolder.h"
 #include "Clock.h"
 #include "Programs.h"
 #include "Skin.h"
+#include "Translations.h"
 #include "U_Backup.h"
 
 namespace {
@@ -14,7 +16,7 @@ namespace {
 // checked.
 int copyNow(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    Skin::loadTranslations(app);
+    Translations::install(app);
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QString books = BooksFolder::path();
@@ -39,7 +41,7 @@ int main(int argc, char** argv) {
             "abrir a janela e termina (0: feita e conferida; 1: não feita)\n");
         return 2;
     }
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Backup"));
     QGuiApplication::setDesktopFileName(QStringLiteral("Backup"));
     Skin::apply(app);

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <string_view>
 
-#include "Dialogs.h"
-
 namespace {
 
 // Indexed by the digit; the digit 0 has no word.
@@ -78,18 +76,10 @@ QString GrupoExtenso(const QString& digits) {
     return r;
 }
 
-QString ValorExtenso(double valor) {
-    // NaN fails both comparisons; it is no amount either.
-    if (static_cast<long double>(valor) > Limite || valor < 0 || std::isnan(valor)) {
-        Dialogs::current().message(
-            nullptr,
-            QString::fromUtf8("O valor está fora do intervalo permitido.") +
-                QString::fromUtf8("O número deve ser maior ou igual a zero e menor que 999.999,99.") +
-                QString::fromUtf8(" Se não for corrigido o número não será escrito por extenso."));
-        return QString();
-    }
-    if (valor == 0) return QString();
+namespace {
 
+// The words of an amount within the range.
+QString inWords(double valor) {
     const QString s = formatado(valor);
     // An amount that rounds to no centavo at all has nothing to write, like zero (not a lone ".").
     if (s == QStringLiteral("000000,00")) return QString();
@@ -114,4 +104,17 @@ QString ValorExtenso(double valor) {
         r += QStringLiteral(", e ") + C;
     r += centavos == QStringLiteral("01") ? QStringLiteral(" Centavo.") : QStringLiteral(" Centavos.");
     return r;
+}
+
+}  // namespace
+
+AmountInWords ValorExtenso(double valor) {
+    // NaN fails both comparisons; it is no amount either.
+    if (static_cast<long double>(valor) > Limite || valor < 0 || std::isnan(valor))
+        return {QString(),
+                QString::fromUtf8("O valor está fora do intervalo permitido.") +
+                    QString::fromUtf8("O número deve ser maior ou igual a zero e menor que 999.999,99.") +
+                    QString::fromUtf8(" Se não for corrigido o número não será escrito por extenso.")};
+    if (valor == 0) return {};
+    return {inWords(valor), QString()};
 }

@@ -7,6 +7,11 @@
 // The words of a three-digit group, hundreds first ("000" to "999"); "000" gives "".
 QString GrupoExtenso(const QString& digits);
 
-// The amount in words ("Um Mil, e Um Reais."). Zero gives "" with no message; an amount below zero or above
-// 999.999,99 shows the range message (a plain message box) and gives "".
-QString ValorExtenso(double valor);
+struct AmountInWords {
+    QString words;    // "" for zero and for an amount out of range
+    QString problem;  // for an amount out of range: the message the window shows in a plain message box
+};
+
+// The amount in words ("Um Mil, e Um Reais."). Zero gives "" and no problem; an amount below zero or above
+// 999.999,99 gives "" and the range message.
+AmountInWords ValorExtenso(double valor);

@@ -487,7 +487,7 @@ void TForm1::novoReciboDe(const WindowHooks::ReceiptRequest& request) {
         if (!request.amount.isNull()) {
             const double amount = request.amount.toDouble();
             set("Valor2", Values::formatNumber(amount));
-            set("Importancia", ValorExtenso(amount));
+            set("Importancia", amountInWords(amount));
         }
         set("Referente", request.referente);
         set("Dia mes", dateInWords());
@@ -606,7 +606,7 @@ bool TForm1::valueRule(DBEdit* box, Table* table, const QString& wordsField, con
         showError(this, error.message());
         return false;
     }
-    const QString words = ValorExtenso(number.toDouble());
+    const QString words = amountInWords(number.toDouble());
     return guarded(this, [&] {
         box->link().commit(box->text());
         table->edit();
@@ -614,6 +614,12 @@ bool TForm1::valueRule(DBEdit* box, Table* table, const QString& wordsField, con
         table->fieldByName(box->link().fieldName()).setAsString(Values::formatNumber(number.toDouble()));
         table->fieldByName(dateField).setAsString(dateInWords());
     });
+}
+
+QString TForm1::amountInWords(double amount) {
+    const AmountInWords outcome = ValorExtenso(amount);
+    if (!outcome.problem.isEmpty()) Dialogs::current().message(this, outcome.problem);
+    return outcome.words;
 }
 
 bool TForm1::LabeledEdit1Exit() {

@@ -132,6 +132,8 @@ private:
     QWidget* buildNotePage();
     void fillNames(DBComboBox* list, Table* table, const QString& index);
     bool valueRule(DBEdit* box, Table* table, const QString& wordsField, const QString& dateField);
+    // The amount in words; an amount out of range shows why in a plain message and gives "".
+    QString amountInWords(double amount);
     void preview(const std::function<Report::Layout(const TForm2&)>& layout,
                  const QMap<QString, QString>& labels, bool note = false);
     void enableOnChange(QObject* box, QPushButton* save, QPushButton* cancel);

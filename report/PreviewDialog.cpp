@@ -1,6 +1,5 @@
 #include "PreviewDialog.h"
 
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -108,10 +107,13 @@ void PreviewDialog::build() {
         [this] { setPage(std::numeric_limits<int>::max()); });
     buttons->addSpacing(12);
     add(QStringLiteral("Imprimir"), QStringLiteral("print"), &PreviewDialog::printDocument);
-    add(QStringLiteral("Salvar PDF..."), QStringLiteral("save"), &PreviewDialog::saveAs);
+    // Saving asks where through the program's chooser: until one is given there is no saving.
+    saveButtons_ << add(QStringLiteral("Salvar PDF..."), QStringLiteral("save"), &PreviewDialog::saveAs);
     if (!document().sheet.isEmpty())
-        add(QStringLiteral("Exportar planilha..."), QStringLiteral("exportSheet"),
-            &PreviewDialog::exportSheet);
+        saveButtons_ << add(QStringLiteral("Exportar planilha..."), QStringLiteral("exportSheet"),
+                            &PreviewDialog::exportSheet);
+    for (QToolButton* button : saveButtons_)
+        button->setVisible(false);
     buttons->addStretch();
     add(QStringLiteral("Fechar"), QStringLiteral("close"), &QDialog::accept);
     layout->addWidget(bar);
@@ -204,14 +206,19 @@ void PreviewDialog::printDocument() {
     print(document(), printer);
 }
 
+void PreviewDialog::setFileChooser(FileChooser chooser) {
+    chooseFile_ = std::move(chooser);
+    for (QToolButton* button : saveButtons_)
+        button->setVisible(bool(chooseFile_));
+}
+
 QString PreviewDialog::chooseFile(const QString& extension, const QString& filter) {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString suggested = folder + QLatin1Char('/') +
                               (document().name.isEmpty() ? QStringLiteral("relatorio") : document().name) +
                               extension;
-    QString fileName =
-        chooseFile_ ? chooseFile_(this, QStringLiteral("Salvar como"), suggested, filter)
-                    : QFileDialog::getSaveFileName(this, QStringLiteral("Salvar como"), suggested, filter);
+    if (!chooseFile_) return QString();
+    QString fileName = chooseFile_(this, QStringLiteral("Salvar como"), suggested, filter);
     if (!fileName.isEmpty() && !fileName.endsWith(extension, Qt::CaseInsensitive)) fileName += extension;
     return fileName;
 }

@@ -46,10 +46,10 @@ public:
     void exportSheet();
     bool exportSheetTo(const QString& fileName, QString* error = nullptr);
 
-    // Asks where to save (parent, caption, suggested path, file filter); an empty answer cancels. The file
-    // dialog of the platform unless the program gives its own.
+    // Asks where to save (parent, caption, suggested path, file filter); an empty answer cancels. The program
+    // gives its dialogs service; a preview without a chooser offers no saving.
     using FileChooser = std::function<QString(QWidget*, const QString&, const QString&, const QString&)>;
-    void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+    void setFileChooser(FileChooser chooser);
 
 signals:
     void failed(const QString& message);  // saving failed; the caller shows why
@@ -76,6 +76,7 @@ private:
     QLabel* pageLabel_;
     QImage shown_;
     FileChooser chooseFile_;
+    QList<QToolButton*> saveButtons_;
 };
 
 }  // namespace Report

@@ -5,13 +5,17 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QGridLayout>
+#include <QImageReader>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "DataError.h"
+#include "PictureFile.h"
 #include "PreviewDialog.h"
 
 namespace {
@@ -29,6 +33,16 @@ QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const Q
     if (QAbstractButton* b = box.button(QMessageBox::Ok)) b->setText(QStringLiteral("OK"));
     if (QAbstractButton* b = box.button(QMessageBox::Cancel)) b->setText(QStringLiteral("Cancelar"));
     return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+// The most points a picture may have to be shown beside the list as it is picked.
+constexpr qint64 kPreviewPoints = 70'000'000;
+
+QString pictureFilter() {
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
+    return QStringLiteral("Imagens (%1)").arg(patterns.join(QLatin1Char(' ')));
 }
 
 // The preview asks through the installed dialogs, so a test answers where a file goes.
@@ -57,6 +71,37 @@ bool Dialogs::chooseFolder(QWidget* parent, const QString& caption, QString& fol
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     folder = dialog.selectedFiles().first();
     return true;
+}
+
+QString Dialogs::openPicture(QWidget* parent, const QString& caption) {
+    QFileDialog dialog(parent, caption);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.resize(980, 520);
+    dialog.setNameFilters({pictureFilter(), QStringLiteral("Todos os arquivos (*)")});
+    auto* preview = new QLabel(&dialog);
+    preview->setFixedSize(180, 180);
+    preview->setAlignment(Qt::AlignCenter);
+    preview->setFrameShape(QFrame::StyledPanel);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& name) {
+        // A picture of very many points takes seconds to read even scaled: a click in the list does not wait
+        // for it (it can still be chosen).
+        const QSize size = QImageReader(name).size();
+        if (size.isValid() && qint64(size.width()) * size.height() > kPreviewPoints) {
+            preview->clear();
+            return;
+        }
+        const Report::PictureFile read = Report::readPictureFile(name, QByteArray(), preview->size());
+        if (read.image.isNull())
+            preview->clear();
+        else
+            preview->setPixmap(QPixmap::fromImage(read.image));
+    });
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+               ? dialog.selectedFiles().first()
+               : QString();
 }
 
 void Dialogs::showText(QWidget* parent, const QString& caption, const QString& text) {

@@ -42,6 +42,8 @@ public:
     // empty when cancelled.
     virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& suggested,
                                  const QString& filter);
+    // A picture file to open, the chosen picture shown beside the list; empty when cancelled.
+    virtual QString openPicture(QWidget* parent, const QString& caption);
     // The report preview, modal; returns when the user closes it.
     virtual void preview(QWidget* parent, const Report::Document& document) = 0;
     // The preview of a layout filled as it is shown (long listings); by default filled whole first.

@@ -4,17 +4,16 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFont>
-#include <QHash>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
-#include <QLibraryInfo>
 #include <QLinearGradient>
 #include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyleFactory>
-#include <QTranslator>
 #include <QTreeView>
+
+#include "Translations.h"
 
 QString Skin::styleSheet() {
     return QStringLiteral(R"(
@@ -42,25 +41,6 @@ QLabel#loginHeading { font-weight: bold; }
 }
 
 namespace {
-
-// The texts the toolkit shows that its own Portuguese translations leave in English.
-class ProgramTranslations : public QTranslator {
-public:
-    using QTranslator::QTranslator;
-    bool isEmpty() const override { return false; }
-    QString translate(const char* context, const char* sourceText, const char*, int) const override {
-        static const QHash<QByteArray, QString> texts = {
-            // The type column and the places of the file dialog.
-            {"Folder", QStringLiteral("Pasta")},
-            {"File Folder", QStringLiteral("Pasta de arquivos")},
-            {"Drive", QStringLiteral("Unidade")},
-        };
-        static const QByteArrayList contexts = {"QAbstractFileIconProvider", "QFileIconProvider",
-                                                "QFileSystemModel"};
-        if (!contexts.contains(QByteArray(context))) return QString();
-        return texts.value(QByteArray(sourceText));
-    }
-};
 
 // The file dialog's size and date columns, which the toolkit writes in the machine's own language, in
 // Brazilian form.
@@ -102,26 +82,8 @@ public:
 
 }  // namespace
 
-bool Skin::loadTranslations(QCoreApplication& app) {
-    // The toolkit's own dialogs (file, print, standard buttons) speak Portuguese whatever the machine's
-    // locale; the program's own translations fill what those leave in English.
-    auto* translator = new QTranslator(&app);
-    const bool loaded =
-        translator->load(QStringLiteral("qtbase_pt_BR"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
-    if (loaded)
-        app.installTranslator(translator);
-    else
-        delete translator;
-    if (!app.findChild<QTranslator*>(QStringLiteral("programTranslations"), Qt::FindDirectChildrenOnly)) {
-        auto* own = new ProgramTranslations(&app);
-        own->setObjectName(QStringLiteral("programTranslations"));
-        app.installTranslator(own);
-    }
-    return loaded;
-}
-
 void Skin::apply(QApplication& app) {
-    loadTranslations(app);
+    Translations::install(app);
     if (!app.findChild<QObject*>(QStringLiteral("fileDialogs"), Qt::FindDirectChildrenOnly)) {
         auto* fileDialogs = new FileDialogs(&app);
         fileDialogs->setObjectName(QStringLiteral("fileDialogs"));

@@ -4,7 +4,6 @@
 #include <QWidget>
 
 class QApplication;
-class QCoreApplication;
 class QPushButton;
 
 // The program's look: Fusion with one style sheet, the tool-bar captions and the gradient strips.
@@ -13,8 +12,6 @@ inline const QColor navy{0, 0, 128};
 inline const QColor maroon{128, 0, 0};
 // The look, and the toolkit's Portuguese (Brazil) translations.
 void apply(QApplication& app);
-// Installs the toolkit's Portuguese (Brazil) translations; false when the machine has none.
-bool loadTranslations(QCoreApplication& app);
 // A push button of the data-entry windows: Enter in a box never presses it, and it takes no focus.
 QPushButton* pushButton(const QString& text, const QString& name, QWidget* parent);
 QString styleSheet();

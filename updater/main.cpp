@@ -1,10 +1,9 @@
-#include <QApplication>
-
+#include "Application.h"
 #include "Skin.h"
 #include "Unit_Atualizar.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Atualizar"));
     // No program name appended to the window's caption.
     QGuiApplication::setDesktopFileName(QStringLiteral("Atualizar"));

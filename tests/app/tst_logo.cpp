@@ -52,13 +52,9 @@ private slots:
         QImage image(120, 40, QImage::Format_RGB32);
         image.fill(Qt::darkGreen);
         QVERIFY(image.save(picture_));
-        TPainelLogo::setFileChooser(
-            [this](QWidget*) { return chooserAnswers_.isEmpty() ? QString() : chooserAnswers_.takeFirst(); });
     }
     void cleanup() {
         principal_.reset();
-        TPainelLogo::setFileChooser({});
-        chooserAnswers_.clear();
         fixture_.reset();
     }
 
@@ -76,19 +72,20 @@ private slots:
         start();
         QCOMPARE(storedPath(), QString("<no row>"));
         openPanel();
-        chooserAnswers_ << picture_;
+        dialogs_->answer(picture_);
         QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
+        QCOMPARE(dialogs_->calls.last().caption, QString("Abrir"));
         QCOMPARE(panel()->DBEdit1->text(), picture_);
         QVERIFY(panel()->DBEdit1->hasFocus());
         QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
         QVERIFY(!panel()->isVisible());
         QCOMPARE(storedPath(), picture_);
         QCOMPARE(shownSize(), QSize(120, 40));
-        QVERIFY(dialogs_->calls.isEmpty());
+        QCOMPARE(dialogs_->kinds(), QStringList({"openPicture"}));
         // A second press has nothing to store; the X leaves the panel.
         openPanel();
         QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
-        QCOMPARE(dialogs_->kinds(), QStringList({"message"}));
+        QCOMPARE(dialogs_->kinds(), QStringList({"openPicture", "message"}));
         QCOMPARE(dialogs_->lastText(), QString::fromUtf8("Não esta em modo de edição!"));
         QVERIFY(panel()->isVisible());
         QTest::mouseClick(panel()->X, Qt::LeftButton);
@@ -100,17 +97,19 @@ private slots:
         addRow("logo", {{"End", picture_}});
         start();
         openPanel();
+        dialogs_->answer(QVariant());  // cancelled
         QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
         QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
         QCOMPARE(storedPath(), QString());
         openPanel();
-        chooserAnswers_ << picture_;
+        dialogs_->answer(picture_);
         QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
         QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
         openPanel();
-        QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);  // cancelled
+        dialogs_->answer(QVariant());
+        QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
         QCOMPARE(panel()->DBEdit1->text(), picture_);
-        QVERIFY(dialogs_->calls.isEmpty());
+        QCOMPARE(dialogs_->kinds(), QStringList(3, "openPicture"));
     }
 
     // A path longer than the field holds is refused whole, never stored cut.
@@ -118,9 +117,9 @@ private slots:
         addRow("logo", {{"End", picture_}});
         start();
         openPanel();
-        chooserAnswers_ << file(QString(250, QLatin1Char('a')) + ".png");
+        dialogs_->answer(file(QString(250, QLatin1Char('a')) + ".png"));
         QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
-        QCOMPARE(dialogs_->kinds(), QStringList({"error"}));
+        QCOMPARE(dialogs_->kinds(), QStringList({"openPicture", "error"}));
         QVERIFY(dialogs_->lastText().contains(QString::fromUtf8("no máximo 255")));
         QCOMPARE(panel()->DBEdit1->text(), picture_);
         QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
@@ -188,10 +187,10 @@ private slots:
         addRow("logo", {{"End", picture_}});
         start();
         openPanel();
-        chooserAnswers_ << path;
+        dialogs_->answer(path);
         QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
         QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
-        QCOMPARE(dialogs_->kinds(), QStringList({"error"}));
+        QCOMPARE(dialogs_->kinds(), QStringList({"openPicture", "error"}));
         QVERIFY2(dialogs_->lastText().contains(reason), qPrintable(dialogs_->lastText()));
         QVERIFY(dialogs_->lastText().contains(path));
         QCOMPARE(shownSize(), QSize(120, 40));
@@ -233,7 +232,7 @@ private slots:
         QCOMPARE(picture()->pixmap().toImage().pixelColor(shown.width() / 2, shown.height() / 2),
                  QColor(Qt::blue));
         openPanel();
-        chooserAnswers_ << giant;
+        dialogs_->answer(giant);
         QTest::mouseClick(panel()->BtnAlterar, Qt::LeftButton);
         QTest::mouseClick(panel()->BtnSalvar, Qt::LeftButton);
         QVERIFY2(dialogs_->lastText().contains("grande demais"), qPrintable(dialogs_->lastText()));
@@ -260,7 +259,7 @@ private:
         QVERIFY(QTest::qWaitForWindowExposed(principal_.get()));
         QTRY_VERIFY(!principal_->statusPanel(2)->text().isEmpty());  // shown and activated
     }
-    void openPanel() { principal_->LogomarcaClick(); }
+    void openPanel() { menuAction(principal_->menuBar(), "Logomarca")->trigger(); }
     TPainelLogo* panel() const { return principal_->painelLogo(); }
     QLabel* picture() const { return static_cast<QLabel*>(principal_->pictureArea()); }
     QSize shownSize() const { return picture()->pixmap().size(); }
@@ -276,7 +275,6 @@ private:
     std::unique_ptr<TFPrincipal> principal_;
     QString folder_;
     QString picture_;
-    QStringList chooserAnswers_;
 };
 
 QTEST_MAIN(LogoTest)

@@ -294,6 +294,23 @@ private slots:
         QCOMPARE(Backups::list(backups()).size(), 1);
     }
 
+    // "Alterar..." asks for the folder from the one in use; a cancelled choice changes nothing.
+    void windowChangesTheFolder() {
+        QTemporaryDir chosen;
+        TFBackup window;
+        const QString before = window.EditPasta->text();
+        dialogs_->answer(QVariant());
+        QTest::mouseClick(window.BtnPasta, Qt::LeftButton);
+        QCOMPARE(window.EditPasta->text(), before);
+        dialogs_->answer(chosen.path());
+        QTest::mouseClick(window.BtnPasta, Qt::LeftButton);
+        QCOMPARE(dialogs_->kinds(), QStringList({"chooseFolder", "chooseFolder"}));
+        QCOMPARE(dialogs_->calls.last().caption, QString::fromUtf8("Pasta das cópias de segurança"));
+        QCOMPARE(QDir::toNativeSeparators(dialogs_->calls.last().text), before);
+        QCOMPARE(window.EditPasta->text(), QDir::toNativeSeparators(chosen.path()));
+        Backups::rememberFolder(QString());
+    }
+
     void windowCopiesIntoTheRememberedFolder() {
         QTemporaryDir chosen;
         Backups::rememberFolder(chosen.path());

@@ -1,7 +1,9 @@
 // The receipt and note editor through its controls, on a fixed day: numbering, the value rule and its
 // failures, the look-ups, saving and cancelling, and the texts each print composes.
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,6 +35,19 @@ void retype(DBEdit* box, const QString& text) {
     box->setFocus();
     box->selectAll();
     type(box, text);
+}
+
+// Opens the list of a combo box as a user does and clicks the item of that text.
+void pick(QComboBox* combo, const QString& text) {
+    combo->showPopup();
+    QAbstractItemView* list = combo->view();
+    const int row = combo->findText(text);
+    QVERIFY2(row >= 0, qPrintable(text));
+    QTRY_VERIFY(list->isVisible());
+    const QModelIndex item = list->model()->index(row, 0);
+    list->scrollTo(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
+    QTRY_VERIFY(!list->isVisible());
 }
 
 }  // namespace
@@ -73,7 +88,8 @@ private slots:
         QTest::mouseClick(form_->Btnovo, Qt::LeftButton);
         QCOMPARE(form_->reciboBox("Codigo")->text(), QString("000001"));
         QVERIFY(!form_->gravar->isEnabled());  // the number alone enables nothing
-        form_->gravarClick();
+        retype(form_->reciboBox("Referente"), "ALUGUEL");
+        QTest::mouseClick(form_->gravar, Qt::LeftButton);
         QCOMPARE(form_->Trecibo->recordCount(), 1);
         form_.reset();
         for (int code : {41, 3})
@@ -121,7 +137,7 @@ private slots:
         QCOMPARE(dialogs_->lastText(), QString::fromUtf8("Valor Não pode ser nulo!"));
         QVERIFY(form_->focusWidget() == form_->reciboBox("Valor2"));
 
-        form_->gravarClick();
+        QTest::mouseClick(form_->gravar, Qt::LeftButton);
         Table stored(kAliasVantejaVs2, "cadastro");
         stored.open();
         QCOMPARE(stored.fieldByName("Dia mes").asString(), QString::fromUtf8("10 de março de 2025"));
@@ -158,11 +174,10 @@ private slots:
         QCOMPARE(form_->Trecibo->fieldByName("End").asString(), QString("RUA A"));
         QCOMPARE(form_->Trecibo->fieldByName("Cpfpagador").asString(), QString("111"));
         QVERIFY(form_->Trecibo->fieldByName("Cidade").isNull());
-        form_->btncancelarClick();
+        QTest::mouseClick(form_->btncancelar, Qt::LeftButton);
 
-        form_->DBEdit1DropDown();
+        pick(form_->DBEdit1, "JOSE");
         QCOMPARE(form_->DBEdit1->count(), 1);
-        form_->DBEdit1Click("JOSE");
         QCOMPARE(form_->Trecibo->fieldByName("Codigo2").asInteger(), 5);
         QCOMPARE(form_->Trecibo->fieldByName("Cidade").asString(), QString("RECIFE"));
         QCOMPARE(form_->Trecibo->fieldByName("UF").asString(), QString("PE"));
@@ -191,9 +206,8 @@ private slots:
                {{"Codigo", 1}, {"Nome", "ALFA ME"}, {"CPF", "111"}, {"RG", "R1"}, {"Endereco", "RUA A"}});
         addRow("cadastro", {{"Codigo", 1}});
         open();
-        form_->DBCombo_emitenteDropDown();
+        pick(form_->DBCombo_emitente, "ZETA LTDA");
         QCOMPARE(form_->DBCombo_emitente->itemText(0), QString("ALFA ME"));  // in code order
-        form_->DBCombo_emitenteClick("ZETA LTDA");
         QCOMPARE(form_->Trecibo->fieldByName("Emitente").asString(), QString("ZETA LTDA"));
         QCOMPARE(form_->Trecibo->fieldByName("Cpf").asString(), QString("222"));
         QCOMPARE(form_->Trecibo->fieldByName("Rgemitente").asString(), QString("R2"));
@@ -348,16 +362,14 @@ private slots:
         addRow("Tb_Emitente", {{"Codigo", 1}, {"Nome", "FIRMA"}, {"CPF", "999"}, {"Endereco", "NAO COPIA"}});
         addRow("BD_NP", {{"Codigo", 1}});
         open(TForm1::PaginaPromissoria);
-        form_->DBEdit18DropDown();
-        form_->DBEdit18Click("JOSE");
+        pick(form_->DBEdit18, "JOSE");
         QCOMPARE(form_->T_NP->fieldByName("Emitente").asString(), QString("JOSE"));
         QCOMPARE(form_->T_NP->fieldByName("End_emitente").asString(), QString("RUA A"));
         QCOMPARE(form_->T_NP->fieldByName("Cpf_emitente").asString(), QString("111"));
         QCOMPARE(form_->T_NP->fieldByName("Rg_emitente").asString(), QString("RG1"));
         QCOMPARE(form_->T_NP->fieldByName("Cidade").asString(), QString("RECIFE"));
         QCOMPARE(form_->T_NP->fieldByName("Uf").asString(), QString("PE"));
-        form_->DBCombo_PagareiDropDown();
-        form_->DBCombo_PagareiClick("FIRMA");
+        pick(form_->DBCombo_Pagarei, "FIRMA");
         QCOMPARE(form_->T_NP->fieldByName("Pagarei").asString(), QString("FIRMA"));
         QCOMPARE(form_->T_NP->fieldByName("Cpf").asString(), QString("999"));
         QCOMPARE(form_->noteLabels()["QRLabel54"], QString("RECIFE - PE"));
@@ -439,7 +451,7 @@ private:
             QTest::mouseClick(form_->Btnovo, Qt::LeftButton);
             QCOMPARE(form_->Trecibo->state(), Dataset::State::Insert);
             QTRY_VERIFY(form_->focusWidget() == form_->reciboBox("Codigo2"));
-            QTest::qWait(20);  // no forced move comes after
+            QCoreApplication::processEvents();  // every queued forced move delivered: none comes after
             QVERIFY(form_->focusWidget() == form_->reciboBox("Codigo2"));
             QTest::mouseClick(form_->btncancelar, Qt::LeftButton);
             QCOMPARE(form_->Trecibo->state(), Dataset::State::Browse);

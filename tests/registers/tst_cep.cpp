@@ -1,7 +1,6 @@
 // The postal-code look-up: decoding the service's answer, reading its fields, and the HTTP request itself
 // against a server on the loopback.
 
-#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -285,12 +284,12 @@ private slots:
         probe.close();
         CepLookup::setBase(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
 
+        // Given all the time there is, a refused connection still fails at once, as refused: had it waited,
+        // the answer would be the time-out's.
         QString answer, error;
-        QElapsedTimer elapsed;
-        elapsed.start();
-        QVERIFY(!CepLookup::fetch("30130-010", &answer, &error, kTestTimeoutMs));
+        QVERIFY(!CepLookup::fetch("30130-010", &answer, &error, 600000));
         QVERIFY(!error.trimmed().isEmpty());
-        QVERIFY2(elapsed.elapsed() < kTestTimeoutMs, "a refused connection waited for the time-out");
+        QVERIFY2(!error.contains(QString::fromUtf8("não respondeu")), qPrintable(error));
     }
 
     void fetchTimeout() {
@@ -298,13 +297,9 @@ private slots:
         server.setSilent(true);
         CepLookup::setBase(server.baseUrl());
 
+        // The server never answers: only the time-out ends the request.
         QString answer, error;
-        QElapsedTimer elapsed;
-        elapsed.start();
         QVERIFY(!CepLookup::fetch("30130-010", &answer, &error, 300));
-        const qint64 ms = elapsed.elapsed();
-        QVERIFY2(ms >= 250, qPrintable(QString::number(ms)));
-        QVERIFY2(ms < 2000, qPrintable(QString::number(ms)));
         QCOMPARE(server.requestCount(), 1);
         // Our own message, not the client's "operation canceled".
         QVERIFY2(error.contains(QString::fromUtf8("não respondeu")), qPrintable(error));

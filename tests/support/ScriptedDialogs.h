@@ -12,7 +12,8 @@ class ScriptedDialogs : public Dialogs {
 public:
     struct Call {
         QString kind;  // error, errorNo, information, confirmation, confirmed, message, question, input,
-                       // confirmDelete, about, chooseFolder, showText, saveFile
+                       // confirmDelete, about, chooseFolder, showText, saveFile,
+                       // openPicture
         QString caption;
         QString text;
         bool noByDefault = false;  // of a question
@@ -86,6 +87,12 @@ public:
     QString saveFileName(QWidget*, const QString& caption, const QString& suggested,
                          const QString&) override {
         calls << Call{QStringLiteral("saveFile"), caption, suggested};
+        return next().toString();
+    }
+
+    // Answered with a QString, or an invalid QVariant to cancel.
+    QString openPicture(QWidget*, const QString& caption) override {
+        calls << Call{QStringLiteral("openPicture"), caption, QString()};
         return next().toString();
     }
 

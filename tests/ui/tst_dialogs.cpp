@@ -1,4 +1,5 @@
-// The real message boxes: the icon, caption and buttons each kind of box shows, also when a window asks.
+// The real message boxes: the icon, caption and buttons each kind of box shows, also when a window asks; the
+// preview's saving asked through the dialogs service; a data error no handler caught, in the error box.
 
 #include <QApplication>
 #include <QComboBox>
@@ -12,7 +13,10 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include "Application.h"
+#include "DataError.h"
 #include "NameLists.h"
+#include "PreviewDialog.h"
 #include "Skin.h"
 #include "Unpagar.h"
 #include "WindowFixture.h"
@@ -157,7 +161,83 @@ private slots:
         QCOMPARE(seen.title, QString("Registro"));
         QCOMPARE(int(seen.icon), int(QMessageBox::NoIcon));
     }
+
+    // The real preview's "Salvar PDF..." asks where through the dialogs, suggesting the report's name in the
+    // documents folder; the answer gets ".pdf" when it has none, and a cancelled answer writes nothing.
+    void previewSavesWhereTheDialogsSay_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("name without extension") << "relatorio de caixa"
+                                                << "relatorio de caixa.pdf";
+        QTest::newRow("name with extension") << "caixa.PDF"
+                                             << "caixa.PDF";
+        QTest::newRow("cancelled") << ""
+                                   << "";
+    }
+    void previewSavesWhereTheDialogsSay() {
+        QFETCH(QString, answer);
+        QFETCH(QString, written);
+        WindowFixture fixture;
+        QTemporaryDir folder;
+        Report::Document document;
+        document.name = "Listagem";
+        document.pageSize = QSizeF(210, 297);
+        document.pages.resize(1);
+        Report::Item text;
+        text.rect = QRectF(20, 20, 100, 10);
+        text.text = "TOTAL";
+        document.pages[0].items << text;
+        fixture.dialogs.answer(answer.isEmpty() ? QVariant() : QVariant(folder.filePath(answer)));
+        QTimer::singleShot(0, qApp, [] {
+            auto* preview = qobject_cast<Report::PreviewDialog*>(QApplication::activeModalWidget());
+            QVERIFY(preview);
+            QTest::mouseClick(preview->findChild<QToolButton*>("save"), Qt::LeftButton);
+            preview->accept();
+        });
+        WidgetDialogs().preview(nullptr, document);
+        QCOMPARE(fixture.dialogs.kinds(), QStringList{"saveFile"});
+        QCOMPARE(fixture.dialogs.calls[0].caption, QString("Salvar como"));
+        QVERIFY2(fixture.dialogs.calls[0].text.endsWith("/Listagem.pdf"),
+                 qPrintable(fixture.dialogs.calls[0].text));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
+                 written.isEmpty() ? QStringList() : QStringList{written});
+        if (!written.isEmpty()) {
+            QFile pdf(folder.filePath(written));
+            QVERIFY(pdf.open(QIODevice::ReadOnly));
+            QVERIFY(pdf.read(5) == "%PDF-");
+        }
+    }
+
+    // A data error that escapes a handler is shown in the standard error box and the program goes on: the
+    // same button fails and answers again.
+    void escapedDataErrorIsShown() {
+        WindowFixture fixture;
+        QWidget window;
+        window.setWindowTitle("Janela");
+        auto* button = new QPushButton("Gravar", &window);
+        int clicks = 0;
+        QObject::connect(button, &QPushButton::clicked, &window, [&clicks] {
+            ++clicks;
+            throw DataError(QString::fromUtf8("Não foi possível gravar: o disco está cheio."));
+        });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(clicks, 2);
+        QCOMPARE(fixture.dialogs.kinds(), QStringList({"error", "error"}));
+        QCOMPARE(fixture.dialogs.calls[0].caption, QString("Erro"));
+        QCOMPARE(fixture.dialogs.lastText(),
+                 QString::fromUtf8("Não foi possível gravar: o disco está cheio."));
+    }
 };
 
-QTEST_MAIN(DialogsTest)
+// The programs' own application object, so that every event of these tests passes through it.
+int main(int argc, char** argv) {
+    Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    DialogsTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_dialogs.moc"
