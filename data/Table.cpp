@@ -1,5 +1,7 @@
 #include "Table.h"
 
+#include <optional>
+
 #include <sqlite3.h>
 
 #include "DataError.h"
@@ -427,22 +429,31 @@ qint64 Table::storedMillionths(int field, qint64 key) {
 }
 
 // The row just stored by this view, taken from position `at` (-1 for a new row) and put where the view's
-// order places it when it passes the filter: its position, -1 when it left the view, -2 when the view's rows
-// must be read again instead.
-int Table::placeStored(qint64 key, int at) {
-    if (at >= 0) keys_.removeAt(at);
+// order places it when it passes the filter, changing the keys in place: `removedAt` and `insertedAt` say
+// how, for undoing. Its position, -1 when it left the view, -2 when the view's rows must be read again.
+int Table::placeStored(qint64 key, int at, int& removedAt, int& insertedAt) {
+    forgetKeys();  // the kept copy would otherwise be copied whole on the first change
+    if (at >= 0) {
+        keys_.removeAt(at);
+        removedAt = at;
+    }
     if (!selects(key)) return -1;
     const int place = placeFor(key);
     if (place < 0) return -2;
     keys_.insert(place, key);
+    insertedAt = place;
     return place;
+}
+
+void Table::forgetKeys() {
+    for (qsizetype i = keyReads_.size() - 1; i >= 0; --i)
+        if (keyReads_[i].sql == keysSql_ && keyReads_[i].params == compiled_.params) keyReads_.removeAt(i);
 }
 
 // The keys as they stand now, among those kept for the same rows asked again.
 void Table::keepKeys() {
     if (!keysStamp_.lasting) return;
-    for (qsizetype i = keyReads_.size() - 1; i >= 0; --i)
-        if (keyReads_[i].sql == keysSql_ && keyReads_[i].params == compiled_.params) keyReads_.removeAt(i);
+    forgetKeys();
     keyReads_.prepend(KeyRead{keysSql_, compiled_.params, keysStamp_.changes, keysStamp_.version, keys_});
     if (keyReads_.size() > 2) keyReads_.removeLast();
 }
@@ -853,14 +864,23 @@ void Table::post() {
                     throw DataError(QStringLiteral("O registro foi excluído da tabela %1").arg(def_->name));
             }
         }
-        const QVector<qint64> previousKeys = keys_;
+        // What was changed in the keys, undone when the unit fails: in place, or the whole list read again.
+        int removedAt = -1, insertedAt = -1;
+        std::optional<QVector<qint64>> previousKeys;
+        const auto undoPlacing = [&] {
+            if (insertedAt >= 0) keys_.removeAt(insertedAt);
+            if (removedAt >= 0) keys_.insert(removedAt, key);
+            insertedAt = removedAt = -1;
+        };
         try {
             // Another program's store between the check above and this one's write shows in the version.
-            const int place = placing && dataVersion() == previousStamp.version
-                                  ? placeStored(key, state_ == State::Insert ? -1 : oldPos)
-                                  : -2;
+            const int place =
+                placing && dataVersion() == previousStamp.version
+                    ? placeStored(key, state_ == State::Insert ? -1 : oldPos, removedAt, insertedAt)
+                    : -2;
             if (place == -2) {
-                keys_ = previousKeys;
+                undoPlacing();
+                previousKeys = keys_;
                 reloadKeys();
                 newPos = int(keys_.indexOf(key));
                 sumRead_.field = -1;
@@ -884,7 +904,10 @@ void Table::post() {
                 keepKeys();
             }
         } catch (...) {
-            keys_ = previousKeys;
+            if (previousKeys)
+                keys_ = *previousKeys;
+            else
+                undoPlacing();
             keysStamp_ = previousStamp;
             sumRead_ = previousSum;
             throw;
@@ -949,6 +972,7 @@ void Table::remove() {
     changed_.clear();
     modified_ = false;
     setState(State::Browse);
+    forgetKeys();
     keys_.removeAt(pos_);
     // The keys and the total stay those of the stored rows only when nothing else was stored meanwhile.
     if (placing && dataVersion() == keysStamp_.version) {

@@ -104,7 +104,8 @@ private:
     bool keysCurrent();
     bool selects(qint64 key);
     qint64 storedMillionths(int field, qint64 key);
-    int placeStored(qint64 key, int at);
+    int placeStored(qint64 key, int at, int& removedAt, int& insertedAt);
+    void forgetKeys();
     void keepKeys();
     int findPosition(qint64 key);
     void afterMove();

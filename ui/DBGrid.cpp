@@ -22,11 +22,11 @@ void TableModel::setTable(Table* table) {
         connections_ << connect(table, &Dataset::dataChanged, this, [this] { emit currentRowChanged(); });
         // A record begun, stored or cancelled adds or takes away the row of the new record.
         connections_ << connect(table, &Dataset::stateChanged, this, [this] {
-            if (!table_->controlsDisabled() && tableInserting() != inserting_) reset();
+            if (!table_->controlsDisabled() && tableInserting() != inserting_) followInserting();
         });
         connections_ << connect(this, &TableModel::currentRowChanged, this, [this] {
             if (tableInserting() != inserting_) {
-                reset();
+                followInserting();
                 return;
             }
             // Only the current row can have changed without a change of layout.
@@ -46,6 +46,7 @@ void TableModel::setColumns(const QList<Column>& columns) {
     for (const Column& column : columns_)
         fieldIndexes_ << (table_ ? table_->fieldIndex(column.field) : -1);
     inserting_ = tableInserting();
+    counted_ = table_ && table_->active() ? table_->recordCount() : -1;
     cache_.clear();
     endResetModel();
 }
@@ -53,8 +54,31 @@ void TableModel::setColumns(const QList<Column>& columns) {
 void TableModel::reset() {
     beginResetModel();
     inserting_ = tableInserting();
+    counted_ = table_ && table_->active() ? table_->recordCount() : -1;
     cache_.clear();
     endResetModel();
+}
+
+// The new record's row, last of all, comes or goes alone while the other rows stay as counted: the views
+// then shift nothing, where a reset would have them measure every row again.
+void TableModel::followInserting() {
+    if (!table_ || !table_->active() || table_->recordCount() != counted_) {
+        reset();
+        return;
+    }
+    // The view picks another current row while the new one goes: that is no move of the user's.
+    shifting_ = true;
+    if (tableInserting()) {
+        beginInsertRows(QModelIndex(), counted_, counted_);
+        inserting_ = true;
+        endInsertRows();
+    } else {
+        beginRemoveRows(QModelIndex(), counted_, counted_);
+        inserting_ = false;
+        cache_.remove(counted_);
+        endRemoveRows();
+    }
+    shifting_ = false;
 }
 
 bool TableModel::tableInserting() const {
@@ -159,7 +183,8 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new TableModel(this
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 Table* table = model_->table();
-                if (following_ || !table || !current.isValid() || model_->currentRow() == current.row())
+                if (following_ || model_->shifting() || !table || !current.isValid() ||
+                    model_->currentRow() == current.row())
                     return;
                 // Leaving a row stores what was changed in it.
                 try {

@@ -28,6 +28,7 @@ public:
     void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
     // The row of the view's current record (the record being inserted included); -1 when there is none.
     int currentRow() const;
+    bool shifting() const { return shifting_; }  // the new record's row coming or going
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -42,6 +43,7 @@ signals:
 private:
     QString cellText(int row, int column, bool forEditing) const;
     void reset();
+    void followInserting();
     bool tableInserting() const;
 
     QPointer<Table> table_;
@@ -49,6 +51,8 @@ private:
     QList<int> fieldIndexes_;
     bool readOnly_ = false;
     bool inserting_ = false;  // what the rows were counted with
+    bool shifting_ = false;
+    int counted_ = -1;  // the view's rows when last counted, the new record's row apart
     mutable QHash<int, QVector<QVariant>> cache_;
     QList<QMetaObject::Connection> connections_;
 };
