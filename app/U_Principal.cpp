@@ -56,6 +56,40 @@ const int kCountdownSteps = 5;
 // A picture area smaller than this has not been laid out yet.
 const int kMinimumPlace = 50;
 
+// What the two alert pages, the payables' and then the receivables', differ in: captions and object names.
+struct AlertPage {
+    const char* tab;
+    const char* title;  // above the bills due today
+    const char* todayNameTitle;
+    const char* overdueHeading;  // the strip under today's bills, and the tab of the overdue ones
+    const char* overdueDueTitle;
+    const char* overdueNameTitle;
+    const char* overdueValueTitle;
+    const char* todayTotalName;
+    const char* overdueTotalName;
+};
+
+const AlertPage kAlertPages[2] = {
+    {.tab = "Contas a Pagar Vencendo Hoje",
+     .title = "Contas a Pagar Vencendo Hoje",
+     .todayNameTitle = "Nome (Credor)",
+     .overdueHeading = "Contas a Pagar Vencidas",
+     .overdueDueTitle = "Venceu Dia",
+     .overdueNameTitle = "Nome (Credor)",
+     .overdueValueTitle = "Valor Documento",
+     .todayTotalName = "alertTotalPagar",
+     .overdueTotalName = "alertTotalPagarVencidas"},
+    {.tab = "Contas a Receber Hoje",
+     .title = "Contas a Receber Vencendo Hoje",
+     .todayNameTitle = "Nome",
+     .overdueHeading = "Contas a Receber Vencidas",
+     .overdueDueTitle = "Vencimento",
+     .overdueNameTitle = "Nome(Credor)",
+     .overdueValueTitle = "Valordocumento",
+     .todayTotalName = "alertTotalReceber",
+     .overdueTotalName = "alertTotalReceberVencidas"},
+};
+
 QLabel* panelLabel(QWidget* parent, int width, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
     auto* label = new QLabel(parent);
     if (width > 0) label->setFixedWidth(width);
@@ -260,23 +294,20 @@ void TFPrincipal::buildMenu() {
 }
 
 QWidget* TFPrincipal::buildAlertPage(int page) {
-    const bool payables = page == 0;
+    const AlertPage& texts = kAlertPages[page];
     auto* widget = new QWidget;
     auto* layout = new QVBoxLayout(widget);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
 
-    auto* title = new QLabel(payables ? QStringLiteral("Contas a Pagar Vencendo Hoje")
-                                      : QStringLiteral("Contas a Receber Vencendo Hoje"),
-                             widget);
+    auto* title = new QLabel(QString::fromUtf8(texts.title), widget);
     title->setObjectName(QStringLiteral("alertTitle"));
     layout->addWidget(title);
 
-    const QString nameTitle = payables ? QStringLiteral("Nome (Credor)") : QStringLiteral("Nome");
     auto* today = new DBGrid(widget);
-    today->setTable(payables ? TPagarHoje : TReceberHoje);
+    today->setTable(view(page, false));
     today->setColumns({{QStringLiteral("DataVencimento"), QStringLiteral("Vencimento"), 80},
-                       {QStringLiteral("Nome"), nameTitle, 200},
+                       {QStringLiteral("Nome"), QString::fromUtf8(texts.todayNameTitle), 200},
                        {QStringLiteral("Fantasia"), QStringLiteral("Referência"), 200},
                        {QStringLiteral("Valordocumento"), QStringLiteral("Valor Documento"), 110}});
     grids_[page][0] = today;
@@ -289,15 +320,12 @@ QWidget* TFPrincipal::buildAlertPage(int page) {
     auto* sign = new QLabel(strip);
     sign->setPixmap(Pictures::alertSign());
     stripLayout->addWidget(sign);
-    auto* heading = new QLabel(
-        payables ? QStringLiteral("Contas a Pagar Vencidas") : QStringLiteral("Contas a Receber Vencidas"),
-        strip);
+    auto* heading = new QLabel(QString::fromUtf8(texts.overdueHeading), strip);
     heading->setObjectName(QStringLiteral("alertHeading"));
     stripLayout->addWidget(heading);
     stripLayout->addStretch();
     totals_[page][0] = new QLabel(Formats::money(Money()), strip);
-    totals_[page][0]->setObjectName(payables ? QStringLiteral("alertTotalPagar")
-                                             : QStringLiteral("alertTotalReceber"));
+    totals_[page][0]->setObjectName(QString::fromUtf8(texts.todayTotalName));
     totals_[page][0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     stripLayout->addWidget(totals_[page][0]);
     layout->addWidget(strip);
@@ -307,15 +335,12 @@ QWidget* TFPrincipal::buildAlertPage(int page) {
     auto* subLayout = new QVBoxLayout(sub);
     subLayout->setContentsMargins(2, 2, 2, 2);
     auto* overdue = new DBGrid(sub);
-    overdue->setTable(payables ? TPagarVencidas : TReceberVencidas);
+    overdue->setTable(view(page, true));
     overdue->setColumns(
-        {{QStringLiteral("DataVencimento"),
-          payables ? QStringLiteral("Venceu Dia") : QStringLiteral("Vencimento"), 80},
-         {QStringLiteral("Nome"), payables ? QStringLiteral("Nome (Credor)") : QStringLiteral("Nome(Credor)"),
-          200},
+        {{QStringLiteral("DataVencimento"), QString::fromUtf8(texts.overdueDueTitle), 80},
+         {QStringLiteral("Nome"), QString::fromUtf8(texts.overdueNameTitle), 200},
          {QStringLiteral("Fantasia"), QStringLiteral("Referência"), 200},
-         {QStringLiteral("Valordocumento"),
-          payables ? QStringLiteral("Valor Documento") : QStringLiteral("Valordocumento"), 110}});
+         {QStringLiteral("Valordocumento"), QString::fromUtf8(texts.overdueValueTitle), 110}});
     grids_[page][1] = overdue;
     subLayout->addWidget(overdue, 1);
 
@@ -344,13 +369,11 @@ QWidget* TFPrincipal::buildAlertPage(int page) {
     countdownLayout->addWidget(cancelButtons_[page]);
     countdownLayout->addStretch();
     totals_[page][1] = new QLabel(Formats::money(Money()), countdown);
-    totals_[page][1]->setObjectName(payables ? QStringLiteral("alertTotalPagarVencidas")
-                                             : QStringLiteral("alertTotalReceberVencidas"));
+    totals_[page][1]->setObjectName(QString::fromUtf8(texts.overdueTotalName));
     totals_[page][1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     countdownLayout->addWidget(totals_[page][1]);
     subLayout->addWidget(countdown);
-    subPages_[page]->addTab(sub, payables ? QStringLiteral("Contas a Pagar Vencidas")
-                                          : QStringLiteral("Contas a Receber Vencidas"));
+    subPages_[page]->addTab(sub, QString::fromUtf8(texts.overdueHeading));
     layout->addWidget(subPages_[page], 1);
     return widget;
 }
@@ -362,8 +385,8 @@ void TFPrincipal::buildAlertPanel() {
     auto* layout = new QVBoxLayout(alert_);
     layout->setContentsMargins(2, 2, 2, 2);
     pages_ = new QTabWidget(alert_);
-    pages_->addTab(buildAlertPage(0), QStringLiteral("Contas a Pagar Vencendo Hoje"));
-    pages_->addTab(buildAlertPage(1), QStringLiteral("Contas a Receber Hoje"));
+    for (int page = 0; page < 2; ++page)
+        pages_->addTab(buildAlertPage(page), QString::fromUtf8(kAlertPages[page].tab));
     layout->addWidget(pages_);
     alert_->hide();
 }
@@ -717,8 +740,8 @@ Money TFPrincipal::total(int page, bool overdue) const {
 }
 
 Table* TFPrincipal::view(int page, bool overdue) const {
-    if (page == 0) return overdue ? TPagarVencidas : TPagarHoje;
-    return overdue ? TReceberVencidas : TReceberHoje;
+    Table* const views[2][2] = {{TPagarHoje, TPagarVencidas}, {TReceberHoje, TReceberVencidas}};
+    return views[page][overdue];
 }
 
 DBGrid* TFPrincipal::grid(int page, bool overdue) const {

@@ -18,6 +18,7 @@
 #include "BooksFolder.h"
 #include "Database.h"
 #include "Programs.h"
+#include "Sqlite.h"
 
 namespace Backups {
 
@@ -61,17 +62,47 @@ QString withWords(const QString& cause, const QString& words) {
     return words.isEmpty() || words == cause ? cause : QStringLiteral("%1 (%2)").arg(cause, words);
 }
 
+const QString kReadOnlyDisk = QStringLiteral("o disco só permite leitura");
+
+// A failure's cause as a copy's messages name it, short enough to stand in a sentence; nothing for none
+// known.
+QString shortCause(EngineCause cause) {
+    switch (cause) {
+        case EngineCause::DiskFull:
+            return QStringLiteral("o disco está cheio");
+        case EngineCause::ReadOnly:
+            return QStringLiteral("o arquivo não aceita gravação");
+        case EngineCause::NoPermission:
+            return QStringLiteral("sem permissão de acesso");
+        case EngineCause::ReadWrite:
+            return QStringLiteral("erro de leitura ou gravação no disco");
+        case EngineCause::CantOpen:
+            return QStringLiteral("não foi possível abrir o arquivo");
+        case EngineCause::NoMemory:
+            return QStringLiteral("falta memória");
+        case EngineCause::TooLarge:
+            return QStringLiteral("o arquivo ficou maior do que o sistema permite");
+        case EngineCause::Locked:
+            return QStringLiteral("o arquivo está ocupado por outro programa");
+        case EngineCause::Damaged:
+        case EngineCause::NotData:
+            return QStringLiteral("o arquivo está danificado");
+        case EngineCause::Other:
+            break;
+    }
+    return {};
+}
+
 // The cause a system error names, or nothing when it names none of these.
 QString systemCause(const std::error_code& code) {
     if (!code) return {};
-    if (code == std::errc::no_space_on_device) return QStringLiteral("o disco está cheio");
-    if (code == std::errc::read_only_file_system) return QStringLiteral("o disco só permite leitura");
-    if (code == std::errc::file_too_large)
-        return QStringLiteral("o arquivo ficou maior do que o sistema permite");
+    if (code == std::errc::no_space_on_device) return shortCause(EngineCause::DiskFull);
+    if (code == std::errc::read_only_file_system) return kReadOnlyDisk;
+    if (code == std::errc::file_too_large) return shortCause(EngineCause::TooLarge);
     if (code == std::errc::permission_denied || code == std::errc::operation_not_permitted)
-        return QStringLiteral("sem permissão de acesso");
-    if (code == std::errc::io_error) return QStringLiteral("erro de leitura ou gravação no disco");
-    if (code == std::errc::not_enough_memory) return QStringLiteral("falta memória");
+        return shortCause(EngineCause::NoPermission);
+    if (code == std::errc::io_error) return shortCause(EngineCause::ReadWrite);
+    if (code == std::errc::not_enough_memory) return shortCause(EngineCause::NoMemory);
     return {};
 }
 
@@ -82,8 +113,8 @@ QString folderCause(const QString& folder, int systemError) {
         return cause;
     const QStorageInfo storage(folder);
     if (storage.isValid() && storage.isReady()) {
-        if (storage.isReadOnly()) return QStringLiteral("o disco só permite leitura");
-        if (storage.bytesAvailable() == 0) return QStringLiteral("o disco está cheio");
+        if (storage.isReadOnly()) return kReadOnlyDisk;
+        if (storage.bytesAvailable() == 0) return shortCause(EngineCause::DiskFull);
     }
     return QStringLiteral("a pasta não aceita gravação");
 }
@@ -246,32 +277,10 @@ QString causeOf(int sqliteCode, int systemError) {
     if (const QString cause = systemCause(std::error_code(systemError, std::system_category()));
         !cause.isEmpty())
         return cause;
-    switch (sqliteCode & 0xff) {
-        case SQLITE_FULL:
-            return QStringLiteral("o disco está cheio");
-        case SQLITE_READONLY:
-            return QStringLiteral("o arquivo não aceita gravação");
-        case SQLITE_PERM:
-        case SQLITE_AUTH:
-            return QStringLiteral("sem permissão de acesso");
-        case SQLITE_IOERR:
-            return QStringLiteral("erro de leitura ou gravação no disco");
-        case SQLITE_CANTOPEN:
-            return QStringLiteral("não foi possível abrir o arquivo");
-        case SQLITE_NOMEM:
-            return QStringLiteral("falta memória");
-        case SQLITE_TOOBIG:
-        case SQLITE_NOLFS:
-            return QStringLiteral("o arquivo ficou maior do que o sistema permite");
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            return QStringLiteral("o arquivo está ocupado por outro programa");
-        case SQLITE_CORRUPT:
-        case SQLITE_NOTADB:
-            return QStringLiteral("o arquivo está danificado");
-        default:
-            return QStringLiteral("erro do banco de dados");
-    }
+    // The authorizer's refusal is no file's failure, so the data layer gives it no cause of its own.
+    if ((sqliteCode & 0xff) == SQLITE_AUTH) return shortCause(EngineCause::NoPermission);
+    const QString cause = shortCause(engineCause(sqliteCode));
+    return cause.isEmpty() ? QStringLiteral("erro do banco de dados") : cause;
 }
 
 void removeStalePartials(const QString& folder, const QDateTime& before) {

@@ -21,6 +21,7 @@
 #include "Clock.h"
 #include "Database.h"
 #include "Dialogs.h"
+#include "LedgerData.h"
 #include "Painter.h"
 #include "Parcelas.h"
 #include "PreviewDialog.h"
@@ -37,22 +38,15 @@ constexpr int kInstallments = 360;
 constexpr int kDocument = 777777;
 
 void generateLedger(const QString& file, int rows) {
-    sqlite3* db = nullptr;
-    sqlite3_open(file.toUtf8().constData(), &db);
-    execSql(db, "BEGIN");
-    Statement insert(
-        db,
-        "INSERT INTO tbreceber (Codigo, DocParcela, Nome, Fantasia, DataEmissao, DataVencimento, "
-        "Valordocumento) VALUES (?, 1, ?, ?, '2025-01-10', ?, ?)");
-    for (int i = 0; i < rows; ++i) {
-        insert.bindAll({i + 1, QStringLiteral("CLIENTE %1").arg(i % 3000),
-                        QStringLiteral("VENDA %1").arg(i % 900),
-                        QDate(2020, 1, 1).addDays(i % 3650).toString(Qt::ISODate), (i % 100000) / 100.0});
-        insert.run();
-        insert.reset();
-    }
-    execSql(db, "COMMIT");
-    sqlite3_close(db);
+    insertRows(file,
+               "INSERT INTO tbreceber (Codigo, DocParcela, Nome, Fantasia, DataEmissao, DataVencimento, "
+               "Valordocumento) VALUES (?, 1, ?, ?, '2025-01-10', ?, ?)",
+               rows, [](int i) {
+                   return QVariantList{i + 1, QStringLiteral("CLIENTE %1").arg(i % 3000),
+                                       QStringLiteral("VENDA %1").arg(i % 900),
+                                       QDate(2020, 1, 1).addDays(i % 3650).toString(Qt::ISODate),
+                                       (i % 100000) / 100.0};
+               });
 }
 
 // The boxes of a run, answered at once.

@@ -14,6 +14,7 @@
 
 #include "Carne.h"
 #include "Database.h"
+#include "LedgerData.h"
 #include "Painter.h"
 #include "Pix.h"
 #include "PreviewDialog.h"
@@ -27,21 +28,15 @@ QTextStream out(stdout);
 constexpr int kCoupons = 360;
 
 void generateBooklet(const QString& file) {
-    sqlite3* db = nullptr;
-    sqlite3_open(file.toUtf8().constData(), &db);
-    execSql(db, "BEGIN");
-    Statement insert(
-        db,
+    insertRows(
+        file,
         "INSERT INTO tbreceber (Codigo, DocParcela, Nome, Fantasia, DataEmissao, DataVencimento, "
         "Valordocumento, Observacoes) VALUES (777777, ?, 'MARIA DA SILVA', 'SOFA 3 LUGARES', "
-        "'2025-01-31', ?, ?, 'ENTREGA EM CASA')");
-    for (int k = 1; k <= kCoupons; ++k) {
-        insert.bindAll({k, QDate(2025, 1, 31).addMonths(k).toString(Qt::ISODate), 150 + k / 100.0});
-        insert.run();
-        insert.reset();
-    }
-    execSql(db, "COMMIT");
-    sqlite3_close(db);
+        "'2025-01-31', ?, ?, 'ENTREGA EM CASA')",
+        kCoupons, [](int i) {
+            const int k = i + 1;
+            return QVariantList{k, QDate(2025, 1, 31).addMonths(k).toString(Qt::ISODate), 150 + k / 100.0};
+        });
 }
 
 }  // namespace

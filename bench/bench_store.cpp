@@ -15,6 +15,7 @@
 #include <numeric>
 
 #include "Database.h"
+#include "LedgerData.h"
 #include "RowCounts.h"
 #include "Schema.h"
 #include "Sqlite.h"
@@ -27,19 +28,11 @@ QTextStream out(stdout);
 constexpr int kStores = 200;
 
 void generateLedger(const QString& file, int rows) {
-    sqlite3* db = nullptr;
-    sqlite3_open(file.toUtf8().constData(), &db);
-    execSql(db, "BEGIN");
-    Statement insert(
-        db, "INSERT INTO tbpagar (Nome, Codigo, DataVencimento, Valordocumento) VALUES (?, ?, ?, ?)");
-    for (int i = 0; i < rows; ++i) {
-        insert.bindAll({QStringLiteral("CREDOR %1").arg(i % 2000), i + 1, QDate(2020, 1, 1).addDays(i % 3650),
-                        (i % 100000) / 100.0});
-        insert.run();
-        insert.reset();
-    }
-    execSql(db, "COMMIT");
-    sqlite3_close(db);
+    insertRows(file, "INSERT INTO tbpagar (Nome, Codigo, DataVencimento, Valordocumento) VALUES (?, ?, ?, ?)",
+               rows, [](int i) {
+                   return QVariantList{QStringLiteral("CREDOR %1").arg(i % 2000), i + 1,
+                                       QDate(2020, 1, 1).addDays(i % 3650), (i % 100000) / 100.0};
+               });
 }
 
 // The command line's timer counts whole milliseconds: the mean of many stores says more than the median.

@@ -8,49 +8,79 @@
 #include "DataError.h"
 #include "Values.h"
 
+EngineCause engineCause(int code) {
+    switch (code & 0xff) {
+        case SQLITE_NOTADB:
+            return EngineCause::NotData;
+        case SQLITE_CORRUPT:
+            return EngineCause::Damaged;
+        case SQLITE_READONLY:
+            return EngineCause::ReadOnly;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return EngineCause::Locked;
+        case SQLITE_FULL:
+            return EngineCause::DiskFull;
+        case SQLITE_IOERR:
+            return EngineCause::ReadWrite;
+        case SQLITE_CANTOPEN:
+            return EngineCause::CantOpen;
+        case SQLITE_PERM:
+            return EngineCause::NoPermission;
+        case SQLITE_NOMEM:
+            return EngineCause::NoMemory;
+        case SQLITE_TOOBIG:
+        case SQLITE_NOLFS:
+            return EngineCause::TooLarge;
+        default:
+            return EngineCause::Other;
+    }
+}
+
 DataError engineError(int code, const QString& engineText, const QString& file, const QString& context) {
     const QString where = QDir::toNativeSeparators(file);
     QString message;
-    switch (code & 0xff) {
-        case SQLITE_NOTADB:
+    switch (engineCause(code)) {
+        case EngineCause::NotData:
             message = QStringLiteral(
                 "O arquivo %1 não é um arquivo de dados do Vanteja ou está danificado. "
                 "Restaure a última cópia feita pelo programa de backup.");
             break;
-        case SQLITE_CORRUPT:
+        case EngineCause::Damaged:
             message = QStringLiteral(
                 "O arquivo de dados %1 está danificado. Restaure a última cópia feita "
                 "pelo programa de backup.");
             break;
-        case SQLITE_READONLY:
+        case EngineCause::ReadOnly:
             message = QStringLiteral(
                 "O arquivo de dados %1 não pode ser alterado: ele ou a sua pasta está "
                 "somente para leitura. Permita a gravação no arquivo e na pasta e tente novamente.");
             break;
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
+        case EngineCause::Locked:
             message = QStringLiteral(
                 "O arquivo de dados %1 está bloqueado por outro programa. Feche o outro "
                 "programa e tente novamente.");
             break;
-        case SQLITE_FULL:
+        case EngineCause::DiskFull:
             message = QStringLiteral(
                 "Não há espaço no disco para gravar o arquivo de dados %1. Libere espaço "
                 "e tente novamente.");
             break;
-        case SQLITE_IOERR:
+        case EngineCause::ReadWrite:
             message = QStringLiteral(
                 "Erro de leitura ou gravação no arquivo de dados %1. Verifique o disco e "
                 "tente novamente; se o erro continuar, restaure a última cópia feita "
                 "pelo programa de backup.");
             break;
-        case SQLITE_CANTOPEN:
-        case SQLITE_PERM:
+        case EngineCause::CantOpen:
+        case EngineCause::NoPermission:
             message = QStringLiteral(
                 "Não foi possível abrir o arquivo de dados %1. Verifique se ele existe e "
                 "se você tem permissão de acesso a ele e à sua pasta.");
             break;
-        default: {
+        case EngineCause::NoMemory:
+        case EngineCause::TooLarge:
+        case EngineCause::Other: {
             QString text = engineText;
             if (!context.isEmpty()) text = context + QStringLiteral(": ") + text;
             return DataError(QStringLiteral("Erro no banco de dados: %1").arg(text), engineText);

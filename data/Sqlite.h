@@ -46,6 +46,23 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
+// What an engine failure comes down to, as far as the user can do something about it; `Other` for the rest.
+enum class EngineCause {
+    NotData,
+    Damaged,
+    ReadOnly,
+    Locked,
+    DiskFull,
+    ReadWrite,
+    CantOpen,
+    NoPermission,
+    NoMemory,
+    TooLarge,
+    Other
+};
+// The cause of an engine result code (primary or extended).
+EngineCause engineCause(int code);
+
 // The error for an engine failure: the known ones (a file that is not data or is damaged, read-only, locked,
 // a full disk) in Portuguese with what to do, naming the file and followed by the engine's words in
 // brackets; any other with the engine's own message.

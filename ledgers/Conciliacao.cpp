@@ -10,9 +10,11 @@
 #include <memory>
 #include <queue>
 
+#include "Catalogue.h"
 #include "Clock.h"
 #include "DataError.h"
 #include "Database.h"
+#include "LedgerTwin.h"
 #include "Query.h"
 #include "Sqlite.h"
 #include "Table.h"
@@ -106,8 +108,13 @@ QString describe(const Bill& bill) {
 
 namespace {
 
+// A debit settles a payable, a credit a receivable.
+const Ledger::Twin& twinOf(bool payables) {
+    return payables ? Ledger::kPagar : Ledger::kReceber;
+}
+
 QString tableOf(bool payables) {
-    return payables ? QStringLiteral("tbpagar") : QStringLiteral("tbreceber");
+    return QString::fromUtf8(twinOf(payables).table);
 }
 
 QDate dateOf(const QVariant& value) {
@@ -123,7 +130,7 @@ QVector<Bill> openBills(bool payables) {
     query.setSql(
         QStringLiteral("select Chave, Codigo, Nome, Fantasia, DataVencimento, Valordocumento from %1 "
                        "where DataPagamento is null")
-            .arg(tableOf(payables)));
+            .arg(Catalogue::find(tableOf(payables))->name));
     query.open();
     QVector<Bill> bills;
     bills.reserve(query.recordCount());
@@ -214,9 +221,8 @@ public:
             settling_->setFilter(QStringLiteral("Chave = %1").arg(key));
         }
         Table& view = *settling_;
-        const QString which =
-            QStringLiteral("A conta a %1 escolhida para o lançamento %2")
-                .arg(payables_ ? QStringLiteral("pagar") : QStringLiteral("receber"), lineText(line));
+        const QString which = QStringLiteral("A conta a %1 escolhida para o lançamento %2")
+                                  .arg(ledgerName(payables_), lineText(line));
         if (view.isEmpty()) throw DataError(which + QStringLiteral(" foi excluída."));
         if (!view.fieldByName(QStringLiteral("DataPagamento")).isNull())
             throw DataError(which + QStringLiteral(" já está quitada."));
@@ -250,7 +256,8 @@ public:
         view.fieldByName(QStringLiteral("Codigo")).setValue(++last_);
         view.fieldByName(QStringLiteral("Fantasia")).setValue(name);
         view.fieldByName(QStringLiteral("Nome")).setValue(name);
-        if (!payables_) view.fieldByName(QStringLiteral("DocParcela")).setValue(1);
+        if (const char* installment = twinOf(payables_).installmentField; *installment)
+            view.fieldByName(QString::fromUtf8(installment)).setValue(1);
         view.fieldByName(QStringLiteral("DataEmissao")).setAsDate(line.date);
         view.fieldByName(QStringLiteral("DataVencimento")).setAsDate(line.date);
         view.fieldByName(QStringLiteral("DataPagamento")).setAsDate(line.date);

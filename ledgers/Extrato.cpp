@@ -2,7 +2,6 @@
 
 #include <QAbstractTableModel>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -423,34 +422,10 @@ void TFExtrato::btnCriarClick() {
 
 namespace Extrato {
 
-namespace {
-
-FileChooser& fileChooser() {
-    static FileChooser chooser;
-    return chooser;
-}
-
-}  // namespace
-
-void setFileChooser(FileChooser chooser) {
-    fileChooser() = std::move(chooser);
-}
-
-QString chooseFile(QWidget* parent) {
-    if (fileChooser()) return fileChooser()(parent);
-    QFileDialog dialog(parent, QStringLiteral("Importar Extrato"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.resize(820, 480);
-    dialog.setNameFilters(
-        {QStringLiteral("Extratos bancários OFX (*.ofx *.OFX)"), QStringLiteral("Todos os arquivos (*)")});
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-               ? dialog.selectedFiles().first()
-               : QString();
-}
-
 bool importar(QWidget* parent) {
-    const QString path = chooseFile(parent);
+    const QString path = Dialogs::current().openFile(
+        parent, QStringLiteral("Importar Extrato"),
+        {QStringLiteral("Extratos bancários OFX (*.ofx *.OFX)"), QStringLiteral("Todos os arquivos (*)")});
     if (path.isEmpty()) return false;
     std::unique_ptr<TFExtrato> window;
     if (!guarded(parent, [&] { window = std::make_unique<TFExtrato>(Ofx::read(path), parent); }))

@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QHash>
 #include <QVector>
-#include <functional>
 #include <memory>
 
 #include "Conciliacao.h"
@@ -76,12 +75,6 @@ private:
 };
 
 namespace Extrato {
-
-// The statement-file dialog: a file name, or empty when cancelled. Replaceable for tests; an empty function
-// brings back the real dialog.
-using FileChooser = std::function<QString(QWidget* parent)>;
-void setFileChooser(FileChooser chooser);
-QString chooseFile(QWidget* parent);
 
 // "Importar Extrato": the file chosen, read and reconciled in its window, modal. Errors are shown in the
 // standard error box. Returns whether the books changed.

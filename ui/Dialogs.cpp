@@ -45,6 +45,21 @@ QString pictureFilter() {
     return QStringLiteral("Imagens (%1)").arg(patterns.join(QLatin1Char(' ')));
 }
 
+// An open dialog for one existing file, the program's own on every system.
+void setUpOpen(QFileDialog& dialog, const QSize& size, const QStringList& filters) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.resize(size);
+    dialog.setNameFilters(filters);
+}
+
+// The file picked in an open dialog, empty when cancelled.
+QString picked(QFileDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+               ? dialog.selectedFiles().first()
+               : QString();
+}
+
 // The preview asks through the installed dialogs, so a test answers where a file goes.
 QString chooseThroughDialogs(QWidget* parent, const QString& caption, const QString& suggested,
                              const QString& filter) {
@@ -73,12 +88,15 @@ bool Dialogs::chooseFolder(QWidget* parent, const QString& caption, QString& fol
     return true;
 }
 
+QString Dialogs::openFile(QWidget* parent, const QString& caption, const QStringList& filters) {
+    QFileDialog dialog(parent, caption);
+    setUpOpen(dialog, QSize(820, 480), filters);
+    return picked(dialog);
+}
+
 QString Dialogs::openPicture(QWidget* parent, const QString& caption) {
     QFileDialog dialog(parent, caption);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.resize(980, 520);
-    dialog.setNameFilters({pictureFilter(), QStringLiteral("Todos os arquivos (*)")});
+    setUpOpen(dialog, QSize(980, 520), {pictureFilter(), QStringLiteral("Todos os arquivos (*)")});
     auto* preview = new QLabel(&dialog);
     preview->setFixedSize(180, 180);
     preview->setAlignment(Qt::AlignCenter);
@@ -99,9 +117,7 @@ QString Dialogs::openPicture(QWidget* parent, const QString& caption) {
         else
             preview->setPixmap(QPixmap::fromImage(read.image));
     });
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-               ? dialog.selectedFiles().first()
-               : QString();
+    return picked(dialog);
 }
 
 void Dialogs::showText(QWidget* parent, const QString& caption, const QString& text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "Document.h"
@@ -42,6 +43,9 @@ public:
     // empty when cancelled.
     virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& suggested,
                                  const QString& filter);
+    // A file to open, only files of the first filter shown at first ("Extratos bancários OFX (*.ofx)"); empty
+    // when cancelled.
+    virtual QString openFile(QWidget* parent, const QString& caption, const QStringList& filters);
     // A picture file to open, the chosen picture shown beside the list; empty when cancelled.
     virtual QString openPicture(QWidget* parent, const QString& caption);
     // The report preview, modal; returns when the user closes it.

@@ -145,6 +145,52 @@ private slots:
         QVERIFY(dialogs_->lastText().startsWith("Vanteja"));
     }
 
+    // Each alert page names its own ledger: title, column headings, the overdue heading and tab, the totals.
+    void alertPageTexts_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("todayTitles");
+        QTest::addColumn<QString>("heading");
+        QTest::addColumn<QStringList>("overdueTitles");
+        QTest::addColumn<QStringList>("totalNames");
+        const QString reference = QString::fromUtf8("Referência");
+        QTest::newRow("pagar") << 0 << "Contas a Pagar Vencendo Hoje"
+                               << QStringList({"Vencimento", "Nome (Credor)", reference, "Valor Documento"})
+                               << "Contas a Pagar Vencidas"
+                               << QStringList({"Venceu Dia", "Nome (Credor)", reference, "Valor Documento"})
+                               << QStringList({"alertTotalPagar", "alertTotalPagarVencidas"});
+        QTest::newRow("receber") << 1 << "Contas a Receber Vencendo Hoje"
+                                 << QStringList({"Vencimento", "Nome", reference, "Valor Documento"})
+                                 << "Contas a Receber Vencidas"
+                                 << QStringList({"Vencimento", "Nome(Credor)", reference, "Valordocumento"})
+                                 << QStringList({"alertTotalReceber", "alertTotalReceberVencidas"});
+    }
+    void alertPageTexts() {
+        QFETCH(int, page);
+        QFETCH(QString, title);
+        QFETCH(QStringList, todayTitles);
+        QFETCH(QString, heading);
+        QFETCH(QStringList, overdueTitles);
+        QFETCH(QStringList, totalNames);
+        start();
+        QWidget* pageWidget = principal_->alertPages()->widget(page);
+        QCOMPARE(pageWidget->findChild<QLabel*>("alertTitle")->text(), title);
+        QCOMPARE(pageWidget->findChild<QLabel*>("alertHeading")->text(), heading);
+        QCOMPARE(pageWidget->findChild<QTabWidget*>()->tabText(0), heading);
+        auto titles = [&](bool overdue) {
+            TableModel* model = principal_->grid(page, overdue)->tableModel();
+            QStringList out;
+            for (int c = 0; c < model->columnCount(); ++c)
+                out << model->headerData(c, Qt::Horizontal).toString();
+            return out;
+        };
+        QCOMPARE(titles(false), todayTitles);
+        QCOMPARE(titles(true), overdueTitles);
+        QCOMPARE(QStringList({principal_->totalLabel(page, false)->objectName(),
+                              principal_->totalLabel(page, true)->objectName()}),
+                 totalNames);
+    }
+
     // "Clientes" and the menu open the register on the right tab, modally, a new window each time; so do the
     // ledgers.
     void registersOpenFromTheToolBarAndTheMenu() {

@@ -404,6 +404,12 @@ private slots:
         QTest::addColumn<QString>("cause");
         QTest::newRow("full") << SQLITE_FULL << 0 << QString::fromUtf8("o disco está cheio");
         QTest::newRow("unknown") << SQLITE_ERROR << 0 << QString::fromUtf8("erro do banco de dados");
+        QTest::newRow("busy") << SQLITE_BUSY << 0 << QString::fromUtf8("ocupado por outro programa");
+        QTest::newRow("not data") << SQLITE_NOTADB << 0 << QString::fromUtf8("o arquivo está danificado");
+        QTest::newRow("read-only file") << SQLITE_READONLY << 0 << QString::fromUtf8("não aceita gravação");
+        QTest::newRow("refused") << SQLITE_AUTH << 0 << QString::fromUtf8("sem permissão de acesso");
+        QTest::newRow("too large") << SQLITE_TOOBIG << 0
+                                   << QString::fromUtf8("maior do que o sistema permite");
 #ifndef Q_OS_WIN
         QTest::newRow("no space left")
             << SQLITE_IOERR_WRITE << ENOSPC << QString::fromUtf8("o disco está cheio");

@@ -67,7 +67,6 @@ class OfxWindowTest : public QObject {
     QString file(const QByteArray& bytes, const QString& name = QStringLiteral("extrato.ofx")) {
         const QString path = QDir(fixture_->data.programFolder()).filePath(name);
         write(path, bytes);
-        Extrato::setFileChooser([path](QWidget*) { return path; });
         return path;
     }
     std::unique_ptr<TFExtrato> window(const QByteArray& bytes) {
@@ -82,10 +81,7 @@ class OfxWindowTest : public QObject {
 
 private slots:
     void init() { fixture_ = std::make_unique<WindowFixture>(); }
-    void cleanup() {
-        Extrato::setFileChooser({});
-        fixture_.reset();
-    }
+    void cleanup() { fixture_.reset(); }
 
     // From either ledger window, one import settles both ledgers, refreshes the window's totals and records
     // the lines; the same file again applies nothing.
@@ -101,7 +97,7 @@ private slots:
         bill(true, 1, "LUZ", "10/03/2025", 150);
         bill(true, 2, "AGUA", "10/03/2025", 90);
         bill(false, 1, "VENDA", "11/03/2025", 80);
-        file(march(Style(style)));
+        const QString path = file(march(Style(style)));
         std::unique_ptr<LedgerWindow> ledger;
         if (payables)
             ledger = std::make_unique<Tfpagar>();
@@ -122,13 +118,14 @@ private slots:
                 w->btnFechar->click();
             });
         };
+        fixture_->dialogs.answer(path);
         fixture_->dialogs.answer(true);
         drive(true);
         QTest::mouseClick(ledger->control<QPushButton>("btnImportarExtrato"), Qt::LeftButton);
         QCOMPARE(seen,
                  QStringList({"Conta a pagar encontrada", "Conta a receber encontrada",
                               "Sem conta correspondente", "Marcadas: 2 a quitar (R$ 230,00), 0 sem conta."}));
-        QCOMPARE(fixture_->dialogs.kinds(), QStringList({"question", "confirmed"}));
+        QCOMPARE(fixture_->dialogs.kinds(), QStringList({"openFile", "question", "confirmed"}));
         QCOMPARE(fixture_->dialogs.calls.last().text, QString("2 conta(s) quitada(s) com sucesso!"));
         QCOMPARE(rows(true), QStringList({"1 LUZ 12/03/2025 150", "2 AGUA aberta 90"}));
         QCOMPARE(rows(false), QStringList({"1 VENDA 13/03/2025 80"}));
@@ -139,6 +136,7 @@ private slots:
         QVERIFY(store.exists());
         QCOMPARE(store.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther), 0);
 
+        fixture_->dialogs.answer(path);
         drive(true);
         QTest::mouseClick(ledger->control<QPushButton>("btnImportarExtrato"), Qt::LeftButton);
         QCOMPARE(seen,
@@ -231,13 +229,16 @@ private slots:
 
     // A bad file: its error, and no window.
     void badFile() {
-        file(march().left(600), QStringLiteral("banco.ofx"));
+        fixture_->dialogs.answer(file(march().left(600), QStringLiteral("banco.ofx")));
         Tfpagar ledger;
         QTimer::singleShot(0, this, [] {
             if (auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget())) w->reject();
         });
         QTest::mouseClick(ledger.control("btnImportarExtrato"), Qt::LeftButton);
-        QCOMPARE(fixture_->dialogs.kinds(), QStringList({"error"}));
+        QCOMPARE(fixture_->dialogs.kinds(), QStringList({"openFile", "error"}));
+        QCOMPARE(fixture_->dialogs.calls.first().caption, QString("Importar Extrato"));
+        QCOMPARE(fixture_->dialogs.calls.first().text,
+                 QString::fromUtf8("Extratos bancários OFX (*.ofx *.OFX)"));
         QVERIFY(fixture_->dialogs.lastText().contains("\"banco.ofx\" está incompleto"));
     }
 };

@@ -13,7 +13,7 @@ public:
     struct Call {
         QString kind;  // error, errorNo, information, confirmation, confirmed, message, question, input,
                        // confirmDelete, about, chooseFolder, showText, saveFile,
-                       // openPicture
+                       // openFile, openPicture
         QString caption;
         QString text;
         bool noByDefault = false;  // of a question
@@ -87,6 +87,12 @@ public:
     QString saveFileName(QWidget*, const QString& caption, const QString& suggested,
                          const QString&) override {
         calls << Call{QStringLiteral("saveFile"), caption, suggested};
+        return next().toString();
+    }
+
+    // Answered with a QString, or an invalid QVariant to cancel; the text is the first filter.
+    QString openFile(QWidget*, const QString& caption, const QStringList& filters) override {
+        calls << Call{QStringLiteral("openFile"), caption, filters.value(0)};
         return next().toString();
     }
 
