@@ -62,3 +62,35 @@ inline void generateLedger(const QString& file, int rows, const QDate& today) {
                                 QStringLiteral("Pagamento referente ao documento %1").arg(i + 1)};
         });
 }
+
+// A sample ledger drawn the same way by the benches that only need its shape: a reference of `references`
+// and a number, a name, an issue date up to 30 days before a due date in `days` from `start`, a payment drawn
+// by `paid` (blank for an open bill), an amount. The draws come in that order, so each bench's rows stay
+// those of its earlier runs.
+struct SampleLedger {
+    QStringList references;
+    QString namePrefix;
+    QDate start;
+    int days = 3650;
+    quint32 seed = 0;
+    std::function<QVariant(QRandomGenerator&, const QDate& due)> paid;
+};
+
+inline void insertSampleLedger(const QString& file, const QString& table, int rows,
+                               const SampleLedger& sample) {
+    QRandomGenerator random(sample.seed);
+    insertRows(file,
+               "INSERT INTO " + table +
+                   " (Fantasia, Nome, Codigo, DataEmissao, DataVencimento, DataPagamento, Valordocumento)"
+                   " VALUES (?, ?, ?, ?, ?, ?, ?)",
+               rows, [&](int i) {
+                   const QDate due = sample.start.addDays(random.bounded(sample.days));
+                   const QString reference = sample.references[random.bounded(sample.references.size())] +
+                                             QStringLiteral(" %1").arg(random.bounded(500));
+                   const QString name = sample.namePrefix + QStringLiteral(" %1").arg(random.bounded(2000));
+                   const QDate issued = due.addDays(-random.bounded(30));
+                   const QVariant paid = sample.paid(random, due);
+                   return QVariantList{
+                       reference, name, i + 1, issued, due, paid, random.bounded(1000000) / 100.0};
+               });
+}

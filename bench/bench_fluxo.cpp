@@ -22,6 +22,7 @@
 
 #include "Database.h"
 #include "GraficoFluxo.h"
+#include "LedgerData.h"
 #include "MaskEdit.h"
 #include "Query.h"
 #include "QueryGrid.h"
@@ -37,39 +38,24 @@ QTextStream out(stdout);
 constexpr int kRuns = 5;
 constexpr int kScreen = 30;  // rows a list shows at once
 
-void generateLedger(sqlite3* db, const char* table, int rows, quint32 seed) {
-    Statement insert(db,
-                     QStringLiteral("INSERT INTO %1 (Fantasia, Nome, Codigo, DataEmissao, DataVencimento, "
-                                    "DataPagamento, Valordocumento) VALUES (?, ?, ?, ?, ?, ?, ?)")
-                         .arg(QString::fromLatin1(table)));
-    const QStringList references = {"LUZ",      "AGUA",       "ALUGUEL",  "TELEFONE", "INTERNET",
-                                    "MATERIAL", "SALARIO",    "IMPOSTO",  "VENDA",    "SERVICO",
-                                    "SEGURO",   "MANUTENCAO", "CONTADOR", "GAS",      "COMBUSTIVEL"};
-    QRandomGenerator random(seed);
-    const QDate start(2015, 1, 1);
-    for (int i = 0; i < rows; ++i) {
-        const QDate due = start.addDays(random.bounded(3652));
-        insert.bind(1, references[random.bounded(references.size())] +
-                           QStringLiteral(" %1").arg(random.bounded(500)));
-        insert.bind(2, QStringLiteral("NOME %1").arg(random.bounded(2000)));
-        insert.bind(3, i + 1);
-        insert.bind(4, due.addDays(-random.bounded(30)));
-        insert.bind(5, due);
-        // About a third still open.
-        insert.bind(6, random.bounded(3) == 0 ? QVariant() : QVariant(due.addDays(random.bounded(20) - 5)));
-        insert.bind(7, random.bounded(1000000) / 100.0);
-        insert.run();
-        insert.reset();
-    }
+SampleLedger sample(quint32 seed) {
+    return {{"LUZ", "AGUA", "ALUGUEL", "TELEFONE", "INTERNET", "MATERIAL", "SALARIO", "IMPOSTO", "VENDA",
+             "SERVICO", "SEGURO", "MANUTENCAO", "CONTADOR", "GAS", "COMBUSTIVEL"},
+            "NOME",
+            QDate(2015, 1, 1),
+            3652,
+            seed,
+            [](QRandomGenerator& random, const QDate& due) {
+                // About a third still open.
+                return random.bounded(3) == 0 ? QVariant() : QVariant(due.addDays(random.bounded(20) - 5));
+            }};
 }
 
 void generate(const QString& file, int rows) {
+    insertSampleLedger(file, "tbreceber", rows, sample(20261209));
+    insertSampleLedger(file, "tbpagar", rows, sample(20261210));
     sqlite3* db = nullptr;
     sqlite3_open(file.toUtf8().constData(), &db);
-    execSql(db, "BEGIN");
-    generateLedger(db, "tbreceber", rows, 20261209);
-    generateLedger(db, "tbpagar", rows, 20261210);
-    execSql(db, "COMMIT");
     execSql(db, "ANALYZE");
     sqlite3_close(db);
 }

@@ -25,6 +25,7 @@
 #include "Database.h"
 #include "Dialogs.h"
 #include "Filler.h"
+#include "LedgerData.h"
 #include "MaskEdit.h"
 #include "NameLists.h"
 #include "Painter.h"
@@ -44,26 +45,16 @@ QTextStream out(stdout);
 constexpr int kRuns = 5;
 const QDate kToday(2025, 3, 10);
 
-void fill(sqlite3* db, const QString& table, int rows, quint32 seed) {
-    Statement insert(
-        db, "INSERT INTO " + table +
-                " (Fantasia, Nome, Codigo, DataEmissao, DataVencimento, DataPagamento, Valordocumento)"
-                " VALUES (?, ?, ?, ?, ?, ?, ?)");
-    const QStringList words = {"LUZ",     "AGUA",    "ALUGUEL", "TELEFONE", "INTERNET", "MATERIAL",
-                               "SALARIO", "IMPOSTO", "GAS",     "SEGURO",   "CONTADOR", "MANUTENCAO"};
-    QRandomGenerator random(seed);
-    for (int i = 0; i < rows; ++i) {
-        const QDate due = QDate(2016, 1, 1).addDays(random.bounded(3650));
-        insert.bind(1, words[random.bounded(words.size())] + QStringLiteral(" %1").arg(random.bounded(500)));
-        insert.bind(2, QStringLiteral("CREDOR %1").arg(random.bounded(2000)));
-        insert.bind(3, i + 1);
-        insert.bind(4, Values::dateToIso(due.addDays(-random.bounded(30))));
-        insert.bind(5, Values::dateToIso(due));
-        insert.bind(6, random.bounded(3) == 0 ? QVariant() : QVariant(Values::dateToIso(due.addDays(3))));
-        insert.bind(7, random.bounded(1000000) / 100.0);
-        insert.run();
-        insert.reset();
-    }
+SampleLedger sample(quint32 seed) {
+    return {{"LUZ", "AGUA", "ALUGUEL", "TELEFONE", "INTERNET", "MATERIAL", "SALARIO", "IMPOSTO", "GAS",
+             "SEGURO", "CONTADOR", "MANUTENCAO"},
+            "CREDOR",
+            QDate(2016, 1, 1),
+            3650,
+            seed,
+            [](QRandomGenerator& random, const QDate& due) {
+                return random.bounded(3) == 0 ? QVariant() : QVariant(due.addDays(3));
+            }};
 }
 
 double middle(QVector<double> values) {
@@ -127,15 +118,8 @@ void run(int rows) {
     const QString folder = dataFolderFor(dir.path());
     writeDataFolder(folder);
     const QString file = QDir(folder).filePath(kDataFileName);
-    {
-        sqlite3* db = nullptr;
-        sqlite3_open(file.toUtf8().constData(), &db);
-        execSql(db, "BEGIN");
-        fill(db, "tbpagar", rows, 11);
-        fill(db, "tbreceber", rows, 12);
-        execSql(db, "COMMIT");
-        sqlite3_close(db);
-    }
+    insertSampleLedger(file, "tbpagar", rows, sample(11));
+    insertSampleLedger(file, "tbreceber", rows, sample(12));
     out << QStringLiteral("tbpagar e tbreceber com %L1 linhas cada\n").arg(rows);
     Session::instance().clear();
     defineStandardDatabases(dir.path());
