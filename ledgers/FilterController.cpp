@@ -17,16 +17,6 @@ namespace LF = LedgerFilters;
 
 namespace Ledger {
 
-namespace {
-
-QString u(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-const QString kValor = QStringLiteral("Valordocumento");
-
-}  // namespace
-
 void refilter(Table* view, const QString& expression) {
     view->setFilter(expression);  // applied at once when the view is filtered already
     view->setFiltered(true);

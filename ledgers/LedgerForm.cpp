@@ -26,10 +26,6 @@ using namespace Ledger;
 
 namespace {
 
-QString u(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 QList<TableModel::Column> columns(const QList<Column>& list) {
     QList<TableModel::Column> result;
     for (const Column& c : list)
@@ -37,7 +33,6 @@ QList<TableModel::Column> columns(const QList<Column>& list) {
     return result;
 }
 
-const QString kValor = QStringLiteral("Valordocumento");
 const QString kFantasia = QStringLiteral("Fantasia");
 const QString kPagamento = QStringLiteral("DataPagamento");
 

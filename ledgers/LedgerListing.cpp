@@ -8,16 +8,6 @@
 
 namespace Ledger {
 
-namespace {
-
-QString u(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-const QString kValor = QStringLiteral("Valordocumento");
-
-}  // namespace
-
 Report::Layout listing(const Twin& twin, Table* source) {
     using namespace Report;
     Layout layout;

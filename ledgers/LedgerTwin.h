@@ -11,6 +11,13 @@
 // LedgerWindow's; each twin is one constant of this shape, and another ledger would be one more.
 namespace Ledger {
 
+// The descriptions hold their texts as UTF-8 literals.
+inline QString u(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+inline const QString kValor = QStringLiteral("Valordocumento");
+
 struct Column {
     const char* field;
     const char* title;

@@ -33,11 +33,6 @@ namespace LF = LedgerFilters;
 
 namespace {
 
-QString u(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-const QString kValor = QStringLiteral("Valordocumento");
 const QString kFantasia = QStringLiteral("Fantasia");
 const QString kPagamento = QStringLiteral("DataPagamento");
 

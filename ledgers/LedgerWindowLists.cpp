@@ -12,14 +12,6 @@
 
 using namespace Ledger;
 
-namespace {
-
-QString u(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-}  // namespace
-
 void LedgerWindow::loadLists() {
     if (!form_.controls.contains(u(twin_.nameBox))) return;  // the boxes are not built yet
     // The window becomes active again after each of its boxes: files unchanged since they were last read
