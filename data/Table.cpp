@@ -209,6 +209,15 @@ void Table::reloadKeys() {
     } else {
         statements << QStringLiteral("SELECT ") + key + fromWhere(compiled_) + orderBy();
     }
+    // Every row of the table read in its own order passes by its amount anyway: the total is added up on the
+    // way, which spares a second reading of the whole table when the window asks for it.
+    const int totalled = !totalField_.isEmpty() && !index_ && compiled_.isEmpty() && statements.size() == 1
+                             ? def_->fieldIndex(totalField_)
+                             : -1;
+    if (totalled >= 0)
+        statements.first() =
+            QStringLiteral("SELECT %1, %2").arg(key, quoteIdentifier(def_->fields[totalled].name)) +
+            fromWhere(compiled_) + orderBy();
     ahead_ = ReadAhead();
     probeStatement_.reset();
     sortValueStatement_.reset();
@@ -234,14 +243,25 @@ void Table::reloadKeys() {
 
     QVector<qint64> keys;
     keys.reserve(keys_.size());
+    MoneySum sum;
+    bool summed = totalled >= 0;
     for (const QString& text : statements) {
         Statement statement(database_->handle(), text);
         statement.bindAll(compiled_.params);
-        while (statement.step())
+        while (statement.step()) {
             keys.append(statement.int64(0));
+            if (summed && !statement.isNull(1)) {
+                try {
+                    sum.add(statement.real(1));
+                } catch (const DataError&) {
+                    summed = false;  // beyond what a total holds: sum() says so when asked
+                }
+            }
+        }
     }
     keys_ = std::move(keys);
     keepKeys();
+    if (summed && lasting) sumRead_ = SumRead{totalled, compiled_.sql, compiled_.params, keysStamp_, sum};
 }
 
 bool Table::readRow(qint64 key, QVector<QVariant>& values) {

@@ -82,6 +82,9 @@ public:
     // Sum of a field over the rows that pass the filter (blank counts 0), by the one rule for totals
     // (MoneySum). A changed record is stored first, as walking the rows would do.
     Money sum(const QString& fieldName);
+    // The field whose total is wanted after every change of rows: added up while the keys are read, when that
+    // costs no extra lookup.
+    void setTotalField(const QString& fieldName) { totalField_ = fieldName; }
 
     // Rows by position, without moving: for grids.
     qint64 keyAt(int row) const { return keys_.value(row, -1); }
@@ -154,6 +157,7 @@ private:
         bool lasting = false;  // read outside any transaction: no rollback can take it back
     } keysStamp_;
     QString keysSql_;
+    QString totalField_;
 
     // The last total of a field, kept on the same terms as the keys and carried across this view's own
     // stores.

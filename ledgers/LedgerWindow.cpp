@@ -48,6 +48,7 @@ LedgerWindow::LedgerWindow(const Twin& twin, QWidget* parent)
     setWindowTitle(u(twin.caption));
     ledger_->setObjectName(u(twin.view));
     if (*twin.index) ledger_->setIndexName(u(twin.index));
+    ledger_->setTotalField(kValor);
     reminder_->setObjectName(u(twin.reminderTable));
     // Each view opens on the rows its first filter keeps: the whole ledger is not read only to be filtered
     // a moment later.

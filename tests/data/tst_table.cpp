@@ -739,6 +739,10 @@ private slots:
         Table view(kAliasVantejaVs2, "tbpagar.db");
         view.open();
         QCOMPARE(view.sum("Valordocumento").text(), text);
+        Table totalled(kAliasVantejaVs2, "tbpagar.db");  // added up while its keys are read
+        totalled.setTotalField("Valordocumento");
+        totalled.open();
+        QCOMPARE(totalled.sum("Valordocumento").text(), text);
         view.setFilter("datapagamento <'01/01/1990'");
         view.setFiltered(true);
         QCOMPARE(view.sum("Valordocumento").text(), text);
