@@ -45,18 +45,20 @@ void TableModel::setColumns(const QList<Column>& columns) {
     fieldIndexes_.clear();
     for (const Column& column : columns_)
         fieldIndexes_ << (table_ ? table_->fieldIndex(column.field) : -1);
-    inserting_ = tableInserting();
-    counted_ = table_ && table_->active() ? table_->recordCount() : -1;
-    cache_.clear();
+    recount();
     endResetModel();
 }
 
 void TableModel::reset() {
     beginResetModel();
+    recount();
+    endResetModel();
+}
+
+void TableModel::recount() {
     inserting_ = tableInserting();
     counted_ = table_ && table_->active() ? table_->recordCount() : -1;
     cache_.clear();
-    endResetModel();
 }
 
 // The new record's row, last of all, comes or goes alone while the other rows stay as counted: the views

@@ -43,6 +43,7 @@ signals:
 private:
     QString cellText(int row, int column, bool forEditing) const;
     void reset();
+    void recount();  // within a reset
     void followInserting();
     bool tableInserting() const;
 
