@@ -296,7 +296,7 @@ void Table::moveTo(int pos, int step) {
         return;
     }
     pos_ = qBound(0, pos, int(keys_.size()) - 1);
-    if (!readRow(keys_[pos_], current_)) clearCurrent();
+    if (!readRow(keys_.at(pos_), current_)) clearCurrent();
 }
 
 // A run of moves one way reads the rows ahead in one statement, so it costs about what stepping through the
@@ -306,11 +306,11 @@ bool Table::readAt(int pos, int step) {
     const qint64 changes = Session::instance().changeCount();
     const int offset = pos - ahead_.first;
     if (ahead_.changes == changes && offset >= 0 && offset < ahead_.keys.size() &&
-        ahead_.keys[offset] == keys_[pos] && !ahead_.rows[offset].isEmpty()) {
+        ahead_.keys[offset] == keys_.at(pos) && !ahead_.rows[offset].isEmpty()) {
         current_ = ahead_.rows[offset];
         return true;
     }
-    if (step == 0) return readRow(keys_[pos], current_);
+    if (step == 0) return readRow(keys_.at(pos), current_);
 
     const int first = step > 0 ? pos : qMax(0, pos - kReadAhead + 1);
     const int count = qMin(kReadAhead, int(keys_.size()) - first);
@@ -350,7 +350,7 @@ void Table::repositionOn(qint64 key, int fallbackPos) {
 // field, then by row key, and SQLite compares the field with the row's own value, so that its order and
 // collation decide. -1 when the row is not stored, -2 when a row of the view is gone from the table.
 int Table::placeFor(qint64 key) {
-    if (!index_) return int(std::lower_bound(keys_.begin(), keys_.end(), key) - keys_.begin());
+    if (!index_) return int(std::lower_bound(keys_.cbegin(), keys_.cend(), key) - keys_.cbegin());
 
     const QString table = quoteIdentifier(def_->name);
     const QString rowKey = quoteIdentifier(def_->keyField().name);
@@ -375,16 +375,16 @@ int Table::placeFor(qint64 key) {
     // Whether the row at `pos` comes before the one sought; -1 when that row is gone.
     const auto before = [&](int pos) -> int {
         probeStatement_->bind(1, value);
-        probeStatement_->bind(2, keys_[pos]);
+        probeStatement_->bind(2, keys_.at(pos));
         int result = -1;
         if (probeStatement_->step()) {
             const bool rowBlank = probeStatement_->int64(0) != 0;
             if (rowBlank || blank)
-                result = rowBlank && blank ? keys_[pos] < key : rowBlank;
+                result = rowBlank && blank ? keys_.at(pos) < key : rowBlank;
             else if (probeStatement_->int64(1) != 0)
                 result = 1;
             else
-                result = probeStatement_->int64(2) != 0 && keys_[pos] < key;
+                result = probeStatement_->int64(2) != 0 && keys_.at(pos) < key;
         }
         probeStatement_->reset();
         return result;
@@ -408,7 +408,7 @@ int Table::positionOf(qint64 key) {
     if (keys_.isEmpty() || key < 0) return -1;
     const int place = placeFor(key);
     if (place == -2) return int(keys_.indexOf(key));  // rows deleted under the view: search it all
-    return place >= 0 && place < keys_.size() && keys_[place] == key ? place : -1;
+    return place >= 0 && place < keys_.size() && keys_.at(place) == key ? place : -1;
 }
 
 qint64 Table::dataVersion() {
@@ -768,7 +768,7 @@ bool Table::locateNearest(const QString& fieldName, const QVariant& value) {
 
 Bookmark Table::bookmark() const {
     if (!active() || pos_ < 0) return {};
-    return {keys_[pos_]};
+    return {keys_.at(pos_)};
 }
 
 bool Table::gotoBookmark(const Bookmark& bookmark) {
@@ -810,7 +810,7 @@ void Table::edit() {
     }
     emit beforeEdit();
     // Edit starts from the row as stored now, which another view may have changed.
-    if (!readRow(keys_[pos_], current_))
+    if (!readRow(keys_.at(pos_), current_))
         throw DataError(QStringLiteral("O registro foi excluído da tabela %1").arg(def_->name));
     buffer_ = current_;
     changed_ = QVector<bool>(fieldCount(), false);
@@ -839,7 +839,7 @@ void Table::post() {
     const SumRead previousSum = sumRead_;
     const bool summing = placing && sumKept(sumRead_.field, keysStamp_);
     if (summing && state_ == State::Edit)
-        sumRead_.sum.addMillionths(-storedMillionths(sumRead_.field, keys_[pos_]));
+        sumRead_.sum.addMillionths(-storedMillionths(sumRead_.field, keys_.at(pos_)));
     // The write, the re-read of the rows and the commit are one unit: when any of them fails nothing is
     // stored and the record stays as typed, so a second "Gravar" cannot store it twice.
     execSql(db, QStringLiteral("SAVEPOINT vj_post"));
@@ -864,7 +864,7 @@ void Table::post() {
             statement.run();
             key = sqlite3_last_insert_rowid(db);
         } else {
-            key = keys_[pos_];
+            key = keys_.at(pos_);
             QStringList assignments;
             QVariantList values;
             for (int i = 0; i < def_->fields.size(); ++i) {
@@ -916,7 +916,7 @@ void Table::post() {
             }
             // A row that no longer passes the filter leaves the view; its neighbour becomes current.
             if (newPos < 0 && !keys_.isEmpty()) newPos = qBound(0, oldPos, int(keys_.size()) - 1);
-            if (newPos >= 0 && !readRow(keys_[newPos], row)) newPos = -1;
+            if (newPos >= 0 && !readRow(keys_.at(newPos), row)) newPos = -1;
             execSql(db, QStringLiteral("RELEASE vj_post"));
             // Committed now: what was read inside the unit lasts.
             if (outermost) {
@@ -983,10 +983,10 @@ void Table::remove() {
     sqlite3* db = database_->handle();
     const bool placing = sqlite3_get_autocommit(db) != 0 && keysCurrent();
     const bool summing = placing && sumKept(sumRead_.field, keysStamp_);
-    const qint64 share = summing ? storedMillionths(sumRead_.field, keys_[pos_]) : 0;
+    const qint64 share = summing ? storedMillionths(sumRead_.field, keys_.at(pos_)) : 0;
     Statement statement(db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                                 .arg(quoteIdentifier(def_->name), quoteIdentifier(def_->keyField().name)));
-    statement.bind(1, keys_[pos_]);
+    statement.bind(1, keys_.at(pos_));
     statement.run();
     buffer_.clear();
     changed_.clear();
@@ -1103,6 +1103,6 @@ void Table::addUp(int index, MoneySum& sum) {
 QVector<QVariant> Table::rowValues(int row) {
     checkActive();
     QVector<QVariant> values;
-    if (row < 0 || row >= keys_.size() || !readRow(keys_[row], values)) return {};
+    if (row < 0 || row >= keys_.size() || !readRow(keys_.at(row), values)) return {};
     return values;
 }
