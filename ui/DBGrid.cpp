@@ -223,9 +223,16 @@ void DBGrid::setReadOnly(bool readOnly) {
                                    QAbstractItemView::AnyKeyPressed);
 }
 
+void DBGrid::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    followTable();
+}
+
+// A grid on a page of its window not shown now catches up when shown: placing its current row measures
+// where the rows lie, which over a million rows costs more than the move it follows.
 void DBGrid::followTable() {
     Table* table = model_->table();
-    if (!table || table->controlsDisabled()) return;
+    if (!table || table->controlsDisabled() || (!isVisible() && window()->isVisible())) return;
     const int row = model_->currentRow();
     if (row < 0 || currentIndex().row() == row) return;
     following_ = true;

@@ -68,6 +68,9 @@ public:
     void setReadOnly(bool readOnly);
     TableModel* tableModel() const { return model_; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void followTable();
     TableModel* model_;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QtTest>
 #include <cmath>
 #include <limits>
@@ -98,6 +99,31 @@ private slots:
         view.next();
         QCOMPARE(view.recordCount(), 2);
         QCOMPARE(grid.verticalHeader()->count(), view.recordCount());
+    }
+
+    // A grid on a page not shown follows the view's moves once its page is shown, the new record's row too.
+    void gridOnHiddenPageCatchesUp() {
+        addClients({{"ANA", 1}, {"BRUNO", 2}, {"CARLA", 3}});
+        Table view(kAliasVantejaVs2, "c_cliente");
+        view.open();
+        QTabWidget pages;
+        pages.addTab(new QWidget, "Cadastro");
+        auto* grid = new DBGrid;
+        pages.addTab(grid, "Pesquisa");
+        grid->setTable(&view);
+        grid->setColumns({{"Nome", "Nome"}});
+        pages.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pages));
+        for (int recNo : {3, 2}) {
+            view.setRecNo(recNo);
+            pages.setCurrentIndex(1);
+            QCOMPARE(grid->currentIndex().row(), recNo - 1);
+            pages.setCurrentIndex(0);
+        }
+        view.append();
+        pages.setCurrentIndex(1);
+        QCOMPARE(grid->currentIndex().row(), 3);
+        view.cancel();
     }
 
     // A long text without spaces is broken where it must be, without hanging the preview. No clock is read:
