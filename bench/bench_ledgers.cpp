@@ -172,6 +172,19 @@ void run(int rows) {
          sqliteCliEach(file, "SELECT Chave FROM tbpagar WHERE " + unpaid +
                                  " AND Fantasia >= 'MAN' ORDER BY Fantasia, Chave LIMIT 1"));
 
+    {
+        // The data layer's part of it: the same view, filter and index, no window on it.
+        Table view(kAliasVantejaVs2, "tbpagar");
+        view.setIndexName("byfantasia");
+        view.setFilter("DataPagamento < '01/01/1990'");
+        view.setFiltered(true);
+        view.open();
+        line("  a mesma, só os dados (sem janela)",
+             measure([&] { view.findNearest("MA"); }, [&] { view.findNearest("MAN"); }),
+             sqliteCliEach(file, "SELECT Chave FROM tbpagar WHERE " + unpaid +
+                                     " AND Fantasia >= 'MAN' ORDER BY Fantasia, Chave LIMIT 1"));
+    }
+
     pagar->control<QTabWidget>("PageControl1")->setCurrentIndex(LedgerWindow::Pesquisa);
     QApplication::processEvents();
     QScrollBar* bar = pagar->control<DBGrid>("DBGrid2")->verticalScrollBar();

@@ -39,6 +39,47 @@ private:
 
 }  // namespace
 
+// A field's value as stored, ordered as SQLite orders it: blank first, then numbers by value, then texts by
+// their UTF-8 bytes (letter case of A-Z aside under NOCASE), then the rest by bytes.
+Table::SortValue Table::SortValue::of(const QVariant& value) {
+    SortValue sortValue;
+    switch (value.typeId()) {
+        case QMetaType::UnknownType:
+            break;
+        case QMetaType::LongLong:
+        case QMetaType::Int:
+        case QMetaType::Double:
+            sortValue.rank = 1;
+            sortValue.number = value.toDouble();
+            break;
+        case QMetaType::QString:
+            sortValue.rank = 2;
+            sortValue.bytes = value.toString().toUtf8();
+            break;
+        default:
+            sortValue.rank = 3;
+            sortValue.bytes = value.toByteArray();
+            break;
+    }
+    return sortValue;
+}
+
+int Table::SortValue::compare(const SortValue& other, bool noCase) const {
+    if (rank != other.rank) return rank < other.rank ? -1 : 1;
+    if (rank == 0) return 0;
+    if (rank == 1) return number < other.number ? -1 : number > other.number ? 1 : 0;
+    const qsizetype common = qMin(bytes.size(), other.bytes.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        auto a = uchar(bytes[i]), b = uchar(other.bytes[i]);
+        if (noCase && rank == 2) {
+            if (a >= 'A' && a <= 'Z') a += 'a' - 'A';
+            if (b >= 'A' && b <= 'Z') b += 'a' - 'A';
+        }
+        if (a != b) return a < b ? -1 : 1;
+    }
+    return bytes.size() == other.bytes.size() ? 0 : bytes.size() < other.bytes.size() ? -1 : 1;
+}
+
 Table::Table(QObject* parent) : Dataset(parent) {}
 
 Table::Table(const QString& databaseName, const QString& tableName, QObject* parent) : Dataset(parent) {
@@ -178,11 +219,11 @@ void Table::close() {
     modified_ = false;
     readStatement_.reset();
     batchStatement_.reset();
-    probeStatement_.reset();
     sortValueStatement_.reset();
     selectStatement_.reset();
     versionStatement_.reset();
     keyReads_.clear();
+    sortValues_ = SortValues();
     ahead_ = ReadAhead();
     keys_.clear();
     clearCurrent();
@@ -219,7 +260,6 @@ void Table::reloadKeys() {
             QStringLiteral("SELECT %1, %2").arg(key, quoteIdentifier(def_->fields[totalled].name)) +
             fromWhere(compiled_) + orderBy();
     ahead_ = ReadAhead();
-    probeStatement_.reset();
     sortValueStatement_.reset();
 
     // What was stored is told before the rows are read: a change in between makes the next ask read again.
@@ -354,40 +394,44 @@ int Table::placeFor(qint64 key) {
 
     const QString table = quoteIdentifier(def_->name);
     const QString rowKey = quoteIdentifier(def_->keyField().name);
-    const QString column = quoteIdentifier(index_->field) +
-                           (index_->caseInsensitive ? QStringLiteral(" COLLATE NOCASE") : QString());
     if (!sortValueStatement_)
         sortValueStatement_ = std::make_unique<Statement>(
             database_->handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
                                      .arg(quoteIdentifier(index_->field), table, rowKey));
-    if (!probeStatement_)
-        probeStatement_ = std::make_unique<Statement>(
-            database_->handle(), QStringLiteral("SELECT %1 IS NULL, %1 < ?1, %1 = ?1 FROM %2 WHERE %3 = ?2")
-                                     .arg(column, table, rowKey));
+    // The values read by earlier searches hold while nothing has been stored since: the first steps of every
+    // bisection over the same keys look at the same rows.
+    // What is read inside a transaction may yet be rolled back, which no counter tells: it is not kept.
+    const Stamp now{Session::instance().changeCount(), dataVersion(),
+                    sqlite3_get_autocommit(database_->handle()) != 0};
+    if (sortValues_.index != index_ || sortValues_.stamp.changes != now.changes ||
+        sortValues_.stamp.version != now.version || sortValues_.values.size() > 4096)
+        sortValues_ = SortValues{index_, now, {}};
     ReadTransaction transaction(database_->handle());
-    sortValueStatement_->bind(1, key);
-    const bool exists = sortValueStatement_->step();
-    const QVariant value = exists ? sortValueStatement_->value(0) : QVariant();
-    sortValueStatement_->reset();
-    if (!exists) return -1;
-    const bool blank = value.isNull();
-
-    // Whether the row at `pos` comes before the one sought; -1 when that row is gone.
-    const auto before = [&](int pos) -> int {
-        probeStatement_->bind(1, value);
-        probeStatement_->bind(2, keys_.at(pos));
-        int result = -1;
-        if (probeStatement_->step()) {
-            const bool rowBlank = probeStatement_->int64(0) != 0;
-            if (rowBlank || blank)
-                result = rowBlank && blank ? keys_.at(pos) < key : rowBlank;
-            else if (probeStatement_->int64(1) != 0)
-                result = 1;
-            else
-                result = probeStatement_->int64(2) != 0 && keys_.at(pos) < key;
+    // The sort value of a row; false when the row is gone.
+    const auto valueOf = [&](qint64 rowKey, SortValue& value) {
+        if (const auto kept = sortValues_.values.constFind(rowKey); kept != sortValues_.values.cend()) {
+            value = *kept;
+            return true;
         }
-        probeStatement_->reset();
-        return result;
+        sortValueStatement_->bind(1, rowKey);
+        const bool exists = sortValueStatement_->step();
+        if (exists) value = SortValue::of(sortValueStatement_->value(0));
+        sortValueStatement_->reset();
+        if (exists && now.lasting) sortValues_.values.insert(rowKey, value);
+        return exists;
+    };
+    SortValue sought;
+    if (!valueOf(key, sought)) return -1;
+
+    // Whether the row at `pos` comes before the one sought, in the order of the index then the row key; -1
+    // when that row is gone.
+    const bool noCase = index_->caseInsensitive;
+    const auto before = [&](int pos) -> int {
+        const qint64 rowKey = keys_.at(pos);
+        SortValue value;
+        if (!valueOf(rowKey, value)) return -1;
+        const int order = value.compare(sought, noCase);
+        return order < 0 || (order == 0 && rowKey < key);
     };
     int low = 0;
     int high = int(keys_.size());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QVector>
 #include <memory>
 
@@ -131,7 +132,6 @@ private:
     bool modified_ = false;
     std::unique_ptr<Statement> readStatement_;
     std::unique_ptr<Statement> batchStatement_;  // several rows by key, for a run of moves one way
-    std::unique_ptr<Statement> probeStatement_;  // a row's place in the index order against a value
     std::unique_ptr<Statement> sortValueStatement_;
     std::unique_ptr<Statement> selectStatement_;  // the last search, kept for the next keystroke
     QString selectSql_;
@@ -156,6 +156,21 @@ private:
         qint64 version = -1;
         bool lasting = false;  // read outside any transaction: no rollback can take it back
     } keysStamp_;
+
+    // The index field's value of rows looked at by the bisection that places a row, kept while nothing is
+    // stored.
+    struct SortValue {
+        int rank = 0;  // blank, number, text, other
+        double number = 0;
+        QByteArray bytes;
+        static SortValue of(const QVariant& value);
+        int compare(const SortValue& other, bool noCase) const;
+    };
+    struct SortValues {
+        const IndexDef* index = nullptr;
+        Stamp stamp;
+        QHash<qint64, SortValue> values;
+    } sortValues_;
     QString keysSql_;
     QString totalField_;
 
