@@ -17,7 +17,8 @@ inline void insertRows(const QString& file, const QString& insertSql, int rows,
     sqlite3* db = nullptr;
     sqlite3_open(file.toUtf8().constData(), &db);
     execSql(db, "BEGIN");
-    Statement insert(db, insertSql);
+    SqliteConnection connection(db);
+    Statement insert(connection, insertSql);
     for (int i = 0; i < rows; ++i) {
         insert.bindAll(row(i));
         insert.run();

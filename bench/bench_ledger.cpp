@@ -85,7 +85,8 @@ public:
     }
     // Returns the first column of the first row, or -1.
     qint64 query(const QString& sql, const QVariantList& params) {
-        Statement statement(db_, sql);
+        SqliteConnection connection(db_);
+        Statement statement(connection, sql);
         statement.bindAll(params);
         qint64 first = -1;
         while (statement.step()) {

@@ -44,7 +44,7 @@ double mean(const QVector<double>& values) {
 double storeThroughView(const QString& synchronous) {
     Table view(kAliasVantejaVs2, "tbpagar.db");
     view.open();
-    execSql(Session::instance().database(kAliasVantejaVs2).handle(),
+    execSql(sqliteHandle(Session::instance().database(kAliasVantejaVs2)),
             QStringLiteral("PRAGMA synchronous=%1").arg(synchronous));
     QVector<double> times;
     for (int i = 0; i < kStores; ++i) {

@@ -1,37 +1,12 @@
 #include "Database.h"
 
-#include <sqlite3.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QSqlError>
 
 #include "Catalogue.h"
 #include "DataError.h"
-#include "Money.h"
 #include "Sqlite.h"
-
-namespace {
-
-constexpr int kBusyWaitMs = 3000;
-
-// vj_fold(text): the text with letter case folded, accented letters included (SQLite's NOCASE folds only
-// A-Z).
-void foldCase(sqlite3_context* context, int, sqlite3_value** arguments) {
-    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
-        sqlite3_result_null(context);
-        return;
-    }
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
-    const QByteArray folded =
-        QString::fromUtf8(text, sqlite3_value_bytes(arguments[0])).toCaseFolded().toUtf8();
-    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
-}
-
-}  // namespace
 
 void keepOwnerOnly(const QString& file) {
     const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
@@ -40,14 +15,6 @@ void keepOwnerOnly(const QString& file) {
     const QFileDevice::Permissions now = data.permissions();
     if (now & ~(ownerOnly | QFileDevice::ReadUser | QFileDevice::WriteUser))
         data.setPermissions(now & ownerOnly);
-}
-
-void applyConnectionSettings(sqlite3* db) {
-    // What was reported stored survives a power cut: each commit reaches the disk before it returns. The file
-    // is read through memory mapping, up to a size no shop's books reach: mapped pages take no room in the
-    // process's own memory, and the cache then holds little more than pages being written.
-    execSql(db, QStringLiteral("PRAGMA synchronous=FULL; PRAGMA cache_size=-65536; "
-                               "PRAGMA mmap_size=2147418112"));
 }
 
 QString dataFolderFor(const QString& programFolder) {
@@ -74,10 +41,7 @@ QString dataFileProblem(const QString& file) {
     return QString();
 }
 
-Database::Database(const QString& name, const QStringList& params) : name_(name), params_(params) {
-    static int counter = 0;
-    connectionName_ = QStringLiteral("vanteja-%1-%2").arg(name).arg(++counter);
-}
+Database::Database(const QString& name, const QStringList& params) : name_(name), params_(params) {}
 
 Database::~Database() {
     disconnect();
@@ -133,43 +97,10 @@ void Database::connect() {
     for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
         keepOwnerOnly(file + suffix);
 
-    // The connection is opened through Qt's SQLite driver; the data layer then works on the native handle,
-    // which gives it prepared statements without per-row overhead and the declared type of query columns.
-    sqlite3* handle = nullptr;
-    QString failure;
-    int failureCode = 0;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
-        db.setDatabaseName(file);
-        // A file locked by another program is waited for a few seconds before saying so.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyWaitMs));
-        if (db.open()) {
-            const QVariant native = db.driver()->handle();
-            if (native.isValid() && qstrcmp(native.typeName(), "sqlite3*") == 0)
-                handle = *static_cast<sqlite3* const*>(native.constData());
-            else
-                failure = QStringLiteral("o driver SQLite não está disponível");
-        } else {
-            failure = db.lastError().databaseText();
-            failureCode = db.lastError().nativeErrorCode().toInt();
-        }
-        if (!handle) db.close();
-    }
-    if (!handle) {
-        QSqlDatabase::removeDatabase(connectionName_);
-        if (failureCode != 0) throw engineError(failureCode, failure, file);
-        throw DataError(QStringLiteral("Não foi possível abrir o arquivo de dados %1: %2")
-                            .arg(QDir::toNativeSeparators(file), failure));
-    }
-    handle_ = handle;
+    connection_ = std::make_unique<SqliteConnection>(file);
     try {
-        // Letter case folded for searches; then the settings every connection takes.
-        sqlite3_create_function_v2(handle_, "vj_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                   foldCase, nullptr, nullptr, nullptr);
-        registerMoneyFunctions(handle_);
-        applyConnectionSettings(handle_);
         knownTables_.clear();
-        Statement tables(handle_, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"));
+        Statement tables(*connection_, connection_->dialect().tableList());
         while (tables.step())
             knownTables_.insert(tables.text(0).toLower());
         tables.reset();
@@ -182,7 +113,7 @@ void Database::connect() {
 
 void Database::addMissingIndexes() {
     QSet<QString> indexes;
-    Statement stored(handle_, QStringLiteral("SELECT name FROM sqlite_master WHERE type='index'"));
+    Statement stored(*connection_, connection_->dialect().indexList());
     while (stored.step())
         indexes.insert(stored.text(0).toLower());
     stored.reset();
@@ -195,7 +126,7 @@ void Database::addMissingIndexes() {
         for (const IndexDef& index : table.indexes) {
             if (index.primary || indexes.contains(table.sqlIndexName(index).toLower())) continue;
             try {
-                execSql(handle_, table.createIndexSql(index));
+                connection_->execute(table.createIndexSql(index));
             } catch (const DataError&) {
             }
         }
@@ -205,18 +136,17 @@ void Database::addMissingIndexes() {
 void Database::disconnect() {
     if (!connected()) return;
     emit closing();
-    changesBefore_ += sqlite3_total_changes64(handle_);
-    handle_ = nullptr;
-    {
-        QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connectionName_);
+    changesBefore_ += connection_->changeCount();
+    connection_.reset();
 }
 
-sqlite3* Database::handle() {
+Connection& Database::connection() {
     connect();
-    return handle_;
+    return *connection_;
+}
+
+const Dialect& Database::dialect() {
+    return connection().dialect();
 }
 
 bool Database::tableExists(const QString& storedName) {
@@ -225,7 +155,7 @@ bool Database::tableExists(const QString& storedName) {
 }
 
 qint64 Database::changeCount() const {
-    return changesBefore_ + (handle_ ? sqlite3_total_changes64(handle_) : 0);
+    return changesBefore_ + (connection_ ? connection_->changeCount() : 0);
 }
 
 Session& Session::instance() {

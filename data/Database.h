@@ -6,8 +6,10 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
-struct sqlite3;
+class Connection;
+class Dialect;
 
 // Names the program reaches its data by.
 inline const QString kAliasVantejaVs2 = QStringLiteral("VantejaVs2");
@@ -18,9 +20,6 @@ inline const QString kSessionPassword = QStringLiteral("4817");
 
 // Takes away every access to an existing file but its owner's reading and writing.
 void keepOwnerOnly(const QString& file);
-
-// The settings of every connection to the data file: cache, memory mapping, syncing.
-void applyConnectionSettings(sqlite3* db);
 
 // The folder "Dados" inside a program folder.
 QString dataFolderFor(const QString& programFolder);
@@ -48,8 +47,9 @@ public:
 
     void connect();
     void disconnect();
-    bool connected() const { return handle_ != nullptr; }
-    sqlite3* handle();  // connects on first use
+    bool connected() const { return connection_ != nullptr; }
+    Connection& connection();  // connects on first use
+    const Dialect& dialect();
     bool tableExists(const QString& storedName);
     qint64 changeCount() const;  // rows changed through this database's connections so far
 
@@ -62,7 +62,7 @@ private:
     QString name_;
     QStringList params_;
     QString connectionName_;
-    sqlite3* handle_ = nullptr;
+    std::unique_ptr<Connection> connection_;
     qint64 changesBefore_ = 0;  // by connections closed before
     QSet<QString> knownTables_;
 };

@@ -1,5 +1,7 @@
 #include "Money.h"
 
+#include "Sqlite.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>

@@ -4,8 +4,6 @@
 #include <QVariant>
 #include <QtGlobal>
 
-struct sqlite3;
-
 // An amount of money in whole centavos. Every total the program shows or prints is one of these, made by
 // MoneySum, so the screen and the paper always agree.
 class Money {
@@ -48,7 +46,3 @@ private:
     qint64 reais_ = 0;       // whole units moved out of millionths_ when it grows large
     qint64 millionths_ = 0;  // the running sum, in millionths
 };
-
-// Registers the aggregate money_millionths(x) on a connection: the same exact sum, in SQL, as an integer of
-// millionths, so partial sums of one total can be added before the one rounding.
-void registerMoneyFunctions(sqlite3* db);

@@ -5,7 +5,7 @@
 #include "Catalogue.h"
 #include "DataError.h"
 #include "Database.h"
-#include "Sqlite.h"
+#include "Engine.h"
 #include "Values.h"
 
 namespace {
@@ -384,7 +384,7 @@ void Query::open() {
             sql_ = sql_.chopped(1).trimmed();
         unorderedSql_ = translated.orderByAt < 0 ? sql_ : translated.unordered().trimmed();
         values_ = values;
-        Statement statement(database.handle(), translated.sql, Statement::SelectOnly);
+        Statement statement(database.connection(), translated.sql, Statement::SelectOnly);
         statement.bindAll(values);
         columns_.clear();
         typed_.clear();
@@ -401,11 +401,11 @@ void Query::open() {
             for (int c = 0; c < columns_.size(); ++c)
                 if (typed_[c] &&
                     (columns_[c].type == FieldType::Float || columns_[c].type == FieldType::Currency)) {
-                    counted << QStringLiteral("money_millionths(%1)").arg(quoteIdentifier(columns_[c].name));
+                    counted << database.dialect().moneySum(quoteIdentifier(columns_[c].name));
                     amounts << c;
                 }
             Statement counter(
-                database.handle(),
+                database.connection(),
                 QStringLiteral("SELECT %1 FROM (%2)").arg(counted.join(QStringLiteral(", ")), unorderedSql_),
                 Statement::SelectOnly);
             counter.bindAll(values);
@@ -471,10 +471,11 @@ Money Query::sum(const QString& column) {
     if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado na consulta").arg(column));
     if (sums_.contains(index)) return sums_.value(index);
     if (!database_) return {};
-    Statement statement(database_->handle(),
-                        QStringLiteral("SELECT money_millionths(%1) FROM (%2)")
-                            .arg(quoteIdentifier(columns_[index].name), unorderedSql_),
-                        Statement::SelectOnly);
+    Statement statement(
+        database_->connection(),
+        QStringLiteral("SELECT %1 FROM (%2)")
+            .arg(database_->dialect().moneySum(quoteIdentifier(columns_[index].name)), unorderedSql_),
+        Statement::SelectOnly);
     statement.bindAll(values_);
     MoneySum total;
     if (statement.step() && !statement.isNull(0)) total.addMillionths(statement.int64(0));
@@ -502,7 +503,7 @@ void Query::readPage(int page) const {
     if (!cursor_ || cursorRow_ != first) {
         if (!cursor_)
             cursor_ = std::make_unique<Statement>(
-                database_->handle(), QStringLiteral("SELECT * FROM (%1) LIMIT -1 OFFSET ?").arg(sql_),
+                database_->connection(), QStringLiteral("SELECT * FROM (%1) LIMIT -1 OFFSET ?").arg(sql_),
                 Statement::SelectOnly);
         cursor_->reset();
         cursor_->bindAll(values_);

@@ -53,8 +53,9 @@ void writeDataFolder(const QString& folder, bool replace) {
         execSql(db, QStringLiteral("BEGIN"));
         for (const QString& statement : schemaStatements())
             execSql(db, statement);
-        Statement user(db, QStringLiteral("INSERT INTO USUARIOS (DT_INC, STATUS, NOME, LOGIN, SENHA) "
-                                          "VALUES (?, 'S', 'WEJ', 'WEJ', 'wej')"));
+        SqliteConnection connection(db);
+        Statement user(connection, QStringLiteral("INSERT INTO USUARIOS (DT_INC, STATUS, NOME, LOGIN, SENHA) "
+                                                  "VALUES (?, 'S', 'WEJ', 'WEJ', 'wej')"));
         user.bind(1, QDate::currentDate());
         user.run();
         execSql(db, QStringLiteral("COMMIT"));

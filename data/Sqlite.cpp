@@ -4,8 +4,11 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include "DataError.h"
+#include "Database.h"
 #include "Values.h"
 
 EngineCause engineCause(int code) {
@@ -38,55 +41,7 @@ EngineCause engineCause(int code) {
 }
 
 DataError engineError(int code, const QString& engineText, const QString& file, const QString& context) {
-    const QString where = QDir::toNativeSeparators(file);
-    QString message;
-    switch (engineCause(code)) {
-        case EngineCause::NotData:
-            message = QStringLiteral(
-                "O arquivo %1 não é um arquivo de dados do Vanteja ou está danificado. "
-                "Restaure a última cópia feita pelo programa de backup.");
-            break;
-        case EngineCause::Damaged:
-            message = QStringLiteral(
-                "O arquivo de dados %1 está danificado. Restaure a última cópia feita "
-                "pelo programa de backup.");
-            break;
-        case EngineCause::ReadOnly:
-            message = QStringLiteral(
-                "O arquivo de dados %1 não pode ser alterado: ele ou a sua pasta está "
-                "somente para leitura. Permita a gravação no arquivo e na pasta e tente novamente.");
-            break;
-        case EngineCause::Locked:
-            message = QStringLiteral(
-                "O arquivo de dados %1 está bloqueado por outro programa. Feche o outro "
-                "programa e tente novamente.");
-            break;
-        case EngineCause::DiskFull:
-            message = QStringLiteral(
-                "Não há espaço no disco para gravar o arquivo de dados %1. Libere espaço "
-                "e tente novamente.");
-            break;
-        case EngineCause::ReadWrite:
-            message = QStringLiteral(
-                "Erro de leitura ou gravação no arquivo de dados %1. Verifique o disco e "
-                "tente novamente; se o erro continuar, restaure a última cópia feita "
-                "pelo programa de backup.");
-            break;
-        case EngineCause::CantOpen:
-        case EngineCause::NoPermission:
-            message = QStringLiteral(
-                "Não foi possível abrir o arquivo de dados %1. Verifique se ele existe e "
-                "se você tem permissão de acesso a ele e à sua pasta.");
-            break;
-        case EngineCause::NoMemory:
-        case EngineCause::TooLarge:
-        case EngineCause::Other: {
-            QString text = engineText;
-            if (!context.isEmpty()) text = context + QStringLiteral(": ") + text;
-            return DataError(QStringLiteral("Erro no banco de dados: %1").arg(text), engineText);
-        }
-    }
-    return DataError(message.arg(where) + QStringLiteral(" [%1]").arg(engineText), engineText);
+    return engineError(engineCause(code), engineText, file, context);
 }
 
 namespace {
@@ -126,16 +81,41 @@ void execSql(sqlite3* db, const QString& sql) {
     }
 }
 
-Statement::Statement(sqlite3* db, const QString& sql, Kind kind) : db_(db) {
+namespace {
+
+class SqliteStatement : public EngineStatement {
+public:
+    SqliteStatement(sqlite3* db, const QString& sql, Connection::StatementKind kind);
+    ~SqliteStatement() override;
+    void bind(int position, const QVariant& value) override;
+    bool step() override;
+    void reset() override;
+    int columnCount() const override;
+    bool isNull(int column) const override;
+    qint64 int64(int column) const override;
+    double real(int column) const override;
+    QString text(int column) const override;
+    QByteArray blob(int column) const override;
+    QVariant value(int column) const override;
+    QString columnName(int column) const override;
+    QString declaredType(int column) const override;
+    bool readOnly() const override;
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+SqliteStatement::SqliteStatement(sqlite3* db, const QString& sql, Connection::StatementKind kind) : db_(db) {
     // The engine would read the text only up to the NUL and run what comes before it.
     if (sql.contains(QChar(0)))
         throw DataError(QStringLiteral("Erro no banco de dados: o comando SQL contém um caractere nulo"));
     const QByteArray utf8 = sql.toUtf8();
     const char* tail = nullptr;
-    if (kind == SelectOnly) sqlite3_set_authorizer(db_, selectOnly, nullptr);
+    if (kind == Connection::SelectOnly) sqlite3_set_authorizer(db_, selectOnly, nullptr);
     const int rc = sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &stmt_, &tail);
-    if (kind == SelectOnly) sqlite3_set_authorizer(db_, nullptr, nullptr);
-    if (kind == SelectOnly &&
+    if (kind == Connection::SelectOnly) sqlite3_set_authorizer(db_, nullptr, nullptr);
+    if (kind == Connection::SelectOnly &&
         (rc == SQLITE_AUTH || (rc == SQLITE_OK && stmt_ && !sqlite3_stmt_readonly(stmt_)))) {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
@@ -151,11 +131,11 @@ Statement::Statement(sqlite3* db, const QString& sql, Kind kind) : db_(db) {
     if (!stmt_) throw DataError(QStringLiteral("Erro no banco de dados: comando SQL vazio"));
 }
 
-Statement::~Statement() {
+SqliteStatement::~SqliteStatement() {
     sqlite3_finalize(stmt_);
 }
 
-void Statement::bind(int position, const QVariant& value) {
+void SqliteStatement::bind(int position, const QVariant& value) {
     int rc;
     if (!value.isValid() || value.isNull()) {
         rc = sqlite3_bind_null(stmt_, position);
@@ -191,12 +171,7 @@ void Statement::bind(int position, const QVariant& value) {
     if (rc != SQLITE_OK) throwSqliteError(db_);
 }
 
-void Statement::bindAll(const QVariantList& values) {
-    for (int i = 0; i < values.size(); ++i)
-        bind(i + 1, values[i]);
-}
-
-bool Statement::step() {
+bool SqliteStatement::step() {
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
@@ -206,41 +181,35 @@ bool Statement::step() {
     throw engineError(code, message, fileOf(db_));
 }
 
-void Statement::reset() {
+void SqliteStatement::reset() {
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
 }
 
-void Statement::run() {
-    while (step()) {
-    }
-    sqlite3_reset(stmt_);
-}
-
-int Statement::columnCount() const {
+int SqliteStatement::columnCount() const {
     return sqlite3_column_count(stmt_);
 }
-bool Statement::isNull(int column) const {
+bool SqliteStatement::isNull(int column) const {
     return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
 }
-qint64 Statement::int64(int column) const {
+qint64 SqliteStatement::int64(int column) const {
     return sqlite3_column_int64(stmt_, column);
 }
-double Statement::real(int column) const {
+double SqliteStatement::real(int column) const {
     return sqlite3_column_double(stmt_, column);
 }
 
-QString Statement::text(int column) const {
+QString SqliteStatement::text(int column) const {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     return QString::fromUtf8(data, sqlite3_column_bytes(stmt_, column));
 }
 
-QByteArray Statement::blob(int column) const {
+QByteArray SqliteStatement::blob(int column) const {
     const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
     return QByteArray(data, sqlite3_column_bytes(stmt_, column));
 }
 
-QVariant Statement::value(int column) const {
+QVariant SqliteStatement::value(int column) const {
     switch (sqlite3_column_type(stmt_, column)) {
         case SQLITE_INTEGER:
             return int64(column);
@@ -255,35 +224,153 @@ QVariant Statement::value(int column) const {
     }
 }
 
-QVariant Statement::fieldValue(int column, FieldType type) const {
-    if (isNull(column)) return {};
-    switch (type) {
-        case FieldType::AutoInc:
-        case FieldType::Integer:
-            return static_cast<int>(int64(column));
-        case FieldType::Float:
-        case FieldType::Currency:
-            return real(column);
-        case FieldType::Date:
-            return Values::dateFromIso(text(column));
-        case FieldType::String:
-        case FieldType::Memo:
-            return text(column);
-        case FieldType::Blob:
-        case FieldType::Graphic:
-            return blob(column);
-    }
-    return {};
-}
-
-QString Statement::columnName(int column) const {
+QString SqliteStatement::columnName(int column) const {
     return QString::fromUtf8(sqlite3_column_name(stmt_, column));
 }
 
-QString Statement::declaredType(int column) const {
+QString SqliteStatement::declaredType(int column) const {
     return QString::fromUtf8(sqlite3_column_decltype(stmt_, column));
 }
 
-bool Statement::readOnly() const {
+bool SqliteStatement::readOnly() const {
     return sqlite3_stmt_readonly(stmt_) != 0;
+}
+
+// vj_fold(text): the text with letter case folded, accented letters included (SQLite's NOCASE folds only
+// A-Z).
+void foldCase(sqlite3_context* context, int, sqlite3_value** arguments) {
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
+    const QByteArray folded =
+        QString::fromUtf8(text, sqlite3_value_bytes(arguments[0])).toCaseFolded().toUtf8();
+    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+}
+
+class SqliteDialect : public Dialect {
+public:
+    Kind kind() const override { return Kind::Sqlite; }
+    QString noCase(const QString& expression) const override {
+        return expression + QStringLiteral(" COLLATE NOCASE");
+    }
+    QString folded(const QString& expression) const override {
+        return QStringLiteral("vj_fold(%1)").arg(expression);
+    }
+    QString emptySum(const QString& expression) const override {
+        return QStringLiteral("total(%1)").arg(expression);
+    }
+    QString unindexed(const QString& expression) const override { return QLatin1Char('+') + expression; }
+    QString notIndexed(const QString& table) const override { return table + QStringLiteral(" NOT INDEXED"); }
+    QString tableList() const override {
+        return QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'");
+    }
+    QString indexList() const override {
+        return QStringLiteral("SELECT name FROM sqlite_master WHERE type='index'");
+    }
+    QString moneySum(const QString& expression) const override {
+        return QStringLiteral("money_millionths(%1)").arg(expression);
+    }
+    QString returningKey(const QString&) const override { return {}; }
+};
+
+constexpr int kBusyWaitMs = 3000;
+
+}  // namespace
+
+SqliteConnection::SqliteConnection(const QString& file) : owned_(true) {
+    // The books are never created by opening them; a store attached later (the bank statements' record)
+    // may be, which the flags of the main file decide.
+    if (!QFileInfo(file).isFile())
+        throw engineError(SQLITE_CANTOPEN, QStringLiteral("unable to open database file"), file);
+    const int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &db_,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
+        const int code = db_ ? sqlite3_extended_errcode(db_) : rc;
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw engineError(code, message, file);
+    }
+    try {
+        // A file locked by another program is waited for a few seconds before saying so.
+        sqlite3_busy_timeout(db_, kBusyWaitMs);
+        // Letter case folded for searches, the exact sum of money; then the settings every connection takes.
+        sqlite3_create_function_v2(db_, "vj_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, foldCase,
+                                   nullptr, nullptr, nullptr);
+        registerMoneyFunctions(db_);
+        applyConnectionSettings(db_);
+    } catch (...) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw;
+    }
+}
+
+SqliteConnection::SqliteConnection(sqlite3* borrowed) : db_(borrowed) {}
+
+SqliteConnection::~SqliteConnection() {
+    version_.reset();
+    if (owned_) sqlite3_close_v2(db_);
+}
+
+const Dialect& SqliteConnection::dialect() const {
+    static const SqliteDialect dialect;
+    return dialect;
+}
+
+QString SqliteConnection::place() const {
+    return fileOf(db_);
+}
+
+std::unique_ptr<EngineStatement> SqliteConnection::prepare(const QString& sql, StatementKind kind) {
+    return std::make_unique<SqliteStatement>(db_, sql, kind);
+}
+
+void SqliteConnection::execute(const QString& sql) {
+    execSql(db_, sql);
+}
+
+bool SqliteConnection::inTransaction() {
+    return sqlite3_get_autocommit(db_) == 0;
+}
+
+qint64 SqliteConnection::changeCount() {
+    return sqlite3_total_changes64(db_);
+}
+
+qint64 SqliteConnection::dataVersion() {
+    if (!version_) version_ = prepare(QStringLiteral("PRAGMA data_version"), AnyStatement);
+    const qint64 version = version_->step() ? version_->int64(0) : -1;
+    version_->reset();
+    return version;
+}
+
+qint64 SqliteConnection::lastChanges() {
+    return sqlite3_changes64(db_);
+}
+
+qint64 SqliteConnection::lastInsertKey() {
+    return sqlite3_last_insert_rowid(db_);
+}
+
+void SqliteConnection::interrupt() {
+    sqlite3_interrupt(db_);
+}
+
+void applyConnectionSettings(sqlite3* db) {
+    // What was reported stored survives a power cut: each commit reaches the disk before it returns. The file
+    // is read through memory mapping, up to a size no shop's books reach: mapped pages take no room in the
+    // process's own memory, and the cache then holds little more than pages being written.
+    execSql(db, QStringLiteral("PRAGMA synchronous=FULL; PRAGMA cache_size=-65536; "
+                               "PRAGMA mmap_size=2147418112"));
+}
+
+sqlite3* sqliteHandle(Database& database) {
+    auto* sqlite = dynamic_cast<SqliteConnection*>(&database.connection());
+    if (!sqlite)
+        throw DataError(
+            QStringLiteral("Os dados de '%1' estão num servidor, não num arquivo").arg(database.name()));
+    return sqlite->handle();
 }

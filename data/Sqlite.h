@@ -1,71 +1,54 @@
 #pragma once
 
-#include <QString>
-#include <QVariant>
-#include <QVariantList>
+// The embedded engine: the books in one SQLite file. Only the engine's own files, the programs that work
+// on the file itself (backup, import, the data folder's writer) and tests include this header.
 
-#include "Catalogue.h"
-#include "DataError.h"
+#include <QString>
+
+#include "Engine.h"
 
 struct sqlite3;
-struct sqlite3_stmt;
+class Database;
 
-// A prepared SQLite statement. Values are bound by position (1-based); QDate binds as ISO text. The statement
-// is reset when destroyed, so no read lock outlives its use.
-class Statement {
+// A connection to a data file. It owns the handle it opens; one made over a handle opened elsewhere only
+// borrows it.
+class SqliteConnection : public Connection {
 public:
-    enum Kind {
-        AnyStatement,
-        SelectOnly  // one SELECT: no write, transaction, pragma or attached file
-    };
-    Statement(sqlite3* db, const QString& sql, Kind kind = AnyStatement);
-    ~Statement();
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
+    // Opens an existing data file, waiting a few seconds for a file locked by another program.
+    explicit SqliteConnection(const QString& file);
+    explicit SqliteConnection(sqlite3* borrowed);
+    ~SqliteConnection() override;
 
-    void bind(int position, const QVariant& value);
-    void bindAll(const QVariantList& values);  // positions 1..n
-    bool step();                               // true while a row is available
-    void reset();                              // also clears the bindings
-    void run();                                // step to the end (statements without rows)
+    sqlite3* handle() const { return db_; }
 
-    int columnCount() const;
-    bool isNull(int column) const;
-    qint64 int64(int column) const;
-    double real(int column) const;
-    QString text(int column) const;
-    QByteArray blob(int column) const;
-    QVariant value(int column) const;                       // by the stored storage class
-    QVariant fieldValue(int column, FieldType type) const;  // as a field of that type holds it
-    QString columnName(int column) const;
-    QString declaredType(int column) const;
-    bool readOnly() const;
+    const Dialect& dialect() const override;
+    QString place() const override;
+    std::unique_ptr<EngineStatement> prepare(const QString& sql, StatementKind kind) override;
+    void execute(const QString& sql) override;
+    bool inTransaction() override;
+    qint64 changeCount() override;
+    qint64 dataVersion() override;
+    qint64 lastChanges() override;
+    qint64 lastInsertKey() override;
+    void interrupt() override;
 
 private:
-    sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
+    sqlite3* db_ = nullptr;
+    bool owned_ = false;
+    std::unique_ptr<EngineStatement> version_;
 };
 
-// What an engine failure comes down to, as far as the user can do something about it; `Other` for the rest.
-enum class EngineCause {
-    NotData,
-    Damaged,
-    ReadOnly,
-    Locked,
-    DiskFull,
-    ReadWrite,
-    CantOpen,
-    NoPermission,
-    NoMemory,
-    TooLarge,
-    Other
-};
+// The handle of a database kept in a data file; raises DataError for books on a server.
+sqlite3* sqliteHandle(Database& database);
+
+// The settings of every connection to the data file: cache, memory mapping, syncing.
+void applyConnectionSettings(sqlite3* db);
+// Registers the aggregate money_millionths(x) on a connection: the exact sum of MoneySum, in SQL, as an
+// integer of millionths, so partial sums of one total can be added before the one rounding.
+void registerMoneyFunctions(sqlite3* db);
+
 // The cause of an engine result code (primary or extended).
 EngineCause engineCause(int code);
-
-// The error for an engine failure: the known ones (a file that is not data or is damaged, read-only, locked,
-// a full disk) in Portuguese with what to do, naming the file and followed by the engine's words in
-// brackets; any other with the engine's own message.
 DataError engineError(int code, const QString& engineText, const QString& file, const QString& context = {});
 // Raises the error of the last failed call on the connection.
 [[noreturn]] void throwSqliteError(sqlite3* db, const QString& context = {});

@@ -2,11 +2,9 @@
 
 #include <optional>
 
-#include <sqlite3.h>
-
 #include "DataError.h"
 #include "Database.h"
-#include "Sqlite.h"
+#include "Engine.h"
 #include "Values.h"
 
 namespace {
@@ -20,22 +18,6 @@ QVariant searchValue(const FieldDef& field, const QVariant& value) {
     unlimited.type = FieldType::Memo;
     return Values::toFieldValue(unlimited, value);
 }
-
-// Several statements read in one transaction, rather than one each; nothing when a transaction is open.
-class ReadTransaction {
-public:
-    explicit ReadTransaction(sqlite3* db) : db_(sqlite3_get_autocommit(db) ? db : nullptr) {
-        if (db_) execSql(db_, QStringLiteral("BEGIN"));
-    }
-    ~ReadTransaction() {
-        if (db_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-    }
-    ReadTransaction(const ReadTransaction&) = delete;
-    ReadTransaction& operator=(const ReadTransaction&) = delete;
-
-private:
-    sqlite3* db_;
-};
 
 }  // namespace
 
@@ -139,8 +121,9 @@ QString Table::orderBy() const {
     // Likewise when the filter lets blanks through below a bound on the index's own field (and the rows can't
     // be read as blanks, then the range: see reloadKeys): SQLite then finds the rows by two lookups in the
     // index and sorts them, where walking the index in order would read on from the range's start to its end.
-    if (sortAfter) column.prepend(QLatin1Char('+'));
-    if (index_->caseInsensitive) column += QStringLiteral(" COLLATE NOCASE");
+    const Dialect& dialect = database_->dialect();
+    if (sortAfter) column = dialect.unindexed(column);
+    if (index_->caseInsensitive) column = dialect.noCase(column);
     return QStringLiteral(" ORDER BY %1, %2").arg(column, key);
 }
 
@@ -168,14 +151,14 @@ void Table::open() {
         for (const FieldDef& field : def_->fields)
             columns << quoteIdentifier(field.name);
         readStatement_ = std::make_unique<Statement>(
-            database.handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                                   .arg(columns.join(QStringLiteral(", ")), quoteIdentifier(def_->name),
-                                        quoteIdentifier(def_->keyField().name)));
+            database.connection(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                       .arg(columns.join(QStringLiteral(", ")), quoteIdentifier(def_->name),
+                                            quoteIdentifier(def_->keyField().name)));
         QStringList marks;
         for (int i = 0; i < kReadAhead; ++i)
             marks << QStringLiteral("?");
         batchStatement_ = std::make_unique<Statement>(
-            database.handle(),
+            database.connection(),
             QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 IN (%4)")
                 .arg(quoteIdentifier(def_->keyField().name), columns.join(QStringLiteral(", ")),
                      quoteIdentifier(def_->name), marks.join(QStringLiteral(", "))));
@@ -221,7 +204,6 @@ void Table::close() {
     batchStatement_.reset();
     sortValueStatement_.reset();
     selectStatement_.reset();
-    versionStatement_.reset();
     keyReads_.clear();
     sortValues_ = SortValues();
     ahead_ = ReadAhead();
@@ -268,7 +250,7 @@ void Table::reloadKeys() {
     const QString sql = statements.join(QLatin1Char(';'));
     // Inside a transaction what is read may yet be rolled back, which no counter tells: such rows are neither
     // kept nor taken from what was kept.
-    const bool lasting = sqlite3_get_autocommit(database_->handle()) != 0;
+    const bool lasting = !database_->connection().inTransaction();
     keysStamp_ = Stamp{changes, version, lasting};
     keysSql_ = sql;
     for (qsizetype i = 0; lasting && i < keyReads_.size(); ++i) {
@@ -286,7 +268,7 @@ void Table::reloadKeys() {
     MoneySum sum;
     bool summed = totalled >= 0;
     for (const QString& text : statements) {
-        Statement statement(database_->handle(), text);
+        Statement statement(database_->connection(), text);
         statement.bindAll(compiled_.params);
         while (statement.step()) {
             keys.append(statement.int64(0));
@@ -396,17 +378,17 @@ int Table::placeFor(qint64 key) {
     const QString rowKey = quoteIdentifier(def_->keyField().name);
     if (!sortValueStatement_)
         sortValueStatement_ = std::make_unique<Statement>(
-            database_->handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                                     .arg(quoteIdentifier(index_->field), table, rowKey));
+            database_->connection(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                         .arg(quoteIdentifier(index_->field), table, rowKey));
     // The values read by earlier searches hold while nothing has been stored since: the first steps of every
     // bisection over the same keys look at the same rows.
     // What is read inside a transaction may yet be rolled back, which no counter tells: it is not kept.
     const Stamp now{Session::instance().changeCount(), dataVersion(),
-                    sqlite3_get_autocommit(database_->handle()) != 0};
+                    !database_->connection().inTransaction()};
     if (sortValues_.index != index_ || sortValues_.stamp.changes != now.changes ||
         sortValues_.stamp.version != now.version || sortValues_.values.size() > 4096)
         sortValues_ = SortValues{index_, now, {}};
-    ReadTransaction transaction(database_->handle());
+    ReadTransaction transaction(database_->connection());
     // The sort value of a row; false when the row is gone.
     const auto valueOf = [&](qint64 rowKey, SortValue& value) {
         if (const auto kept = sortValues_.values.constFind(rowKey); kept != sortValues_.values.cend()) {
@@ -456,12 +438,7 @@ int Table::positionOf(qint64 key) {
 }
 
 qint64 Table::dataVersion() {
-    if (!versionStatement_)
-        versionStatement_ =
-            std::make_unique<Statement>(database_->handle(), QStringLiteral("PRAGMA data_version"));
-    const qint64 version = versionStatement_->step() ? versionStatement_->int64(0) : -1;
-    versionStatement_->reset();
-    return version;
+    return database_->connection().dataVersion();
 }
 
 // Whether the keys are the rows the filter selects as stored now: nothing stored since they were read, by
@@ -473,7 +450,7 @@ bool Table::keysCurrent() {
 
 // Whether the stored row passes the view's filter.
 bool Table::selects(qint64 key) {
-    Statement statement(database_->handle(),
+    Statement statement(database_->connection(),
                         QStringLiteral("SELECT 1") + fromWhere(compiled_) +
                             (compiled_.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) +
                             quoteIdentifier(def_->keyField().name) + QStringLiteral(" = ?"));
@@ -484,10 +461,10 @@ bool Table::selects(qint64 key) {
 }
 
 qint64 Table::storedMillionths(int field, qint64 key) {
-    Statement statement(database_->handle(),
-                        QStringLiteral("SELECT money_millionths(%1) FROM %2 WHERE %3 = ?")
-                            .arg(quoteIdentifier(def_->fields[field].name), quoteIdentifier(def_->name),
-                                 quoteIdentifier(def_->keyField().name)));
+    Statement statement(database_->connection(),
+                        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                            .arg(database_->dialect().moneySum(quoteIdentifier(def_->fields[field].name)),
+                                 quoteIdentifier(def_->name), quoteIdentifier(def_->keyField().name)));
     statement.bind(1, key);
     return statement.step() ? statement.int64(0) : 0;
 }
@@ -712,7 +689,7 @@ void Table::positionOnSelected(const QString& condition, const QVariantList& par
                         where + orderBy() + QStringLiteral(" LIMIT 1");
     if (!selectStatement_ || sql != selectSql_) {
         selectStatement_.reset();
-        selectStatement_ = std::make_unique<Statement>(database_->handle(), sql);
+        selectStatement_ = std::make_unique<Statement>(database_->connection(), sql);
         selectSql_ = sql;
     }
     Statement& statement = *selectStatement_;
@@ -735,7 +712,7 @@ bool Table::findNearest(const QVariant& value) {
         return !keys_.isEmpty();
     }
     QString condition = quoteIdentifier(field.name) + QStringLiteral(" >= ?");
-    if (index_ && index_->caseInsensitive) condition += QStringLiteral(" COLLATE NOCASE");
+    if (index_ && index_->caseInsensitive) condition = database_->dialect().noCase(condition);
     bool found = false;
     positionOnSelected(condition, {key}, &found);
     if (!found) {
@@ -755,10 +732,11 @@ bool Table::locate(const QString& fieldName, const QVariant& value, int options)
     const QVariant wanted = searchValue(field, value);
     QString condition;
     QVariantList params;
-    // Letter case is folded by vj_fold, which knows accented letters too.
+    // Letter case is folded with accented letters too.
+    const Dialect& dialect = database_->dialect();
     const bool folded = field.isText() && (options & CaseInsensitive);
-    const QString compared = folded ? QStringLiteral("vj_fold(%1)").arg(column) : column;
-    const QString mark = folded ? QStringLiteral("vj_fold(?)") : QStringLiteral("?");
+    const QString compared = folded ? dialect.folded(column) : column;
+    const QString mark = folded ? dialect.folded(QStringLiteral("?")) : QStringLiteral("?");
     if (wanted.isNull()) {
         condition = column + QStringLiteral(" IS NULL");
     } else if (field.isText() && (options & PartialKey)) {
@@ -779,25 +757,26 @@ bool Table::locateNearest(const QString& fieldName, const QVariant& value) {
     const int index = def_->fieldIndex(fieldName);
     if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
     const FieldDef& field = def_->fields[index];
+    const Dialect& dialect = database_->dialect();
     QString column = quoteIdentifier(field.name);
-    if (field.isText()) column = QStringLiteral("vj_fold(%1)").arg(column);
+    if (field.isText()) column = dialect.folded(column);
     const QVariant wanted = searchValue(field, value);
     QString where = wanted.isNull()  ? QStringLiteral("1")
-                    : field.isText() ? column + QStringLiteral(" >= vj_fold(?)")
+                    : field.isText() ? column + QStringLiteral(" >= ") + dialect.folded(QStringLiteral("?"))
                                      : column + QStringLiteral(" >= ?");
     QVariantList params = compiled_.params;
     if (!compiled_.isEmpty()) where = QStringLiteral("(%1) AND (%2)").arg(compiled_.sql, where);
     if (!wanted.isNull()) params << wanted;
     const QString key = quoteIdentifier(def_->keyField().name);
     const QString from = QStringLiteral("SELECT %1 FROM %2 WHERE ").arg(key, quoteIdentifier(def_->name));
-    Statement nearest(database_->handle(),
+    Statement nearest(database_->connection(),
                       from + where + QStringLiteral(" ORDER BY %1, %2 LIMIT 1").arg(column, key));
     nearest.bindAll(params);
     bool found = nearest.step();
     qint64 target = found ? nearest.int64(0) : -1;
     nearest.reset();
     if (!found) {
-        Statement last(database_->handle(),
+        Statement last(database_->connection(),
                        from + (compiled_.isEmpty() ? QStringLiteral("1") : compiled_.sql) +
                            QStringLiteral(" ORDER BY %1 DESC, %2 DESC LIMIT 1").arg(column, key));
         last.bindAll(compiled_.params);
@@ -869,7 +848,7 @@ void Table::post() {
     if (state_ != State::Edit && state_ != State::Insert) return;
     emit updateRecord();
     emit beforePost();
-    sqlite3* db = database_->handle();
+    Connection& connection = database_->connection();
     const int keyIndex = def_->keyFieldIndex();
     const int oldPos = pos_;
     qint64 key = -1;
@@ -877,7 +856,7 @@ void Table::post() {
     QVector<QVariant> row;
     // With nothing else stored since the keys and the total were read, the stored row is put in its place
     // among the keys and the total carried over, instead of reading every row again.
-    const bool outermost = sqlite3_get_autocommit(db) != 0;
+    const bool outermost = !connection.inTransaction();
     const bool placing = outermost && keysCurrent();
     const Stamp previousStamp = keysStamp_;
     const SumRead previousSum = sumRead_;
@@ -886,8 +865,8 @@ void Table::post() {
         sumRead_.sum.addMillionths(-storedMillionths(sumRead_.field, keys_.at(pos_)));
     // The write, the re-read of the rows and the commit are one unit: when any of them fails nothing is
     // stored and the record stays as typed, so a second "Gravar" cannot store it twice.
-    execSql(db, QStringLiteral("SAVEPOINT vj_post"));
     try {
+        Transaction unit(connection);
         if (state_ == State::Insert) {
             QStringList columns, marks;
             QVariantList values;
@@ -903,10 +882,17 @@ void Table::post() {
                     : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                           .arg(quoteIdentifier(def_->name), columns.join(QStringLiteral(", ")),
                                marks.join(QStringLiteral(", ")));
-            Statement statement(db, sql);
+            const QString returning =
+                connection.dialect().returningKey(quoteIdentifier(def_->keyField().name));
+            Statement statement(connection, sql + returning);
             statement.bindAll(values);
-            statement.run();
-            key = sqlite3_last_insert_rowid(db);
+            if (returning.isEmpty()) {
+                statement.run();
+                key = connection.lastInsertKey();
+            } else {
+                if (statement.step()) key = statement.int64(0);
+                statement.reset();
+            }
         } else {
             key = keys_.at(pos_);
             QStringList assignments;
@@ -918,13 +904,13 @@ void Table::post() {
             }
             if (!assignments.isEmpty()) {
                 Statement statement(
-                    db, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                            .arg(quoteIdentifier(def_->name), assignments.join(QStringLiteral(", ")),
-                                 quoteIdentifier(def_->keyField().name)));
+                    connection, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                                    .arg(quoteIdentifier(def_->name), assignments.join(QStringLiteral(", ")),
+                                         quoteIdentifier(def_->keyField().name)));
                 values << key;
                 statement.bindAll(values);
                 statement.run();
-                if (sqlite3_changes(db) == 0)
+                if (connection.lastChanges() == 0)
                     throw DataError(QStringLiteral("O registro foi excluído da tabela %1").arg(def_->name));
             }
         }
@@ -961,7 +947,7 @@ void Table::post() {
             // A row that no longer passes the filter leaves the view; its neighbour becomes current.
             if (newPos < 0 && !keys_.isEmpty()) newPos = qBound(0, oldPos, int(keys_.size()) - 1);
             if (newPos >= 0 && !readRow(keys_.at(newPos), row)) newPos = -1;
-            execSql(db, QStringLiteral("RELEASE vj_post"));
+            unit.commit();
             // Committed now: what was read inside the unit lasts.
             if (outermost) {
                 keysStamp_.lasting = true;
@@ -979,10 +965,6 @@ void Table::post() {
     } catch (...) {
         keysStamp_ = previousStamp;
         sumRead_ = previousSum;
-        if (!sqlite3_get_autocommit(db)) {
-            sqlite3_exec(db, "ROLLBACK TO vj_post", nullptr, nullptr, nullptr);
-            sqlite3_exec(db, "RELEASE vj_post", nullptr, nullptr, nullptr);
-        }
         throw;
     }
     buffer_.clear();
@@ -1024,12 +1006,13 @@ void Table::remove() {
     if (keys_.isEmpty())
         throw DataError(QStringLiteral("Não é possível excluir: a tabela %1 está vazia").arg(def_->name));
     emit beforeDelete();
-    sqlite3* db = database_->handle();
-    const bool placing = sqlite3_get_autocommit(db) != 0 && keysCurrent();
+    Connection& connection = database_->connection();
+    const bool placing = !connection.inTransaction() && keysCurrent();
     const bool summing = placing && sumKept(sumRead_.field, keysStamp_);
     const qint64 share = summing ? storedMillionths(sumRead_.field, keys_.at(pos_)) : 0;
-    Statement statement(db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
-                                .arg(quoteIdentifier(def_->name), quoteIdentifier(def_->keyField().name)));
+    Statement statement(connection,
+                        QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                            .arg(quoteIdentifier(def_->name), quoteIdentifier(def_->keyField().name)));
     statement.bind(1, keys_.at(pos_));
     statement.run();
     buffer_.clear();
@@ -1084,7 +1067,7 @@ Money Table::sum(const QString& fieldName) {
     if (index < 0) throw DataError(QStringLiteral("Campo '%1' não encontrado").arg(fieldName));
     // Asked again while nothing was stored, the total is the one last added up.
     const Stamp stamp{Session::instance().changeCount(), dataVersion(),
-                      sqlite3_get_autocommit(database_->handle()) != 0};
+                      !database_->connection().inTransaction()};
     if (sumKept(index, stamp)) return sumRead_.sum.total();
     MoneySum sum;
     addUp(index, sum);
@@ -1102,10 +1085,10 @@ void Table::addUp(int index, MoneySum& sum) {
     const QString table = quoteIdentifier(def_->name);
     // Partial sums are exact millionths, added before the one rounding to the centavo.
     auto total = [&](const QString& from) {
-        Statement statement(
-            database_->handle(),
-            QStringLiteral("SELECT money_millionths(%1)").arg(quoteIdentifier(def_->fields[index].name)) +
-                from);
+        Statement statement(database_->connection(),
+                            QStringLiteral("SELECT ") +
+                                database_->dialect().moneySum(quoteIdentifier(def_->fields[index].name)) +
+                                from);
         statement.bindAll(compiled_.params);
         if (statement.step()) sum.addMillionths(statement.int64(0));
     };
@@ -1134,10 +1117,11 @@ void Table::addUp(int index, MoneySum& sum) {
         // No index holds every field needed: through an index every row costs a lookup in the table, which
         // reading the whole table in its own order beats once the view holds a tenth of the table or so.
         Statement last(
-            database_->handle(),
+            database_->connection(),
             QStringLiteral("SELECT max(%1) FROM %2").arg(quoteIdentifier(def_->keyField().name), table));
         if (last.step() && keys_.size() * qint64(10) >= last.int64(0)) {
-            total(QStringLiteral(" FROM %1 NOT INDEXED WHERE %2").arg(table, compiled_.sql));
+            total(QStringLiteral(" FROM %1 WHERE %2")
+                      .arg(database_->dialect().notIndexed(table), compiled_.sql));
             return;
         }
     }

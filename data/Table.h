@@ -9,6 +9,7 @@
 #include "Money.h"
 
 class Statement;
+class Connection;
 
 // A view (cursor) over one table of the catalogue. Several views of one table may be open at once, each with
 // its own current row, index and filter. A view keeps the ordered keys of the rows that pass its filter and
@@ -135,7 +136,6 @@ private:
     std::unique_ptr<Statement> sortValueStatement_;
     std::unique_ptr<Statement> selectStatement_;  // the last search, kept for the next keystroke
     QString selectSql_;
-    std::unique_ptr<Statement> versionStatement_;
 
     // The last key lists read, with what was stored when they were read: the same rows asked for again while
     // nothing has been stored, by this program or another, are not read again. A window that shows all the

@@ -1,7 +1,5 @@
 #include "Conciliacao.h"
 
-#include <sqlite3.h>
-
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -14,9 +12,9 @@
 #include "Clock.h"
 #include "DataError.h"
 #include "Database.h"
+#include "Engine.h"
 #include "LedgerTwin.h"
 #include "Query.h"
-#include "Sqlite.h"
 #include "Table.h"
 #include "Values.h"
 
@@ -164,7 +162,7 @@ QString storePath() {
 // error anywhere leaves both as they were.
 class AttachedStore {
 public:
-    AttachedStore(sqlite3* db, bool create) : db_(db) {
+    AttachedStore(Connection& db, bool create) : db_(db) {
         const QString path = storePath();
         if (!create && !QFile::exists(path)) return;
         Statement attach(db, QStringLiteral("ATTACH DATABASE ? AS vj_extratos"));
@@ -172,18 +170,19 @@ public:
         attach.run();
         attached_ = true;
         if (create) {
-            execSql(db, QStringLiteral("CREATE TABLE IF NOT EXISTS vj_extratos.aplicados ("
-                                       "conta TEXT NOT NULL, linha TEXT NOT NULL, fitid TEXT, data TEXT, "
-                                       "valor INTEGER, historico TEXT, livro TEXT NOT NULL, chave INTEGER, "
-                                       "codigo REAL, criado INTEGER NOT NULL, aplicado_em TEXT, "
-                                       "PRIMARY KEY (conta, linha))"));
+            db.execute(
+                QStringLiteral("CREATE TABLE IF NOT EXISTS vj_extratos.aplicados ("
+                               "conta TEXT NOT NULL, linha TEXT NOT NULL, fitid TEXT, data TEXT, "
+                               "valor INTEGER, historico TEXT, livro TEXT NOT NULL, chave INTEGER, "
+                               "codigo REAL, criado INTEGER NOT NULL, aplicado_em TEXT, "
+                               "PRIMARY KEY (conta, linha))"));
             keepOwnerOnly(path);
         }
     }
     ~AttachedStore() {
         if (!attached_) return;
         try {
-            execSql(db_, QStringLiteral("DETACH DATABASE vj_extratos"));
+            db_.execute(QStringLiteral("DETACH DATABASE vj_extratos"));
         } catch (const DataError&) {
             // Left attached, it goes with the connection.
         }
@@ -193,7 +192,7 @@ public:
     AttachedStore& operator=(const AttachedStore&) = delete;
 
 private:
-    sqlite3* db_;
+    Connection& db_;
     bool attached_ = false;
 };
 
@@ -281,7 +280,7 @@ QString storeFileName() {
 }
 
 QHash<QString, Applied> applied(const QString& account) {
-    sqlite3* db = Session::instance().database(kAliasVantejaVs2).handle();
+    Connection& db = Session::instance().database(kAliasVantejaVs2).connection();
     AttachedStore store(db, false);
     QHash<QString, Applied> result;
     if (!store.attached()) return result;
@@ -299,12 +298,12 @@ QHash<QString, Applied> applied(const QString& account) {
 QList<Outcome> apply(const QString& account, const QList<Action>& actions) {
     QList<Outcome> outcomes;
     if (actions.isEmpty()) return outcomes;
-    sqlite3* db = Session::instance().database(kAliasVantejaVs2).handle();
+    Connection& db = Session::instance().database(kAliasVantejaVs2).connection();
     AttachedStore store(db, true);
     // Declared after the store: the views are gone before it is detached.
     Writer payables(true), receivables(false);
-    execSql(db, QStringLiteral("SAVEPOINT vj_extrato"));
-    try {
+    {
+        Transaction unit(db);
         const QString now = Clock::now().toString(Qt::ISODate);
         for (const Action& action : actions) {
             Statement seen(
@@ -328,11 +327,7 @@ QList<Outcome> apply(const QString& account, const QList<Action>& actions) {
             record.run();
             outcomes << Outcome{codigo};
         }
-        execSql(db, QStringLiteral("RELEASE vj_extrato"));
-    } catch (...) {
-        execSql(db, QStringLiteral("ROLLBACK TO vj_extrato"));
-        execSql(db, QStringLiteral("RELEASE vj_extrato"));
-        throw;
+        unit.commit();
     }
     return outcomes;
 }

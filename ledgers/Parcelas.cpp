@@ -18,11 +18,11 @@
 #include "Database.h"
 #include "Dialogs.h"
 #include "EditorKit.h"
+#include "Engine.h"
 #include "MaskEdit.h"
 #include "NameLists.h"
 #include "Query.h"
 #include "Skin.h"
-#include "Sqlite.h"
 #include "Table.h"
 #include "Values.h"
 
@@ -115,19 +115,16 @@ Bookmark storePlan(Table& ledger, const Converted& c, int first, int last) {
     batch.setFilter(QStringLiteral("Codigo = %1").arg(c.codigo.toDouble(), 0, 'f', 0));
     batch.setFiltered(true);
     batch.open();
-    sqlite3* db = Session::instance().database(ledger.databaseName()).handle();
-    execSql(db, QStringLiteral("SAVEPOINT vj_parcelas"));
     try {
+        Transaction unit(Session::instance().database(ledger.databaseName()).connection());
         for (int k = first; k <= last; ++k) {
             batch.insert();
             setFields(batch, c, k);
             batch.post();
         }
-        execSql(db, QStringLiteral("RELEASE vj_parcelas"));
+        unit.commit();
     } catch (...) {
         batch.cancel();
-        execSql(db, QStringLiteral("ROLLBACK TO vj_parcelas"));
-        execSql(db, QStringLiteral("RELEASE vj_parcelas"));
         throw;
     }
     return batch.bookmark();

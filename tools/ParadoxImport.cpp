@@ -497,14 +497,14 @@ QString findFile(const QStringList& names, const QDir& folder, const QString& wa
     return QString();
 }
 
-qint64 count(sqlite3* db, const QString& sql) {
+qint64 count(Connection& db, const QString& sql) {
     Statement statement(db, sql);
     statement.step();
     return statement.int64(0);
 }
 
 // Whether the books hold anything of the shop's: a row in any table, the first user alone excepted.
-bool holdsRows(sqlite3* db) {
+bool holdsRows(Connection& db) {
     for (const TableDef& table : Catalogue::tables()) {
         const qint64 rows = count(db, QStringLiteral("SELECT count(*) FROM ") + quoteIdentifier(table.name));
         if (rows > (table.name == QStringLiteral("USUARIOS") ? 1 : 0)) return true;
@@ -512,13 +512,13 @@ bool holdsRows(sqlite3* db) {
     return false;
 }
 
-void write(sqlite3* db, const QList<OldTable>& tables) {
-    execSql(db, QStringLiteral("BEGIN IMMEDIATE"));
+void write(Connection& db, const QList<OldTable>& tables) {
+    db.execute(QStringLiteral("BEGIN IMMEDIATE"));
     try {
         for (const OldTable& table : tables) {
             const TableDef& definition = *table.definition;
             if (definition.name == QStringLiteral("USUARIOS") && table.rows.isEmpty()) continue;
-            execSql(db, QStringLiteral("DELETE FROM ") + quoteIdentifier(definition.name));
+            db.execute(QStringLiteral("DELETE FROM ") + quoteIdentifier(definition.name));
             QStringList columns;
             QStringList places;
             for (const FieldDef& field : definition.fields)
@@ -532,16 +532,15 @@ void write(sqlite3* db, const QList<OldTable>& tables) {
                 insert.reset();
             }
         }
-        execSql(db, QStringLiteral("COMMIT"));
+        db.execute(QStringLiteral("COMMIT"));
     } catch (...) {
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        try {
+            db.execute(QStringLiteral("ROLLBACK"));
+        } catch (const DataError&) {
+        }
         throw;
     }
 }
-
-struct SqliteCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
 
 }  // namespace
 
@@ -606,15 +605,11 @@ Report run(const QString& oldFolder, const QString& dataFolder, bool replace, co
     }();
     Q_UNUSED(booted);
 
-    sqlite3* opened = nullptr;
-    const int rc =
-        sqlite3_open_v2(QFile::encodeName(dataFile).constData(), &opened, SQLITE_OPEN_READWRITE, nullptr);
-    const std::unique_ptr<sqlite3, SqliteCloser> db(opened);
+    std::unique_ptr<SqliteConnection> db;
     try {
-        if (rc != SQLITE_OK) throwSqliteError(opened, dataFile);
-        sqlite3_busy_timeout(db.get(), 10000);
-        applyConnectionSettings(db.get());
-        const bool occupied = holdsRows(db.get());
+        db = std::make_unique<SqliteConnection>(dataFile);
+        sqlite3_busy_timeout(db->handle(), 10000);
+        const bool occupied = holdsRows(*db);
         if (occupied && !replace) {
             report.outcome = Report::Outcome::Refused;
             report.error = QStringLiteral(
@@ -666,7 +661,7 @@ Report run(const QString& oldFolder, const QString& dataFolder, bool replace, co
                 return report;
             }
         }
-        write(db.get(), tables);
+        write(*db, tables);
         report.outcome = Report::Outcome::Imported;
     } catch (const DataError& error) {
         report.error = error.message();

@@ -522,7 +522,7 @@ private slots:
         QFETCH(QString, sql);
         Table view(kAliasVantejaVs2, "tbpagar");
         view.open();
-        sqlite3* db = Session::instance().database(kAliasVantejaVs2).handle();
+        sqlite3* db = sqliteHandle(Session::instance().database(kAliasVantejaVs2));
         execSql(db, "BEGIN");
         for (int i = 0; i < 700; ++i) {
             view.append();

@@ -8,12 +8,13 @@
 #include <functional>
 
 #include "Query.h"
+#include "Sqlite.h"
 #include "TempData.h"
 
 namespace {
 
 sqlite3* handle() {
-    return Session::instance().database(kAliasVantejaVs2).handle();
+    return sqliteHandle(Session::instance().database(kAliasVantejaVs2));
 }
 
 int denySelect(void*, int action, const char*, const char*, const char*, const char*) {
@@ -63,8 +64,8 @@ private slots:
     void init() { data_ = std::make_unique<TempData>(); }
     void cleanup() {
         if (Database* db = Session::instance().find(kAliasVantejaVs2); db && db->connected()) {
-            sqlite3_set_authorizer(db->handle(), nullptr, nullptr);
-            sqlite3_limit(db->handle(), SQLITE_LIMIT_EXPR_DEPTH, 1000);
+            sqlite3_set_authorizer(sqliteHandle(*db), nullptr, nullptr);
+            sqlite3_limit(sqliteHandle(*db), SQLITE_LIMIT_EXPR_DEPTH, 1000);
         }
         data_.reset();
     }

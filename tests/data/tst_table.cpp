@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include "FailingReRead.h"
+#include "Sqlite.h"
 #include "TempData.h"
 
 namespace {
@@ -473,7 +474,7 @@ private slots:
         QCOMPARE(namesInOrder(view), QStringList({"ALICE", "AMANDA", "ANA", "BRUNO"}));
 
         // Rows read inside a transaction that is then rolled back are not taken for stored ones.
-        sqlite3* db = Session::instance().database(kAliasVantejaVs2).handle();
+        sqlite3* db = sqliteHandle(Session::instance().database(kAliasVantejaVs2));
         QCOMPARE(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
         view.append();
         view.fieldByName("Nome").setAsString("ABEL");
@@ -494,15 +495,23 @@ private slots:
         QTest::addColumn<QString>("index");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QVariantList>("values");
-        const QVariantList names = {"álvaro", "Álvaro", "ALVARO", "alvaro", "Alvaro2", "ZÉ", "zé", "_x", "[x",
-                                    "a b",    "ab",     QVariant(), "10",   "9",       "ÁLVARO", "alvaro"};
-        QTest::newRow("texto") << "tbpagar" << "byfantasia" << "Fantasia" << names;
-        QTest::newRow("texto sem caixa") << "BD_NP" << "ByPagarei" << "Pagarei" << names;
-        QTest::newRow("data") << "tbpagar" << "Bydataven" << "DataVencimento"
-                              << QVariantList{QDate(2020, 5, 1), QVariant(), QDate(1989, 12, 31), QDate(2020, 5, 1),
-                                              QVariant(), QDate(2001, 1, 10)};
-        QTest::newRow("número") << "tbpagar" << "byCodigo" << "Codigo"
-                                << QVariantList{12, -3, 7, 12, QVariant(), 0, 100, 7};
+        const QVariantList names = {"álvaro", "Álvaro", "ALVARO", "alvaro", "Alvaro2", "ZÉ",
+                                    "zé",     "_x",     "[x",     "a b",    "ab",      QVariant(),
+                                    "10",     "9",      "ÁLVARO", "alvaro"};
+        QTest::newRow("texto") << "tbpagar"
+                               << "byfantasia"
+                               << "Fantasia" << names;
+        QTest::newRow("texto sem caixa") << "BD_NP"
+                                         << "ByPagarei"
+                                         << "Pagarei" << names;
+        QTest::newRow("data") << "tbpagar"
+                              << "Bydataven"
+                              << "DataVencimento"
+                              << QVariantList{QDate(2020, 5, 1), QVariant(), QDate(1989, 12, 31),
+                                              QDate(2020, 5, 1), QVariant(), QDate(2001, 1, 10)};
+        QTest::newRow("número") << "tbpagar"
+                                << "byCodigo"
+                                << "Codigo" << QVariantList{12, -3, 7, 12, QVariant(), 0, 100, 7};
     }
     void rowPlacedAsTheIndexOrders() {
         QFETCH(QString, table);

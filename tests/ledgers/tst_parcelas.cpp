@@ -234,7 +234,7 @@ private slots:
     void failedRunLeavesNothing() {
         WindowFixture fixture;
         addRow("tbreceber", {{"Codigo", 5}, {"Fantasia", "MESA"}});
-        execSql(Session::instance().database(kAliasVantejaVs2).handle(),
+        execSql(sqliteHandle(Session::instance().database(kAliasVantejaVs2)),
                 "CREATE TRIGGER falha BEFORE INSERT ON tbreceber WHEN NEW.DocParcela = 4 "
                 "BEGIN SELECT RAISE(ABORT, 'disco cheio'); END");
         Table ledger(kAliasVantejaVs2, "tbreceber");

@@ -3,13 +3,14 @@
 #include <sqlite3.h>
 
 #include "Database.h"
+#include "Sqlite.h"
 
 // Makes the first read after each of the next `failures` writes fail the way the engine fails it: refused by
 // the authorizer when prepared, or interrupted while it runs.
 struct FailingReRead {
     enum Way { Refused, Interrupted };
     FailingReRead(Way way, int failures) : way(way), left(failures) {
-        db = Session::instance().database(kAliasVantejaVs2).handle();
+        db = sqliteHandle(Session::instance().database(kAliasVantejaVs2));
         sqlite3_set_authorizer(db, &FailingReRead::authorize, this);
     }
     ~FailingReRead() {

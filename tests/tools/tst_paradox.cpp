@@ -77,7 +77,8 @@ QVariant stored(const QString& dataFile, const QString& sql) {
     sqlite3_open_v2(dataFile.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     QVariant value;
     {
-        Statement statement(db, sql);
+        SqliteConnection connection(db);
+        Statement statement(connection, sql);
         if (statement.step()) value = statement.value(0);
     }
     sqlite3_close(db);
