@@ -33,11 +33,12 @@ QByteArray statementOf(const QList<Ofx::Transaction>& lines) {
         "<STATUS><CODE>0<SEVERITY>INFO</STATUS><STMTRS><CURDEF>BRL<BANKACCTFROM><BANKID>0341<ACCTID>12345-6"
         "<ACCTTYPE>CHECKING</BANKACCTFROM>\r\n<BANKTRANLIST><DTSTART>20200101<DTEND>20301231\r\n";
     int n = 0;
-    for (const Ofx::Transaction& t : lines)
+    for (const Ofx::Transaction& t : lines) {
+        const QByteArray id = QByteArray::number(++n);
         s += "<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>" + t.date.toString(QStringLiteral("yyyyMMdd")).toLatin1() +
              "100000[-3:BRT]<TRNAMT>" + QByteArray::number(double(t.amount.centavos()) / 100.0, 'f', 2) +
-             "<FITID>" + QByteArray::number(++n) + "<MEMO>PAGAMENTO " + QByteArray::number(n) +
-             "\r\n</STMTTRN>\r\n";
+             "<FITID>" + id + "<MEMO>PAGAMENTO " + id + "\r\n</STMTTRN>\r\n";
+    }
     return s +
            "</BANKTRANLIST><LEDGERBAL><BALAMT>0<DTASOF>20301231</LEDGERBAL></STMTRS></STMTTRNRS>"
            "</BANKMSGSRSV1>\r\n</OFX>\r\n";
