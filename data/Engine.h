@@ -30,6 +30,11 @@ public:
     virtual QString noCase(const QString& expression) const = 0;
     // A text with letter case folded, accented letters included: for searches by a typed name.
     virtual QString folded(const QString& expression) const = 0;
+    // An order term with blanks first, as the file keeps them; descending, blanks last.
+    virtual QString ascending(const QString& expression) const = 0;
+    virtual QString descending(const QString& expression) const = 0;
+    // Skips the first rows of a result (the count bound as the clause's one parameter), however many follow.
+    virtual QString offset() const = 0;
     // The sum of an expression over the rows, 0 when there are none or all are blank.
     virtual QString emptySum(const QString& expression) const = 0;
     // An expression whose index the planner must not use (it would walk an index that lacks the filtered

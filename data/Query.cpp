@@ -503,7 +503,7 @@ void Query::readPage(int page) const {
     if (!cursor_ || cursorRow_ != first) {
         if (!cursor_)
             cursor_ = std::make_unique<Statement>(
-                database_->connection(), QStringLiteral("SELECT * FROM (%1) LIMIT -1 OFFSET ?").arg(sql_),
+                database_->connection(), QStringLiteral("SELECT * FROM (%1) AS vj_rows").arg(sql_) + database_->dialect().offset(),
                 Statement::SelectOnly);
         cursor_->reset();
         cursor_->bindAll(values_);

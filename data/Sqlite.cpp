@@ -258,6 +258,9 @@ public:
     QString folded(const QString& expression) const override {
         return QStringLiteral("vj_fold(%1)").arg(expression);
     }
+    QString ascending(const QString& expression) const override { return expression; }
+    QString descending(const QString& expression) const override { return expression + QStringLiteral(" DESC"); }
+    QString offset() const override { return QStringLiteral(" LIMIT -1 OFFSET ?"); }
     QString emptySum(const QString& expression) const override {
         return QStringLiteral("total(%1)").arg(expression);
     }

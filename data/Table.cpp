@@ -123,8 +123,9 @@ QString Table::orderBy() const {
     // index and sorts them, where walking the index in order would read on from the range's start to its end.
     const Dialect& dialect = database_->dialect();
     if (sortAfter) column = dialect.unindexed(column);
-    if (index_->caseInsensitive) column = dialect.noCase(column);
-    return QStringLiteral(" ORDER BY %1, %2").arg(column, key);
+    const int field = def_->fieldIndex(index_->field);
+    if (index_->caseInsensitive && field >= 0 && def_->fields[field].isText()) column = dialect.noCase(column);
+    return QStringLiteral(" ORDER BY %1, %2").arg(dialect.ascending(column), key);
 }
 
 QString Table::fromWhere(const CompiledFilter& filter) const {
@@ -711,8 +712,11 @@ bool Table::findNearest(const QVariant& value) {
         first();
         return !keys_.isEmpty();
     }
-    QString condition = quoteIdentifier(field.name) + QStringLiteral(" >= ?");
-    if (index_ && index_->caseInsensitive) condition = database_->dialect().noCase(condition);
+    const Dialect& dialect = database_->dialect();
+    const bool noCase = index_ && index_->caseInsensitive && field.isText();
+    const QString column = quoteIdentifier(field.name);
+    const QString condition = noCase ? dialect.noCase(column) + QStringLiteral(" >= ") + dialect.noCase("?")
+                                     : column + QStringLiteral(" >= ?");
     bool found = false;
     positionOnSelected(condition, {key}, &found);
     if (!found) {
@@ -770,7 +774,7 @@ bool Table::locateNearest(const QString& fieldName, const QVariant& value) {
     const QString key = quoteIdentifier(def_->keyField().name);
     const QString from = QStringLiteral("SELECT %1 FROM %2 WHERE ").arg(key, quoteIdentifier(def_->name));
     Statement nearest(database_->connection(),
-                      from + where + QStringLiteral(" ORDER BY %1, %2 LIMIT 1").arg(column, key));
+                      from + where + QStringLiteral(" ORDER BY %1, %2 LIMIT 1").arg(dialect.ascending(column), key));
     nearest.bindAll(params);
     bool found = nearest.step();
     qint64 target = found ? nearest.int64(0) : -1;
@@ -778,7 +782,7 @@ bool Table::locateNearest(const QString& fieldName, const QVariant& value) {
     if (!found) {
         Statement last(database_->connection(),
                        from + (compiled_.isEmpty() ? QStringLiteral("1") : compiled_.sql) +
-                           QStringLiteral(" ORDER BY %1 DESC, %2 DESC LIMIT 1").arg(column, key));
+                           QStringLiteral(" ORDER BY %1, %2 DESC LIMIT 1").arg(dialect.descending(column), key));
         last.bindAll(compiled_.params);
         if (!last.step()) return false;
         target = last.int64(0);
