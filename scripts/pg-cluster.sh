@@ -11,6 +11,8 @@
 #
 # The server refuses to run as root: when this script runs as root, the cluster belongs to the `postgres`
 # system user (or to `vanteja-pg`, made for the purpose where that user is missing) and DIR is given to it.
+# Where that user cannot reach DIR (a folder above it closed to others, as /root) or DIR's path is too long for
+# a socket, the cluster itself lives in a folder of its own under /tmp, named in DIR/home and removed with DIR.
 set -euo pipefail
 
 fail() {
@@ -100,8 +102,8 @@ random_password() {
 # but not yet reaped (where nothing reaps orphans, as in some containers).
 server_running() {
     local pid state
-    [ -f "$dir/data/postmaster.pid" ] || return 1
-    pid=$(head -n 1 "$dir/data/postmaster.pid")
+    [ -f "$home/data/postmaster.pid" ] || return 1
+    pid=$(head -n 1 "$home/data/postmaster.pid")
     [ -n "$pid" ] && [ -r "/proc/$pid/stat" ] || return 1
     state=$(sed 's/.*) \(.\).*/\1/' "/proc/$pid/stat" 2> /dev/null || echo Z)
     [ "$state" != Z ]
@@ -114,19 +116,28 @@ stop_cluster() {
         fail "$dir não é uma pasta de servidor feita por pg-cluster.sh; nada foi apagado"
     fi
     local status=0
-    if [ -f "$dir/data/postmaster.pid" ]; then
-        owner=$(stat -c %U "$dir/data")
+    home=$dir
+    if [ -f "$dir/home" ]; then
+        home=$(cat "$dir/home")
+        case "$home" in
+            /tmp/vanteja-pg.*) ;;
+            *) fail "$dir/home não nomeia uma pasta de servidor: $home" ;;
+        esac
+    fi
+    if [ -f "$home/data/postmaster.pid" ]; then
+        owner=$(stat -c %U "$home/data")
         [ "$(id -u)" -eq 0 ] && [ "$owner" != root ] || owner=""
     fi
     if server_running; then
-        if ! as_owner "$bindir/pg_ctl" -D "$dir/data" -m fast -w -t 60 stop > /dev/null; then
-            as_owner "$bindir/pg_ctl" -D "$dir/data" -m immediate -w -t 30 stop > /dev/null ||
+        if ! as_owner "$bindir/pg_ctl" -D "$home/data" -m fast -w -t 60 stop > /dev/null; then
+            as_owner "$bindir/pg_ctl" -D "$home/data" -m immediate -w -t 30 stop > /dev/null ||
                 ! server_running || status=1
         fi
     fi
     if [ "$status" -ne 0 ]; then
-        fail "o servidor em $dir não parou; a pasta foi mantida"
+        fail "o servidor em $home não parou; a pasta foi mantida"
     fi
+    [ "$home" = "$dir" ] || rm -rf "$home"
     rm -rf "$dir"
 }
 
@@ -137,66 +148,59 @@ start_cluster() {
     mkdir -p "$dir" || fail "não foi possível criar a pasta $dir"
     chmod 700 "$dir"
     touch "$dir/.pg-cluster"
-    if [ -n "$owner" ]; then
-        chown "$owner:" "$dir"
-        as_owner test -w "$dir" ||
-            fail "o usuário $owner não alcança a pasta $dir (uma pasta acima dela não permite a passagem)"
+    [ -z "$owner" ] || chown "$owner:" "$dir"
+    home=$dir
+    # The socket's path, .s.PGSQL.PORT inside home, must fit in about 107 bytes.
+    if [ $((${#dir} + 20)) -gt 107 ] || ! as_owner test -w "$dir"; then
+        home=$(mktemp -d /tmp/vanteja-pg.XXXXXX) || fail "não foi possível criar uma pasta em /tmp"
+        echo "$home" > "$dir/home"
+        [ -z "$owner" ] || chown "$owner:" "$home"
+        as_owner test -w "$home" || fail "o usuário $owner não alcança a pasta $home"
     fi
 
     local superpw userpw
     superpw=$(random_password)
     userpw=$(random_password)
     # Given to initdb in a file, so that it never shows in the list of processes.
-    printf '%s\n' "$superpw" > "$dir/superuser"
-    [ -z "$owner" ] || chown "$owner:" "$dir/superuser"
-    chmod 600 "$dir/superuser"
-    if ! as_owner "$bindir/initdb" -D "$dir/data" --username=postgres --pwfile="$dir/superuser" \
-        --auth=scram-sha-256 --encoding=UTF8 --locale=C > "$dir/initdb.log" 2>&1; then
-        cat "$dir/initdb.log" >&2
-        fail "initdb falhou em $dir/data"
+    (umask 077 && printf '%s\n' "$superpw" > "$home/superuser")
+    [ -z "$owner" ] || chown "$owner:" "$home/superuser"
+    if ! as_owner "$bindir/initdb" -D "$home/data" --username=postgres --pwfile="$home/superuser" \
+        --auth=scram-sha-256 --encoding=UTF8 --locale=C > "$home/initdb.log" 2>&1; then
+        cat "$home/initdb.log" >&2
+        fail "initdb falhou em $home/data"
     fi
-    rm -f "$dir/superuser"
-    [ -z "$owner" ] || chown "$owner:" "$dir/.pg-cluster" "$dir/initdb.log"
-
-    # A socket path longer than the system allows (about 107 bytes) would stop the server from starting; the
-    # tests connect through 127.0.0.1 in any case.
-    local socket_dirs="'$dir'"
-    if [ $((${#dir} + 20)) -gt 107 ]; then
-        echo "pg-cluster.sh: caminho longo demais para um socket em $dir; só 127.0.0.1 será usado" >&2
-        socket_dirs="''"
-    fi
+    rm -f "$home/superuser"
 
     local port="" attempt
     for attempt in 1 2 3 4 5; do
         port=$(free_port)
-        cat > "$dir/data/vanteja.conf" << EOF
+        cat > "$home/data/vanteja.conf" << EOF
 listen_addresses = '127.0.0.1'
 port = $port
-unix_socket_directories = $socket_dirs
+unix_socket_directories = '$home'
 fsync = off
 synchronous_commit = off
 full_page_writes = off
 EOF
-        grep -q "^include_if_exists = 'vanteja.conf'" "$dir/data/postgresql.conf" ||
-            echo "include_if_exists = 'vanteja.conf'" >> "$dir/data/postgresql.conf"
-        [ -z "$owner" ] || chown "$owner:" "$dir/data/vanteja.conf"
-        if as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 start > /dev/null; then
+        grep -q "^include_if_exists = 'vanteja.conf'" "$home/data/postgresql.conf" ||
+            echo "include_if_exists = 'vanteja.conf'" >> "$home/data/postgresql.conf"
+        [ -z "$owner" ] || chown "$owner:" "$home/data/vanteja.conf"
+        if as_owner "$bindir/pg_ctl" -D "$home/data" -l "$home/server.log" -w -t 60 start > /dev/null; then
             break
         fi
-        if [ "$attempt" -eq 5 ] || ! grep -q "could not bind\|Address already in use" "$dir/server.log"; then
-            cat "$dir/server.log" >&2 || true
+        if [ "$attempt" -eq 5 ] || ! grep -q "could not bind\|Address already in use" "$home/server.log"; then
+            cat "$home/server.log" >&2 || true
             fail "o servidor não iniciou em 127.0.0.1:$port"
         fi
     done
 
-    {
-        echo "*:$port:*:postgres:$superpw"
-        echo "*:$port:*:vanteja:$userpw"
-    } > "$dir/pgpass"
-    chmod 600 "$dir/pgpass"
-    [ -z "$owner" ] || chown "$owner:" "$dir/pgpass"
+    (
+        umask 077
+        printf '%s\n' "*:$port:*:postgres:$superpw" "*:$port:*:vanteja:$userpw" > "$dir/pgpass"
+    )
 
-    if ! as_owner env PGPASSFILE="$dir/pgpass" "$bindir/psql" --no-psqlrc --quiet -v ON_ERROR_STOP=1 \
+    # Through 127.0.0.1 with the password, as anyone may; the caller, not the cluster's owner, reads DIR.
+    if ! PGPASSFILE="$dir/pgpass" "$bindir/psql" --no-psqlrc --quiet -v ON_ERROR_STOP=1 \
         "postgresql://postgres@127.0.0.1:$port/postgres" > /dev/null << EOF; then
 CREATE ROLE vanteja LOGIN CREATEDB PASSWORD '$userpw';
 CREATE DATABASE vanteja OWNER vanteja;
@@ -206,12 +210,12 @@ EOF
 
     local address="postgresql://vanteja@127.0.0.1:$port/vanteja"
     echo "$address" > "$dir/address"
-    [ -z "$owner" ] || chown "$owner:" "$dir/address"
     echo "$address"
 }
 
 bindir=$(find_bindir)
 owner=""
+home=$dir
 case "$action" in
     start) start_cluster ;;
     stop) stop_cluster ;;
