@@ -18,17 +18,26 @@ namespace {
 
 using Rows = QVector<QStringList>;  // a blank comes back as a null QString
 
+// The test stops at the first failing statement; the server's words are shown before the test fails.
+[[noreturn]] void serverFailure(const std::string& message) {
+    qWarning("%s", message.c_str());
+    throw std::runtime_error(message);
+}
+
 struct PgConnection {
     PGconn* conn = nullptr;
-    PgConnection() = default;
     PgConnection(const QString& address, const QString& database = {}) {
         const QByteArray addressText = address.toUtf8(), databaseText = database.toUtf8();
         // A second dbname overrides the one inside the address.
         const char* keys[] = {"dbname", database.isEmpty() ? nullptr : "dbname", nullptr};
         const char* values[] = {addressText.constData(), databaseText.constData(), nullptr};
         conn = PQconnectdbParams(keys, values, 1);
-        if (PQstatus(conn) != CONNECTION_OK)
-            throw std::runtime_error("connection to " + address.toStdString() + ": " + PQerrorMessage(conn));
+        if (PQstatus(conn) != CONNECTION_OK) {
+            const std::string message =
+                "connection to " + address.toStdString() + ": " + PQerrorMessage(conn);
+            PQfinish(conn);
+            serverFailure(message);
+        }
     }
     ~PgConnection() { PQfinish(conn); }
     PgConnection(const PgConnection&) = delete;
@@ -50,8 +59,7 @@ struct PgConnection {
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
             const std::string message = sql.toStdString() + ": " + PQresultErrorMessage(result);
             PQclear(result);
-            qWarning("%s", message.c_str());
-            throw std::runtime_error(message);
+            serverFailure(message);
         }
         Rows rows;
         for (int r = 0; r < PQntuples(result); ++r) {
