@@ -54,7 +54,7 @@ QString createIndex(const TableDef& table, const IndexDef& index) {
                       .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(),
                            quoteIdentifier(table.sqlIndexName(index)), quoteIdentifier(table.name),
                            orderTerms(table, index, true).join(QStringLiteral(", ")));
-    // Carried along for reading from the index alone; they take no part in the order.
+    // Carried along for reading from the index alone; they do not change the order.
     if (!index.covering.isEmpty()) {
         QStringList covering;
         for (const QString& field : index.covering)
