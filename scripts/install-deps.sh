@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running, testing and packaging Vanteja need.
+# Installs the Debian packages that building, running, testing and packaging Vanteja need. PostgreSQL
+# (server and client library) is for the books kept on a server and for the tests that start one.
 set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
@@ -12,6 +13,7 @@ packages=(
     libqrencode-dev zbar-tools
     pxlib-dev
     python3
+    postgresql libpq-dev
 )
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
