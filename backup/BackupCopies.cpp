@@ -87,6 +87,8 @@ QString shortCause(EngineCause cause) {
         case EngineCause::Damaged:
         case EngineCause::NotData:
             return QStringLiteral("o arquivo está danificado");
+        case EngineCause::Unreachable:
+        case EngineCause::Refused:  // a server's; the copies are of the file
         case EngineCause::Other:
             break;
     }

@@ -3,9 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
+#include <QUrl>
 
 #include "Catalogue.h"
 #include "DataError.h"
+#include "Postgres.h"
 #include "Sqlite.h"
 
 void keepOwnerOnly(const QString& file) {
@@ -15,6 +18,26 @@ void keepOwnerOnly(const QString& file) {
     const QFileDevice::Permissions now = data.permissions();
     if (now & ~(ownerOnly | QFileDevice::ReadUser | QFileDevice::WriteUser))
         data.setPermissions(now & ownerOnly);
+}
+
+QString serverAddress(const QString& folder) {
+    QString address = qEnvironmentVariable("VANTEJA_BANCO").trimmed();
+    const QString file = QDir(folder).filePath(kConnectionFileName);
+    if (address.isEmpty() && QFileInfo::exists(file))
+        address = QSettings(file, QSettings::IniFormat).value(QStringLiteral("endereco")).toString().trimmed();
+    if (address.isEmpty()) return {};
+    const QUrl url(address);
+    if (!url.isValid() ||
+        (url.scheme() != QLatin1String("postgresql") && url.scheme() != QLatin1String("postgres")))
+        throw DataError(QStringLiteral("O endereço do servidor de dados \"%1\" não é válido: escreva-o como "
+                                       "postgresql://usuario@servidor:5432/vanteja em %2.")
+                            .arg(address, QDir::toNativeSeparators(file)));
+    // A password kept in the clear beside the books would be read by anyone who copies the folder.
+    if (!url.password().isEmpty())
+        throw DataError(QStringLiteral("O endereço do servidor de dados em %1 contém uma senha. Tire a senha do "
+                                       "endereço e guarde-a no arquivo .pgpass do usuário (ou em PGPASSWORD).")
+                            .arg(QDir::toNativeSeparators(file)));
+    return address;
 }
 
 QString dataFolderFor(const QString& programFolder) {
@@ -83,6 +106,11 @@ void Database::connect() {
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         throw DataError(
             QStringLiteral("A pasta de dados não existe: %1").arg(QDir::toNativeSeparators(folder)));
+    if (const QString address = serverAddress(folder); !address.isEmpty()) {
+        connection_ = std::make_unique<PostgresConnection>(address);
+        readTables();
+        return;
+    }
     const QString file = QDir(folder).filePath(kDataFileName);
     if (QString problem = dataFileProblem(file); !problem.isEmpty()) {
         problem[0] = problem[0].toUpper();
@@ -99,16 +127,19 @@ void Database::connect() {
 
     connection_ = std::make_unique<SqliteConnection>(file);
     try {
-        knownTables_.clear();
-        Statement tables(*connection_, connection_->dialect().tableList());
-        while (tables.step())
-            knownTables_.insert(tables.text(0).toLower());
-        tables.reset();
+        readTables();
         addMissingIndexes();
     } catch (...) {
         disconnect();
         throw;
     }
+}
+
+void Database::readTables() {
+    knownTables_.clear();
+    Statement tables(*connection_, connection_->dialect().tableList());
+    while (tables.step())
+        knownTables_.insert(tables.text(0).toLower());
 }
 
 void Database::addMissingIndexes() {

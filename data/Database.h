@@ -17,6 +17,13 @@ inline const QString kDatabaseSenha = QStringLiteral("Senha");
 inline const QString kDataFolderName = QStringLiteral("Dados");
 inline const QString kDataFileName = QStringLiteral("Vanteja.sqlite");
 inline const QString kSessionPassword = QStringLiteral("4817");
+// Beside the books' folder's other files: the address of the server that keeps the books, when not the file.
+inline const QString kConnectionFileName = QStringLiteral("conexao.ini");
+
+// The address of the server that keeps the books of a data folder (the environment's VANTEJA_BANCO first,
+// then "endereco" in the folder's conexao.ini); empty for the data file. Raises DataError for an address that
+// is not a server's or that holds a password.
+QString serverAddress(const QString& folder);
 
 // Takes away every access to an existing file but its owner's reading and writing.
 void keepOwnerOnly(const QString& file);
@@ -57,6 +64,7 @@ signals:
     void closing();  // the connection is about to close: views opened through it close first
 
 private:
+    void readTables();
     void addMissingIndexes();
 
     QString name_;

@@ -26,7 +26,12 @@ QVariant Statement::fieldValue(int column, FieldType type) const {
 }
 
 Transaction::Transaction(Connection& connection) : connection_(connection) {
-    // Each unit its own name, so units opened inside one another release and roll back only their own part.
+    // The outermost unit is the transaction; one inside it a savepoint of its own name, so units opened inside
+    // one another release and roll back only their own part.
+    if (!connection_.inTransaction()) {
+        connection_.execute(QStringLiteral("BEGIN"));
+        return;
+    }
     static int counter = 0;
     name_ = QStringLiteral("vj_unit%1").arg(++counter);
     connection_.execute(QStringLiteral("SAVEPOINT ") + name_);
@@ -35,15 +40,19 @@ Transaction::Transaction(Connection& connection) : connection_(connection) {
 Transaction::~Transaction() {
     if (!open_) return;
     try {
-        connection_.execute(QStringLiteral("ROLLBACK TO ") + name_);
-        connection_.execute(QStringLiteral("RELEASE ") + name_);
+        if (name_.isEmpty()) {
+            if (connection_.inTransaction()) connection_.execute(QStringLiteral("ROLLBACK"));
+        } else {
+            connection_.execute(QStringLiteral("ROLLBACK TO ") + name_);
+            connection_.execute(QStringLiteral("RELEASE ") + name_);
+        }
     } catch (const DataError&) {
         // The connection is gone or the transaction already ended: nothing of the unit was kept.
     }
 }
 
 void Transaction::commit() {
-    connection_.execute(QStringLiteral("RELEASE ") + name_);
+    connection_.execute(name_.isEmpty() ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE ") + name_);
     open_ = false;
 }
 
@@ -105,7 +114,7 @@ DataError engineError(EngineCause cause, const QString& engineText, const QStrin
         case EngineCause::Unreachable:
             message = QStringLiteral(
                 "Não foi possível falar com o servidor de dados %1. Verifique se o servidor está ligado e "
-                "se a rede está funcionando, e tente novamente; nada do que foi digitado se perdeu.");
+                "se a rede está funcionando, e tente novamente.");
             break;
         case EngineCause::Refused:
             message = QStringLiteral(

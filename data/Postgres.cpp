@@ -1,0 +1,470 @@
+#include "Postgres.h"
+
+#include <libpq-fe.h>
+
+#include <QUrl>
+
+#include "PostgresSchema.h"
+
+namespace {
+
+// The server's numbers for the kinds of values the program reads.
+enum : Oid {
+    kBool = 16,
+    kBytea = 17,
+    kInt8 = 20,
+    kInt2 = 21,
+    kInt4 = 23,
+    kOid = 26,
+    kFloat4 = 700,
+    kFloat8 = 701,
+    kNumeric = 1700,
+};
+
+EngineCause causeOf(const char* sqlState) {
+    const QByteArray state(sqlState ? sqlState : "");
+    if (state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03")
+        return EngineCause::Unreachable;
+    if (state.startsWith("28")) return EngineCause::Refused;
+    if (state == "53100") return EngineCause::DiskFull;
+    if (state == "53200") return EngineCause::NoMemory;
+    if (state == "40P01" || state == "55P03" || state == "40001") return EngineCause::Locked;
+    if (state == "42501") return EngineCause::NoPermission;
+    if (state == "25006") return EngineCause::ReadOnly;
+    return EngineCause::Other;
+}
+
+QString errorText(const PGconn* conn) {
+    return QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+}
+
+class PostgresDialect : public Dialect {
+public:
+    Kind kind() const override { return Kind::Postgres; }
+    QString noCase(const QString& expression) const override { return postgresNoCase(expression); }
+    // The server's lower() of a "C" text folds A-Z only: the accented letters are folded as the program's
+    // own searches expect by the ICU root collation.
+    QString folded(const QString& expression) const override {
+        return QStringLiteral("lower((%1)::text COLLATE \"und-x-icu\")").arg(expression);
+    }
+    QString ascending(const QString& expression) const override {
+        return expression + QStringLiteral(" NULLS FIRST");
+    }
+    QString descending(const QString& expression) const override {
+        return expression + QStringLiteral(" DESC NULLS LAST");
+    }
+    QString offset() const override { return QStringLiteral(" OFFSET ?"); }
+    QString emptySum(const QString& expression) const override {
+        return QStringLiteral("COALESCE(SUM(%1), 0)").arg(expression);
+    }
+    QString unindexed(const QString& expression) const override { return expression; }
+    QString notIndexed(const QString& table) const override { return table; }
+    QString tableList() const override {
+        return QStringLiteral("SELECT tablename::text FROM pg_catalog.pg_tables WHERE schemaname = current_schema()");
+    }
+    QString indexList() const override {
+        return QStringLiteral("SELECT indexname::text FROM pg_catalog.pg_indexes WHERE schemaname = current_schema()");
+    }
+    // Each amount as the shortest decimal that reads back as the same double (the server's own output), to
+    // the millionth, half away from zero: the amount as typed, as MoneySum takes it.
+    QString moneySum(const QString& expression) const override {
+        return QStringLiteral("COALESCE(SUM(round((%1)::text::numeric * 1000000)), 0)::bigint").arg(expression);
+    }
+    QString returningKey(const QString& keyColumn) const override {
+        return QStringLiteral(" RETURNING ") + keyColumn;
+    }
+};
+
+// One statement on the server. It is sent with its values when first stepped and its rows come back whole;
+// a statement run again is prepared on the server once, so it is planned only once.
+class PostgresStatement : public EngineStatement {
+public:
+    PostgresStatement(PostgresConnection& connection, const QString& sql, Connection::StatementKind kind)
+        : connection_(connection), sql_(numberedParameters(sql).toUtf8()), kind_(kind) {
+        if (sql.contains(QChar(0)))
+            throw DataError(QStringLiteral("Erro no banco de dados: o comando SQL contém um caractere nulo"));
+        if (sql.trimmed().isEmpty()) throw DataError(QStringLiteral("Erro no banco de dados: comando SQL vazio"));
+    }
+    ~PostgresStatement() override {
+        clear();
+        if (!name_.isEmpty() && PQstatus(connection_.handle()) == CONNECTION_OK)
+            PQclear(PQexec(connection_.handle(), ("DEALLOCATE " + name_).constData()));
+    }
+
+    void bind(int position, const QVariant& value) override {
+        if (position < 1) return;
+        if (values_.size() < position) values_.resize(position);
+        values_[position - 1] = value;
+    }
+
+    bool step() override {
+        if (!result_) run();
+        if (row_ + 1 >= PQntuples(result_)) {
+            row_ = PQntuples(result_);
+            return false;
+        }
+        ++row_;
+        return true;
+    }
+
+    void reset() override {
+        clear();
+        values_.clear();
+    }
+
+    int columnCount() const override { return result_ ? PQnfields(result_) : 0; }
+    bool isNull(int column) const override { return !at(column) || PQgetisnull(result_, row_, column); }
+    qint64 int64(int column) const override {
+        if (isNull(column)) return 0;
+        if (PQftype(result_, column) == kBool) return *PQgetvalue(result_, row_, column) == 't';
+        return QByteArray(PQgetvalue(result_, row_, column)).toLongLong();
+    }
+    double real(int column) const override {
+        return isNull(column) ? 0 : QByteArray(PQgetvalue(result_, row_, column)).toDouble();
+    }
+    QString text(int column) const override {
+        if (isNull(column)) return {};
+        return QString::fromUtf8(PQgetvalue(result_, row_, column), PQgetlength(result_, row_, column));
+    }
+    QByteArray blob(int column) const override {
+        if (isNull(column)) return {};
+        if (PQftype(result_, column) != kBytea)
+            return QByteArray(PQgetvalue(result_, row_, column), PQgetlength(result_, row_, column));
+        size_t length = 0;
+        unsigned char* bytes =
+            PQunescapeBytea(reinterpret_cast<const unsigned char*>(PQgetvalue(result_, row_, column)), &length);
+        const QByteArray value(reinterpret_cast<const char*>(bytes), qsizetype(length));
+        PQfreemem(bytes);
+        return value;
+    }
+    QVariant value(int column) const override {
+        if (isNull(column)) return {};
+        switch (PQftype(result_, column)) {
+            case kBool:
+            case kInt2:
+            case kInt4:
+            case kInt8:
+            case kOid:
+                return int64(column);
+            case kFloat4:
+            case kFloat8:
+            case kNumeric:
+                return real(column);
+            case kBytea:
+                return blob(column);
+            default:
+                return text(column);
+        }
+    }
+    QString columnName(int column) const override {
+        return result_ ? QString::fromUtf8(PQfname(result_, column)) : QString();
+    }
+    // The catalogue's own type of a column read straight from one of the books' tables, as the file declares
+    // it; empty for a computed column.
+    QString declaredType(int column) const override {
+        if (!result_) return {};
+        const QString table = connection_.tableNamed(PQftable(result_, column));
+        const TableDef* def = table.isEmpty() ? nullptr : Catalogue::find(table);
+        if (!def) return {};
+        const int field = def->fieldIndex(columnName(column));
+        return field < 0 ? QString() : def->fields[field].sqlType();
+    }
+    bool readOnly() const override {
+        const QByteArray head = sql_.trimmed().left(6).toUpper();
+        return head.startsWith("SELECT") || head.startsWith("WITH") || head.startsWith("VALUES");
+    }
+
+private:
+    const char* at(int column) const {
+        return result_ && row_ >= 0 && row_ < PQntuples(result_) && column >= 0 && column < PQnfields(result_)
+                   ? "" : nullptr;
+    }
+
+    void clear() {
+        if (result_) PQclear(result_);
+        result_ = nullptr;
+        row_ = -1;
+    }
+
+    void run() {
+        PGconn* conn = connection_.handle();
+        // The values as text, each with no type of its own: the server takes the column's or the function's,
+        // so an ISO date compares with a date column and a number with a number.
+        QList<QByteArray> texts;
+        QVector<const char*> pointers;
+        QVector<int> lengths, formats;
+        for (const QVariant& value : values_) {
+            if (!value.isValid() || value.isNull()) {
+                texts << QByteArray();
+                pointers << nullptr;
+                lengths << 0;
+                formats << 0;
+                continue;
+            }
+            QByteArray bytes;
+            int format = 0;
+            switch (value.typeId()) {
+                case QMetaType::Bool:
+                    bytes = value.toBool() ? "1" : "0";
+                    break;
+                case QMetaType::Double:
+                case QMetaType::Float:
+                    bytes = QByteArray::number(value.toDouble(), 'g', 17);
+                    break;
+                case QMetaType::QDate:
+                    bytes = value.toDate().toString(Qt::ISODate).toUtf8();
+                    break;
+                case QMetaType::QByteArray:
+                    bytes = value.toByteArray();
+                    format = 1;
+                    break;
+                default:
+                    bytes = value.toString().toUtf8();
+                    break;
+            }
+            texts << bytes;
+            pointers << texts.last().constData();
+            lengths << int(bytes.size());
+            formats << format;
+        }
+        const int count = int(values_.size());
+        const bool guarded = kind_ == Connection::SelectOnly;
+        // A query that may only read runs in a part of the transaction that can't write; whatever it tried is
+        // undone with that part.
+        const bool ownTransaction = guarded && !connection_.inTransaction();
+        if (guarded) {
+            if (!readOnly()) throw onlySelect();
+            connection_.execute(ownTransaction
+                                    ? QStringLiteral("BEGIN READ ONLY")
+                                    : QStringLiteral("SAVEPOINT vj_read; SET LOCAL transaction_read_only = on"));
+        }
+        ++runs_;
+        if (runs_ == 2 && name_.isEmpty()) {
+            static int counter = 0;
+            const QByteArray name = "vj_s" + QByteArray::number(++counter);
+            PGresult* prepared = PQprepare(conn, name.constData(), sql_.constData(), 0, nullptr);
+            const bool ok = PQresultStatus(prepared) == PGRES_COMMAND_OK;
+            if (ok) name_ = name;
+            PQclear(prepared);
+        }
+        result_ = name_.isEmpty() ? PQexecParams(conn, sql_.constData(), count, nullptr, pointers.constData(),
+                                                 lengths.constData(), formats.constData(), 0)
+                                  : PQexecPrepared(conn, name_.constData(), count, pointers.constData(),
+                                                   lengths.constData(), formats.constData(), 0);
+        const ExecStatusType status = PQresultStatus(result_);
+        if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+            const QByteArray state = PQresultErrorField(result_, PG_DIAG_SQLSTATE);
+            const QString message = QString::fromUtf8(PQresultErrorMessage(result_)).trimmed();
+            clear();
+            if (guarded) undoGuard(ownTransaction);
+            if (guarded && state == "25006") throw onlySelect();
+            connection_.fail(state.isEmpty() ? nullptr : state.constData(),
+                             message.isEmpty() ? errorText(conn) : message);
+        }
+        if (guarded) undoGuard(ownTransaction);
+        const QByteArray affected = PQcmdTuples(result_);
+        if (!affected.isEmpty() && status == PGRES_COMMAND_OK) connection_.counted(affected.toLongLong());
+        if (status == PGRES_TUPLES_OK && !readOnly()) connection_.counted(PQntuples(result_));
+    }
+
+    void undoGuard(bool ownTransaction) {
+        try {
+            connection_.execute(ownTransaction ? QStringLiteral("ROLLBACK")
+                                               : QStringLiteral("ROLLBACK TO vj_read; RELEASE vj_read"));
+        } catch (const DataError&) {
+        }
+    }
+
+    static DataError onlySelect() {
+        return DataError(QStringLiteral("A consulta só pode ler dados: apenas um comando SELECT é aceito"));
+    }
+
+    PostgresConnection& connection_;
+    QByteArray sql_;
+    Connection::StatementKind kind_;
+    QVector<QVariant> values_;
+    PGresult* result_ = nullptr;
+    int row_ = -1;
+    int runs_ = 0;
+    QByteArray name_;
+};
+
+}  // namespace
+
+QString numberedParameters(const QString& sql) {
+    QString out;
+    out.reserve(sql.size() + 16);
+    int number = 0;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            // A quoted text or name, its doubled quotes included, goes through as it is.
+            const qsizetype end = [&] {
+                qsizetype j = i + 1;
+                while (j < sql.size()) {
+                    if (sql[j] == c) {
+                        if (j + 1 < sql.size() && sql[j + 1] == c) {
+                            j += 2;
+                            continue;
+                        }
+                        return j;
+                    }
+                    ++j;
+                }
+                return sql.size() - 1;
+            }();
+            out += sql.mid(i, end - i + 1);
+            i = end;
+        } else if (c == QLatin1Char('-') && i + 1 < sql.size() && sql[i + 1] == QLatin1Char('-')) {
+            const qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
+            const qsizetype last = end < 0 ? sql.size() - 1 : end;
+            out += sql.mid(i, last - i + 1);
+            i = last;
+        } else if (c == QLatin1Char('/') && i + 1 < sql.size() && sql[i + 1] == QLatin1Char('*')) {
+            const qsizetype end = sql.indexOf(QStringLiteral("*/"), i + 2);
+            const qsizetype last = end < 0 ? sql.size() - 1 : end + 1;
+            out += sql.mid(i, last - i + 1);
+            i = last;
+        } else if (c == QLatin1Char('?')) {
+            // "?1" names the first value again, as SQLite reads it.
+            qsizetype j = i + 1;
+            while (j < sql.size() && sql[j].isDigit())
+                ++j;
+            const int given = j > i + 1 ? sql.mid(i + 1, j - i - 1).toInt() : ++number;
+            out += QLatin1Char('$') + QString::number(given);
+            i = j - 1;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+PostgresConnection::PostgresConnection(const QString& address) {
+    const QByteArray text = address.toUtf8();
+    const char* keys[] = {"dbname", "client_encoding", "options", "application_name", nullptr};
+    const char* values[] = {text.constData(), "UTF8", "-c DateStyle=ISO,YMD -c TimeZone=UTC", "Vanteja", nullptr};
+    conn_ = PQconnectdbParams(keys, values, 1);
+    const QUrl url(address);
+    place_ = url.isValid() && !url.host().isEmpty()
+                 ? QStringLiteral("%1:%2%3").arg(url.host()).arg(url.port(5432)).arg(url.path())
+                 : address;
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        const QString message = errorText(conn_);
+        PQfinish(conn_);
+        conn_ = nullptr;
+        const QString lower = message.toLower();
+        if (lower.contains(QLatin1String("password")) || lower.contains(QLatin1String("role")) ||
+            lower.contains(QLatin1String("authentication")))
+            throw engineError(EngineCause::Refused, message, place_);
+        if (lower.contains(QLatin1String("database")) && lower.contains(QLatin1String("does not exist")))
+            throw DataError(
+                QStringLiteral("O banco de dados %1 não existe no servidor. Crie-o e prepare-o com "
+                               "\"vanteja-dados --postgresql ENDEREÇO\". [%2]")
+                    .arg(place_, message),
+                message);
+        throw engineError(EngineCause::Unreachable, message, place_);
+    }
+    if (PQserverVersion(conn_) < kPostgresMinimumVersion) {
+        const QString version = QString::number(PQserverVersion(conn_) / 10000);
+        PQfinish(conn_);
+        conn_ = nullptr;
+        throw DataError(QStringLiteral("O servidor de dados %1 usa o PostgreSQL %2, antigo demais: o Vanteja "
+                                       "precisa da versão 11 ou mais nova.")
+                            .arg(place_, version));
+    }
+    listen();
+}
+
+PostgresConnection::~PostgresConnection() {
+    if (conn_) PQfinish(conn_);
+}
+
+void PostgresConnection::listen() {
+    execute(QStringLiteral("LISTEN ") + QString::fromLatin1(kPostgresChannel));
+}
+
+const Dialect& PostgresConnection::dialect() const {
+    static const PostgresDialect dialect;
+    return dialect;
+}
+
+std::unique_ptr<EngineStatement> PostgresConnection::prepare(const QString& sql, StatementKind kind) {
+    return std::make_unique<PostgresStatement>(*this, sql, kind);
+}
+
+void PostgresConnection::execute(const QString& sql) {
+    PGresult* result = PQexec(conn_, sql.toUtf8().constData());
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        const QByteArray state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+        const QString message = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+        PQclear(result);
+        fail(state.isEmpty() ? nullptr : state.constData(), message.isEmpty() ? errorText(conn_) : message);
+    }
+    const QByteArray affected = PQcmdTuples(result);
+    if (!affected.isEmpty()) counted(affected.toLongLong());
+    PQclear(result);
+}
+
+bool PostgresConnection::inTransaction() {
+    return PQtransactionStatus(conn_) != PQTRANS_IDLE;
+}
+
+qint64 PostgresConnection::dataVersion() {
+    // Every change another connection commits arrives as a notification: each one read moves the version.
+    if (PQconsumeInput(conn_) == 0) fail("08006", errorText(conn_));
+    const int own = PQbackendPID(conn_);
+    while (PGnotify* notice = PQnotifies(conn_)) {
+        if (notice->be_pid != own) ++version_;
+        PQfreemem(notice);
+    }
+    return version_;
+}
+
+qint64 PostgresConnection::lastInsertKey() {
+    throw DataError(QStringLiteral("Erro no banco de dados: a chave do registro incluído vem do próprio comando"));
+}
+
+void PostgresConnection::interrupt() {
+    if (PGcancel* cancel = PQgetCancel(conn_)) {
+        char error[256];
+        PQcancel(cancel, error, sizeof error);
+        PQfreeCancel(cancel);
+    }
+}
+
+void PostgresConnection::fail(const char* sqlState, const QString& engineText, const QString& context) {
+    EngineCause cause = causeOf(sqlState);
+    if (!sqlState && PQstatus(conn_) != CONNECTION_OK) cause = EngineCause::Unreachable;
+    if (cause == EngineCause::Unreachable) {
+        // A connection the server dropped is made again for the next try; what failed is reported now.
+        PQreset(conn_);
+        if (PQstatus(conn_) == CONNECTION_OK) {
+            tables_.clear();
+            try {
+                listen();
+            } catch (const DataError&) {
+            }
+            // Whatever others stored meanwhile is unknown: views read afresh.
+            ++version_;
+        }
+    }
+    throw engineError(cause, engineText, place_, context);
+}
+
+QString PostgresConnection::tableNamed(unsigned int oid) {
+    if (oid == 0) return {};
+    if (const auto found = tables_.constFind(oid); found != tables_.cend()) return *found;
+    const QByteArray number = QByteArray::number(oid);
+    const char* values[] = {number.constData()};
+    PGresult* result =
+        PQexecParams(conn_, "SELECT relname::text FROM pg_catalog.pg_class WHERE oid = $1::oid", 1, nullptr, values,
+                     nullptr, nullptr, 0);
+    QString name;
+    if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) == 1)
+        name = QString::fromUtf8(PQgetvalue(result, 0, 0));
+    PQclear(result);
+    tables_.insert(oid, name);
+    return name;
+}
