@@ -307,8 +307,8 @@ private:
                 return QStringLiteral("(%1 IS NULL)").arg(column);
             if (op == QLatin1String("<>") || op == QLatin1String(">"))
                 return QStringLiteral("(%1 IS NOT NULL)").arg(column);
-            if (op == QLatin1String("<")) return QStringLiteral("(0)");
-            return QStringLiteral("(1)");  // >=
+            if (op == QLatin1String("<")) return QStringLiteral("(1 = 0)");
+            return QStringLiteral("(1 = 1)");  // >=
         }
         const QString text = value.toString();
         const bool prefix = field.isText() && text.size() >= 2 && text.endsWith(QLatin1Char('*')) &&

@@ -60,15 +60,18 @@ public:
     QString unindexed(const QString& expression) const override { return expression; }
     QString notIndexed(const QString& table) const override { return table; }
     QString tableList() const override {
-        return QStringLiteral("SELECT tablename::text FROM pg_catalog.pg_tables WHERE schemaname = current_schema()");
+        return QStringLiteral(
+            "SELECT tablename::text FROM pg_catalog.pg_tables WHERE schemaname = current_schema()");
     }
     QString indexList() const override {
-        return QStringLiteral("SELECT indexname::text FROM pg_catalog.pg_indexes WHERE schemaname = current_schema()");
+        return QStringLiteral(
+            "SELECT indexname::text FROM pg_catalog.pg_indexes WHERE schemaname = current_schema()");
     }
     // Each amount as the shortest decimal that reads back as the same double (the server's own output), to
     // the millionth, half away from zero: the amount as typed, as MoneySum takes it.
     QString moneySum(const QString& expression) const override {
-        return QStringLiteral("COALESCE(SUM(round((%1)::text::numeric * 1000000)), 0)::bigint").arg(expression);
+        return QStringLiteral("COALESCE(SUM(round((%1)::text::numeric * 1000000)), 0)::bigint")
+            .arg(expression);
     }
     QString returningKey(const QString& keyColumn) const override {
         return QStringLiteral(" RETURNING ") + keyColumn;
@@ -83,7 +86,8 @@ public:
         : connection_(connection), sql_(numberedParameters(sql).toUtf8()), kind_(kind) {
         if (sql.contains(QChar(0)))
             throw DataError(QStringLiteral("Erro no banco de dados: o comando SQL contém um caractere nulo"));
-        if (sql.trimmed().isEmpty()) throw DataError(QStringLiteral("Erro no banco de dados: comando SQL vazio"));
+        if (sql.trimmed().isEmpty())
+            throw DataError(QStringLiteral("Erro no banco de dados: comando SQL vazio"));
     }
     ~PostgresStatement() override {
         clear();
@@ -112,7 +116,9 @@ public:
         values_.clear();
     }
 
-    int columnCount() const override { return result_ ? PQnfields(result_) : 0; }
+    // The columns are known once the server has answered: asking for them runs the statement with the values
+    // bound so far, and the rows are then stepped through as usual.
+    int columnCount() const override { return PQnfields(answered()); }
     bool isNull(int column) const override { return !at(column) || PQgetisnull(result_, row_, column); }
     qint64 int64(int column) const override {
         if (isNull(column)) return 0;
@@ -131,8 +137,8 @@ public:
         if (PQftype(result_, column) != kBytea)
             return QByteArray(PQgetvalue(result_, row_, column), PQgetlength(result_, row_, column));
         size_t length = 0;
-        unsigned char* bytes =
-            PQunescapeBytea(reinterpret_cast<const unsigned char*>(PQgetvalue(result_, row_, column)), &length);
+        unsigned char* bytes = PQunescapeBytea(
+            reinterpret_cast<const unsigned char*>(PQgetvalue(result_, row_, column)), &length);
         const QByteArray value(reinterpret_cast<const char*>(bytes), qsizetype(length));
         PQfreemem(bytes);
         return value;
@@ -156,17 +162,15 @@ public:
                 return text(column);
         }
     }
-    QString columnName(int column) const override {
-        return result_ ? QString::fromUtf8(PQfname(result_, column)) : QString();
-    }
+    QString columnName(int column) const override { return QString::fromUtf8(PQfname(answered(), column)); }
     // The catalogue's own type of a column read straight from one of the books' tables, as the file declares
     // it; empty for a computed column.
     QString declaredType(int column) const override {
-        if (!result_) return {};
-        const QString table = connection_.tableNamed(PQftable(result_, column));
+        const auto [table, name] =
+            connection_.columnNamed(PQftable(answered(), column), PQftablecol(result_, column));
         const TableDef* def = table.isEmpty() ? nullptr : Catalogue::find(table);
         if (!def) return {};
-        const int field = def->fieldIndex(columnName(column));
+        const int field = def->fieldIndex(name);
         return field < 0 ? QString() : def->fields[field].sqlType();
     }
     bool readOnly() const override {
@@ -175,9 +179,15 @@ public:
     }
 
 private:
+    PGresult* answered() const {
+        if (!result_) const_cast<PostgresStatement*>(this)->run();
+        return result_;
+    }
+
     const char* at(int column) const {
         return result_ && row_ >= 0 && row_ < PQntuples(result_) && column >= 0 && column < PQnfields(result_)
-                   ? "" : nullptr;
+                   ? ""
+                   : nullptr;
     }
 
     void clear() {
@@ -234,9 +244,9 @@ private:
         const bool ownTransaction = guarded && !connection_.inTransaction();
         if (guarded) {
             if (!readOnly()) throw onlySelect();
-            connection_.execute(ownTransaction
-                                    ? QStringLiteral("BEGIN READ ONLY")
-                                    : QStringLiteral("SAVEPOINT vj_read; SET LOCAL transaction_read_only = on"));
+            connection_.execute(
+                ownTransaction ? QStringLiteral("BEGIN READ ONLY")
+                               : QStringLiteral("SAVEPOINT vj_read; SET LOCAL transaction_read_only = on"));
         }
         ++runs_;
         if (runs_ == 2 && name_.isEmpty()) {
@@ -342,8 +352,8 @@ QString numberedParameters(const QString& sql) {
 
 PostgresConnection::PostgresConnection(const QString& address) {
     const QByteArray text = address.toUtf8();
-    const char* keys[] = {"dbname", "client_encoding", "options", "application_name", nullptr};
-    const char* values[] = {text.constData(), "UTF8", "-c DateStyle=ISO,YMD -c TimeZone=UTC", "Vanteja", nullptr};
+    const char* keys[] = {"dbname", "client_encoding", "application_name", nullptr};
+    const char* values[] = {text.constData(), "UTF8", "Vanteja", nullptr};
     conn_ = PQconnectdbParams(keys, values, 1);
     const QUrl url(address);
     place_ = url.isValid() && !url.host().isEmpty()
@@ -373,6 +383,8 @@ PostgresConnection::PostgresConnection(const QString& address) {
                                        "precisa da versão 11 ou mais nova.")
                             .arg(place_, version));
     }
+    // Dates come back as ISO text, as the file keeps them.
+    execute(QStringLiteral("SET DateStyle = 'ISO, YMD'; SET TimeZone = 'UTC'"));
     listen();
 }
 
@@ -423,7 +435,8 @@ qint64 PostgresConnection::dataVersion() {
 }
 
 qint64 PostgresConnection::lastInsertKey() {
-    throw DataError(QStringLiteral("Erro no banco de dados: a chave do registro incluído vem do próprio comando"));
+    throw DataError(
+        QStringLiteral("Erro no banco de dados: a chave do registro incluído vem do próprio comando"));
 }
 
 void PostgresConnection::interrupt() {
@@ -441,7 +454,7 @@ void PostgresConnection::fail(const char* sqlState, const QString& engineText, c
         // A connection the server dropped is made again for the next try; what failed is reported now.
         PQreset(conn_);
         if (PQstatus(conn_) == CONNECTION_OK) {
-            tables_.clear();
+            columns_.clear();
             try {
                 listen();
             } catch (const DataError&) {
@@ -453,18 +466,21 @@ void PostgresConnection::fail(const char* sqlState, const QString& engineText, c
     throw engineError(cause, engineText, place_, context);
 }
 
-QString PostgresConnection::tableNamed(unsigned int oid) {
-    if (oid == 0) return {};
-    if (const auto found = tables_.constFind(oid); found != tables_.cend()) return *found;
-    const QByteArray number = QByteArray::number(oid);
-    const char* values[] = {number.constData()};
-    PGresult* result =
-        PQexecParams(conn_, "SELECT relname::text FROM pg_catalog.pg_class WHERE oid = $1::oid", 1, nullptr, values,
-                     nullptr, nullptr, 0);
-    QString name;
+QPair<QString, QString> PostgresConnection::columnNamed(unsigned int table, int column) {
+    if (table == 0 || column <= 0) return {};
+    const quint64 key = (quint64(table) << 16) | quint64(column);
+    if (const auto found = columns_.constFind(key); found != columns_.cend()) return *found;
+    const QByteArray tableText = QByteArray::number(table), columnText = QByteArray::number(column);
+    const char* values[] = {tableText.constData(), columnText.constData()};
+    PGresult* result = PQexecParams(conn_,
+                                    "SELECT c.relname::text, a.attname::text FROM pg_catalog.pg_attribute a "
+                                    "JOIN pg_catalog.pg_class c ON c.oid = a.attrelid "
+                                    "WHERE a.attrelid = $1::oid AND a.attnum = $2::int2",
+                                    2, nullptr, values, nullptr, nullptr, 0);
+    QPair<QString, QString> named;
     if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) == 1)
-        name = QString::fromUtf8(PQgetvalue(result, 0, 0));
+        named = {QString::fromUtf8(PQgetvalue(result, 0, 0)), QString::fromUtf8(PQgetvalue(result, 0, 1))};
     PQclear(result);
-    tables_.insert(oid, name);
-    return name;
+    columns_.insert(key, named);
+    return named;
 }

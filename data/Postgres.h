@@ -4,6 +4,7 @@
 // engine's own files, the set-up tool and tests include this header.
 
 #include <QHash>
+#include <QPair>
 #include <QString>
 
 #include "Engine.h"
@@ -37,8 +38,9 @@ public:
         changes_ += rows;
     }
     [[noreturn]] void fail(const char* sqlState, const QString& engineText, const QString& context = {});
-    // The table a result column comes from, by the server's number for it; empty for none.
-    QString tableNamed(unsigned int oid);
+    // The table and column a result column comes from, by the server's numbers for them; empty for a
+    // computed one.
+    QPair<QString, QString> columnNamed(unsigned int table, int column);
 
 private:
     void listen();
@@ -47,7 +49,7 @@ private:
     qint64 changes_ = 0;
     qint64 lastChanges_ = 0;
     qint64 version_ = 0;
-    QHash<unsigned int, QString> tables_;
+    QHash<quint64, QPair<QString, QString>> columns_;
 };
 
 // The SQL text for the server: the program's "?" markers numbered $1, $2, … outside quotes and comments.

@@ -23,13 +23,34 @@ bool isAscii(const QString& text) {
     return true;
 }
 
-// A field of any table that carries this name, spelled as declared.
-QString declaredFieldName(const QString& name) {
+// A field that carries this name, spelled as declared: in the tables the statement names first, then in any.
+QString declaredFieldName(const QString& name, const QList<const TableDef*>& named = {}) {
+    for (const TableDef* table : named) {
+        const int index = table->fieldIndex(name);
+        if (index >= 0) return table->fields[index].name;
+    }
     for (const TableDef& table : Catalogue::tables()) {
         const int index = table.fieldIndex(name);
         if (index >= 0) return table.fields[index].name;
     }
     return {};
+}
+
+// A word of SQL itself, never a field, though a table may have a field of that name ("End").
+bool isKeyword(const QString& word) {
+    static const QStringList keywords = {"ALL",    "AND",      "AS",     "ASC",  "BETWEEN", "BY",    "CASE",
+                                         "DESC",   "DISTINCT", "ELSE",   "END",  "FROM",    "GROUP", "HAVING",
+                                         "IN",     "INNER",    "IS",     "JOIN", "LEFT",    "LIKE",  "LIMIT",
+                                         "NOT",    "NULL",     "OFFSET", "ON",   "OR",      "ORDER", "OUTER",
+                                         "SELECT", "THEN",     "UNION",  "WHEN", "WHERE"};
+    return keywords.contains(word, Qt::CaseInsensitive);
+}
+
+// A type after CAST(… AS, not a column's new name.
+bool isTypeName(const QString& word) {
+    static const QStringList types = {"INTEGER", "INT",     "BIGINT", "REAL", "FLOAT", "DOUBLE", "NUMERIC",
+                                      "TEXT",    "VARCHAR", "CHAR",   "DATE", "BLOB",  "BOOLEAN"};
+    return types.contains(word, Qt::CaseInsensitive);
 }
 
 bool isDateField(const QString& name) {
@@ -110,8 +131,14 @@ QVariant dateParameter(const QString& name, const QVariant& value) {
     return date;
 }
 
-TranslatedSql translateLocalSql(const QString& text) {
+TranslatedSql translateLocalSql(const QString& text, const Dialect* dialect) {
     TranslatedSql out;
+    // The tables the statement names, wherever they stand: a field is spelled as its own table declares it.
+    QList<const TableDef*> named;
+    static const QRegularExpression words(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*"));
+    for (auto it = words.globalMatch(text); it.hasNext();)
+        if (const TableDef* table = Catalogue::find(it.next().captured()); table && !named.contains(table))
+            named << table;
     const int n = text.size();
     int i = 0;
     QString previousWord;  // the last keyword or name seen, to know an alias after AS
@@ -172,7 +199,7 @@ TranslatedSql translateLocalSql(const QString& text) {
             const int end = text.indexOf(QLatin1Char('"'), i + 1);
             if (end < 0) throw DataError(QStringLiteral("Erro de sintaxe no SQL: aspas duplas não fechadas"));
             const QString inner = text.mid(i + 1, end - i - 1);
-            const QString field = declaredFieldName(inner);
+            const QString field = declaredFieldName(inner, named);
             if (const TableDef* table = Catalogue::find(inner)) {
                 addTable(table);
                 comparison = Comparison::None;
@@ -216,11 +243,15 @@ TranslatedSql translateLocalSql(const QString& text) {
                 (i + 3 >= n || !isNameChar(text[i + 3])))
                 i += 3;
             const bool alias = previousWord.compare(QLatin1String("as"), Qt::CaseInsensitive) == 0;
-            const QString field = alias || table ? QString() : declaredFieldName(word);
+            const QString field = alias || table ? QString() : declaredFieldName(word, named);
             if (table && !alias) {
                 addTable(table);
-            } else if (!isAscii(word)) {
-                // SQLite folds only ASCII letters: a non-ASCII name goes quoted, spelled as declared.
+            } else if (alias && !isTypeName(word)) {
+                // A column's new name keeps its letter case on the server only when quoted.
+                out.sql += quoteIdentifier(word);
+            } else if ((!field.isEmpty() && !isKeyword(word)) || !isAscii(word)) {
+                // A field goes quoted and spelled as declared: the server takes names as written only when
+                // quoted, and SQLite folds only ASCII letters.
                 out.sql += quoteIdentifier(field.isEmpty() ? word : field);
             } else {
                 out.sql += word;
@@ -264,7 +295,7 @@ TranslatedSql translateLocalSql(const QString& text) {
     // hold every column asked for.
     if (!ordered)
         for (auto at = scannedTables.crbegin(); at != scannedTables.crend(); ++at)
-            out.sql.insert(*at, QStringLiteral(" NOT INDEXED"));
+            out.sql.insert(*at, dialect ? dialect->notIndexed(QString()) : QStringLiteral(" NOT INDEXED"));
     return out;
 }
 
@@ -364,7 +395,8 @@ FieldType widestKind(const QVector<QVector<QVariant>>& rows, int column) {
 
 void Query::open() {
     if (active()) return;
-    const TranslatedSql translated = translateLocalSql(sql());
+    const TranslatedSql translated =
+        translateLocalSql(sql(), &Session::instance().database(databaseName()).dialect());
     for (const QString& tableName : translated.tables) {
         const TableDef* table = Catalogue::find(tableName);
         if (table && !table->password.isEmpty() && !Session::instance().hasPassword(table->password))
@@ -404,10 +436,10 @@ void Query::open() {
                     counted << database.dialect().moneySum(quoteIdentifier(columns_[c].name));
                     amounts << c;
                 }
-            Statement counter(
-                database.connection(),
-                QStringLiteral("SELECT %1 FROM (%2)").arg(counted.join(QStringLiteral(", ")), unorderedSql_),
-                Statement::SelectOnly);
+            Statement counter(database.connection(),
+                              QStringLiteral("SELECT %1 FROM (%2) AS vj_rows")
+                                  .arg(counted.join(QStringLiteral(", ")), unorderedSql_),
+                              Statement::SelectOnly);
             counter.bindAll(values);
             count_ = 0;
             if (counter.step()) {
@@ -473,7 +505,7 @@ Money Query::sum(const QString& column) {
     if (!database_) return {};
     Statement statement(
         database_->connection(),
-        QStringLiteral("SELECT %1 FROM (%2)")
+        QStringLiteral("SELECT %1 FROM (%2) AS vj_rows")
             .arg(database_->dialect().moneySum(quoteIdentifier(columns_[index].name)), unorderedSql_),
         Statement::SelectOnly);
     statement.bindAll(values_);
@@ -503,7 +535,8 @@ void Query::readPage(int page) const {
     if (!cursor_ || cursorRow_ != first) {
         if (!cursor_)
             cursor_ = std::make_unique<Statement>(
-                database_->connection(), QStringLiteral("SELECT * FROM (%1) AS vj_rows").arg(sql_) + database_->dialect().offset(),
+                database_->connection(),
+                QStringLiteral("SELECT * FROM (%1) AS vj_rows").arg(sql_) + database_->dialect().offset(),
                 Statement::SelectOnly);
         cursor_->reset();
         cursor_->bindAll(values_);

@@ -8,6 +8,8 @@
 #include "Dataset.h"
 #include "Money.h"
 
+class Dialect;
+
 class Statement;
 
 // One statement of the program's local SQL as SQLite runs it, with what must be bound to each "?".
@@ -31,7 +33,8 @@ struct TranslatedSql {
 // named parameters. A date is bound whole or not at all: raises DataError for an impossible, partly typed or
 // blank date in double quotes, and for a constant compared with a date field (the field, then an operator or
 // BETWEEN) that is not a whole "mm/dd/yyyy" or "yyyy-mm-dd" date.
-TranslatedSql translateLocalSql(const QString& text);
+// Written for the engine of `dialect`; without one, for the data file.
+TranslatedSql translateLocalSql(const QString& text, const Dialect* dialect = nullptr);
 
 // The value bound to a parameter compared with a date field: a valid date, a whole date typed "dd/mm/yyyy"
 // (or "yyyy-mm-dd"), or null. Raises DataError naming the parameter for anything else, a blank text included.

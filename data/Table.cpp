@@ -124,7 +124,8 @@ QString Table::orderBy() const {
     const Dialect& dialect = database_->dialect();
     if (sortAfter) column = dialect.unindexed(column);
     const int field = def_->fieldIndex(index_->field);
-    if (index_->caseInsensitive && field >= 0 && def_->fields[field].isText()) column = dialect.noCase(column);
+    if (index_->caseInsensitive && field >= 0 && def_->fields[field].isText())
+        column = dialect.noCase(column);
     return QStringLiteral(" ORDER BY %1, %2").arg(dialect.ascending(column), key);
 }
 
@@ -765,7 +766,7 @@ bool Table::locateNearest(const QString& fieldName, const QVariant& value) {
     QString column = quoteIdentifier(field.name);
     if (field.isText()) column = dialect.folded(column);
     const QVariant wanted = searchValue(field, value);
-    QString where = wanted.isNull()  ? QStringLiteral("1")
+    QString where = wanted.isNull()  ? QStringLiteral("1 = 1")
                     : field.isText() ? column + QStringLiteral(" >= ") + dialect.folded(QStringLiteral("?"))
                                      : column + QStringLiteral(" >= ?");
     QVariantList params = compiled_.params;
@@ -773,16 +774,18 @@ bool Table::locateNearest(const QString& fieldName, const QVariant& value) {
     if (!wanted.isNull()) params << wanted;
     const QString key = quoteIdentifier(def_->keyField().name);
     const QString from = QStringLiteral("SELECT %1 FROM %2 WHERE ").arg(key, quoteIdentifier(def_->name));
-    Statement nearest(database_->connection(),
-                      from + where + QStringLiteral(" ORDER BY %1, %2 LIMIT 1").arg(dialect.ascending(column), key));
+    Statement nearest(
+        database_->connection(),
+        from + where + QStringLiteral(" ORDER BY %1, %2 LIMIT 1").arg(dialect.ascending(column), key));
     nearest.bindAll(params);
     bool found = nearest.step();
     qint64 target = found ? nearest.int64(0) : -1;
     nearest.reset();
     if (!found) {
-        Statement last(database_->connection(),
-                       from + (compiled_.isEmpty() ? QStringLiteral("1") : compiled_.sql) +
-                           QStringLiteral(" ORDER BY %1, %2 DESC LIMIT 1").arg(dialect.descending(column), key));
+        Statement last(
+            database_->connection(),
+            from + (compiled_.isEmpty() ? QStringLiteral("1 = 1") : compiled_.sql) +
+                QStringLiteral(" ORDER BY %1, %2 DESC LIMIT 1").arg(dialect.descending(column), key));
         last.bindAll(compiled_.params);
         if (!last.step()) return false;
         target = last.int64(0);

@@ -522,8 +522,7 @@ private slots:
         QFETCH(QString, sql);
         Table view(kAliasVantejaVs2, "tbpagar");
         view.open();
-        sqlite3* db = sqliteHandle(Session::instance().database(kAliasVantejaVs2));
-        execSql(db, "BEGIN");
+        Transaction unit(Session::instance().database(kAliasVantejaVs2).connection());
         for (int i = 0; i < 700; ++i) {
             view.append();
             view.fieldByName("Fantasia").setValue(QStringLiteral("REF %1").arg(i % 37));
@@ -532,7 +531,7 @@ private slots:
             view.fieldByName("Valordocumento").setValue(i % 3 ? QVariant(i / 3.0) : QVariant());
             view.post();
         }
-        execSql(db, "COMMIT");
+        unit.commit();
         Query whole, paged;
         for (Query* q : {&whole, &paged}) {
             q->setDatabaseName(kAliasVantejaVs2);

@@ -464,29 +464,24 @@ private slots:
         QCOMPARE(toggled(), QString("2/3"));
         QCOMPARE(namesInOrder(view), QStringList({"ALICE", "ANA", "BRUNO"}));
 
-        sqlite3* outside = nullptr;
-        QCOMPARE(sqlite3_open(data_->dataFile().toUtf8().constData(), &outside), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(outside, "INSERT INTO c_cliente (Nome, Codigo) VALUES ('AMANDA', 4)", nullptr,
-                              nullptr, nullptr),
-                 SQLITE_OK);
-        sqlite3_close(outside);
-        QCOMPARE(toggled(), QString("3/4"));
+        data_->anotherProgram()->execute(
+            "INSERT INTO \"c_cliente\" (\"Nome\", \"Codigo\") VALUES ('AMANDA', 4)");
+        // A server tells of another's store a moment after it is made.
+        QTRY_COMPARE(toggled(), QString("3/4"));
         QCOMPARE(namesInOrder(view), QStringList({"ALICE", "AMANDA", "ANA", "BRUNO"}));
 
         // Rows read inside a transaction that is then rolled back are not taken for stored ones.
-        sqlite3* db = sqliteHandle(Session::instance().database(kAliasVantejaVs2));
-        QCOMPARE(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
+        Connection& db = Session::instance().database(kAliasVantejaVs2).connection();
+        db.execute("BEGIN");
         view.append();
         view.fieldByName("Nome").setAsString("ABEL");
         view.post();
         QCOMPARE(view.recordCount(), 5);
-        QCOMPARE(sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+        db.execute("ROLLBACK");
         view.refresh();
         QCOMPARE(view.recordCount(), 4);
     }
 
-    // A row stored or deleted through the view lands where a fresh read of the same rows puts it, with the
-    // same total, whatever the order and filter, and also when another program stored in between.
     // A row is found among the view's keys in the order SQLite gives them: letter case of A-Z folded only
     // where the index says so, accents by their bytes, blanks first, ties by row key, and the same again when
     // the values looked at before are remembered.
@@ -535,6 +530,8 @@ private slots:
             }
     }
 
+    // A row stored or deleted through the view lands where a fresh read of the same rows puts it, with the
+    // same total, whatever the order and filter, and also when another program stored in between.
     void storedRowInItsPlace_data() {
         QTest::addColumn<QString>("index");
         QTest::addColumn<QString>("filter");
@@ -582,14 +579,13 @@ private slots:
             view.remove();
         } else {
             if (action == "outside") {
-                sqlite3* outside = nullptr;
-                QCOMPARE(sqlite3_open(data_->dataFile().toUtf8().constData(), &outside), SQLITE_OK);
-                QCOMPARE(sqlite3_exec(outside,
-                                      "INSERT INTO tbpagar (Codigo, Fantasia, Valordocumento) "
-                                      "VALUES (50, 'ABOBORA', 3.5)",
-                                      nullptr, nullptr, nullptr),
-                         SQLITE_OK);
-                sqlite3_close(outside);
+                // Stored by another program, and told to this one (at once by the file, soon by a server).
+                Connection& mine = Session::instance().database(kAliasVantejaVs2).connection();
+                const qint64 before = mine.dataVersion();
+                data_->anotherProgram()->execute(
+                    "INSERT INTO \"tbpagar\" (\"Codigo\", \"Fantasia\", "
+                    "\"Valordocumento\") VALUES (50, 'ABOBORA', 3.5)");
+                QTRY_VERIFY(mine.dataVersion() != before);
             }
             if (action == "edit") {
                 view.edit();
@@ -806,6 +802,7 @@ private slots:
     }
     void failedReReadStoresNothing() {
         QFETCH(int, way);
+        if (TempData::onPostgres()) QSKIP("the failing read is made by the data file's own engine");
         addRow("tbpagar", {{"Codigo", 1}, {"Nome", "ANTES"}});
         Table view(kAliasVantejaVs2, "tbpagar");
         Table other(kAliasVantejaVs2, "tbpagar");
