@@ -371,10 +371,30 @@ QString integrity(const QString& file, const Progress& progress) {
     return checkIntegrity(connection.db, progress);
 }
 
+namespace {
+
+// Why the copies can't be made here when the books are kept on a server: they are copies of the file.
+QString onServer(const QString& dataFile) {
+    QString address;
+    try {
+        address = serverAddress(QFileInfo(dataFile).absolutePath());
+    } catch (const DataError& error) {
+        return error.message();
+    }
+    if (address.isEmpty()) return {};
+    return QStringLiteral("os dados do Vanteja estão no servidor %1, e o programa de backup copia só o arquivo "
+                          "de dados; copie-os com pg_dump no servidor (veja o README)")
+        .arg(address);
+}
+
+}  // namespace
+
 Result make(const QString& dataFile, const QString& folder, const QDateTime& now, const Progress& progress,
             const Options& options) {
     const QDateTime started = QDateTime::currentDateTime();
     Result result;
+    result.error = onServer(dataFile);
+    if (!result.error.isEmpty()) return result;
     result.error = dataFileProblem(dataFile);
     if (!result.error.isEmpty()) return result;
     QDir dir(folder);
@@ -455,6 +475,8 @@ Result make(const QString& dataFile, const QString& folder, const QDateTime& now
 Result restore(const QString& copy, const QString& dataFile, const QString& folder, const QDateTime& now,
                const QString& serverName, const Progress& progress) {
     Result result;
+    result.error = onServer(dataFile);
+    if (!result.error.isEmpty()) return result;
     if (Programs::mainProgramRunning(serverName)) {
         result.error = QStringLiteral("o Vanteja está aberto; feche-o antes de restaurar uma cópia");
         return result;

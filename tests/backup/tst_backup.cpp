@@ -148,6 +148,7 @@ private slots:
         QTest::newRow("folder in place of the data file") << "folder" << QString::fromUtf8("há uma pasta");
         QTest::newRow("folder not writable")
             << "readonly" << QString::fromUtf8("não é possível gravar na pasta");
+        QTest::newRow("books on a server") << "server" << QString::fromUtf8("copie-os com pg_dump");
 #ifdef Q_OS_LINUX
         QTest::newRow("folder full") << "full" << QString();
 #endif
@@ -162,6 +163,11 @@ private slots:
         if (kind == "missing") QFile::remove(data_->dataFile());
         if (kind == "empty") QVERIFY(QFile::resize(data_->dataFile(), 0));
         if (kind == "folder") QVERIFY(QFile::remove(data_->dataFile()) && QDir().mkpath(data_->dataFile()));
+        if (kind == "server") {
+            QFile address(QDir(data_->dataFolder()).filePath(kConnectionFileName));
+            QVERIFY(address.open(QIODevice::WriteOnly));
+            address.write("endereco=postgresql://vanteja@servidor:5432/vanteja\n");
+        }
         std::unique_ptr<UnwritableFolder> unwritable;
         if (kind == "readonly") {
             QFile::setPermissions(data_->programFolder(), QFile::permissions(data_->programFolder()) |
