@@ -35,7 +35,7 @@ EngineCause causeOf(const char* sqlState) {
 }
 
 QString errorText(const PGconn* conn) {
-    return QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+    return QString::fromUtf8(PQerrorMessage(conn)).simplified();
 }
 
 class PostgresDialect : public Dialect {
@@ -264,7 +264,7 @@ private:
         const ExecStatusType status = PQresultStatus(result_);
         if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
             const QByteArray state = PQresultErrorField(result_, PG_DIAG_SQLSTATE);
-            const QString message = QString::fromUtf8(PQresultErrorMessage(result_)).trimmed();
+            const QString message = QString::fromUtf8(PQresultErrorMessage(result_)).simplified();
             clear();
             if (guarded) undoGuard(ownTransaction);
             if (guarded && state == "25006") throw onlySelect();
@@ -410,7 +410,7 @@ void PostgresConnection::execute(const QString& sql) {
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
         const QByteArray state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-        const QString message = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+        const QString message = QString::fromUtf8(PQresultErrorMessage(result)).simplified();
         PQclear(result);
         fail(state.isEmpty() ? nullptr : state.constData(), message.isEmpty() ? errorText(conn_) : message);
     }
