@@ -305,6 +305,7 @@ private slots:
     void failedStoreMakesNoDuplicate() {
         QFETCH(bool, payables);
         QFETCH(int, way);
+        if (TempData::onPostgres()) QSKIP("the failing read is made by the data file's own engine");
         LedgerWindow* w = open(payables);
         w->show();
         QVERIFY(QTest::qWaitForWindowActive(w));

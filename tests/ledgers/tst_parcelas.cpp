@@ -234,9 +234,15 @@ private slots:
     void failedRunLeavesNothing() {
         WindowFixture fixture;
         addRow("tbreceber", {{"Codigo", 5}, {"Fantasia", "MESA"}});
-        execSql(sqliteHandle(Session::instance().database(kAliasVantejaVs2)),
-                "CREATE TRIGGER falha BEFORE INSERT ON tbreceber WHEN NEW.DocParcela = 4 "
-                "BEGIN SELECT RAISE(ABORT, 'disco cheio'); END");
+        Connection& books = Session::instance().database(kAliasVantejaVs2).connection();
+        if (TempData::onPostgres())
+            books.execute("CREATE FUNCTION falha() RETURNS trigger LANGUAGE plpgsql AS "
+                          "$$BEGIN RAISE EXCEPTION 'disco cheio'; END$$; "
+                          "CREATE TRIGGER falha BEFORE INSERT ON \"tbreceber\" FOR EACH ROW "
+                          "WHEN (NEW.\"DocParcela\" = 4) EXECUTE FUNCTION falha()");
+        else
+            books.execute("CREATE TRIGGER falha BEFORE INSERT ON tbreceber WHEN NEW.DocParcela = 4 "
+                          "BEGIN SELECT RAISE(ABORT, 'disco cheio'); END");
         Table ledger(kAliasVantejaVs2, "tbreceber");
         ledger.open();
         FakeWindow window(ledger);
