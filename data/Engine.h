@@ -21,8 +21,8 @@ public:
     virtual ~Dialect() = default;
     virtual Kind kind() const = 0;
 
-    // A parameter marker, numbered from 1. Both engines take "?" in the program's own statements; the server's
-    // engine numbers them itself.
+    // A parameter marker, numbered from 1. Both engines take "?" in the program's own statements; the
+    // server's engine numbers them itself.
     QString parameter(int) const { return QStringLiteral("?"); }
     QString quote(const QString& identifier) const { return quoteIdentifier(identifier); }
     // An expression compared and ordered with letter case of A-Z folded and nothing else (accents stay),
@@ -35,6 +35,8 @@ public:
     virtual QString descending(const QString& expression) const = 0;
     // Skips the first rows of a result (the count bound as the clause's one parameter), however many follow.
     virtual QString offset() const = 0;
+    // A condition that the expression holds the value of the next parameter, blank matching blank.
+    virtual QString sameAs(const QString& expression) const = 0;
     // The sum of an expression over the rows, 0 when there are none or all are blank.
     virtual QString emptySum(const QString& expression) const = 0;
     // An expression whose index the planner must not use (it would walk an index that lacks the filtered

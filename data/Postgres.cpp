@@ -54,6 +54,9 @@ public:
         return expression + QStringLiteral(" DESC NULLS LAST");
     }
     QString offset() const override { return QStringLiteral(" OFFSET ?"); }
+    QString sameAs(const QString& expression) const override {
+        return expression + QStringLiteral(" IS NOT DISTINCT FROM ?");
+    }
     QString emptySum(const QString& expression) const override {
         return QStringLiteral("COALESCE(SUM(%1), 0)").arg(expression);
     }

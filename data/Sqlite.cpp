@@ -259,8 +259,11 @@ public:
         return QStringLiteral("vj_fold(%1)").arg(expression);
     }
     QString ascending(const QString& expression) const override { return expression; }
-    QString descending(const QString& expression) const override { return expression + QStringLiteral(" DESC"); }
+    QString descending(const QString& expression) const override {
+        return expression + QStringLiteral(" DESC");
+    }
     QString offset() const override { return QStringLiteral(" LIMIT -1 OFFSET ?"); }
+    QString sameAs(const QString& expression) const override { return expression + QStringLiteral(" IS ?"); }
     QString emptySum(const QString& expression) const override {
         return QStringLiteral("total(%1)").arg(expression);
     }

@@ -288,13 +288,16 @@ void Table::reloadKeys() {
     if (summed && lasting) sumRead_ = SumRead{totalled, compiled_.sql, compiled_.params, keysStamp_, sum};
 }
 
-bool Table::readRow(qint64 key, QVector<QVariant>& values) {
+bool Table::readRow(qint64 key, QVector<QVariant>& values, QVector<QVariant>* stored) {
     readStatement_->bind(1, key);
     const bool found = readStatement_->step();
     if (found) {
         values.resize(def_->fields.size());
-        for (int i = 0; i < def_->fields.size(); ++i)
+        if (stored) stored->resize(def_->fields.size());
+        for (int i = 0; i < def_->fields.size(); ++i) {
             values[i] = readStatement_->fieldValue(i, def_->fields[i].type);
+            if (stored) (*stored)[i] = readStatement_->value(i);
+        }
     }
     readStatement_->reset();
     return found;
@@ -840,7 +843,7 @@ void Table::edit() {
     }
     emit beforeEdit();
     // Edit starts from the row as stored now, which another view may have changed.
-    if (!readRow(keys_.at(pos_), current_))
+    if (!readRow(keys_.at(pos_), current_, &asRead_))
         throw DataError(QStringLiteral("O registro foi excluído da tabela %1").arg(def_->name));
     buffer_ = current_;
     changed_ = QVector<bool>(fieldCount(), false);
@@ -910,15 +913,31 @@ void Table::post() {
                 values << buffer_[i];
             }
             if (!assignments.isEmpty()) {
-                Statement statement(
-                    connection, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                                    .arg(quoteIdentifier(def_->name), assignments.join(QStringLiteral(", ")),
-                                         quoteIdentifier(def_->keyField().name)));
+                // Only over the row as this view read it: a change another user stored meanwhile is never
+                // overwritten unseen.
+                QStringList unchanged = {quoteIdentifier(def_->keyField().name) + QStringLiteral(" = ?")};
                 values << key;
+                for (int i = 0; i < def_->fields.size() && i < asRead_.size(); ++i) {
+                    if (i == keyIndex) continue;
+                    unchanged << connection.dialect().sameAs(quoteIdentifier(def_->fields[i].name));
+                    values << asRead_[i];
+                }
+                Statement statement(
+                    connection, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                    .arg(quoteIdentifier(def_->name), assignments.join(QStringLiteral(", ")),
+                                         unchanged.join(QStringLiteral(" AND "))));
                 statement.bindAll(values);
                 statement.run();
-                if (connection.lastChanges() == 0)
-                    throw DataError(QStringLiteral("O registro foi excluído da tabela %1").arg(def_->name));
+                if (connection.lastChanges() == 0) {
+                    QVector<QVariant> now;
+                    if (!readRow(key, now))
+                        throw DataError(
+                            QStringLiteral("O registro foi excluído da tabela %1").arg(def_->name));
+                    throw DataError(QStringLiteral(
+                        "Este registro foi alterado por outro usuário. O que você digitou continua na tela e "
+                        "não foi gravado: anote o que precisar, clique em Cancelar para ver o registro como "
+                        "está gravado agora e faça a alteração de novo."));
+                }
             }
         }
         // What was changed in the keys, undone when the unit fails: in place, or the whole list read again.

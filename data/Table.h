@@ -98,7 +98,8 @@ private:
     QString orderBy() const;
     QString fromWhere(const CompiledFilter& filter) const;
     void reloadKeys();
-    bool readRow(qint64 key, QVector<QVariant>& values);
+    // The row by key; `stored`, when given, gets the values as the engine keeps them.
+    bool readRow(qint64 key, QVector<QVariant>& values, QVector<QVariant>* stored = nullptr);
     void moveTo(int pos, int step = 0);
     bool readAt(int pos, int step);
     void clearCurrent();
@@ -129,6 +130,7 @@ private:
     int pos_ = -1;
     QVector<QVariant> current_;  // the current row as stored
     QVector<QVariant> buffer_;   // the row being edited or inserted
+    QVector<QVariant> asRead_;   // the edited row as stored when editing began
     QVector<bool> changed_;
     bool modified_ = false;
     std::unique_ptr<Statement> readStatement_;

@@ -530,6 +530,52 @@ private slots:
             }
     }
 
+    // "Gravar" over a row another user changed or deleted since this one began editing is refused with what
+    // to do; the typed values stay and the other user's change stays stored. A change elsewhere is no bar.
+    void storeOverAnotherUsersChange_data() {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("nobody else") << ""
+                                     << ""
+                                     << "ANITA";
+        QTest::newRow("the same row changed")
+            << "UPDATE \"c_cliente\" SET \"Nome\" = 'OUTRA' WHERE \"Codigo\" = 1"
+            << "Este registro foi alterado por outro usuário"
+            << "OUTRA";
+        QTest::newRow("a blank filled in")
+            << "UPDATE \"c_cliente\" SET \"Cidade\" = 'SANTOS' WHERE \"Codigo\" = 1"
+            << "Este registro foi alterado por outro usuário"
+            << "ANA";
+        QTest::newRow("the row deleted") << "DELETE FROM \"c_cliente\" WHERE \"Codigo\" = 1"
+                                         << "O registro foi excluído"
+                                         << "";
+        QTest::newRow("another row changed")
+            << "UPDATE \"c_cliente\" SET \"Nome\" = 'OUTRO' WHERE \"Codigo\" = 2"
+            << ""
+            << "ANITA";
+    }
+    void storeOverAnotherUsersChange() {
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, refusal);
+        QFETCH(QString, stored);
+        addClients({{"ANA", 1}, {"BRUNO", 2}});
+        Table view(kAliasVantejaVs2, "c_cliente");
+        view.open();
+        view.edit();
+        view.fieldByName("Nome").setAsString("ANITA");
+        if (!meanwhile.isEmpty()) data_->anotherProgram()->execute(meanwhile);
+        QCOMPARE(errorOf([&] { view.post(); }).section('.', 0, 0).left(refusal.size()), refusal);
+        if (!refusal.isEmpty()) {
+            QCOMPARE(view.state(), Dataset::State::Edit);
+            QCOMPARE(view.fieldByName("Nome").asString(), QString("ANITA"));
+            view.cancel();
+        }
+        Table fresh(kAliasVantejaVs2, "c_cliente");
+        fresh.open();
+        QCOMPARE(fresh.locate("Codigo", 1) ? fresh.fieldByName("Nome").asString() : QString(), stored);
+    }
+
     // A row stored or deleted through the view lands where a fresh read of the same rows puts it, with the
     // same total, whatever the order and filter, and also when another program stored in between.
     void storedRowInItsPlace_data() {
