@@ -24,7 +24,8 @@ QString serverAddress(const QString& folder) {
     QString address = qEnvironmentVariable("VANTEJA_BANCO").trimmed();
     const QString file = QDir(folder).filePath(kConnectionFileName);
     if (address.isEmpty() && QFileInfo::exists(file))
-        address = QSettings(file, QSettings::IniFormat).value(QStringLiteral("endereco")).toString().trimmed();
+        address =
+            QSettings(file, QSettings::IniFormat).value(QStringLiteral("endereco")).toString().trimmed();
     if (address.isEmpty()) return {};
     const QUrl url(address);
     if (!url.isValid() ||
@@ -34,9 +35,10 @@ QString serverAddress(const QString& folder) {
                             .arg(address, QDir::toNativeSeparators(file)));
     // A password kept in the clear beside the books would be read by anyone who copies the folder.
     if (!url.password().isEmpty())
-        throw DataError(QStringLiteral("O endereço do servidor de dados em %1 contém uma senha. Tire a senha do "
-                                       "endereço e guarde-a no arquivo .pgpass do usuário (ou em PGPASSWORD).")
-                            .arg(QDir::toNativeSeparators(file)));
+        throw DataError(
+            QStringLiteral("O endereço do servidor de dados em %1 contém uma senha. Tire a senha do "
+                           "endereço e guarde-a no arquivo .pgpass do usuário (ou em PGPASSWORD).")
+                .arg(QDir::toNativeSeparators(file)));
     return address;
 }
 
@@ -107,8 +109,14 @@ void Database::connect() {
         throw DataError(
             QStringLiteral("A pasta de dados não existe: %1").arg(QDir::toNativeSeparators(folder)));
     if (const QString address = serverAddress(folder); !address.isEmpty()) {
+        // The server's indexes are made with its tables, by the set-up tool.
         connection_ = std::make_unique<PostgresConnection>(address);
-        readTables();
+        try {
+            readTables();
+        } catch (...) {
+            disconnect();
+            throw;
+        }
         return;
     }
     const QString file = QDir(folder).filePath(kDataFileName);

@@ -69,7 +69,6 @@ private:
 
     QString name_;
     QStringList params_;
-    QString connectionName_;
     std::unique_ptr<Connection> connection_;
     qint64 changesBefore_ = 0;  // by connections closed before
     QSet<QString> knownTables_;

@@ -122,7 +122,7 @@ public:
     // The columns are known once the server has answered: asking for them runs the statement with the values
     // bound so far, and the rows are then stepped through as usual.
     int columnCount() const override { return PQnfields(answered()); }
-    bool isNull(int column) const override { return !at(column) || PQgetisnull(result_, row_, column); }
+    bool isNull(int column) const override { return !onRow(column) || PQgetisnull(result_, row_, column); }
     qint64 int64(int column) const override {
         if (isNull(column)) return 0;
         if (PQftype(result_, column) == kBool) return *PQgetvalue(result_, row_, column) == 't';
@@ -187,10 +187,10 @@ private:
         return result_;
     }
 
-    const char* at(int column) const {
-        return result_ && row_ >= 0 && row_ < PQntuples(result_) && column >= 0 && column < PQnfields(result_)
-                   ? ""
-                   : nullptr;
+    // Whether a row is being stepped on and the column is one of its.
+    bool onRow(int column) const {
+        return result_ && row_ >= 0 && row_ < PQntuples(result_) && column >= 0 &&
+               column < PQnfields(result_);
     }
 
     void clear() {
