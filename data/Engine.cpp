@@ -26,10 +26,10 @@ QVariant Statement::fieldValue(int column, FieldType type) const {
 }
 
 Transaction::Transaction(Connection& connection) : connection_(connection) {
-    // The outermost unit is the transaction; one inside it a savepoint of its own name, so units opened inside
-    // one another release and roll back only their own part.
+    // The outermost unit is the transaction; one inside it a savepoint of its own name, so units opened
+    // inside one another release and roll back only their own part.
     if (!connection_.inTransaction()) {
-        connection_.execute(QStringLiteral("BEGIN"));
+        connection_.execute(connection_.dialect().beginWrite());
         return;
     }
     static int counter = 0;

@@ -54,6 +54,12 @@ public:
     // Appended to an INSERT so that stepping it gives the new row's key in column 0; empty where the engine
     // tells the last key by itself (Connection::lastInsertKey).
     virtual QString returningKey(const QString& keyColumn) const = 0;
+    // Begins a transaction that will write: it holds the engine's write lock from its first statement where
+    // the engine would otherwise find out only at its first write that another program got there first.
+    virtual QString beginWrite() const = 0;
+    // Run inside a write transaction before a new row's number is chosen; it keeps others from choosing one
+    // for that table until the transaction ends. Empty where the write transaction holds that lock already.
+    virtual QString numberingLock(const QString& table) const = 0;
 };
 
 // One prepared statement of an engine. Values are bound by position (1-based).

@@ -8,6 +8,7 @@ int numberNewRecord(Table& view) {
     if (view.fieldByName(codigo).isNull()) {
         view.insert();
         view.fieldByName(codigo).setAsInteger(1);
+        view.markNumbered(codigo, 1);
         return 1;
     }
     const IndexDef* index = view.definition().indexOnField(codigo);
@@ -18,5 +19,6 @@ int numberNewRecord(Table& view) {
     const int number = view.fieldByName(codigo).asInteger() + 1;
     view.insert();
     view.fieldByName(codigo).setAsInteger(number);
+    view.markNumbered(codigo, number);
     return number;
 }

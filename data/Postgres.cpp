@@ -76,6 +76,12 @@ public:
         return QStringLiteral("COALESCE(SUM(round((%1)::text::numeric * 1000000)), 0)::bigint")
             .arg(expression);
     }
+    QString beginWrite() const override { return QStringLiteral("BEGIN"); }
+    // A lock of the program's own per table, taken for the rest of the transaction: other users' reads and
+    // writes go on, only their numbering waits.
+    QString numberingLock(const QString& table) const override {
+        return QStringLiteral("SELECT pg_advisory_xact_lock(hashtext('vanteja.numbering.%1'))").arg(table);
+    }
     QString returningKey(const QString& keyColumn) const override {
         return QStringLiteral(" RETURNING ") + keyColumn;
     }

@@ -823,6 +823,7 @@ void Table::insert() {
     buffer_ = QVector<QVariant>(fieldCount());
     changed_ = QVector<bool>(fieldCount(), false);
     modified_ = false;
+    numberedField_ = -1;
     bof_ = eof_ = false;
     setState(State::Insert);
     emit afterInsert();
@@ -832,6 +833,31 @@ void Table::insert() {
 
 void Table::append() {
     insert();
+}
+
+void Table::markNumbered(const QString& fieldName, qint64 number) {
+    numberedField_ = state_ == State::Insert ? fieldIndex(fieldName) : -1;
+    numberedAs_ = number;
+}
+
+void Table::renumberIfTaken(Connection& connection) {
+    if (numberedField_ < 0 || buffer_.value(numberedField_).toLongLong() != numberedAs_) return;
+    const QString lock = connection.dialect().numberingLock(def_->name);
+    if (!lock.isEmpty()) connection.execute(lock);
+    const QString field = quoteIdentifier(def_->fields[numberedField_].name);
+    const QString where = compiled_.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(compiled_.sql);
+    Statement taken(connection, QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?%3 LIMIT 1")
+                                    .arg(quoteIdentifier(def_->name), field, where));
+    taken.bindAll(QVariantList{numberedAs_} + compiled_.params);
+    const bool isTaken = taken.step();
+    taken.reset();
+    if (!isTaken) return;
+    Statement highest(connection, QStringLiteral("SELECT max(%1)").arg(field) + fromWhere(compiled_));
+    highest.bindAll(compiled_.params);
+    if (highest.step()) numberedAs_ = highest.int64(0) + 1;
+    highest.reset();
+    QVariant& value = buffer_[numberedField_];
+    value = value.typeId() == QMetaType::Double ? QVariant(double(numberedAs_)) : QVariant(int(numberedAs_));
 }
 
 void Table::edit() {
@@ -878,6 +904,7 @@ void Table::post() {
     try {
         Transaction unit(connection);
         if (state_ == State::Insert) {
+            renumberIfTaken(connection);
             QStringList columns, marks;
             QVariantList values;
             for (int i = 0; i < def_->fields.size(); ++i) {
@@ -996,6 +1023,7 @@ void Table::post() {
     buffer_.clear();
     changed_.clear();
     modified_ = false;
+    numberedField_ = -1;
     if (newPos >= 0) {
         pos_ = newPos;
         current_ = row;

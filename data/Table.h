@@ -68,6 +68,11 @@ public:
 
     void insert();
     void append();
+    // The row being inserted was given `number` in a field as one above the highest the view shows. If, when
+    // it is stored, that is no longer so (another user stored that number meanwhile), the row gets one above
+    // the highest then, found and stored under a lock so that no two users store the same number. A number
+    // typed over it is stored as typed.
+    void markNumbered(const QString& fieldName, qint64 number);
     void edit();  // on an empty view, begins a new row
     void post();
     void cancel();
@@ -117,6 +122,7 @@ private:
     void afterMove();
     void applyFilter(bool on);
     void positionOnSelected(const QString& condition, const QVariantList& params, bool* found);
+    void renumberIfTaken(Connection& connection);
 
     const TableDef* def_ = nullptr;
     QString tableName_;
@@ -133,6 +139,8 @@ private:
     QVector<QVariant> asRead_;   // the edited row as stored when editing began
     QVector<bool> changed_;
     bool modified_ = false;
+    int numberedField_ = -1;  // the field markNumbered() gave a number, and the number
+    qint64 numberedAs_ = 0;
     std::unique_ptr<Statement> readStatement_;
     std::unique_ptr<Statement> batchStatement_;  // several rows by key, for a run of moves one way
     std::unique_ptr<Statement> sortValueStatement_;

@@ -85,6 +85,39 @@ private slots:
         QCOMPARE(view.recordCount(), 1);
     }
 
+    // Another user stores a bill between this user's "Nova" and "Gravar".
+    void numberTakenMeanwhile_data() {
+        QTest::addColumn<int>("theirs");
+        QTest::addColumn<QString>("theirName");
+        QTest::addColumn<int>("typed");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("same number: the next one") << 42 << "LUZ" << 0 << 43;
+        QTest::newRow("another number: kept") << 50 << "LUZ" << 0 << 42;
+        QTest::newRow("outside the filter: kept") << 42 << "OUTRA" << 0 << 42;
+        QTest::newRow("typed over: as typed") << 45 << "LUZ" << 45 << 45;
+    }
+    void numberTakenMeanwhile() {
+        QFETCH(int, theirs);
+        QFETCH(QString, theirName);
+        QFETCH(int, typed);
+        QFETCH(int, stored);
+        for (int code : {3, 41})
+            addRow("tbpagar", {{"Codigo", code}, {"Fantasia", "LUZ"}});
+        Table view(kAliasVantejaVs2, "tbpagar");
+        view.open();
+        view.setFilter("fantasia = 'LUZ'");
+        view.setFiltered(true);
+        QCOMPARE(numberNewRecord(view), 42);
+        if (typed) view.fieldByName("Codigo").setAsInteger(typed);
+        view.fieldByName("Fantasia").setAsString("LUZ");
+        data_->anotherProgram()->execute(
+            QStringLiteral("INSERT INTO \"tbpagar\" (\"Codigo\", \"Fantasia\") VALUES (%1, '%2')")
+                .arg(theirs)
+                .arg(theirName));
+        view.post();
+        QCOMPARE(view.fieldByName("Codigo").asInteger(), stored);
+    }
+
 private:
     std::unique_ptr<TempData> data_;
 };
