@@ -128,6 +128,12 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
     Tlogo = new Table(kAliasVantejaVs2, QStringLiteral("logo.db"), this);
     for (Table* table : {TPagarHoje, TPagarVencidas, TReceberHoje, TReceberVencidas})
         table->checkStored();
+    // Bills another user stores show in the panel, and in its totals, as they come.
+    for (int page : {0, 1})
+        for (bool overdue : {false, true})
+            connect(view(page, overdue), &Dataset::othersStored, this, [this, page, overdue] {
+                guarded(this, [&] { sumInto(view(page, overdue), page, overdue); });
+            });
     Tlogo->open();
 
     Timer1 = new QTimer(this);

@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
 #include <QUrl>
 
 #include "Catalogue.h"
@@ -113,10 +116,12 @@ void Database::connect() {
         connection_ = std::make_unique<PostgresConnection>(address);
         try {
             readTables();
+            seenVersion_ = connection_->dataVersion();
         } catch (...) {
             disconnect();
             throw;
         }
+        watch();
         return;
     }
     const QString file = QDir(folder).filePath(kDataFileName);
@@ -137,10 +142,53 @@ void Database::connect() {
     try {
         readTables();
         addMissingIndexes();
+        seenVersion_ = connection_->dataVersion();
     } catch (...) {
         disconnect();
         throw;
     }
+    watch();
+}
+
+void Database::watch() {
+    if (!look_) {
+        look_ = new QTimer(this);
+        look_->setInterval(1000);
+        QObject::connect(look_, &QTimer::timeout, this, &Database::lookForOthersStores);
+    }
+    if (!look_->isActive()) look_->start();
+    const int socket = connection_->notificationSocket();
+    if (socket < 0 || (news_ && news_->socket() == socket)) return;
+    news_ = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
+    QObject::connect(news_.get(), &QSocketNotifier::activated, this, &Database::lookForOthersStores);
+}
+
+void Database::lookForOthersStores() {
+    // Inside a dialog's own event loop the window under it is half way through something.
+    if (!connection_ || looking_ || QThread::currentThread()->loopLevel() > 1) return;
+    looking_ = true;
+    qint64 version = seenVersion_;
+    QStringList tables;
+    try {
+        if (connection_->reachable()) {
+            version = connection_->dataVersion();
+            tables = connection_->takeChangedTables();
+        }
+    } catch (const DataError&) {
+        // Out of reach: the next thing the user does says so, and connects again.
+    }
+    looking_ = false;
+    if (!connection_) return;
+    if (!connection_->reachable()) {
+        news_.reset();
+        return;
+    }
+    watch();
+    if (version == seenVersion_) return;
+    seenVersion_ = version;
+    if (tables.isEmpty()) tables << QString();
+    for (const QString& table : std::as_const(tables))
+        emit storedElsewhere(table);
 }
 
 void Database::readTables() {
@@ -176,6 +224,8 @@ void Database::disconnect() {
     if (!connected()) return;
     emit closing();
     changesBefore_ += connection_->changeCount();
+    news_.reset();
+    if (look_) look_->stop();
     connection_.reset();
 }
 

@@ -38,6 +38,9 @@ QString dataFileProblem(const QString& file);
 // A named database: a PATH parameter naming a data folder, and one connection to the data file inside it.
 // Opening a dataset connects it; disconnecting closes every dataset opened through it (they listen to
 // `closing`).
+class QSocketNotifier;
+class QTimer;
+
 class Database : public QObject {
     Q_OBJECT
 public:
@@ -59,19 +62,31 @@ public:
     const Dialect& dialect();
     bool tableExists(const QString& storedName);
     qint64 changeCount() const;  // rows changed through this database's connections so far
+    // Looks whether others stored anything since last looked, and says so (storedElsewhere). Done by
+    // itself every second and whenever the server sends news, from the program's main event loop only:
+    // never while a dialog waits for an answer, when the rows under it must not move.
+    void lookForOthersStores();
 
 signals:
     void closing();  // the connection is about to close: views opened through it close first
+    // Another user, or another connection of this program, stored rows in a table; an empty name: in
+    // any of them.
+    void storedElsewhere(const QString& table);
 
 private:
     void readTables();
     void addMissingIndexes();
+    void watch();
 
     QString name_;
     QStringList params_;
     std::unique_ptr<Connection> connection_;
     qint64 changesBefore_ = 0;  // by connections closed before
     QSet<QString> knownTables_;
+    qint64 seenVersion_ = -1;  // of the stores others made, as last looked
+    std::unique_ptr<QSocketNotifier> news_;
+    QTimer* look_ = nullptr;
+    bool looking_ = false;
 };
 
 // The one data session of the program: its named databases and the passwords registered with it.

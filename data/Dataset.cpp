@@ -117,6 +117,7 @@ Database& Dataset::attachDatabase() {
         // A view closes with its connection, and forgets a database that goes away before it.
         connect(&database, &Database::closing, this, &Dataset::close);
         connect(&database, &QObject::destroyed, this, [this] { database_ = nullptr; });
+        connect(&database, &Database::storedElsewhere, this, &Dataset::storedElsewhere);
     }
     return database;
 }

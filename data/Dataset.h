@@ -124,8 +124,13 @@ signals:
     void dataChanged();            // current record moved, or changed as a whole
     void fieldChanged(int index);  // one field of the current record was set
     void layoutChanged();          // rows added, removed or reordered
+    // The rows were read again because another user stored some: whatever is worked out from them (totals,
+    // counts) is worked out again.
+    void othersStored();
 
 protected:
+    // Another user stored rows in a table (any, when the name is empty).
+    virtual void storedElsewhere(const QString& table) { Q_UNUSED(table); }
     Database& attachDatabase();
     void detachDatabase();
     void setState(State state);

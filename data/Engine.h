@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <memory>
@@ -107,6 +108,15 @@ public:
     virtual qint64 lastInsertKey() = 0;
     // Stops the statement running now, from another thread or a progress callback.
     virtual void interrupt() = 0;
+
+    // Whether the connection is up, as far as known without asking anything.
+    virtual bool reachable() { return true; }
+    // A socket that becomes readable when news of others' stores arrives unasked; -1 where the engine has
+    // to be asked (dataVersion).
+    virtual int notificationSocket() { return -1; }
+    // The tables others stored in since last asked, where the engine names them; an empty name means that
+    // any of them may have changed.
+    virtual QStringList takeChangedTables() { return {QString()}; }
 };
 
 // A prepared statement over a connection.

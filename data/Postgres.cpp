@@ -1,5 +1,8 @@
 #include "Postgres.h"
 
+#include <utility>
+#include <vector>
+
 #include <libpq-fe.h>
 
 #include <QUrl>
@@ -361,9 +364,24 @@ QString numberedParameters(const QString& sql) {
 
 PostgresConnection::PostgresConnection(const QString& address) {
     const QByteArray text = address.toUtf8();
-    const char* keys[] = {"dbname", "client_encoding", "application_name", nullptr};
-    const char* values[] = {text.constData(), "UTF8", "Vanteja", nullptr};
-    conn_ = PQconnectdbParams(keys, values, 1);
+    // A server that does not answer (switched off, a cable out) is given up in seconds, not minutes, unless
+    // the environment or the address, which comes after these, says otherwise.
+    std::vector<const char*> keys, values;
+    const auto add = [&](const char* key, const char* value) {
+        keys.push_back(key);
+        values.push_back(value);
+    };
+    if (!qEnvironmentVariableIsSet("PGCONNECT_TIMEOUT")) add("connect_timeout", "5");
+    add("keepalives", "1");
+    add("keepalives_idle", "10");
+    add("keepalives_interval", "3");
+    add("keepalives_count", "3");
+    add("tcp_user_timeout", "15000");
+    add("dbname", text.constData());
+    add("client_encoding", "UTF8");
+    add("application_name", "Vanteja");
+    add(nullptr, nullptr);
+    conn_ = PQconnectdbParams(keys.data(), values.data(), 1);
     const QUrl url(address);
     place_ = url.isValid() && !url.host().isEmpty()
                  ? QStringLiteral("%1:%2%3").arg(url.host()).arg(url.port(5432)).arg(url.path())
@@ -433,14 +451,34 @@ bool PostgresConnection::inTransaction() {
 }
 
 qint64 PostgresConnection::dataVersion() {
-    // Every change another connection commits arrives as a notification: each one read moves the version.
-    if (PQconsumeInput(conn_) == 0) fail("08006", errorText(conn_));
+    // A connection known to be down is made again here, by whoever asks next; one found down now is only
+    // reported, so that looking for news never waits on a server that is away.
+    if (PQstatus(conn_) != CONNECTION_OK) fail(nullptr, errorText(conn_));
+    if (PQconsumeInput(conn_) == 0) throw engineError(EngineCause::Unreachable, errorText(conn_), place_);
+    // Every change another connection commits arrives as a notification naming its table: each one read
+    // moves the version.
     const int own = PQbackendPID(conn_);
     while (PGnotify* notice = PQnotifies(conn_)) {
-        if (notice->be_pid != own) ++version_;
+        if (notice->be_pid != own) {
+            ++version_;
+            const QString table = QString::fromUtf8(notice->extra);
+            if (!changedTables_.contains(table)) changedTables_ << table;
+        }
         PQfreemem(notice);
     }
     return version_;
+}
+
+bool PostgresConnection::reachable() {
+    return PQstatus(conn_) == CONNECTION_OK;
+}
+
+int PostgresConnection::notificationSocket() {
+    return PQsocket(conn_);
+}
+
+QStringList PostgresConnection::takeChangedTables() {
+    return std::exchange(changedTables_, {});
 }
 
 qint64 PostgresConnection::lastInsertKey() {
@@ -470,6 +508,7 @@ void PostgresConnection::fail(const char* sqlState, const QString& engineText, c
             }
             // Whatever others stored meanwhile is unknown: views read afresh.
             ++version_;
+            changedTables_ << QString();
         }
     }
     throw engineError(cause, engineText, place_, context);

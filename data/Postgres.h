@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 #include "Engine.h"
 
@@ -30,6 +31,9 @@ public:
     qint64 lastChanges() override { return lastChanges_; }
     qint64 lastInsertKey() override;
     void interrupt() override;
+    bool reachable() override;
+    int notificationSocket() override;
+    QStringList takeChangedTables() override;
 
     // For the engine's statements.
     pg_conn* handle() const { return conn_; }
@@ -49,6 +53,7 @@ private:
     qint64 changes_ = 0;
     qint64 lastChanges_ = 0;
     qint64 version_ = 0;
+    QStringList changedTables_;  // named by others' notifications not yet taken
     QHash<quint64, QPair<QString, QString>> columns_;
 };
 

@@ -89,9 +89,10 @@ QStringList missingTables(Connection& server) {
 void setUpServer(const QString& address, const QDate& today) {
     PostgresConnection server(address);
     if (missingTables(server).size() != Catalogue::tables().size())
-        throw DataError(QStringLiteral("O banco de dados %1 já tem tabelas do Vanteja; nada foi criado. Use um "
-                                       "banco de dados vazio.")
-                            .arg(server.place()));
+        throw DataError(
+            QStringLiteral("O banco de dados %1 já tem tabelas do Vanteja; nada foi criado. Use um "
+                           "banco de dados vazio.")
+                .arg(server.place()));
     Transaction unit(server);
     for (const QString& statement : postgresSchemaStatements(today))
         server.execute(statement);
@@ -105,9 +106,10 @@ QList<QPair<QString, qint64>> copyToServer(const QString& dataFolder, const QStr
     SqliteConnection books(file);
     PostgresConnection server(address);
     if (const QStringList missing = missingTables(server); !missing.isEmpty())
-        throw DataError(QStringLiteral("O banco de dados %1 não tem as tabelas do Vanteja (%2). Prepare-o antes "
-                                       "com \"vanteja-dados --postgresql ENDEREÇO\".")
-                            .arg(server.place(), missing.join(QStringLiteral(", "))));
+        throw DataError(
+            QStringLiteral("O banco de dados %1 não tem as tabelas do Vanteja (%2). Prepare-o antes "
+                           "com \"vanteja-dados --postgresql ENDEREÇO\".")
+                .arg(server.place(), missing.join(QStringLiteral(", "))));
     QList<QPair<QString, qint64>> copied;
     // What is read is one moment of the file, whatever another program stores meanwhile.
     ReadTransaction reading(books);
@@ -120,15 +122,18 @@ QList<QPair<QString, qint64>> copyToServer(const QString& dataFolder, const QStr
         // on the server are in use.
         const qint64 present = count.int64(0);
         if (present > (table.name == QLatin1String("USUARIOS") ? 1 : 0))
-            throw DataError(QStringLiteral("A tabela %1 do banco de dados %2 já tem registros; nada foi copiado.")
-                                .arg(table.name, server.place()));
+            throw DataError(
+                QStringLiteral("A tabela %1 do banco de dados %2 já tem registros; nada foi copiado.")
+                    .arg(table.name, server.place()));
         server.execute(QStringLiteral("DELETE FROM ") + name);
         QStringList columns, marks;
         for (const FieldDef& field : table.fields)
             columns << quoteIdentifier(field.name), marks << QStringLiteral("?");
-        Statement read(books, QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), name));
-        Statement write(server, QStringLiteral("INSERT INTO %1 (%2) OVERRIDING SYSTEM VALUE VALUES (%3)")
-                                    .arg(name, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
+        Statement read(books,
+                       QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), name));
+        Statement write(server,
+                        QStringLiteral("INSERT INTO %1 (%2) OVERRIDING SYSTEM VALUE VALUES (%3)")
+                            .arg(name, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
         qint64 rows = 0;
         while (read.step()) {
             for (int i = 0; i < table.fields.size(); ++i)
@@ -144,18 +149,20 @@ QList<QPair<QString, qint64>> copyToServer(const QString& dataFolder, const QStr
                 fileSums << books.dialect().moneySum(quoteIdentifier(field.name));
                 serverSums << server.dialect().moneySum(quoteIdentifier(field.name));
             }
-        Statement fileCheck(books, QStringLiteral("SELECT %1 FROM %2").arg(fileSums.join(QStringLiteral(", ")), name));
-        Statement serverCheck(server,
-                              QStringLiteral("SELECT %1 FROM %2").arg(serverSums.join(QStringLiteral(", ")), name));
+        Statement fileCheck(
+            books, QStringLiteral("SELECT %1 FROM %2").arg(fileSums.join(QStringLiteral(", ")), name));
+        Statement serverCheck(
+            server, QStringLiteral("SELECT %1 FROM %2").arg(serverSums.join(QStringLiteral(", ")), name));
         fileCheck.step();
         serverCheck.step();
         for (int i = 0; i < fileSums.size(); ++i)
             if (fileCheck.int64(i) != serverCheck.int64(i))
-                throw DataError(QStringLiteral("A cópia da tabela %1 não confere com o arquivo (%2 no arquivo, %3 no "
-                                               "servidor); nada foi copiado.")
-                                    .arg(table.name)
-                                    .arg(fileCheck.int64(i))
-                                    .arg(serverCheck.int64(i)));
+                throw DataError(
+                    QStringLiteral("A cópia da tabela %1 não confere com o arquivo (%2 no arquivo, %3 no "
+                                   "servidor); nada foi copiado.")
+                        .arg(table.name)
+                        .arg(fileCheck.int64(i))
+                        .arg(serverCheck.int64(i)));
         copied << qMakePair(table.name, rows);
     }
     unit.commit();

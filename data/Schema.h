@@ -19,6 +19,6 @@ void setUpServer(const QString& address, const QDate& today);
 
 // Copies the nine tables of a data folder's file into the books on a server made by setUpServer, row for row
 // and key for key, in one transaction; then checks the row counts and the amounts' sums on both sides.
-// Returns the rows copied per table, in the catalogue's order. Raises DataError, having stored nothing, on any
-// failure or difference.
+// Returns the rows copied per table, in the catalogue's order. Raises DataError, having stored nothing, on
+// any failure or difference.
 QList<QPair<QString, qint64>> copyToServer(const QString& dataFolder, const QString& address);

@@ -331,9 +331,11 @@ void Table::moveTo(int pos, int step) {
 // now: the rows read ahead are dropped as soon as anything is stored through any connection of the session.
 bool Table::readAt(int pos, int step) {
     const qint64 changes = Session::instance().changeCount();
+    const qint64 version = dataVersion();
     const int offset = pos - ahead_.first;
-    if (ahead_.changes == changes && offset >= 0 && offset < ahead_.keys.size() &&
-        ahead_.keys[offset] == keys_.at(pos) && !ahead_.rows[offset].isEmpty()) {
+    if (ahead_.changes == changes && ahead_.version == version && offset >= 0 &&
+        offset < ahead_.keys.size() && ahead_.keys[offset] == keys_.at(pos) &&
+        !ahead_.rows[offset].isEmpty()) {
         current_ = ahead_.rows[offset];
         return true;
     }
@@ -343,6 +345,7 @@ bool Table::readAt(int pos, int step) {
     const int count = qMin(kReadAhead, int(keys_.size()) - first);
     ahead_ = ReadAhead();
     ahead_.changes = changes;
+    ahead_.version = version;
     ahead_.first = first;
     ahead_.keys = keys_.mid(first, count);
     ahead_.rows.resize(count);
@@ -590,6 +593,21 @@ void Table::refresh() {
     bof_ = eof_ = keys_.isEmpty();
     notifyLayoutChanged();
     afterMove();
+}
+
+void Table::storedElsewhere(const QString& table) {
+    // A row being typed, or rows a window walks with its controls held, are left as they are: the store
+    // checks what others did, and the walk ends before the next look.
+    if (state_ != State::Browse || controlsDisabled() || !def_) return;
+    if (!table.isEmpty() && table.compare(def_->name, Qt::CaseInsensitive) != 0) return;
+    if (keysCurrent()) return;
+    try {
+        refresh();
+    } catch (const DataError&) {
+        // The server is out of reach: the user's next step says so.
+        return;
+    }
+    emit othersStored();
 }
 
 void Table::setIndexName(const QString& name) {

@@ -97,6 +97,9 @@ public:
     qint64 keyAt(int row) const { return keys_.value(row, -1); }
     QVector<QVariant> rowValues(int row);
 
+protected:
+    void storedElsewhere(const QString& table) override;
+
 private:
     void requireDefinition() const;
     const IndexDef* resolveIndex(const QString& name) const;
@@ -197,9 +200,10 @@ private:
     void addUp(int field, MoneySum& sum);
 
     // Rows read ahead by a run of Next or Prior, at positions first.. of keys_, as long as nothing has been
-    // stored through any connection since.
+    // stored since, by this program or another.
     struct ReadAhead {
         qint64 changes = -1;
+        qint64 version = -1;
         int first = 0;
         QVector<qint64> keys;
         QVector<QVector<QVariant>> rows;

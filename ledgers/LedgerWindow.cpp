@@ -87,6 +87,9 @@ void LedgerWindow::build() {
     if (twin_.activatesOnEditingState) loadLists();
 
     connect(ledger_, &Dataset::afterScroll, this, &LedgerWindow::afterScroll);
+    // What another user stores shows in the rows, the reminder and their totals, as it comes.
+    connect(ledger_, &Dataset::othersStored, this, &LedgerWindow::totalizar);
+    connect(reminder_, &Dataset::othersStored, this, &LedgerWindow::Aviso_Total);
     connect(ledger_, &Dataset::beforeEdit, this, [this] { setEditing(true); });
     connect(ledger_, &Dataset::afterPost, this, [this] {
         setEditing(false);
