@@ -103,7 +103,9 @@ public:
     }
     ~PostgresStatement() override {
         clear();
-        if (!name_.isEmpty() && PQstatus(connection_.handle()) == CONNECTION_OK)
+        // A statement prepared on a connection since made again is gone with it.
+        if (!name_.isEmpty() && preparedOn_ == connection_.generation() &&
+            PQstatus(connection_.handle()) == CONNECTION_OK)
             PQclear(PQexec(connection_.handle(), ("DEALLOCATE " + name_).constData()));
     }
 
@@ -209,6 +211,11 @@ private:
     }
 
     void run() {
+        connection_.ensureUp();
+        if (!name_.isEmpty() && preparedOn_ != connection_.generation()) {
+            name_.clear();
+            runs_ = 1;
+        }
         PGconn* conn = connection_.handle();
         // The values as text, each with no type of its own: the server takes the column's or the function's,
         // so an ISO date compares with a date column and a number with a number.
@@ -266,7 +273,10 @@ private:
             const QByteArray name = "vj_s" + QByteArray::number(++counter);
             PGresult* prepared = PQprepare(conn, name.constData(), sql_.constData(), 0, nullptr);
             const bool ok = PQresultStatus(prepared) == PGRES_COMMAND_OK;
-            if (ok) name_ = name;
+            if (ok) {
+                name_ = name;
+                preparedOn_ = connection_.generation();
+            }
             PQclear(prepared);
         }
         result_ = name_.isEmpty() ? PQexecParams(conn, sql_.constData(), count, nullptr, pointers.constData(),
@@ -309,6 +319,7 @@ private:
     int row_ = -1;
     int runs_ = 0;
     QByteArray name_;
+    int preparedOn_ = -1;  // the connection's generation it was prepared on
 };
 
 }  // namespace
@@ -402,6 +413,9 @@ PostgresConnection::PostgresConnection(const QString& address) {
                 message);
         throw engineError(EngineCause::Unreachable, message, place_);
     }
+    // The server's notices (a schema dropped with what it held, …) are for its administrator, not for the
+    // program's output.
+    PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
     if (PQserverVersion(conn_) < kPostgresMinimumVersion) {
         const QString version = QString::number(PQserverVersion(conn_) / 10000);
         PQfinish(conn_);
@@ -410,17 +424,17 @@ PostgresConnection::PostgresConnection(const QString& address) {
                                        "precisa da versão 11 ou mais nova.")
                             .arg(place_, version));
     }
+    begin();
+}
+
+void PostgresConnection::begin() {
     // Dates come back as ISO text, as the file keeps them.
-    execute(QStringLiteral("SET DateStyle = 'ISO, YMD'; SET TimeZone = 'UTC'"));
-    listen();
+    execute(QStringLiteral("SET DateStyle = 'ISO, YMD'; SET TimeZone = 'UTC'; LISTEN ") +
+            QString::fromLatin1(kPostgresChannel));
 }
 
 PostgresConnection::~PostgresConnection() {
     if (conn_) PQfinish(conn_);
-}
-
-void PostgresConnection::listen() {
-    execute(QStringLiteral("LISTEN ") + QString::fromLatin1(kPostgresChannel));
 }
 
 const Dialect& PostgresConnection::dialect() const {
@@ -433,6 +447,7 @@ std::unique_ptr<EngineStatement> PostgresConnection::prepare(const QString& sql,
 }
 
 void PostgresConnection::execute(const QString& sql) {
+    ensureUp();
     PGresult* result = PQexec(conn_, sql.toUtf8().constData());
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
@@ -447,13 +462,15 @@ void PostgresConnection::execute(const QString& sql) {
 }
 
 bool PostgresConnection::inTransaction() {
-    return PQtransactionStatus(conn_) != PQTRANS_IDLE;
+    // A dropped connection holds no transaction: the next unit begins one on the connection made again.
+    const PGTransactionStatusType status = PQtransactionStatus(conn_);
+    return status != PQTRANS_IDLE && status != PQTRANS_UNKNOWN;
 }
 
 qint64 PostgresConnection::dataVersion() {
-    // A connection known to be down is made again here, by whoever asks next; one found down now is only
-    // reported, so that looking for news never waits on a server that is away.
-    if (PQstatus(conn_) != CONNECTION_OK) fail(nullptr, errorText(conn_));
+    // A connection found down is only reported here, and made again by whatever the user does next: looking
+    // for news never waits on a server that is away.
+    ensureUp();
     if (PQconsumeInput(conn_) == 0) throw engineError(EngineCause::Unreachable, errorText(conn_), place_);
     // Every change another connection commits arrives as a notification naming its table: each one read
     // moves the version.
@@ -494,23 +511,24 @@ void PostgresConnection::interrupt() {
     }
 }
 
+void PostgresConnection::ensureUp() {
+    if (PQstatus(conn_) == CONNECTION_OK) return;
+    // Dropped (the server restarted, the network failed): connected again for whoever asks next, and all
+    // that lived on the old connection (prepared statements, the listening, what was known of others'
+    // stores) begun again.
+    PQreset(conn_);
+    if (PQstatus(conn_) != CONNECTION_OK)
+        throw engineError(EngineCause::Unreachable, errorText(conn_), place_);
+    ++generation_;
+    columns_.clear();
+    begin();
+    ++version_;
+    changedTables_ << QString();
+}
+
 void PostgresConnection::fail(const char* sqlState, const QString& engineText, const QString& context) {
     EngineCause cause = causeOf(sqlState);
     if (!sqlState && PQstatus(conn_) != CONNECTION_OK) cause = EngineCause::Unreachable;
-    if (cause == EngineCause::Unreachable) {
-        // A connection the server dropped is made again for the next try; what failed is reported now.
-        PQreset(conn_);
-        if (PQstatus(conn_) == CONNECTION_OK) {
-            columns_.clear();
-            try {
-                listen();
-            } catch (const DataError&) {
-            }
-            // Whatever others stored meanwhile is unknown: views read afresh.
-            ++version_;
-            changedTables_ << QString();
-        }
-    }
     throw engineError(cause, engineText, place_, context);
 }
 

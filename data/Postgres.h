@@ -41,18 +41,22 @@ public:
         lastChanges_ = rows;
         changes_ += rows;
     }
+    // Connects again when the connection was dropped; raises DataError when the server is still away.
+    void ensureUp();
+    int generation() const { return generation_; }  // counts the times connected again
     [[noreturn]] void fail(const char* sqlState, const QString& engineText, const QString& context = {});
     // The table and column a result column comes from, by the server's numbers for them; empty for a
     // computed one.
     QPair<QString, QString> columnNamed(unsigned int table, int column);
 
 private:
-    void listen();
+    void begin();  // the session's settings, and listening for others' stores
     pg_conn* conn_ = nullptr;
     QString place_;
     qint64 changes_ = 0;
     qint64 lastChanges_ = 0;
     qint64 version_ = 0;
+    int generation_ = 0;
     QStringList changedTables_;  // named by others' notifications not yet taken
     QHash<quint64, QPair<QString, QString>> columns_;
 };

@@ -3,6 +3,8 @@
 #
 #   pg-cluster.sh start DIR   creates a cluster in DIR and starts it; prints the address to connect to
 #   pg-cluster.sh stop DIR    stops it and removes DIR
+#   pg-cluster.sh pause DIR   stops the server and keeps it, as a server switched off does
+#   pg-cluster.sh resume DIR  starts it again, at the same address
 #
 # The server listens on 127.0.0.1 at a free port and on a Unix socket inside DIR. Every login needs a
 # password (scram-sha-256), the same as on a shop's server: the superuser `postgres` and the user `vanteja`,
@@ -21,7 +23,7 @@ fail() {
 }
 
 usage() {
-    echo "usage: pg-cluster.sh start|stop DIR" >&2
+    echo "usage: pg-cluster.sh start|stop|pause|resume DIR" >&2
     exit 2
 }
 
@@ -213,11 +215,34 @@ EOF
     echo "$address"
 }
 
+# The cluster of a folder this script made: its home and its owner.
+find_cluster() {
+    [ -e "$dir/.pg-cluster" ] || fail "$dir não é uma pasta de servidor feita por pg-cluster.sh"
+    home=$dir
+    [ ! -f "$dir/home" ] || home=$(cat "$dir/home")
+    owner=$(stat -c %U "$home/data")
+    [ "$(id -u)" -eq 0 ] && [ "$owner" != root ] || owner=""
+}
+
+pause_cluster() {
+    find_cluster
+    ! server_running || as_owner "$bindir/pg_ctl" -D "$home/data" -m fast -w -t 60 stop > /dev/null ||
+        fail "o servidor em $home não parou"
+}
+
+resume_cluster() {
+    find_cluster
+    server_running || as_owner "$bindir/pg_ctl" -D "$home/data" -l "$home/server.log" -w -t 60 start \
+        > /dev/null || fail "o servidor em $home não voltou"
+}
+
 bindir=$(find_bindir)
 owner=""
 home=$dir
 case "$action" in
     start) start_cluster ;;
     stop) stop_cluster ;;
+    pause) pause_cluster ;;
+    resume) resume_cluster ;;
     *) usage ;;
 esac
