@@ -307,6 +307,23 @@ private slots:
                  QString("SEM VENCIMENTO"));  // due date order
     }
 
+    // Bills another user stores or settles show in the open panel, totals and rows, without a click.
+    void othersStoresShowInThePanel() {
+        bill("tbpagar", kStart, QVariant(), 250.75, "LUZ");
+        start();
+        login();
+        QCOMPARE(principal_->totalLabel(0, false)->text(), QString("R$ 250,75"));
+        const auto another = data_->anotherProgram();
+        another->execute(
+            "INSERT INTO \"tbpagar\" (\"Codigo\", \"Fantasia\", \"DataVencimento\", "
+            "\"Valordocumento\") VALUES (2, 'AGUA', '2025-03-10', 49.25)");
+        QTRY_COMPARE_WITH_TIMEOUT(principal_->totalLabel(0, false)->text(), QString("R$ 300,00"), 10000);
+        QCOMPARE(principal_->grid(0, false)->tableModel()->rowCount(), 2);
+        another->execute(
+            "UPDATE \"tbpagar\" SET \"DataPagamento\" = '2025-03-10' WHERE \"Fantasia\" = 'LUZ'");
+        QTRY_COMPARE_WITH_TIMEOUT(principal_->totalLabel(0, false)->text(), QString("R$ 49,25"), 10000);
+    }
+
     void amountsAddingUpToZeroCountAsEmpty() {
         bill("tbpagar", kStart, QVariant(), 0.1);
         bill("tbpagar", kStart, QVariant(), 0.2);
@@ -556,11 +573,31 @@ private slots:
         QTest::newRow("not data") << "not data"
                                   << QString::fromUtf8(
                                          "não é um arquivo de dados do Vanteja ou está danificado");
+        QTest::newRow("server away") << "server away"
+                                     << QString::fromUtf8("Não foi possível falar com o servidor de dados");
+        QTest::newRow("user refused") << "user refused" << QString::fromUtf8("recusou o usuário ou a senha");
     }
     void startFailsWithoutDataFolder() {
         QFETCH(QString, damage);
         QFETCH(QString, message);
         Session::instance().clear();
+        // With the books on a server the data file plays no part; without one there is no server to miss.
+        const bool ofServer = damage.startsWith("server") || damage.startsWith("user");
+        if (TempData::onPostgres() && damage != "folder" && damage != "table" && !ofServer)
+            QSKIP("the books are on the server");
+        if (!TempData::onPostgres() && ofServer) QSKIP("the books are in the data file");
+        if (ofServer) {
+            QUrl address(qEnvironmentVariable("VANTEJA_BANCO"));
+            if (damage == "server away")
+                address.setPort(1);
+            else
+                address.setUserName("ninguem");
+            qputenv("VANTEJA_BANCO", address.toString().toUtf8());
+        }
+        if (damage == "table" && TempData::onPostgres()) {
+            data_->anotherProgram()->execute("DROP TABLE \"tbreceber\"");
+            damage.clear();
+        }
         if (damage == "folder") QVERIFY(QDir(data_->dataFolder()).removeRecursively());
         if (damage == "file") QVERIFY(QFile::remove(data_->dataFile()));
         if (damage == "table") {
