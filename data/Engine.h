@@ -58,9 +58,10 @@ public:
     // Begins a transaction that will write: it holds the engine's write lock from its first statement where
     // the engine would otherwise find out only at its first write that another program got there first.
     virtual QString beginWrite() const = 0;
-    // Run inside a write transaction before a new row's number is chosen; it keeps others from choosing one
-    // for that table until the transaction ends. Empty where the write transaction holds that lock already.
-    virtual QString numberingLock(const QString& table) const = 0;
+    // Run inside a write transaction before it reads what it is about to write on (the highest number of a
+    // table, whether a line was applied already): others' transactions that take the lock of the same name
+    // wait until this one ends. Empty where a write transaction holds the whole store already.
+    virtual QString writersLock(const QString& name) const = 0;
 };
 
 // One prepared statement of an engine. Values are bound by position (1-based).

@@ -80,10 +80,10 @@ public:
             .arg(expression);
     }
     QString beginWrite() const override { return QStringLiteral("BEGIN"); }
-    // A lock of the program's own per table, taken for the rest of the transaction: other users' reads and
-    // writes go on, only their numbering waits.
-    QString numberingLock(const QString& table) const override {
-        return QStringLiteral("SELECT pg_advisory_xact_lock(hashtext('vanteja.numbering.%1'))").arg(table);
+    // A lock of the program's own, by name, for the rest of the transaction: other users' reads and writes
+    // go on, only the same work waits.
+    QString writersLock(const QString& name) const override {
+        return QStringLiteral("SELECT pg_advisory_xact_lock(hashtext('vanteja.%1'))").arg(name);
     }
     QString returningKey(const QString& keyColumn) const override {
         return QStringLiteral(" RETURNING ") + keyColumn;
@@ -415,7 +415,8 @@ PostgresConnection::PostgresConnection(const QString& address) {
     }
     // The server's notices (a schema dropped with what it held, …) are for its administrator, not for the
     // program's output.
-    PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        conn_, [](void*, const char*) {}, nullptr);
     if (PQserverVersion(conn_) < kPostgresMinimumVersion) {
         const QString version = QString::number(PQserverVersion(conn_) / 10000);
         PQfinish(conn_);

@@ -282,7 +282,7 @@ public:
     // A deferred transaction that reads and then writes fails, rather than waits, when another program wrote
     // meanwhile; an immediate one waits its turn for the file at the start.
     QString beginWrite() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
-    QString numberingLock(const QString&) const override { return {}; }
+    QString writersLock(const QString&) const override { return {}; }
 };
 
 constexpr int kBusyWaitMs = 3000;

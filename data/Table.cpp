@@ -860,7 +860,7 @@ void Table::markNumbered(const QString& fieldName, qint64 number) {
 
 void Table::renumberIfTaken(Connection& connection) {
     if (numberedField_ < 0 || buffer_.value(numberedField_).toLongLong() != numberedAs_) return;
-    const QString lock = connection.dialect().numberingLock(def_->name);
+    const QString lock = connection.dialect().writersLock(QStringLiteral("numbering.") + def_->name);
     if (!lock.isEmpty()) connection.execute(lock);
     const QString field = quoteIdentifier(def_->fields[numberedField_].name);
     const QString where = compiled_.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(compiled_.sql);

@@ -157,12 +157,24 @@ QString storePath() {
     return QDir(Session::instance().database(kAliasVantejaVs2).path()).filePath(kStoreFile);
 }
 
-// The record lives in its own file, never in the books' file, whose tables are the program's fixed nine. It
-// is attached to the books' connection for as long as it is used, so that one transaction covers both: an
-// error anywhere leaves both as they were.
-class AttachedStore {
+// The record lives apart from the books' tables, which are the program's fixed nine: in a file of its own,
+// attached to the books' connection for as long as it is used so that one transaction covers both, or, with
+// the books on a server, in a table of its own beside them. Either way an error anywhere leaves both as they
+// were.
+class AppliedStore {
 public:
-    AttachedStore(Connection& db, bool create) : db_(db) {
+    AppliedStore(Connection& db, bool create) : db_(db) {
+        if (db.dialect().kind() == Dialect::Kind::Postgres) {
+            table_ = QStringLiteral("vj_extratos_aplicados");
+            if (create)
+                db.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS vj_extratos_aplicados (") +
+                           columns(true));
+            Statement exists(
+                db, QStringLiteral("SELECT 1 WHERE to_regclass('vj_extratos_aplicados') IS NOT NULL"));
+            ready_ = exists.step();
+            return;
+        }
+        table_ = QStringLiteral("vj_extratos.aplicados");
         const QString path = storePath();
         if (!create && !QFile::exists(path)) return;
         Statement attach(db, QStringLiteral("ATTACH DATABASE ? AS vj_extratos"));
@@ -170,16 +182,14 @@ public:
         attach.run();
         attached_ = true;
         if (create) {
-            db.execute(
-                QStringLiteral("CREATE TABLE IF NOT EXISTS vj_extratos.aplicados ("
-                               "conta TEXT NOT NULL, linha TEXT NOT NULL, fitid TEXT, data TEXT, "
-                               "valor INTEGER, historico TEXT, livro TEXT NOT NULL, chave INTEGER, "
-                               "codigo REAL, criado INTEGER NOT NULL, aplicado_em TEXT, "
-                               "PRIMARY KEY (conta, linha))"));
+            db.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS vj_extratos.aplicados (") + columns(false));
             keepOwnerOnly(path);
         }
+        Statement exists(db,
+                         QStringLiteral("SELECT 1 FROM vj_extratos.sqlite_master WHERE name = 'aplicados'"));
+        ready_ = exists.step();
     }
-    ~AttachedStore() {
+    ~AppliedStore() {
         if (!attached_) return;
         try {
             db_.execute(QStringLiteral("DETACH DATABASE vj_extratos"));
@@ -187,13 +197,25 @@ public:
             // Left attached, it goes with the connection.
         }
     }
-    bool attached() const { return attached_; }
-    AttachedStore(const AttachedStore&) = delete;
-    AttachedStore& operator=(const AttachedStore&) = delete;
+    // Whether the record exists, and the name to read and write it by.
+    bool ready() const { return ready_; }
+    const QString& table() const { return table_; }
+    AppliedStore(const AppliedStore&) = delete;
+    AppliedStore& operator=(const AppliedStore&) = delete;
 
 private:
+    static QString columns(bool server) {
+        const QString integer = server ? QStringLiteral("bigint") : QStringLiteral("INTEGER");
+        return QStringLiteral(
+                   "conta TEXT NOT NULL, linha TEXT NOT NULL, fitid TEXT, data TEXT, valor %1, "
+                   "historico TEXT, livro TEXT NOT NULL, chave %1, codigo %2, criado %1 NOT NULL, "
+                   "aplicado_em TEXT, PRIMARY KEY (conta, linha))")
+            .arg(integer, server ? QStringLiteral("double precision") : QStringLiteral("REAL"));
+    }
     Connection& db_;
+    QString table_;
     bool attached_ = false;
+    bool ready_ = false;
 };
 
 QString ledgerName(bool payables) {
@@ -253,6 +275,8 @@ public:
             line.memo.isEmpty() ? QStringLiteral("LANÇAMENTO DO EXTRATO") : line.memo.toUpper();
         view.insert();
         view.fieldByName(QStringLiteral("Codigo")).setValue(++last_);
+        // Another user's new bill may take the number first: then the next one is stored.
+        view.markNumbered(QStringLiteral("Codigo"), qint64(last_));
         view.fieldByName(QStringLiteral("Fantasia")).setValue(name);
         view.fieldByName(QStringLiteral("Nome")).setValue(name);
         if (const char* installment = twinOf(payables_).installmentField; *installment)
@@ -263,6 +287,7 @@ public:
         view.fieldByName(QStringLiteral("Valordocumento"))
             .setValue(double(std::abs(line.amount.centavos())) / 100.0);
         view.post();
+        last_ = view.fieldByName(QStringLiteral("Codigo")).asFloat();
         return last_;
     }
 
@@ -281,14 +306,11 @@ QString storeFileName() {
 
 QHash<QString, Applied> applied(const QString& account) {
     Connection& db = Session::instance().database(kAliasVantejaVs2).connection();
-    AttachedStore store(db, false);
+    AppliedStore store(db, false);
     QHash<QString, Applied> result;
-    if (!store.attached()) return result;
-    Statement exists(db, QStringLiteral("SELECT 1 FROM vj_extratos.sqlite_master WHERE name = 'aplicados'"));
-    if (!exists.step()) return result;
-    exists.reset();
-    Statement select(db, QStringLiteral("SELECT linha, livro, codigo, criado FROM vj_extratos.aplicados "
-                                        "WHERE conta = ?"));
+    if (!store.ready()) return result;
+    Statement select(
+        db, QStringLiteral("SELECT linha, livro, codigo, criado FROM %1 WHERE conta = ?").arg(store.table()));
     select.bind(1, account);
     while (select.step())
         result.insert(select.text(0), Applied{select.text(1), select.real(2), select.int64(3) != 0});
@@ -299,15 +321,18 @@ QList<Outcome> apply(const QString& account, const QList<Action>& actions) {
     QList<Outcome> outcomes;
     if (actions.isEmpty()) return outcomes;
     Connection& db = Session::instance().database(kAliasVantejaVs2).connection();
-    AttachedStore store(db, true);
+    AppliedStore store(db, true);
     // Declared after the store: the views are gone before it is detached.
     Writer payables(true), receivables(false);
     {
         Transaction unit(db);
+        // Another user applying the same statement at the same time waits, and then finds its lines applied.
+        if (const QString lock = db.dialect().writersLock(QStringLiteral("extratos")); !lock.isEmpty())
+            db.execute(lock);
         const QString now = Clock::now().toString(Qt::ISODate);
         for (const Action& action : actions) {
             Statement seen(
-                db, QStringLiteral("SELECT 1 FROM vj_extratos.aplicados WHERE conta = ? AND linha = ?"));
+                db, QStringLiteral("SELECT 1 FROM %1 WHERE conta = ? AND linha = ?").arg(store.table()));
             seen.bind(1, account);
             seen.bind(2, action.line.key);
             if (seen.step())
@@ -317,10 +342,11 @@ QList<Outcome> apply(const QString& account, const QList<Action>& actions) {
             const bool creating = action.key < 0;
             const double codigo =
                 creating ? writer.create(action.line) : writer.settle(action.key, action.line);
-            Statement record(db,
-                             QStringLiteral("INSERT INTO vj_extratos.aplicados (conta, linha, fitid, data, "
-                                            "valor, historico, livro, chave, codigo, criado, aplicado_em) "
-                                            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+            Statement record(
+                db, QStringLiteral("INSERT INTO %1 (conta, linha, fitid, data, valor, historico, livro, "
+                                   "chave, codigo, criado, aplicado_em) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                        .arg(store.table()));
             record.bindAll({account, action.line.key, action.line.fitid, Values::dateToIso(action.line.date),
                             action.line.amount.centavos(), action.line.memo, ledgerName(action.payables),
                             creating ? QVariant() : QVariant(action.key), codigo, creating ? 1 : 0, now});

@@ -594,6 +594,23 @@ Report run(const QString& oldFolder, const QString& dataFolder, bool replace, co
         report.error = QStringLiteral("A pasta %1 não existe.").arg(native(oldFolder));
         return report;
     }
+    // The import writes the data file: books kept on a server are filled from a folder imported first.
+    QString address;
+    try {
+        address = serverAddress(dataFolder);
+    } catch (const DataError& error) {
+        report.error = QStringLiteral("Não foi possível importar: %1").arg(error.message());
+        return report;
+    }
+    if (!address.isEmpty()) {
+        report.outcome = Report::Outcome::Refused;
+        report.error = QStringLiteral(
+                           "Os dados de %1 estão no servidor %2, e a importação grava só no arquivo "
+                           "de dados; nada foi importado. Importe para uma pasta de dados sem "
+                           "servidor e copie-a com \"vanteja-dados --copiar-para ENDEREÇO PASTA\".")
+                           .arg(native(dataFolder), address);
+        return report;
+    }
     const QString dataFile = QDir(dataFolder).filePath(kDataFileName);
     if (const QString problem = dataFileProblem(dataFile); !problem.isEmpty()) {
         report.error = QStringLiteral("Não foi possível importar: %1.").arg(problem);

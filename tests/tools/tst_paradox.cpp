@@ -200,6 +200,8 @@ private slots:
         QTest::newRow("books hold rows") << "books" << int(Outcome::Refused) << "já têm lançamentos";
         QTest::newRow("no table in the folder")
             << "empty" << int(Outcome::Failed) << "Nenhuma tabela do Vanteja";
+        QTest::newRow("books on a server")
+            << "server" << int(Outcome::Refused) << "estão no servidor postgresql://vanteja@servidor/vanteja";
     }
     // A damaged table stops the import before anything is written, the good tables included.
     void nothingWrittenWhenItCannot() {
@@ -225,6 +227,10 @@ private slots:
             QVERIFY(file.resize(file.size() - 1500));
         } else if (damage == "books") {
             addRow("tbpagar", {{"Nome", "ANTIGA"}});
+        } else if (damage == "server") {
+            QFile place(QDir(data.dataFolder()).filePath(kConnectionFileName));
+            QVERIFY(place.open(QIODevice::WriteOnly));
+            place.write("endereco=postgresql://vanteja@servidor/vanteja\n");
         }
         file.close();
 
