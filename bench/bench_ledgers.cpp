@@ -33,10 +33,12 @@
 #include "PreviewDialog.h"
 #include "RowCounts.h"
 #include "Schema.h"
+#include "ServerBooks.h"
 #include "Sqlite.h"
 #include "SqliteCli.h"
 #include "Table.h"
 #include "UReceber.h"
+#include "U_Principal.h"
 #include "Unpagar.h"
 #include "Values.h"
 
@@ -107,6 +109,106 @@ void line(const QString& step, double ms, double cli) {
     out.flush();
 }
 
+// The engine's own time for the statements of one step, rows thrown away: the sqlite3 command line on the
+// data file, or, on the server, one libpq call per statement on the benchmark's own connection. The
+// statements spell their identifiers as the tables do and leave what differs to `total`, `ascending`.
+struct Reference {
+    QString file;
+    PGconn* server = nullptr;
+
+    QString name() const { return server ? QStringLiteral("libpq") : QStringLiteral("sqlite3"); }
+    QString total(const QString& column) const {
+        return server ? QStringLiteral("COALESCE(SUM(%1), 0)").arg(column)
+                      : QStringLiteral("total(%1)").arg(column);
+    }
+    QString ascending(const QString& column) const { return server ? column + " NULLS FIRST" : column; }
+    double time(const QStringList& statements) const {
+        if (!server) return sqliteCli(file, statements);
+        QVector<double> runs;
+        for (int run = 0; run < kRuns; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            for (const QString& statement : statements) {
+                PGresult* result = PQexec(server, statement.toUtf8().constData());
+                if (PQresultStatus(result) != PGRES_TUPLES_OK) {
+                    std::fprintf(stderr, "servidor: %s\n", PQresultErrorMessage(result));
+                    std::exit(1);
+                }
+                PQclear(result);
+            }
+            runs << timer.nsecsElapsed() / 1e6;
+        }
+        return middle(runs);
+    }
+};
+
+void line(const Reference& reference, const QString& step, double ms, double engine) {
+    out << QStringLiteral("  %1 %2 ms").arg(step, -46).arg(ms, 9, 'f', ms < 1 ? 3 : 1);
+    out << QStringLiteral("   %1 %2 ms   razão %3")
+               .arg(reference.name(), -7)
+               .arg(engine, 8, 'f', engine < 1 ? 3 : 1)
+               .arg(engine > 0 ? ms / engine : 0, 0, 'f', 1);
+    out << '\n';
+    out.flush();
+}
+
+const QString kUnpaid = R"(("DataPagamento" IS NULL OR "DataPagamento" < '1990-01-01'))";
+
+// The payables window opened, as "Saídas do Caixa" opens: the reminder of the day, the unpaid bills, totals.
+void openPayables(const Reference& reference) {
+    const QString reminder = R"(SELECT "Chave" FROM tbpagar WHERE "DataVencimento" >= '2025-03-10' AND )"
+                             R"("DataVencimento" <= '2025-03-10' AND )" +
+                             kUnpaid;
+    std::unique_ptr<Tfpagar> pagar;
+    line(reference, "abrir Saídas (lembrete, Não Paga, totais)",
+         measure([&] { pagar.reset(); },
+                 [&] {
+                     pagar = std::make_unique<Tfpagar>();
+                     pagar->show();
+                     QApplication::processEvents();
+                 }),
+         reference.time(
+             {reminder,
+              "SELECT " + reference.total(R"("Valordocumento")") + R"( FROM tbpagar WHERE "Chave" IN ()" +
+                  reminder + ")",
+              R"(SELECT "Chave" FROM tbpagar WHERE )" + kUnpaid + " ORDER BY " +
+                  reference.ascending(R"("DataVencimento")") + R"(, "Chave")",
+              "SELECT " + reference.total(R"("Valordocumento")") + " FROM tbpagar WHERE " + kUnpaid}));
+}
+
+// The alert panel after the login: the bills of both ledgers due on the day of start and those overdue, with
+// their totals, painted.
+void alertPanel(const Reference& reference) {
+    QStringList statements;
+    for (const QString& table : {QStringLiteral("tbpagar"), QStringLiteral("tbreceber")}) {
+        const QString order = table == QLatin1String("tbpagar")
+                                  ? " ORDER BY " + reference.ascending(R"("DataVencimento")") + R"(, "Chave")"
+                                  : QStringLiteral(R"( ORDER BY "Chave")");
+        for (const QString& due :
+             {QStringLiteral(R"("DataVencimento" = '2025-03-10')"),
+              QStringLiteral(R"(("DataVencimento" IS NULL OR "DataVencimento" < '2025-03-10'))")}) {
+            const QString where = " FROM " + table + " WHERE " + due + " AND " + kUnpaid;
+            statements << R"(SELECT "Chave")" + where + order
+                       << "SELECT " + reference.total(R"("Valordocumento")") + where;
+        }
+    }
+    std::unique_ptr<TFPrincipal> principal;
+    line(reference, "painel de avisos após o login",
+         measure(
+             [&] {
+                 principal.reset();
+                 principal = std::make_unique<TFPrincipal>();
+                 principal->setShowLoginOnActivate(false);
+                 principal->show();
+                 QApplication::processEvents();
+             },
+             [&] {
+                 principal->loginAceito("WEJ", "WEJ");
+                 QApplication::processEvents();
+             }),
+         reference.time(statements));
+}
+
 // Answers nothing and shows nothing: the listing is filled and its first page drawn by the bench itself.
 class SilentDialogs : public WidgetDialogs {
 public:
@@ -114,14 +216,14 @@ public:
     void preview(QWidget*, const Report::Document&) override {}
 };
 
-void run(int rows) {
+void run(int rows, const QString& server) {
     QTemporaryDir dir;
     const QString folder = dataFolderFor(dir.path());
     writeDataFolder(folder);
     const QString file = QDir(folder).filePath(kDataFileName);
     insertSampleLedger(file, "tbpagar", rows, sample(11));
     insertSampleLedger(file, "tbreceber", rows, sample(12));
-    out << QStringLiteral("tbpagar e tbreceber com %L1 linhas cada\n").arg(rows);
+    out << QStringLiteral("SQLite: tbpagar e tbreceber com %L1 linhas cada\n").arg(rows);
     Session::instance().clear();
     defineStandardDatabases(dir.path());
     ProgramFolder::set(dir.path());
@@ -281,10 +383,28 @@ void run(int rows) {
     line("  voltar a ela de uma caixa de mensagem", measure([] {}, [&] { pagar->FormActivate(); }), -1);
     for (const QString& list : {NameLists::kListaSaida, NameLists::kListaCredor})
         QFile::remove(NameLists::pathOf(list));
-    out << '\n';
     pagar.reset();
     receber.reset();
+    alertPanel(Reference{file});
+    out << '\n';
     Session::instance().clear();
+    if (!server.isEmpty()) {
+        QElapsedTimer copying;
+        copying.start();
+        ServerBooks books(server, kToday);
+        books.fill("tbpagar", kSampleColumns, rows, sampleRows(sample(11)));
+        books.fill("tbreceber", kSampleColumns, rows, sampleRows(sample(12)));
+        out << QStringLiteral("PostgreSQL %1: as mesmas linhas (copiadas em %2 s)\n")
+                   .arg(PQserverVersion(books.handle()) / 10000)
+                   .arg(copying.elapsed() / 1000.0, 0, 'f', 1);
+        qputenv("VANTEJA_BANCO", books.address().toUtf8());
+        defineStandardDatabases(dir.path());
+        openPayables(Reference{{}, books.handle()});
+        alertPanel(Reference{{}, books.handle()});
+        out << '\n';
+        Session::instance().clear();
+        qunsetenv("VANTEJA_BANCO");
+    }
     Clock::set(QDateTime());
 }
 
@@ -294,8 +414,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     SilentDialogs dialogs;
     Dialogs::install(&dialogs);
+    const QString server = benchServer();
     for (int rows : rowCounts({100000, 1000000}))
-        run(rows);
+        run(rows, server);
     Dialogs::install(nullptr);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <libpq-fe.h>
 
 #include <QUrl>
+#include <charconv>
 
 #include "PostgresSchema.h"
 
@@ -134,13 +135,26 @@ public:
     // bound so far, and the rows are then stepped through as usual.
     int columnCount() const override { return PQnfields(answered()); }
     bool isNull(int column) const override { return !onRow(column) || PQgetisnull(result_, row_, column); }
+    // A view reads hundreds of thousands of keys at a time: a plain number is read where it lies in the
+    // result, any other text as QByteArray reads it.
     qint64 int64(int column) const override {
         if (isNull(column)) return 0;
-        if (PQftype(result_, column) == kBool) return *PQgetvalue(result_, row_, column) == 't';
-        return QByteArray(PQgetvalue(result_, row_, column)).toLongLong();
+        const char* text = PQgetvalue(result_, row_, column);
+        if (PQftype(result_, column) == kBool) return *text == 't';
+        const char* end = text + PQgetlength(result_, row_, column);
+        qint64 value = 0;
+        const auto [stop, error] = std::from_chars(text, end, value);
+        if (error == std::errc() && stop == end) return value;
+        return QByteArray(text, end - text).toLongLong();
     }
     double real(int column) const override {
-        return isNull(column) ? 0 : QByteArray(PQgetvalue(result_, row_, column)).toDouble();
+        if (isNull(column)) return 0;
+        const char* text = PQgetvalue(result_, row_, column);
+        const char* end = text + PQgetlength(result_, row_, column);
+        double value = 0;
+        const auto [stop, error] = std::from_chars(text, end, value);
+        if (error == std::errc() && stop == end) return value;
+        return QByteArray(text, end - text).toDouble();
     }
     QString text(int column) const override {
         if (isNull(column)) return {};
