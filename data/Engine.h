@@ -43,6 +43,9 @@ public:
     // An expression whose index the planner must not use (it would walk an index that lacks the filtered
     // fields); the expression itself where the engine plans better unaided.
     virtual QString unindexed(const QString& expression) const = 0;
+    // Whether the engine's planner finds the way to a sum by itself, from its statistics: the program then
+    // sends the plain statement rather than splitting it for the indexes that cover it.
+    virtual bool plansSums() const = 0;
     // A table read without any of its indexes, where the engine can be told so.
     virtual QString notIndexed(const QString& table) const = 0;
     // The names of the tables, as one SELECT returning one text column.

@@ -283,6 +283,7 @@ public:
     // meanwhile; an immediate one waits its turn for the file at the start.
     QString beginWrite() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString writersLock(const QString&) const override { return {}; }
+    bool plansSums() const override { return false; }
 };
 
 constexpr int kBusyWaitMs = 3000;

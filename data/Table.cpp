@@ -1164,6 +1164,10 @@ void Table::addUp(int index, MoneySum& sum) {
         statement.bindAll(compiled_.params);
         if (statement.step()) sum.addMillionths(statement.int64(0));
     };
+    if (database_->dialect().plansSums()) {
+        total(fromWhere(compiled_));
+        return;
+    }
     QStringList wanted = compiled_.fields;
     wanted << def_->fields[index].name;
     auto covers = [&](const IndexDef& candidate) {
