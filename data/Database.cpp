@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QSocketNotifier>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -164,8 +163,7 @@ void Database::watch() {
 }
 
 void Database::lookForOthersStores() {
-    // Inside a dialog's own event loop the window under it is half way through something.
-    if (!connection_ || looking_ || QThread::currentThread()->loopLevel() > 1) return;
+    if (!connection_ || looking_ || HoldOthersStores::held()) return;
     looking_ = true;
     qint64 version = seenVersion_;
     QStringList tables;

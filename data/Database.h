@@ -63,8 +63,8 @@ public:
     bool tableExists(const QString& storedName);
     qint64 changeCount() const;  // rows changed through this database's connections so far
     // Looks whether others stored anything since last looked, and says so (storedElsewhere). Done by
-    // itself every second and whenever the server sends news, from the program's main event loop only:
-    // never while a dialog waits for an answer, when the rows under it must not move.
+    // itself every second and whenever the server sends news; never while a message box waits for an
+    // answer (HoldOthersStores).
     void lookForOthersStores();
 
 signals:
@@ -87,6 +87,21 @@ private:
     std::unique_ptr<QSocketNotifier> news_;
     QTimer* look_ = nullptr;
     bool looking_ = false;
+};
+
+// While one lives, open views do not read afresh for others' stores: held around every message box, which a
+// window shows half way through something (a question before settling the bill it stands on), so that the
+// rows under it stay where they were until it is answered.
+class HoldOthersStores {
+public:
+    HoldOthersStores() { ++held_; }
+    ~HoldOthersStores() { --held_; }
+    HoldOthersStores(const HoldOthersStores&) = delete;
+    HoldOthersStores& operator=(const HoldOthersStores&) = delete;
+    static bool held() { return held_ > 0; }
+
+private:
+    static inline int held_ = 0;
 };
 
 // The one data session of the program: its named databases and the passwords registered with it.

@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "Database.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -15,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "DataError.h"
+#include "Database.h"
 #include "PictureFile.h"
 #include "PreviewDialog.h"
 
@@ -32,6 +35,7 @@ QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const Q
     if (QAbstractButton* b = box.button(QMessageBox::No)) b->setText(QStringLiteral("&Não"));
     if (QAbstractButton* b = box.button(QMessageBox::Ok)) b->setText(QStringLiteral("OK"));
     if (QAbstractButton* b = box.button(QMessageBox::Cancel)) b->setText(QStringLiteral("Cancelar"));
+    const HoldOthersStores hold;
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -55,6 +59,7 @@ void setUpOpen(QFileDialog& dialog, const QSize& size, const QStringList& filter
 
 // The file picked in an open dialog, empty when cancelled.
 QString picked(QFileDialog& dialog) {
+    const HoldOthersStores hold;
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                ? dialog.selectedFiles().first()
                : QString();
@@ -83,6 +88,7 @@ bool Dialogs::chooseFolder(QWidget* parent, const QString& caption, QString& fol
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.resize(820, 480);
+    const HoldOthersStores hold;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     folder = dialog.selectedFiles().first();
     return true;
@@ -135,6 +141,7 @@ void Dialogs::showText(QWidget* parent, const QString& caption, const QString& t
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     layout->addWidget(buttons);
     dialog.resize(760, 480);
+    const HoldOthersStores hold;
     dialog.exec();
 }
 
@@ -177,6 +184,7 @@ bool WidgetDialogs::input(QWidget* parent, const QString& caption, const QString
     dialog.setTextValue(value);
     dialog.setOkButtonText(QStringLiteral("OK"));
     dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+    const HoldOthersStores hold;
     if (dialog.exec() != QDialog::Accepted) return false;
     value = dialog.textValue();
     return true;
@@ -221,6 +229,7 @@ void WidgetDialogs::preview(QWidget* parent, const Report::Layout& layout,
     dialog.setFileChooser(chooseThroughDialogs);
     QObject::connect(&dialog, &Report::PreviewDialog::failed, &dialog,
                      [&dialog](const QString& message) { Dialogs::current().error(&dialog, message); });
+    const HoldOthersStores hold;
     dialog.exec();
 }
 
@@ -229,5 +238,6 @@ void WidgetDialogs::preview(QWidget* parent, const Report::Document& document) {
     dialog.setFileChooser(chooseThroughDialogs);
     QObject::connect(&dialog, &Report::PreviewDialog::failed, &dialog,
                      [&dialog](const QString& message) { Dialogs::current().error(&dialog, message); });
+    const HoldOthersStores hold;
     dialog.exec();
 }

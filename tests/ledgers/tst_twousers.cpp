@@ -144,6 +144,12 @@ private slots:
         QCOMPARE(window.findChild<QLabel*>("Ltotal_aviso")->text(), QString("Total: 10,00"));
         QFile(QDir(fixture_->data.programFolder()).filePath("pronto-teste")).open(QIODevice::WriteOnly);
         finishes(startUser({"guardar", "1"}));
+        {
+            // Not under a message box waiting for an answer, though: only after it.
+            const HoldOthersStores box;
+            QTest::qWait(1500);
+            QCOMPARE(window.ledger()->recordCount(), 1);
+        }
         QTRY_COMPARE_WITH_TIMEOUT(window.ledger()->recordCount(), 2, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(window.findChild<QLabel*>("Ltotal_aviso")->text(), QString("Total: 11,00"),
                                   10000);
