@@ -1,10 +1,12 @@
 #include "Database.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -150,6 +152,8 @@ void Database::connect() {
 }
 
 void Database::watch() {
+    // Only where the program's event loop runs: a tool without one has no windows to bring up to date.
+    if (!QCoreApplication::instance() || thread() != QThread::currentThread()) return;
     if (!look_) {
         look_ = new QTimer(this);
         look_->setInterval(1000);
