@@ -66,6 +66,8 @@ public:
     // itself every second and whenever the server sends news; never while a message box waits for an
     // answer (HoldOthersStores).
     void lookForOthersStores();
+    // Moves each time lookForOthersStores finds that others stored something: asks nothing of the engine.
+    qint64 othersSeen() const { return seenVersion_; }
 
 signals:
     void closing();  // the connection is about to close: views opened through it close first

@@ -331,7 +331,8 @@ void Table::moveTo(int pos, int step) {
 // now: the rows read ahead are dropped as soon as anything is stored through any connection of the session.
 bool Table::readAt(int pos, int step) {
     const qint64 changes = Session::instance().changeCount();
-    const qint64 version = dataVersion();
+    // As of the last news of others' stores, which costs nothing to ask on every move.
+    const qint64 version = database_->othersSeen();
     const int offset = pos - ahead_.first;
     if (ahead_.changes == changes && ahead_.version == version && offset >= 0 &&
         offset < ahead_.keys.size() && ahead_.keys[offset] == keys_.at(pos) &&

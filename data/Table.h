@@ -200,7 +200,7 @@ private:
     void addUp(int field, MoneySum& sum);
 
     // Rows read ahead by a run of Next or Prior, at positions first.. of keys_, as long as nothing has been
-    // stored since, by this program or another.
+    // stored since by this program, nor by another as far as the last news of others' stores tells.
     struct ReadAhead {
         qint64 changes = -1;
         qint64 version = -1;

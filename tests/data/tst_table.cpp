@@ -438,6 +438,13 @@ private slots:
             seen << walker.fieldByName("Fantasia").asString();
         QCOMPARE(seen.size(), 9);
         QVERIFY(!seen.contains("CONTA 3"));
+        // Another program's change, once its news has come, is not hidden by rows read ahead before it.
+        walker.first();
+        walker.next();
+        data_->anotherProgram()->execute("UPDATE \"tbpagar\" SET \"Fantasia\" = 'DE OUTRO'");
+        Session::instance().database(kAliasVantejaVs2).lookForOthersStores();
+        walker.next();
+        QCOMPARE(walker.fieldByName("Fantasia").asString(), QString("DE OUTRO"));
     }
 
     // Showing all rows again between filters reuses what was read, but never past a change stored by this
