@@ -43,6 +43,9 @@ public:
     // An expression whose index the planner must not use (it would walk an index that lacks the filtered
     // fields); the expression itself where the engine plans better unaided.
     virtual QString unindexed(const QString& expression) const = 0;
+    // How many rows a run of moves reads at once: a few where each read is cheap, more where each is a round
+    // trip over the network.
+    virtual int readAheadRows() const = 0;
     // Whether the engine's planner finds the way to a sum by itself, from its statistics: the program then
     // sends the plain statement rather than splitting it for the indexes that cover it.
     virtual bool plansSums() const = 0;

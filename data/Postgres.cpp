@@ -83,6 +83,7 @@ public:
     QString beginWrite() const override { return QStringLiteral("BEGIN"); }
     // Split, its two parts each count the blanks' share once more: the planner then misjudges them.
     bool plansSums() const override { return true; }
+    int readAheadRows() const override { return 256; }
     // A lock of the program's own, by name, for the rest of the transaction: other users' reads and writes
     // go on, only the same work waits.
     QString writersLock(const QString& name) const override {

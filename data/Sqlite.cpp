@@ -284,6 +284,7 @@ public:
     QString beginWrite() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString writersLock(const QString&) const override { return {}; }
     bool plansSums() const override { return false; }
+    int readAheadRows() const override { return 64; }
 };
 
 constexpr int kBusyWaitMs = 3000;

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int kReadAhead = 64;
-
 // A value searched for, converted to the field's type; texts are not cut to the field's size.
 QVariant searchValue(const FieldDef& field, const QVariant& value) {
     if (!field.isText()) return Values::toFieldValue(field, value);
@@ -157,7 +155,7 @@ void Table::open() {
                                        .arg(columns.join(QStringLiteral(", ")), quoteIdentifier(def_->name),
                                             quoteIdentifier(def_->keyField().name)));
         QStringList marks;
-        for (int i = 0; i < kReadAhead; ++i)
+        for (int i = 0; i < readAhead(); ++i)
             marks << QStringLiteral("?");
         batchStatement_ = std::make_unique<Statement>(
             database.connection(),
@@ -329,6 +327,10 @@ void Table::moveTo(int pos, int step) {
 // A run of moves one way reads the rows ahead in one statement, so it costs about what stepping through the
 // same rows with one statement does; any other move reads its one row. Either way the row is read as stored
 // now: the rows read ahead are dropped as soon as anything is stored through any connection of the session.
+int Table::readAhead() const {
+    return database_ ? database_->dialect().readAheadRows() : 64;
+}
+
 bool Table::readAt(int pos, int step) {
     const qint64 changes = Session::instance().changeCount();
     // As of the last news of others' stores, which costs nothing to ask on every move.
@@ -342,8 +344,8 @@ bool Table::readAt(int pos, int step) {
     }
     if (step == 0) return readRow(keys_.at(pos), current_);
 
-    const int first = step > 0 ? pos : qMax(0, pos - kReadAhead + 1);
-    const int count = qMin(kReadAhead, int(keys_.size()) - first);
+    const int first = step > 0 ? pos : qMax(0, pos - readAhead() + 1);
+    const int count = qMin(readAhead(), int(keys_.size()) - first);
     ahead_ = ReadAhead();
     ahead_.changes = changes;
     ahead_.version = version;
@@ -352,7 +354,7 @@ bool Table::readAt(int pos, int step) {
     ahead_.rows.resize(count);
     QHash<qint64, int> slotOf;
     slotOf.reserve(count);
-    for (int i = 0; i < kReadAhead; ++i) {
+    for (int i = 0; i < readAhead(); ++i) {
         if (i < count) slotOf.insert(ahead_.keys[i], i);
         batchStatement_->bind(i + 1, i < count ? QVariant(ahead_.keys[i]) : QVariant());
     }

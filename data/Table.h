@@ -110,6 +110,7 @@ private:
     bool readRow(qint64 key, QVector<QVariant>& values, QVector<QVariant>* stored = nullptr);
     void moveTo(int pos, int step = 0);
     bool readAt(int pos, int step);
+    int readAhead() const;  // rows read at once by a run of moves
     void clearCurrent();
     void repositionOn(qint64 key, int fallbackPos);
     int positionOf(qint64 key);
