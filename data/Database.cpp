@@ -112,37 +112,30 @@ void Database::connect() {
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         throw DataError(
             QStringLiteral("A pasta de dados não existe: %1").arg(QDir::toNativeSeparators(folder)));
-    if (const QString address = serverAddress(folder); !address.isEmpty()) {
-        // The server's indexes are made with its tables, by the set-up tool.
+    const QString address = serverAddress(folder);
+    if (!address.isEmpty()) {
         connection_ = std::make_unique<PostgresConnection>(address);
-        try {
-            readTables();
-            seenVersion_ = connection_->dataVersion();
-        } catch (...) {
-            disconnect();
-            throw;
+    } else {
+        const QString file = QDir(folder).filePath(kDataFileName);
+        if (QString problem = dataFileProblem(file); !problem.isEmpty()) {
+            problem[0] = problem[0].toUpper();
+            // An empty file would open as a store without tables, and every table would be said to be
+            // missing.
+            if (QFileInfo::exists(file))
+                problem += QStringLiteral(". Restaure a última cópia feita pelo programa de backup.");
+            throw DataError(problem);
         }
-        watch();
-        return;
+        // Records and passwords are for the owner's eyes only; the engine gives its -wal and -shm files the
+        // data file's permissions. A file from an older copy is closed to others here (where the owner may
+        // do so).
+        for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            keepOwnerOnly(file + suffix);
+        connection_ = std::make_unique<SqliteConnection>(file);
     }
-    const QString file = QDir(folder).filePath(kDataFileName);
-    if (QString problem = dataFileProblem(file); !problem.isEmpty()) {
-        problem[0] = problem[0].toUpper();
-        // An empty file would open as a store without tables, and every table would be said to be missing.
-        if (QFileInfo::exists(file))
-            problem += QStringLiteral(". Restaure a última cópia feita pelo programa de backup.");
-        throw DataError(problem);
-    }
-
-    // Records and passwords are for the owner's eyes only; the engine gives its -wal and -shm files the data
-    // file's permissions. A file from an older copy is closed to others here (where the owner may do so).
-    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
-        keepOwnerOnly(file + suffix);
-
-    connection_ = std::make_unique<SqliteConnection>(file);
     try {
         readTables();
-        addMissingIndexes();
+        // The server's indexes are made with its tables, by the set-up tool.
+        if (address.isEmpty()) addMissingIndexes();
         seenVersion_ = connection_->dataVersion();
     } catch (...) {
         disconnect();

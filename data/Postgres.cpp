@@ -486,8 +486,8 @@ bool PostgresConnection::inTransaction() {
 }
 
 qint64 PostgresConnection::dataVersion() {
-    // A connection found down is only reported here, and made again by whatever the user does next: looking
-    // for news never waits on a server that is away.
+    // A connection known to be down is made again for whoever asks (the regular look for news asks only while
+    // it is up, so it never waits on a server that is away); one found down now is only reported.
     ensureUp();
     if (PQconsumeInput(conn_) == 0) throw engineError(EngineCause::Unreachable, errorText(conn_), place_);
     // Every change another connection commits arrives as a notification naming its table: each one read

@@ -328,7 +328,7 @@ void Table::moveTo(int pos, int step) {
 // same rows with one statement does; any other move reads its one row. Either way the row is read as stored
 // now: the rows read ahead are dropped as soon as anything is stored through any connection of the session.
 int Table::readAhead() const {
-    return database_ ? database_->dialect().readAheadRows() : 64;
+    return database_->dialect().readAheadRows();
 }
 
 bool Table::readAt(int pos, int step) {

@@ -25,6 +25,12 @@ namespace {
 
 Dialogs* installed = nullptr;
 
+// Runs a dialog in its own event loop; the rows of the windows under it stay still until it is answered.
+int answered(QDialog& dialog) {
+    const HoldOthersStores hold;
+    return dialog.exec();
+}
+
 // Boxes with Portuguese buttons, whatever translations the machine has.
 QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                 const QString& text, QMessageBox::StandardButtons buttons,
@@ -35,8 +41,7 @@ QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const Q
     if (QAbstractButton* b = box.button(QMessageBox::No)) b->setText(QStringLiteral("&Não"));
     if (QAbstractButton* b = box.button(QMessageBox::Ok)) b->setText(QStringLiteral("OK"));
     if (QAbstractButton* b = box.button(QMessageBox::Cancel)) b->setText(QStringLiteral("Cancelar"));
-    const HoldOthersStores hold;
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    return static_cast<QMessageBox::StandardButton>(answered(box));
 }
 
 // The most points a picture may have to be shown beside the list as it is picked.
@@ -59,8 +64,7 @@ void setUpOpen(QFileDialog& dialog, const QSize& size, const QStringList& filter
 
 // The file picked in an open dialog, empty when cancelled.
 QString picked(QFileDialog& dialog) {
-    const HoldOthersStores hold;
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+    return answered(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                ? dialog.selectedFiles().first()
                : QString();
 }
@@ -88,8 +92,7 @@ bool Dialogs::chooseFolder(QWidget* parent, const QString& caption, QString& fol
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.resize(820, 480);
-    const HoldOthersStores hold;
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    if (answered(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     folder = dialog.selectedFiles().first();
     return true;
 }
@@ -141,8 +144,7 @@ void Dialogs::showText(QWidget* parent, const QString& caption, const QString& t
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     layout->addWidget(buttons);
     dialog.resize(760, 480);
-    const HoldOthersStores hold;
-    dialog.exec();
+    answered(dialog);
 }
 
 void WidgetDialogs::error(QWidget* parent, const QString& text, const QString& title) {
@@ -184,8 +186,7 @@ bool WidgetDialogs::input(QWidget* parent, const QString& caption, const QString
     dialog.setTextValue(value);
     dialog.setOkButtonText(QStringLiteral("OK"));
     dialog.setCancelButtonText(QStringLiteral("Cancelar"));
-    const HoldOthersStores hold;
-    if (dialog.exec() != QDialog::Accepted) return false;
+    if (answered(dialog) != QDialog::Accepted) return false;
     value = dialog.textValue();
     return true;
 }
@@ -229,8 +230,7 @@ void WidgetDialogs::preview(QWidget* parent, const Report::Layout& layout,
     dialog.setFileChooser(chooseThroughDialogs);
     QObject::connect(&dialog, &Report::PreviewDialog::failed, &dialog,
                      [&dialog](const QString& message) { Dialogs::current().error(&dialog, message); });
-    const HoldOthersStores hold;
-    dialog.exec();
+    answered(dialog);
 }
 
 void WidgetDialogs::preview(QWidget* parent, const Report::Document& document) {
@@ -238,6 +238,5 @@ void WidgetDialogs::preview(QWidget* parent, const Report::Document& document) {
     dialog.setFileChooser(chooseThroughDialogs);
     QObject::connect(&dialog, &Report::PreviewDialog::failed, &dialog,
                      [&dialog](const QString& message) { Dialogs::current().error(&dialog, message); });
-    const HoldOthersStores hold;
-    dialog.exec();
+    answered(dialog);
 }
