@@ -442,7 +442,10 @@ private slots:
         walker.first();
         walker.next();
         data_->anotherProgram()->execute("UPDATE \"tbpagar\" SET \"Fantasia\" = 'DE OUTRO'");
-        Session::instance().database(kAliasVantejaVs2).lookForOthersStores();
+        // A server's news comes over the network: wait for it, as the program's own event loop would.
+        Database& books = Session::instance().database(kAliasVantejaVs2);
+        const qint64 before = books.othersSeen();
+        QTRY_VERIFY((books.lookForOthersStores(), books.othersSeen() != before));
         walker.next();
         QCOMPARE(walker.fieldByName("Fantasia").asString(), QString("DE OUTRO"));
     }
