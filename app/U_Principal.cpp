@@ -119,6 +119,7 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
     auto alertView = [this](const Ledger::Twin& twin) {
         auto* view = new Table(kAliasVantejaVs2, QString::fromUtf8(twin.table), this);
         if (*twin.index) view->setIndexName(QString::fromUtf8(twin.index));
+        view->setTotalField(QStringLiteral("Valordocumento"));
         return view;
     };
     TPagarHoje = alertView(Ledger::kPagar);

@@ -46,6 +46,9 @@ public:
     // How many rows a run of moves reads at once: a few where each read is cheap, more where each is a round
     // trip over the network.
     virtual int readAheadRows() const = 0;
+    // How many keys a view reads when it opens or re-reads, with the count of all its rows; the rest come
+    // when a move, a search or a store needs them. 0: all at once, where reading them costs little.
+    virtual int keysPage() const = 0;
     // Whether the engine's planner finds the way to a sum by itself, from its statistics: the program then
     // sends the plain statement rather than splitting it for the indexes that cover it.
     virtual bool plansSums() const = 0;

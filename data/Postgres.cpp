@@ -84,6 +84,8 @@ public:
     // Split, its two parts each count the blanks' share once more: the planner then misjudges them.
     bool plansSums() const override { return true; }
     int readAheadRows() const override { return 256; }
+    // The first page comes from the index in order, where every key of a view would be sorted and sent.
+    int keysPage() const override { return 1000; }
     // A lock of the program's own, by name, for the rest of the transaction: other users' reads and writes
     // go on, only the same work waits.
     QString writersLock(const QString& name) const override {

@@ -285,6 +285,7 @@ public:
     QString writersLock(const QString&) const override { return {}; }
     bool plansSums() const override { return false; }
     int readAheadRows() const override { return 64; }
+    int keysPage() const override { return 0; }
 };
 
 constexpr int kBusyWaitMs = 3000;

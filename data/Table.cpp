@@ -208,6 +208,7 @@ void Table::close() {
     sortValues_ = SortValues();
     ahead_ = ReadAhead();
     keys_.clear();
+    keysCount_ = 0;
     clearCurrent();
     bof_ = eof_ = true;
     setState(State::Inactive);
@@ -216,7 +217,7 @@ void Table::close() {
     notifyDataChanged();
 }
 
-void Table::reloadKeys() {
+void Table::reloadKeys(bool whole) {
     const QString key = quoteIdentifier(def_->keyField().name);
     QStringList statements;
     if (index_ && compiled_.withoutBlanks.contains(index_->field)) {
@@ -258,17 +259,24 @@ void Table::reloadKeys() {
         if (read.sql == sql && read.params == compiled_.params && read.changes == changes &&
             read.version == version) {
             keys_ = read.keys;
+            keysCount_ = int(keys_.size());
             keyReads_.move(i, 0);
             return;
         }
     }
 
+    // On a server every key is carried over the network, and all of a view's keys in order mean sorting
+    // them all: a page is read, from the index where it has the order, with the count of the rows.
+    const int page = whole ? 0 : keysPage_ >= 0 ? keysPage_ : database_->dialect().keysPage();
     QVector<qint64> keys;
-    keys.reserve(keys_.size());
+    keys.reserve(page > 0 ? page : keys_.size());
     MoneySum sum;
     bool summed = totalled >= 0;
     for (const QString& text : statements) {
-        Statement statement(database_->connection(), text);
+        const qsizetype left = page - keys.size();
+        if (page > 0 && left <= 0) break;
+        Statement statement(database_->connection(),
+                            page > 0 ? text + QStringLiteral(" LIMIT %1").arg(left) : text);
         statement.bindAll(compiled_.params);
         while (statement.step()) {
             keys.append(statement.int64(0));
@@ -281,9 +289,57 @@ void Table::reloadKeys() {
             }
         }
     }
+    qint64 count = keys.size();
+    if (page > 0 && count >= page) {
+        // The count, and the total the window wants, in one pass over the rows.
+        const int total = totalField_.isEmpty() ? -1 : def_->fieldIndex(totalField_);
+        QString sql = QStringLiteral("SELECT count(*)");
+        if (total >= 0)
+            sql += QStringLiteral(", ") +
+                   database_->dialect().moneySum(quoteIdentifier(def_->fields[total].name));
+        Statement counting(database_->connection(), sql + fromWhere(compiled_));
+        counting.bindAll(compiled_.params);
+        if (counting.step()) count = qMax(count, counting.int64(0));
+        summed = false;
+        if (total >= 0 && lasting) {
+            sum = MoneySum();
+            try {
+                sum.addMillionths(counting.int64(1));
+                sumRead_ = SumRead{total, compiled_.sql, compiled_.params, keysStamp_, sum};
+            } catch (const DataError&) {
+            }
+        }
+    }
     keys_ = std::move(keys);
+    keysCount_ = int(count);
     keepKeys();
     if (summed && lasting) sumRead_ = SumRead{totalled, compiled_.sql, compiled_.params, keysStamp_, sum};
+}
+
+// The rest of the keys of a view that read only their first page: all of them read again, as stored now,
+// staying on the same row. A count changed meanwhile is told to the grids once the present step is over.
+void Table::completeKeys() {
+    if (!partial()) return;
+    const qint64 current = keyAt(pos_);
+    const int counted = keysCount_;
+    reloadKeys(true);
+    const int at = current >= 0 ? int(keys_.indexOf(current)) : -1;
+    if (at >= 0)
+        pos_ = at;
+    else if (pos_ >= keysCount_)
+        pos_ = keysCount_ - 1;
+    if (keysCount_ != counted)
+        QMetaObject::invokeMethod(this, [this] { notifyLayoutChanged(); }, Qt::QueuedConnection);
+}
+
+// Where a row stands among the keys, reading the rest of them when it is not among those read so far.
+int Table::indexOfKey(qint64 key) {
+    int at = int(keys_.indexOf(key));
+    if (at < 0 && partial()) {
+        completeKeys();
+        at = int(keys_.indexOf(key));
+    }
+    return at;
 }
 
 bool Table::readRow(qint64 key, QVector<QVariant>& values, QVector<QVariant>* stored) {
@@ -307,6 +363,7 @@ void Table::clearCurrent() {
 }
 
 void Table::moveTo(int pos, int step) {
+    if (pos >= keys_.size()) completeKeys();
     if (keys_.isEmpty()) {
         clearCurrent();
         return;
@@ -316,6 +373,7 @@ void Table::moveTo(int pos, int step) {
     // The row went away through another view: read the rows again and stand where it was.
     reloadKeys();
     notifyLayoutChanged();
+    if (pos >= keys_.size()) completeKeys();
     if (keys_.isEmpty()) {
         clearCurrent();
         return;
@@ -381,9 +439,13 @@ void Table::repositionOn(qint64 key, int fallbackPos) {
 
 // Where a row stands, or would stand, in the view's order, by bisection: the keys are ordered by the index's
 // field, then by row key, and SQLite compares the field with the row's own value, so that its order and
-// collation decide. -1 when the row is not stored, -2 when a row of the view is gone from the table.
+// collation decide. -1 when the row is not stored, -2 when a row of the view is gone from the table, -3 when
+// the row comes after the keys read so far of a view that has more.
 int Table::placeFor(qint64 key) {
-    if (!index_) return int(std::lower_bound(keys_.cbegin(), keys_.cend(), key) - keys_.cbegin());
+    if (!index_) {
+        if (partial() && !keys_.isEmpty() && key > keys_.last()) return -3;
+        return int(std::lower_bound(keys_.cbegin(), keys_.cend(), key) - keys_.cbegin());
+    }
 
     const QString table = quoteIdentifier(def_->name);
     const QString rowKey = quoteIdentifier(def_->keyField().name);
@@ -428,6 +490,11 @@ int Table::placeFor(qint64 key) {
     };
     int low = 0;
     int high = int(keys_.size());
+    if (partial() && high > 0) {
+        const int earlier = before(high - 1);
+        if (earlier < 0) return -2;
+        if (earlier) return -3;
+    }
     while (low < high) {
         const int middle = low + (high - low) / 2;
         const int earlier = before(middle);
@@ -443,8 +510,12 @@ int Table::placeFor(qint64 key) {
 // Where a row stands in the view; -1 when it is not in the view.
 int Table::positionOf(qint64 key) {
     if (keys_.isEmpty() || key < 0) return -1;
-    const int place = placeFor(key);
-    if (place == -2) return int(keys_.indexOf(key));  // rows deleted under the view: search it all
+    int place = placeFor(key);
+    if (place == -3) {
+        completeKeys();
+        place = placeFor(key);
+    }
+    if (place == -2) return indexOfKey(key);  // rows deleted under the view: search it all
     return place >= 0 && place < keys_.size() && keys_.at(place) == key ? place : -1;
 }
 
@@ -487,12 +558,14 @@ int Table::placeStored(qint64 key, int at, int& removedAt, int& insertedAt) {
     forgetKeys();  // the kept copy would otherwise be copied whole on the first change
     if (at >= 0) {
         keys_.removeAt(at);
+        --keysCount_;
         removedAt = at;
     }
     if (!selects(key)) return -1;
     const int place = placeFor(key);
     if (place < 0) return -2;
     keys_.insert(place, key);
+    ++keysCount_;
     insertedAt = place;
     return place;
 }
@@ -504,7 +577,7 @@ void Table::forgetKeys() {
 
 // The keys as they stand now, among those kept for the same rows asked again.
 void Table::keepKeys() {
-    if (!keysStamp_.lasting) return;
+    if (!keysStamp_.lasting || partial()) return;
     forgetKeys();
     keyReads_.prepend(KeyRead{keysSql_, compiled_.params, keysStamp_.changes, keysStamp_.version, keys_});
     if (keyReads_.size() > 2) keyReads_.removeLast();
@@ -546,7 +619,7 @@ void Table::first() {
 
 void Table::last() {
     checkBrowseMode();
-    moveTo(int(keys_.size()) - 1);
+    moveTo(keysCount_ - 1);
     eof_ = true;
     bof_ = keys_.isEmpty();
     afterMove();
@@ -556,7 +629,7 @@ void Table::next() {
     checkBrowseMode();
     if (!eof_) {
         bof_ = false;
-        if (pos_ + 1 < keys_.size())
+        if (pos_ + 1 < keysCount_)
             moveTo(pos_ + 1, 1);
         else
             eof_ = true;
@@ -991,9 +1064,11 @@ void Table::post() {
         // What was changed in the keys, undone when the unit fails: in place, or the whole list read again.
         int removedAt = -1, insertedAt = -1;
         std::optional<QVector<qint64>> previousKeys;
+        const int previousCount = keysCount_;
         const auto undoPlacing = [&] {
             if (insertedAt >= 0) keys_.removeAt(insertedAt);
             if (removedAt >= 0) keys_.insert(removedAt, key);
+            keysCount_ = previousCount;
             insertedAt = removedAt = -1;
         };
         try {
@@ -1006,7 +1081,7 @@ void Table::post() {
                 undoPlacing();
                 previousKeys = keys_;
                 reloadKeys();
-                newPos = int(keys_.indexOf(key));
+                newPos = indexOfKey(key);
                 sumRead_.field = -1;
             } else {
                 newPos = place;
@@ -1028,9 +1103,10 @@ void Table::post() {
                 keepKeys();
             }
         } catch (...) {
-            if (previousKeys)
+            if (previousKeys) {
                 keys_ = *previousKeys;
-            else
+                keysCount_ = previousCount;
+            } else
                 undoPlacing();
             keysStamp_ = previousStamp;
             sumRead_ = previousSum;
@@ -1096,6 +1172,7 @@ void Table::remove() {
     setState(State::Browse);
     forgetKeys();
     keys_.removeAt(pos_);
+    --keysCount_;
     // The keys and the total stay those of the stored rows only when nothing else was stored meanwhile.
     if (placing && dataVersion() == keysStamp_.version) {
         keysStamp_.changes = Session::instance().changeCount();
@@ -1192,13 +1269,13 @@ void Table::addUp(int index, MoneySum& sum) {
             return;
         }
     }
-    if (!compiled_.isEmpty() && !covered && keys_.size() >= 2000) {
+    if (!compiled_.isEmpty() && !covered && keysCount_ >= 2000) {
         // No index holds every field needed: through an index every row costs a lookup in the table, which
         // reading the whole table in its own order beats once the view holds a tenth of the table or so.
         Statement last(
             database_->connection(),
             QStringLiteral("SELECT max(%1) FROM %2").arg(quoteIdentifier(def_->keyField().name), table));
-        if (last.step() && keys_.size() * qint64(10) >= last.int64(0)) {
+        if (last.step() && keysCount_ * qint64(10) >= last.int64(0)) {
             total(QStringLiteral(" FROM %1 WHERE %2")
                       .arg(database_->dialect().notIndexed(table), compiled_.sql));
             return;
@@ -1210,6 +1287,7 @@ void Table::addUp(int index, MoneySum& sum) {
 QVector<QVariant> Table::rowValues(int row) {
     checkActive();
     QVector<QVariant> values;
+    if (row >= keys_.size() && row < keysCount_) completeKeys();
     if (row < 0 || row >= keys_.size() || !readRow(keys_.at(row), values)) return {};
     return values;
 }

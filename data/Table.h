@@ -49,7 +49,7 @@ public:
     void last() override;
     void next() override;
     void prior() override;
-    int recordCount() const override { return active() ? int(keys_.size()) : 0; }
+    int recordCount() const override { return active() ? keysCount_ : 0; }
     int recNo() const override;
     void setRecNo(int recNo);
 
@@ -92,9 +92,12 @@ public:
     // The field whose total is wanted after every change of rows: added up while the keys are read, when that
     // costs no extra lookup.
     void setTotalField(const QString& fieldName) { totalField_ = fieldName; }
+    // How many keys are read at once when the view opens or re-reads; -1 (the default): as the engine
+    // prefers, 0: all.
+    void setKeysPage(int rows) { keysPage_ = rows; }
 
     // Rows by position, without moving: for grids.
-    qint64 keyAt(int row) const { return keys_.value(row, -1); }
+    qint64 keyAt(int row) const { return keys_.value(row, -1); }  // -1 also past the keys read so far
     QVector<QVariant> rowValues(int row);
 
 protected:
@@ -105,7 +108,12 @@ private:
     const IndexDef* resolveIndex(const QString& name) const;
     QString orderBy() const;
     QString fromWhere(const CompiledFilter& filter) const;
-    void reloadKeys();
+    // The keys of the rows that pass the filter, in order: on a server the first page of them and their
+    // count, unless `whole`.
+    void reloadKeys(bool whole = false);
+    bool partial() const { return keys_.size() < keysCount_; }
+    void completeKeys();
+    int indexOfKey(qint64 key);
     // The row by key; `stored`, when given, gets the values as the engine keeps them.
     bool readRow(qint64 key, QVector<QVariant>& values, QVector<QVariant>* stored = nullptr);
     void moveTo(int pos, int step = 0);
@@ -136,7 +144,9 @@ private:
     bool filtered_ = false;
     CompiledFilter compiled_;
 
-    QVector<qint64> keys_;
+    QVector<qint64> keys_;  // the first keysCount_ of them, or the first page until more are needed
+    int keysCount_ = 0;
+    int keysPage_ = -1;
     int pos_ = -1;
     QVector<QVariant> current_;  // the current row as stored
     QVector<QVariant> buffer_;   // the row being edited or inserted

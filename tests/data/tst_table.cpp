@@ -907,6 +907,70 @@ private slots:
         QVERIFY(view.rowValues(5).isEmpty());
     }
 
+    // A view that reads its keys a page at a time moves, searches, stores and totals as one that reads them
+    // all. Each step starts from a view that has read its first page only.
+    void keysReadInPages() {
+        for (const int day : {7, 2, 9, 4, 1, 10, 5, 8, 3, 6})
+            addRow("tbpagar", {{"Fantasia", QStringLiteral("CONTA %1").arg(day)},
+                               {"DataVencimento", QDate(2025, 1, day)},
+                               {"Valordocumento", day * 1.25}});
+        const auto open = [](int page) {
+            auto view = std::make_unique<Table>(kAliasVantejaVs2, "tbpagar");
+            view->setIndexName("Bydataven");
+            view->setTotalField("Valordocumento");
+            view->setKeysPage(page);
+            view->open();
+            return view;
+        };
+        const auto names = [](Table& view) {
+            QStringList all;
+            for (view.first(); !view.eof(); view.next())
+                all << view.fieldByName("Fantasia").asString();
+            return all;
+        };
+        const auto store = [](Table& view, const char* name, int day) {
+            if (name) view.fieldByName("Fantasia").setValue(name);
+            view.fieldByName("DataVencimento").setValue(QDate(2025, 1, day));
+            view.fieldByName("Valordocumento").setValue(day * 10);
+            view.post();
+        };
+        const QList<std::pair<const char*, std::function<void(Table&)>>> steps = {
+            {"CONTA 10", [](Table& v) { v.last(); }},
+            {"CONTA 8", [](Table& v) { v.setRecNo(8); }},
+            {"CONTA 6", [](Table& v) { for (int i = 0; i < 5; ++i) v.next(); }},
+            {"CONTA 2", [](Table& v) { QVERIFY(v.findNearest(QDate(2025, 1, 2))); }},
+            {"CONTA 9", [](Table& v) { QVERIFY(v.findNearest(QDate(2025, 1, 9))); }},
+            {"CONTA 7", [](Table& v) { QVERIFY(v.locate("Fantasia", "CONTA 7")); }},
+            {"CONTA 5",
+             [&](Table& v) {
+                 auto other = open(0);
+                 other->setRecNo(5);
+                 QVERIFY(v.gotoBookmark(other->bookmark()));
+             }},
+            // Stores: in the page, past it, out of the page, within it; deletions in and past it.
+            {"NOVA", [&](Table& v) { v.insert(), store(v, "NOVA", 2); }},
+            {"NOVISSIMA", [&](Table& v) { v.insert(), store(v, "NOVISSIMA", 20); }},
+            {"CONTA 1", [&](Table& v) { v.edit(), store(v, nullptr, 15); }},
+            {"CONTA 3", [&](Table& v) { v.setRecNo(3), v.edit(), store(v, nullptr, 1); }},
+            {"NOVA", [](Table& v) { v.setRecNo(2), v.remove(); }},
+            {"CONTA 8", [](Table& v) { v.setRecNo(6), v.remove(); }},
+        };
+        for (const auto& [expected, step] : steps) {
+            auto paged = open(3);
+            QCOMPARE(paged->keyAt(3), qint64(-1));  // only the first page read
+            step(*paged);
+            auto whole = open(0);
+            QCOMPARE(paged->recordCount(), whole->recordCount());
+            QCOMPARE(paged->fieldByName("Fantasia").asString(), QString(expected));
+            QCOMPARE(paged->recNo(), names(*whole).indexOf(expected) + 1);
+            QCOMPARE(paged->sum("Valordocumento").centavos(), whole->sum("Valordocumento").centavos());
+            const int last = whole->recordCount() - 1;
+            QCOMPARE(paged->rowValues(last), whole->rowValues(last));
+            QCOMPARE(names(*paged), names(*whole));
+        }
+        QCOMPARE(open(0)->recordCount(), 10);
+    }
+
     void closedViewRefusesWork() {
         Table view(kAliasVantejaVs2, "c_cliente");
         EXPECT_DATA_ERROR(view.first(), "tabela fechada");
