@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QtTest>
 
+#include "Conciliacao.h"
 #include "DataControls.h"
 #include "Unpagar.h"
 #include "WindowFixture.h"
@@ -46,6 +47,23 @@ void meetTheOthers(const QString& folder, const QString& me, int users) {
     qFatal("the other user never came");
 }
 
+// The same statement applied: bill `key` settled by its debit, and a fee made an entry. Exits 0 when applied,
+// 3 when refused as applied already.
+int applyStatement(const QString& folder, qint64 key) {
+    const auto line = [](const char* id, const char* memo, qint64 centavos) {
+        return Ofx::Transaction{QDate(2025, 3, 10), memo, Money::fromCentavos(centavos), id, id, "BRL"};
+    };
+    meetTheOthers(folder, QString::number(QCoreApplication::applicationPid()), 2);
+    try {
+        Conciliacao::apply("341/0001/12345", {{line("F1", "PAGTO LUZ", -15000), true, key},
+                                              {line("F3", "TARIFA", -1250), true, -1}});
+        return 0;
+    } catch (const DataError& error) {
+        fprintf(stderr, "%s\n", qPrintable(error.message()));
+        return error.message().contains(QStringLiteral("já foi aplicado")) ? 3 : 1;
+    }
+}
+
 // The other user's program. Exits 0 when every store was told "Despesa Salva com sucesso!".
 int otherUser(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -56,6 +74,7 @@ int otherUser(int argc, char** argv) {
     Clock::set(kNow);
     defineStandardDatabases(folder);
     Session::instance().addPassword(kSessionPassword);
+    if (what == QLatin1String("conciliar")) return applyStatement(folder, count);
     ScriptedDialogs dialogs;
     Tfpagar window;
     if (what == QLatin1String("guardar")) {
@@ -130,6 +149,26 @@ private slots:
         QCOMPARE(number("SELECT \"Valordocumento\" FROM \"tbpagar\""), 30);
         click(&window, "btncancelar");
         QCOMPARE(valueBox(window)->text(), QString("30,00"));
+    }
+
+    // Both apply the same statement at the same moment: one applies it, the other is told it was applied;
+    // the bill is settled once and the fee makes one entry.
+    void sameStatementAppliedByBoth() {
+        const qint64 light = addRow("tbpagar", {{"Codigo", 1},
+                                                {"Fantasia", "LUZ"},
+                                                {"Valordocumento", 150.0},
+                                                {"DataVencimento", QDate(2025, 3, 10)}});
+        QList<QProcess*> users = {startUser({"conciliar", QString::number(light)}),
+                                  startUser({"conciliar", QString::number(light)})};
+        QList<int> exits;
+        for (QProcess* user : users) {
+            QVERIFY(user->waitForFinished(120000));
+            exits << user->exitCode();
+        }
+        std::sort(exits.begin(), exits.end());
+        QCOMPARE(exits, QList<int>({0, 3}));
+        QCOMPARE(number("SELECT count(*) FROM \"tbpagar\""), 2);
+        QCOMPARE(number("SELECT count(*) FROM \"tbpagar\" WHERE \"DataPagamento\" IS NOT NULL"), 2);
     }
 
     // A bill the other user stores shows in this user's open window, with its totals, without a click.
