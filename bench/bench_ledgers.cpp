@@ -3,7 +3,7 @@
 // the grid, "Nova Saída", the listing of 20,000 filtered rows to its first preview page, and the window
 // opened with name lists of 100,000 lines. Each figure is the median of a few runs, beside the sqlite3
 // command line's time for the same SQL on the same file.
-//   bench_ledgers [ROWS...]
+//   bench_ledgers [ROWS...] [--servidor ADDRESS [--só-servidor]]
 
 #include <sqlite3.h>
 
@@ -122,6 +122,13 @@ struct Reference {
                       : QStringLiteral("total(%1)").arg(column);
     }
     QString ascending(const QString& column) const { return server ? column + " NULLS FIRST" : column; }
+    // A view's keys in order and its total, as the program reads them: on the server the first page of keys,
+    // and the count with the total.
+    QStringList view(const QString& keys, const QString& total) const {
+        if (!server) return {keys, total};
+        QString counted = total;
+        return {keys + " LIMIT 1000", counted.replace(0, 7, "SELECT count(*), ")};
+    }
     double time(const QStringList& statements) const {
         if (!server) return sqliteCli(file, statements);
         QVector<double> runs;
@@ -168,12 +175,13 @@ void openPayables(const Reference& reference) {
                      QApplication::processEvents();
                  }),
          reference.time(
-             {reminder,
-              "SELECT " + reference.total(R"("Valordocumento")") + R"( FROM tbpagar WHERE "Chave" IN ()" +
-                  reminder + ")",
-              R"(SELECT "Chave" FROM tbpagar WHERE )" + kUnpaid + " ORDER BY " +
-                  reference.ascending(R"("DataVencimento")") + R"(, "Chave")",
-              "SELECT " + reference.total(R"("Valordocumento")") + " FROM tbpagar WHERE " + kUnpaid}));
+             QStringList{reminder,
+                         "SELECT " + reference.total(R"("Valordocumento")") +
+                             R"( FROM tbpagar WHERE "Chave" IN ()" + reminder + ")"} +
+             reference.view(R"(SELECT "Chave" FROM tbpagar WHERE )" + kUnpaid + " ORDER BY " +
+                                reference.ascending(R"("DataVencimento")") + R"(, "Chave")",
+                            "SELECT " + reference.total(R"("Valordocumento")") + " FROM tbpagar WHERE " +
+                                kUnpaid)));
 }
 
 // The alert panel after the login: the bills of both ledgers due on the day of start and those overdue, with
@@ -188,8 +196,8 @@ void alertPanel(const Reference& reference) {
              {QStringLiteral(R"("DataVencimento" = '2025-03-10')"),
               QStringLiteral(R"(("DataVencimento" IS NULL OR "DataVencimento" < '2025-03-10'))")}) {
             const QString where = " FROM " + table + " WHERE " + due + " AND " + kUnpaid;
-            statements << R"(SELECT "Chave")" + where + order
-                       << "SELECT " + reference.total(R"("Valordocumento")") + where;
+            statements << reference.view(R"(SELECT "Chave")" + where + order,
+                                         "SELECT " + reference.total(R"("Valordocumento")") + where);
         }
     }
     std::unique_ptr<TFPrincipal> principal;
@@ -216,19 +224,11 @@ public:
     void preview(QWidget*, const Report::Document&) override {}
 };
 
-void run(int rows, const QString& server) {
-    QTemporaryDir dir;
-    const QString folder = dataFolderFor(dir.path());
-    writeDataFolder(folder);
-    const QString file = QDir(folder).filePath(kDataFileName);
+// The figures on the data file, in a folder of `dir`.
+void fileFigures(int rows, const QTemporaryDir& dir, const QString& file) {
     insertSampleLedger(file, "tbpagar", rows, sample(11));
     insertSampleLedger(file, "tbreceber", rows, sample(12));
     out << QStringLiteral("SQLite: tbpagar e tbreceber com %L1 linhas cada\n").arg(rows);
-    Session::instance().clear();
-    defineStandardDatabases(dir.path());
-    ProgramFolder::set(dir.path());
-    Clock::set(QDateTime(kToday, QTime(9, 0)));
-
     const QString unpaid = "(DataPagamento IS NULL OR DataPagamento < '1990-01-01')";
     const QString reminder =
         "SELECT Chave FROM %1 WHERE DataVencimento >= '2025-03-10' AND DataVencimento <= "
@@ -388,6 +388,20 @@ void run(int rows, const QString& server) {
     alertPanel(Reference{file});
     out << '\n';
     Session::instance().clear();
+}
+
+void run(int rows, const QString& server) {
+    QTemporaryDir dir;
+    const QString folder = dataFolderFor(dir.path());
+    writeDataFolder(folder);
+    const QString file = QDir(folder).filePath(kDataFileName);
+    Session::instance().clear();
+    defineStandardDatabases(dir.path());
+    ProgramFolder::set(dir.path());
+    Clock::set(QDateTime(kToday, QTime(9, 0)));
+
+    // "--só-servidor": the server's figures alone, the file's taken by an earlier run.
+    if (!QCoreApplication::arguments().contains(QStringLiteral("--só-servidor"))) fileFigures(rows, dir, file);
     if (!server.isEmpty()) {
         QElapsedTimer copying;
         copying.start();

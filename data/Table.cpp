@@ -257,9 +257,9 @@ void Table::reloadKeys(bool whole) {
     for (qsizetype i = 0; lasting && i < keyReads_.size(); ++i) {
         const KeyRead& read = keyReads_[i];
         if (read.sql == sql && read.params == compiled_.params && read.changes == changes &&
-            read.version == version) {
+            read.version == version && (!whole || read.count == read.keys.size())) {
             keys_ = read.keys;
-            keysCount_ = int(keys_.size());
+            keysCount_ = read.count;
             keyReads_.move(i, 0);
             return;
         }
@@ -577,9 +577,10 @@ void Table::forgetKeys() {
 
 // The keys as they stand now, among those kept for the same rows asked again.
 void Table::keepKeys() {
-    if (!keysStamp_.lasting || partial()) return;
+    if (!keysStamp_.lasting) return;
     forgetKeys();
-    keyReads_.prepend(KeyRead{keysSql_, compiled_.params, keysStamp_.changes, keysStamp_.version, keys_});
+    keyReads_.prepend(
+        KeyRead{keysSql_, compiled_.params, keysStamp_.changes, keysStamp_.version, keys_, keysCount_});
     if (keyReads_.size() > 2) keyReads_.removeLast();
 }
 
@@ -1248,6 +1249,24 @@ void Table::addUp(int index, MoneySum& sum) {
         total(fromWhere(compiled_));
         return;
     }
+    constexpr int kByKeys = 2000;
+    if (!compiled_.isEmpty() && !keys_.isEmpty() && !partial() && keysCount_ < kByKeys && keysCurrent()) {
+        // Few rows: the keys just read reach them in a few lookups, where the index the engine would choose
+        // for the filter may hold many more rows than pass it, each a lookup in the table.
+        constexpr int kBatch = 500;
+        QStringList marks(kBatch, QStringLiteral("?"));
+        Statement batch(database_->connection(),
+                        QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (%4)")
+                            .arg(database_->dialect().moneySum(quoteIdentifier(def_->fields[index].name)),
+                                 table, quoteIdentifier(def_->keyField().name), marks.join(QLatin1Char(','))));
+        for (qsizetype first = 0; first < keys_.size(); first += kBatch) {
+            for (int i = 0; i < kBatch; ++i)
+                batch.bind(i + 1, first + i < keys_.size() ? QVariant(keys_[first + i]) : QVariant());
+            if (batch.step()) sum.addMillionths(batch.int64(0));
+            batch.reset();
+        }
+        return;
+    }
     QStringList wanted = compiled_.fields;
     wanted << def_->fields[index].name;
     auto covers = [&](const IndexDef& candidate) {
@@ -1269,7 +1288,7 @@ void Table::addUp(int index, MoneySum& sum) {
             return;
         }
     }
-    if (!compiled_.isEmpty() && !covered && keysCount_ >= 2000) {
+    if (!compiled_.isEmpty() && !covered && keysCount_ >= kByKeys) {
         // No index holds every field needed: through an index every row costs a lookup in the table, which
         // reading the whole table in its own order beats once the view holds a tenth of the table or so.
         Statement last(

@@ -170,6 +170,7 @@ private:
         qint64 changes = -1;
         qint64 version = -1;
         QVector<qint64> keys;
+        int count = 0;  // more than the keys when only their first page was read
     };
     QVector<KeyRead> keyReads_;
 

@@ -166,12 +166,22 @@ public:
     AppliedStore(Connection& db, bool create) : db_(db) {
         if (db.dialect().kind() == Dialect::Kind::Postgres) {
             table_ = QStringLiteral("vj_extratos_aplicados");
-            if (create)
+            const auto exists = [&db] {
+                Statement found(
+                    db, QStringLiteral("SELECT 1 WHERE to_regclass('vj_extratos_aplicados') IS NOT NULL"));
+                return found.step();
+            };
+            ready_ = exists();
+            if (create && !ready_) {
+                // Two users applying their first statement at once: the second waits for the first's table,
+                // where both creating it would fail one of them.
+                Transaction unit(db);
+                db.execute(db.dialect().writersLock(QStringLiteral("extratos")));
                 db.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS vj_extratos_aplicados (") +
                            columns(true));
-            Statement exists(
-                db, QStringLiteral("SELECT 1 WHERE to_regclass('vj_extratos_aplicados') IS NOT NULL"));
-            ready_ = exists.step();
+                unit.commit();
+                ready_ = true;
+            }
             return;
         }
         table_ = QStringLiteral("vj_extratos.aplicados");
