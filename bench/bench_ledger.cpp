@@ -181,7 +181,7 @@ public:
         return first;
     }
     Work total(const QString& where, const QVariantList& params) override {
-        return rows(R"(SELECT COALESCE(SUM("Valordocumento"), 0) FROM tbpagar WHERE )" + where, params);
+        return rows("SELECT " + amounts() + " FROM tbpagar WHERE " + where, params);
     }
     // The first thousand keys; when there are that many, the count with the total, else the total if wanted.
     Work view(const QString& sql, const QString& where, const QVariantList& params, bool summed) override {
@@ -190,8 +190,7 @@ public:
             const bool full = rows_ >= 1000;
             if (first >= 0) query(R"(SELECT * FROM tbpagar WHERE "Chave" = ?)", {first});
             if (full)
-                query(R"(SELECT count(*), COALESCE(SUM("Valordocumento"), 0) FROM tbpagar WHERE )" + where,
-                      params);
+                query("SELECT count(*), " + amounts() + " FROM tbpagar WHERE " + where, params);
             else if (summed)
                 total(where, params)();
         };
@@ -200,6 +199,8 @@ public:
     QString descending(const QString& column) const override { return column + " DESC NULLS LAST"; }
 
 private:
+    // The exact total the program sends, each amount as typed: dearer than a plain SUM of the doubles.
+    static QString amounts() { return postgresDialect().moneySum(R"("Valordocumento")"); }
     PGconn* conn_;
     int rows_ = 0;  // of the last query
 };

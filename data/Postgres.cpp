@@ -457,9 +457,13 @@ PostgresConnection::~PostgresConnection() {
     if (conn_) PQfinish(conn_);
 }
 
-const Dialect& PostgresConnection::dialect() const {
+const Dialect& postgresDialect() {
     static const PostgresDialect dialect;
     return dialect;
+}
+
+const Dialect& PostgresConnection::dialect() const {
+    return postgresDialect();
 }
 
 std::unique_ptr<EngineStatement> PostgresConnection::prepare(const QString& sql, StatementKind kind) {

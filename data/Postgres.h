@@ -12,6 +12,9 @@
 
 struct pg_conn;
 
+// How the server's SQL is spelled, for whoever writes it beside the program (the benchmarks' baselines).
+const Dialect& postgresDialect();
+
 // A connection to the books on a server, by an address such as postgresql://usuario@servidor:5432/vanteja.
 // The password comes from the places libpq looks (~/.pgpass, PGPASSWORD), never from the program.
 class PostgresConnection : public Connection {

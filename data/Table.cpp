@@ -1249,24 +1249,6 @@ void Table::addUp(int index, MoneySum& sum) {
         total(fromWhere(compiled_));
         return;
     }
-    constexpr int kByKeys = 2000;
-    if (!compiled_.isEmpty() && !keys_.isEmpty() && !partial() && keysCount_ < kByKeys && keysCurrent()) {
-        // Few rows: the keys just read reach them in a few lookups, where the index the engine would choose
-        // for the filter may hold many more rows than pass it, each a lookup in the table.
-        constexpr int kBatch = 500;
-        QStringList marks(kBatch, QStringLiteral("?"));
-        Statement batch(database_->connection(),
-                        QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (%4)")
-                            .arg(database_->dialect().moneySum(quoteIdentifier(def_->fields[index].name)),
-                                 table, quoteIdentifier(def_->keyField().name), marks.join(QLatin1Char(','))));
-        for (qsizetype first = 0; first < keys_.size(); first += kBatch) {
-            for (int i = 0; i < kBatch; ++i)
-                batch.bind(i + 1, first + i < keys_.size() ? QVariant(keys_[first + i]) : QVariant());
-            if (batch.step()) sum.addMillionths(batch.int64(0));
-            batch.reset();
-        }
-        return;
-    }
     QStringList wanted = compiled_.fields;
     wanted << def_->fields[index].name;
     auto covers = [&](const IndexDef& candidate) {
@@ -1274,6 +1256,29 @@ void Table::addUp(int index, MoneySum& sum) {
             if (field != candidate.field && !candidate.covering.contains(field)) return false;
         return true;
     };
+    constexpr int kByKeys = 2000;
+    // Few rows that no index keyed on a field of the filter holds whole: the keys just read reach them in a
+    // few lookups, where the index the engine would choose may hold many more rows than pass the filter,
+    // each a lookup in the table.
+    const bool keyedCover = std::any_of(def_->indexes.cbegin(), def_->indexes.cend(), [&](const IndexDef& i) {
+        return compiled_.fields.contains(i.field) && covers(i);
+    });
+    if (!compiled_.isEmpty() && !keyedCover && !keys_.isEmpty() && !partial() && keysCount_ < kByKeys &&
+        keysCurrent()) {
+        const int batchSize = int(qMin<qsizetype>(500, keys_.size()));
+        QStringList marks(batchSize, QStringLiteral("?"));
+        Statement batch(database_->connection(),
+                        QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (%4)")
+                            .arg(database_->dialect().moneySum(quoteIdentifier(def_->fields[index].name)),
+                                 table, quoteIdentifier(def_->keyField().name), marks.join(QLatin1Char(','))));
+        for (qsizetype first = 0; first < keys_.size(); first += batchSize) {
+            for (int i = 0; i < batchSize; ++i)
+                batch.bind(i + 1, first + i < keys_.size() ? QVariant(keys_[first + i]) : QVariant());
+            if (batch.step()) sum.addMillionths(batch.int64(0));
+            batch.reset();
+        }
+        return;
+    }
     bool covered = false;
     for (const IndexDef& candidate : def_->indexes) {
         if (!covers(candidate)) continue;
