@@ -642,12 +642,8 @@ private slots:
         } else {
             if (action == "outside") {
                 // Stored by another program, and told to this one (at once by the file, soon by a server).
-                Connection& mine = Session::instance().database(kAliasVantejaVs2).connection();
-                const qint64 before = mine.dataVersion();
-                data_->anotherProgram()->execute(
-                    "INSERT INTO \"tbpagar\" (\"Codigo\", \"Fantasia\", "
-                    "\"Valordocumento\") VALUES (50, 'ABOBORA', 3.5)");
-                QTRY_VERIFY(mine.dataVersion() != before);
+                storedByAnotherProgram("INSERT INTO \"tbpagar\" (\"Codigo\", \"Fantasia\", "
+                                       "\"Valordocumento\") VALUES (50, 'ABOBORA', 3.5)");
             }
             if (action == "edit") {
                 view.edit();
