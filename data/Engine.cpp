@@ -58,7 +58,7 @@ void Transaction::commit() {
 
 ReadTransaction::ReadTransaction(Connection& connection)
     : connection_(connection.inTransaction() ? nullptr : &connection) {
-    if (connection_) connection_->execute(QStringLiteral("BEGIN"));
+    if (connection_) connection_->execute(connection_->dialect().beginRead());
 }
 
 ReadTransaction::~ReadTransaction() {

@@ -67,6 +67,8 @@ public:
     // Begins a transaction that will write: it holds the engine's write lock from its first statement where
     // the engine would otherwise find out only at its first write that another program got there first.
     virtual QString beginWrite() const = 0;
+    // Begins a transaction that only reads, every statement of it seeing the same stored rows.
+    virtual QString beginRead() const = 0;
     // Run inside a write transaction before it reads what it is about to write on (the highest number of a
     // table, whether a line was applied already): others' transactions that take the lock of the same name
     // wait until this one ends. Empty where a write transaction holds the whole store already.

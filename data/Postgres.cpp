@@ -81,6 +81,9 @@ public:
             .arg(expression);
     }
     QString beginWrite() const override { return QStringLiteral("BEGIN"); }
+    QString beginRead() const override {
+        return QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    }
     // Split, its two parts each count the blanks' share once more: the planner then misjudges them.
     bool plansSums() const override { return true; }
     int readAheadRows() const override { return 256; }

@@ -282,6 +282,7 @@ public:
     // A deferred transaction that reads and then writes fails, rather than waits, when another program wrote
     // meanwhile; an immediate one waits its turn for the file at the start.
     QString beginWrite() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    QString beginRead() const override { return QStringLiteral("BEGIN"); }
     QString writersLock(const QString&) const override { return {}; }
     bool plansSums() const override { return false; }
     int readAheadRows() const override { return 64; }

@@ -268,6 +268,9 @@ void Table::reloadKeys(bool whole) {
     // On a server every key is carried over the network, and all of a view's keys in order mean sorting
     // them all: a page is read, from the index where it has the order, with the count of the rows.
     const int page = whole ? 0 : keysPage_ >= 0 ? keysPage_ : database_->dialect().keysPage();
+    // The page and the count of the same stored rows.
+    std::optional<ReadTransaction> sameRows;
+    if (page > 0) sameRows.emplace(database_->connection());
     QVector<qint64> keys;
     keys.reserve(page > 0 ? page : keys_.size());
     MoneySum sum;
@@ -322,14 +325,25 @@ void Table::completeKeys() {
     if (!partial()) return;
     const qint64 current = keyAt(pos_);
     const int counted = keysCount_;
+    const QVector<qint64> read = keys_;
     reloadKeys(true);
     const int at = current >= 0 ? int(keys_.indexOf(current)) : -1;
-    if (at >= 0)
+    const bool shifted = keysCount_ != counted || at != pos_ || keys_.mid(0, read.size()) != read;
+    if (at >= 0) {
         pos_ = at;
-    else if (pos_ >= keysCount_)
-        pos_ = keysCount_ - 1;
-    if (keysCount_ != counted)
-        QMetaObject::invokeMethod(this, [this] { notifyLayoutChanged(); }, Qt::QueuedConnection);
+    } else if (pos_ >= 0) {
+        // The current row went away meanwhile: its neighbour stands in its place.
+        pos_ = qMin(pos_, keysCount_ - 1);
+        if (pos_ < 0 || !readRow(keys_.at(pos_), current_)) clearCurrent();
+    }
+    if (shifted)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                notifyLayoutChanged();
+                notifyDataChanged();
+            },
+            Qt::QueuedConnection);
 }
 
 // Where a row stands among the keys, reading the rest of them when it is not among those read so far.
@@ -442,8 +456,9 @@ void Table::repositionOn(qint64 key, int fallbackPos) {
 // collation decide. -1 when the row is not stored, -2 when a row of the view is gone from the table, -3 when
 // the row comes after the keys read so far of a view that has more.
 int Table::placeFor(qint64 key) {
+    if (partial() && keys_.isEmpty()) return -3;
     if (!index_) {
-        if (partial() && !keys_.isEmpty() && key > keys_.last()) return -3;
+        if (partial() && key > keys_.last()) return -3;
         return int(std::lower_bound(keys_.cbegin(), keys_.cend(), key) - keys_.cbegin());
     }
 
@@ -509,7 +524,7 @@ int Table::placeFor(qint64 key) {
 
 // Where a row stands in the view; -1 when it is not in the view.
 int Table::positionOf(qint64 key) {
-    if (keys_.isEmpty() || key < 0) return -1;
+    if (keysCount_ == 0 || key < 0) return -1;
     int place = placeFor(key);
     if (place == -3) {
         completeKeys();
@@ -553,7 +568,8 @@ qint64 Table::storedMillionths(int field, qint64 key) {
 
 // The row just stored by this view, taken from position `at` (-1 for a new row) and put where the view's
 // order places it when it passes the filter, changing the keys in place: `removedAt` and `insertedAt` say
-// how, for undoing. Its position, -1 when it left the view, -2 when the view's rows must be read again.
+// how, for undoing. Its position, -1 when it left the view, -2 when the view's rows must be read again, -3
+// when it goes past the keys read so far.
 int Table::placeStored(qint64 key, int at, int& removedAt, int& insertedAt) {
     forgetKeys();  // the kept copy would otherwise be copied whole on the first change
     if (at >= 0) {
@@ -563,7 +579,7 @@ int Table::placeStored(qint64 key, int at, int& removedAt, int& insertedAt) {
     }
     if (!selects(key)) return -1;
     const int place = placeFor(key);
-    if (place < 0) return -2;
+    if (place < 0) return place == -3 ? -3 : -2;
     keys_.insert(place, key);
     ++keysCount_;
     insertedAt = place;
@@ -614,15 +630,16 @@ void Table::first() {
     checkBrowseMode();
     moveTo(0);
     bof_ = true;
-    eof_ = keys_.isEmpty();
+    eof_ = keysCount_ == 0;
     afterMove();
 }
 
 void Table::last() {
     checkBrowseMode();
+    completeKeys();
     moveTo(keysCount_ - 1);
     eof_ = true;
-    bof_ = keys_.isEmpty();
+    bof_ = keysCount_ == 0;
     afterMove();
 }
 
@@ -630,6 +647,9 @@ void Table::next() {
     checkBrowseMode();
     if (!eof_) {
         bof_ = false;
+        // Past the keys read so far, the rest are read first and the step is taken in them: rows stored
+        // meanwhile may have moved the current one.
+        if (pos_ + 1 >= keys_.size()) completeKeys();
         if (pos_ + 1 < keysCount_)
             moveTo(pos_ + 1, 1);
         else
@@ -656,7 +676,7 @@ int Table::recNo() const {
 
 void Table::setRecNo(int recNo) {
     checkBrowseMode();
-    if (keys_.isEmpty()) return;
+    if (keysCount_ == 0) return;
     moveTo(recNo - 1);
     bof_ = eof_ = false;
     afterMove();
@@ -667,7 +687,7 @@ void Table::refresh() {
     const qint64 key = keyAt(pos_);
     reloadKeys();
     repositionOn(key, pos_);
-    bof_ = eof_ = keys_.isEmpty();
+    bof_ = eof_ = keysCount_ == 0;
     notifyLayoutChanged();
     afterMove();
 }
@@ -702,7 +722,7 @@ void Table::setIndexName(const QString& name) {
     const qint64 key = keyAt(pos_);
     reloadKeys();
     repositionOn(key, 0);
-    bof_ = eof_ = keys_.isEmpty();
+    bof_ = eof_ = keysCount_ == 0;
     notifyLayoutChanged();
     afterMove();
 }
@@ -759,7 +779,7 @@ void Table::applyFilter(bool on) {
             reloadKeys();
             moveTo(0);
             bof_ = true;
-            eof_ = keys_.isEmpty();
+            eof_ = keysCount_ == 0;
             notifyLayoutChanged();
             afterMove();
             if (compiling) throw;
@@ -809,7 +829,7 @@ bool Table::findNearest(const QVariant& value) {
     const QVariant key = searchValue(field, value);
     if (key.isNull()) {
         first();
-        return !keys_.isEmpty();
+        return keysCount_ > 0;
     }
     const Dialect& dialect = database_->dialect();
     const bool noCase = index_ && index_->caseInsensitive && field.isText();
@@ -958,10 +978,11 @@ void Table::renumberIfTaken(Connection& connection) {
 void Table::edit() {
     checkActive();
     if (state_ == State::Edit || state_ == State::Insert) return;
-    if (keys_.isEmpty()) {
+    if (keysCount_ == 0) {
         insert();
         return;
     }
+    if (pos_ < 0 || pos_ >= keys_.size()) moveTo(qMax(pos_, 0));
     emit beforeEdit();
     // Edit starts from the row as stored now, which another view may have changed.
     if (!readRow(keys_.at(pos_), current_, &asRead_))
@@ -1078,10 +1099,20 @@ void Table::post() {
                 placing && dataVersion() == previousStamp.version
                     ? placeStored(key, state_ == State::Insert ? -1 : oldPos, removedAt, insertedAt)
                     : -2;
-            if (place == -2) {
-                undoPlacing();
-                previousKeys = keys_;
-                reloadKeys();
+            // Read again as stored now, inside the unit: the page with the count, or every key when the row
+            // went past the keys read so far (it stands among them then).
+            const auto readAgain = [&](bool whole) {
+                if (!previousKeys) {
+                    undoPlacing();
+                    previousKeys = keys_;
+                }
+                if (whole)
+                    completeKeys();
+                else
+                    reloadKeys();
+            };
+            if (place == -2 || place == -3) {
+                readAgain(place == -3);
                 newPos = indexOfKey(key);
                 sumRead_.field = -1;
             } else {
@@ -1095,7 +1126,13 @@ void Table::post() {
                 }
             }
             // A row that no longer passes the filter leaves the view; its neighbour becomes current.
-            if (newPos < 0 && !keys_.isEmpty()) newPos = qBound(0, oldPos, int(keys_.size()) - 1);
+            if (newPos < 0 && keysCount_ > 0) {
+                if (oldPos >= keys_.size() && partial()) {
+                    readAgain(true);
+                    sumRead_.field = -1;
+                }
+                newPos = qBound(0, oldPos, int(keys_.size()) - 1);
+            }
             if (newPos >= 0 && !readRow(keys_.at(newPos), row)) newPos = -1;
             unit.commit();
             // Committed now: what was read inside the unit lasts.
@@ -1104,6 +1141,7 @@ void Table::post() {
                 keepKeys();
             }
         } catch (...) {
+            pos_ = oldPos;
             if (previousKeys) {
                 keys_ = *previousKeys;
                 keysCount_ = previousCount;
@@ -1128,7 +1166,7 @@ void Table::post() {
     } else {
         clearCurrent();
     }
-    bof_ = eof_ = keys_.isEmpty();
+    bof_ = eof_ = keysCount_ == 0;
     // Controls and grids show the stored row before any handler of the event runs.
     setState(State::Browse);
     notifyLayoutChanged();
@@ -1144,7 +1182,7 @@ void Table::cancel() {
     modified_ = false;
     setState(State::Browse);
     moveTo(pos_);
-    bof_ = eof_ = keys_.isEmpty();
+    bof_ = eof_ = keysCount_ == 0;
     emit afterCancel();
     notifyDataChanged();
 }
@@ -1155,8 +1193,9 @@ void Table::remove() {
         cancel();
         return;
     }
-    if (keys_.isEmpty())
+    if (keysCount_ == 0)
         throw DataError(QStringLiteral("Não é possível excluir: a tabela %1 está vazia").arg(def_->name));
+    if (pos_ < 0 || pos_ >= keys_.size()) moveTo(qMax(pos_, 0));
     emit beforeDelete();
     Connection& connection = database_->connection();
     const bool placing = !connection.inTransaction() && keysCurrent();
@@ -1187,7 +1226,7 @@ void Table::remove() {
     }
     if (!summing) sumRead_.field = -1;
     moveTo(pos_);
-    bof_ = eof_ = keys_.isEmpty();
+    bof_ = eof_ = keysCount_ == 0;
     notifyLayoutChanged();
     notifyDataChanged();
     emit afterDelete();
@@ -1229,7 +1268,7 @@ Money Table::sum(const QString& fieldName) {
 }
 
 bool Table::sumKept(int field, const Stamp& stamp) const {
-    return stamp.lasting && sumRead_.field == field && sumRead_.stamp.lasting &&
+    return stamp.lasting && field >= 0 && sumRead_.field == field && sumRead_.stamp.lasting &&
            sumRead_.stamp.changes == stamp.changes && sumRead_.stamp.version == stamp.version &&
            sumRead_.sql == compiled_.sql && sumRead_.params == compiled_.params;
 }

@@ -953,9 +953,14 @@ private slots:
                 all << view.fieldByName("Fantasia").asString();
             return all;
         };
+        const QString unpaid = "datapagamento <'01/01/1990'";
+        const auto settle = [](Table& view) {
+            view.fieldByName("DataPagamento").setValue(QDate(2025, 2, 1));
+            view.post();
+        };
         const auto store = [](Table& view, const char* name, int day) {
             if (name) view.fieldByName("Fantasia").setValue(name);
-            view.fieldByName("DataVencimento").setValue(QDate(2025, 1, day));
+            view.fieldByName("DataVencimento").setValue(QDate(2025, 1, 1).addDays(day - 1));
             view.fieldByName("Valordocumento").setValue(day * 10);
             view.post();
         };
@@ -979,12 +984,37 @@ private slots:
             {"CONTA 3", [&](Table& v) { v.setRecNo(3), v.edit(), store(v, nullptr, 1); }},
             {"NOVA", [](Table& v) { v.setRecNo(2), v.remove(); }},
             {"CONTA 8", [](Table& v) { v.setRecNo(6), v.remove(); }},
+            // Past the page after another view stored a row before the current one.
+            {"CONTA 5",
+             [&](Table& v) {
+                 v.setRecNo(3);
+                 auto other = open(0);
+                 other->insert(), store(*other, "ANTES", 0);
+                 v.next();
+             }},
+            // Rows leaving the filter: the last of the page, then every one in turn.
+            {"CONTA 4",
+             [&](Table& v) {
+                 v.setFilter(unpaid);
+                 v.setFiltered(true);
+                 v.setRecNo(3);
+                 v.edit(), settle(v);
+             }},
+            {"",
+             [&](Table& v) {
+                 v.setFilter(unpaid);
+                 v.setFiltered(true);
+                 for (v.first(); !v.eof();)
+                     v.edit(), settle(v);
+             }},
         };
         for (const auto& [expected, step] : steps) {
             auto paged = open(3);
             QCOMPARE(paged->keyAt(3), qint64(-1));  // only the first page read
             step(*paged);
             auto whole = open(0);
+            whole->setFilter(paged->filter());
+            whole->setFiltered(paged->filtered());
             QCOMPARE(paged->recordCount(), whole->recordCount());
             QCOMPARE(paged->fieldByName("Fantasia").asString(), QString(expected));
             QCOMPARE(paged->recNo(), names(*whole).indexOf(expected) + 1);
@@ -993,7 +1023,7 @@ private slots:
             QCOMPARE(paged->rowValues(last), whole->rowValues(last));
             QCOMPARE(names(*paged), names(*whole));
         }
-        QCOMPARE(open(0)->recordCount(), 10);
+        QCOMPARE(open(0)->recordCount(), 11);
     }
 
     void closedViewRefusesWork() {
