@@ -303,14 +303,11 @@ void Table::reloadKeys(bool whole) {
         Statement counting(database_->connection(), sql + fromWhere(compiled_));
         counting.bindAll(compiled_.params);
         if (counting.step()) count = qMax(count, counting.int64(0));
-        summed = false;
+        summed = false;  // the page's amounts are not all of them
         if (total >= 0 && lasting) {
-            sum = MoneySum();
-            try {
-                sum.addMillionths(counting.int64(1));
-                sumRead_ = SumRead{total, compiled_.sql, compiled_.params, keysStamp_, sum};
-            } catch (const DataError&) {
-            }
+            MoneySum all;
+            all.addMillionths(counting.int64(1));
+            sumRead_ = SumRead{total, compiled_.sql, compiled_.params, keysStamp_, all};
         }
     }
     keys_ = std::move(keys);
@@ -614,6 +611,11 @@ int Table::findPosition(qint64 key) {
 void Table::afterMove() {
     emit afterScroll();
     notifyDataChanged();
+}
+
+// The current row among the keys read, for a step that works on it.
+void Table::standOnARow() {
+    if (pos_ < 0 || pos_ >= keys_.size()) moveTo(qMax(pos_, 0));
 }
 
 void Table::checkBrowseMode() {
@@ -982,7 +984,7 @@ void Table::edit() {
         insert();
         return;
     }
-    if (pos_ < 0 || pos_ >= keys_.size()) moveTo(qMax(pos_, 0));
+    standOnARow();
     emit beforeEdit();
     // Edit starts from the row as stored now, which another view may have changed.
     if (!readRow(keys_.at(pos_), current_, &asRead_))
@@ -1100,7 +1102,7 @@ void Table::post() {
                     ? placeStored(key, state_ == State::Insert ? -1 : oldPos, removedAt, insertedAt)
                     : -2;
             // Read again as stored now, inside the unit: the page with the count, or every key when the row
-            // went past the keys read so far (it stands among them then).
+            // went past the keys read so far (it stands among them then). The total is added up afresh.
             const auto readAgain = [&](bool whole) {
                 if (!previousKeys) {
                     undoPlacing();
@@ -1110,11 +1112,11 @@ void Table::post() {
                     completeKeys();
                 else
                     reloadKeys();
+                sumRead_.field = -1;
             };
             if (place == -2 || place == -3) {
                 readAgain(place == -3);
                 newPos = indexOfKey(key);
-                sumRead_.field = -1;
             } else {
                 newPos = place;
                 keysStamp_.changes = Session::instance().changeCount();
@@ -1127,10 +1129,7 @@ void Table::post() {
             }
             // A row that no longer passes the filter leaves the view; its neighbour becomes current.
             if (newPos < 0 && keysCount_ > 0) {
-                if (oldPos >= keys_.size() && partial()) {
-                    readAgain(true);
-                    sumRead_.field = -1;
-                }
+                if (oldPos >= keys_.size() && partial()) readAgain(true);
                 newPos = qBound(0, oldPos, int(keys_.size()) - 1);
             }
             if (newPos >= 0 && !readRow(keys_.at(newPos), row)) newPos = -1;
@@ -1195,7 +1194,7 @@ void Table::remove() {
     }
     if (keysCount_ == 0)
         throw DataError(QStringLiteral("Não é possível excluir: a tabela %1 está vazia").arg(def_->name));
-    if (pos_ < 0 || pos_ >= keys_.size()) moveTo(qMax(pos_, 0));
+    standOnARow();
     emit beforeDelete();
     Connection& connection = database_->connection();
     const bool placing = !connection.inTransaction() && keysCurrent();

@@ -117,6 +117,7 @@ private:
     // The row by key; `stored`, when given, gets the values as the engine keeps them.
     bool readRow(qint64 key, QVector<QVariant>& values, QVector<QVariant>* stored = nullptr);
     void moveTo(int pos, int step = 0);
+    void standOnARow();
     bool readAt(int pos, int step);
     int readAhead() const;  // rows read at once by a run of moves
     void clearCurrent();
