@@ -145,7 +145,12 @@ void LedgerWindow::wire() {
     connect(f.importar, &QPushButton::clicked, this, &LedgerWindow::importarExtratoClick);
 }
 
-LedgerWindow::~LedgerWindow() = default;
+LedgerWindow::~LedgerWindow() {
+    // Closing hands the focus on, and a box losing it may begin an edit of the row: what the views say of it
+    // must not reach a window already half taken apart.
+    ledger_->blockSignals(true);
+    reminder_->blockSignals(true);
+}
 
 void LedgerWindow::createSteps() {
     const QString today = Values::dateToText(created_);
