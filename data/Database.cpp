@@ -91,6 +91,11 @@ void Database::setParam(int index, const QString& value) {
     setParams(params);
 }
 
+QString Database::booksPlace() {
+    const QString folder = path();
+    return serverAddress(folder).isEmpty() ? folder : connection().place();
+}
+
 QString Database::path() const {
     for (const QString& param : params_) {
         const int equals = param.indexOf(QLatin1Char('='));

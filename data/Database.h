@@ -54,6 +54,9 @@ public:
     void setParams(const QStringList& params);       // only while disconnected
     void setParam(int index, const QString& value);  // only while disconnected
     QString path() const;                            // value of the PATH parameter
+    // Where the books are, for messages: the server (host:port/database) when they are kept on one, else
+    // the data folder.
+    QString booksPlace();
 
     void connect();
     void disconnect();

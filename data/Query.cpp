@@ -408,7 +408,7 @@ void Query::open() {
         for (const QString& tableName : translated.tables)
             if (!database.tableExists(tableName))
                 throw DataError(QStringLiteral("A tabela '%1' não existe nos dados (%2)")
-                                    .arg(tableName, database.path()));
+                                    .arg(tableName, database.booksPlace()));
         const QVariantList values = boundValues(translated);
         // Kept for reading pages and totals; a closing semicolon would end the statement they wrap it in.
         sql_ = translated.sql.trimmed();

@@ -146,7 +146,7 @@ void Table::open() {
     try {
         if (!database.tableExists(def_->name))
             throw DataError(
-                QStringLiteral("A tabela '%1' não existe nos dados (%2)").arg(def_->name, database.path()));
+                QStringLiteral("A tabela '%1' não existe nos dados (%2)").arg(def_->name, database.booksPlace()));
         QStringList columns;
         for (const FieldDef& field : def_->fields)
             columns << quoteIdentifier(field.name);
@@ -190,7 +190,7 @@ void Table::checkStored() {
     Database& database = Session::instance().database(databaseName());
     if (!database.tableExists(def_->name))
         throw DataError(
-            QStringLiteral("A tabela '%1' não existe nos dados (%2)").arg(def_->name, database.path()));
+            QStringLiteral("A tabela '%1' não existe nos dados (%2)").arg(def_->name, database.booksPlace()));
 }
 
 void Table::close() {
